@@ -1,0 +1,15 @@
+#pragma once
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// The catalogue and user files hold 8-bit text in Windows-1252. Characters it cannot represent
+// become '?'. The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) decode
+// to the C1 control with the same number, so every byte sequence survives a round trip.
+QString cp1252_to_qstring(std::string_view bytes);
+std::string qstring_to_cp1252(const QString& text);
+
+// UTF-8 <-> Windows-1252 without passing through QString; ASCII text is copied as it is.
+std::string cp1252_to_utf8(std::string_view bytes);
+std::string utf8_to_cp1252(std::string_view utf8);

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Immutable text held behind a single pointer (empty text holds nothing at all). A catalogue of a
+// million channels keeps several texts per channel, so the eight bytes per field matter.
+class PackedText {
+ public:
+  PackedText() noexcept = default;
+  PackedText(std::string_view text);  // NOLINT: converts like std::string
+  PackedText(const std::string& text) : PackedText(std::string_view(text)) {}
+  PackedText(const char* text) : PackedText(std::string_view(text)) {}
+  PackedText(const PackedText& other) : PackedText(other.view()) {}
+  PackedText(PackedText&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
+  PackedText& operator=(const PackedText& other);
+  PackedText& operator=(PackedText&& other) noexcept;
+  ~PackedText();
+
+  std::string_view view() const noexcept;
+  operator std::string_view() const noexcept { return view(); }
+  std::string str() const { return std::string(view()); }
+  size_t size() const noexcept { return view().size(); }
+  bool empty() const noexcept { return data_ == nullptr; }
+
+  friend bool operator==(const PackedText& a, const PackedText& b) noexcept { return a.view() == b.view(); }
+  friend bool operator==(const PackedText& a, std::string_view b) noexcept { return a.view() == b; }
+
+ private:
+  char* data_ = nullptr;  // 32-bit length, then the bytes
+};

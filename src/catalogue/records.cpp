@@ -1,0 +1,15 @@
+#include "catalogue/records.h"
+
+#include "catalogue/code_page.h"
+
+TShortText TShortText::from_text(const QString& text) {
+  return from_bytes(qstring_to_cp1252(text.left(static_cast<qsizetype>(kMaxBytes))));
+}
+
+TShortText TShortText::from_bytes(std::string_view cp1252) {
+  TShortText t;
+  t.bytes_ = PackedText(cp1252.substr(0, kMaxBytes));
+  return t;
+}
+
+QString TShortText::text() const { return cp1252_to_qstring(bytes_.view()); }

@@ -1,0 +1,125 @@
+#pragma once
+#include "catalogue/packed_text.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A name of at most 255 bytes of Windows-1252 text.
+class TShortText {
+ public:
+  static constexpr size_t kMaxBytes = 255;
+
+  TShortText() = default;
+  // Keeps at most the first 255 characters, converted to Windows-1252, then at most 255 bytes.
+  static TShortText from_text(const QString& text);
+  // Takes Windows-1252 bytes as they are, keeping at most the first 255.
+  static TShortText from_bytes(std::string_view cp1252);
+
+  QString text() const;                      // decoded from Windows-1252
+  std::string_view bytes() const { return bytes_.view(); }
+  size_t size() const { return bytes_.size(); }
+  bool empty() const { return bytes_.empty(); }
+  friend bool operator==(const TShortText& a, const TShortText& b) { return a.bytes_ == b.bytes_; }
+
+ private:
+  PackedText bytes_;
+};
+
+// Group ids of a channel and of the filter.
+enum : int32_t { kGroupTV = 1, kGroupRadio = 2, kGroupVideo = 3 };
+
+// Report status of a channel, derived from its five report counts.
+enum : int32_t {
+  kStatusWorksFine = 0,
+  kStatusNotWorking = 1,
+  kStatusNew = 2,
+  kStatusWrongInfo = 3,
+  kStatusDuplicate = 4,
+  kStatusSpam = 5,
+};
+
+struct Tcountry {
+  int32_t id = 0;
+  TShortText name;
+};
+
+struct Tgenre {
+  int32_t id = 0;
+  TShortText name;
+};
+
+// One channel. Texts other than the two names are UTF-8.
+struct TItem {
+  int32_t id = 0;
+  int32_t favorited = 0;
+  int32_t group_id = 0;
+  int32_t sent = 0;
+  TShortText name;
+  PackedText url;
+  int32_t bitrate = 0;
+  int32_t type_id = 0;
+  PackedText homepage;
+  int32_t country_id = 0;
+  int32_t genre_id = 0;
+  TShortText genre;
+  PackedText comment;
+  double rating = 0;
+  int32_t rated = 0;
+  double rt = 0;
+  int32_t workfine = 0;
+  int32_t notworking = 0;
+  int32_t wrong = 0;
+  int32_t duplicate = 0;
+  int32_t spam = 0;
+  int32_t status = 0;
+  uint16_t usdef = 0;
+};
+
+struct TFilter {
+  uint16_t group_id = 0;
+  uint16_t favorited = 0;
+  bool name_flag = false;
+  bool country_flag = false;
+  bool genre_flag = false;
+  bool bitrate_flag = false;
+  bool flag_flag = false;
+  QString name;
+  uint16_t country_id = 0;
+  uint16_t genre_id = 0;
+  int32_t bitrate = 0;
+  bool workfine = false;
+  bool notworking = false;
+  bool new_ = false;  // "new" is a keyword
+  bool wrong = false;
+  bool duplicate = false;
+  bool spam = false;
+};
+
+struct TInfo {
+  std::string stVersion;  // at most 12 digits: YYYYMMDDhhmm; empty when none was loaded
+  double dtVersion = 0;   // days since 1899-12-30, local time; 0 when none
+  TFilter filter;
+  std::vector<Tcountry> countries;
+  std::vector<Tgenre> genres;
+  std::vector<TItem> channels;
+  int32_t ud_max = 0;
+};
+
+// The catalogue with the lists kept beside it; the main window owns the single instance.
+struct Catalogue {
+  TInfo info;
+  std::vector<int32_t> favorites;       // channel ids read from the favourites file
+  std::vector<int> rated_positions;     // channel indexes rated since the last reset
+  std::vector<int> flagged_positions;   // channel indexes flagged since the last reset
+};
+
+// Text conversions of the UTF-8 fields.
+inline QString to_qstring(const PackedText& text) {
+  const std::string_view v = text.view();
+  return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
+}
+inline PackedText to_packed(const QString& text) { return PackedText(text.toUtf8().toStdString()); }

@@ -1,0 +1,21 @@
+#include <QApplication>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace quovi_test {
+void install_sandbox_listener();
+}
+
+int main(int argc, char** argv) {
+  // Test discovery runs this program without the test properties, so the headless platform is
+  // chosen here; the video tests set xcb themselves under Xvfb.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale::c());
+  quovi_test::install_sandbox_listener();
+  return RUN_ALL_TESTS();
+}
