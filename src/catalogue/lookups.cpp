@@ -1,5 +1,7 @@
 #include "catalogue/lookups.h"
 
+#include <algorithm>
+
 namespace {
 template <typename Row>
 int index_by_id(const std::vector<Row>& rows, int32_t id) {
@@ -47,4 +49,8 @@ void reset_catalogue(Catalogue& catalogue) {
   info.channels.shrink_to_fit();
   catalogue.rated_positions.clear();
   catalogue.flagged_positions.clear();
+}
+
+bool is_favorite(const std::vector<int32_t>& favorites, int32_t id) {
+  return std::find(favorites.begin(), favorites.end(), id) != favorites.end();
 }

@@ -21,3 +21,6 @@ QString genre_name_by_id(int32_t id, const std::vector<Tgenre>& genres);
 // The reset that starts every catalogue load. Leaves the favourites id list and the filter's
 // criteria (apart from group, favourites view and the five switches) as they are.
 void reset_catalogue(Catalogue& catalogue);
+
+// True when the id is in the favourites id list.
+bool is_favorite(const std::vector<int32_t>& favorites, int32_t id);
