@@ -1,0 +1,63 @@
+#pragma once
+#include "services/channel_edit.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+
+struct AppState;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The modal "Add/Update Channel" dialog: adds a user-defined channel or rewrites one.
+class T_addForm : public QDialog {
+  Q_OBJECT
+ public:
+  struct Hooks {
+    std::function<void()> rebuild_view;
+    ResortChannels resort;  // sort the whole array by a column (the flag already prepared)
+  };
+
+  T_addForm(AppState& state, Hooks hooks, QWidget* parent = nullptr);
+
+  // Set together by the caller before showing: true and 0 for a new channel; false and the id of
+  // the user-defined channel to rewrite.
+  bool addnew = true;
+  int32_t index = 0;
+
+  // Fills the fields; runs each time the dialog is shown.
+  void FormActivate();
+  void ConfirmHTMLCheckBoxClick();
+  void TestFilterLabelClick();
+  void AddAdvToolButtonClick();
+
+  // The fields as Add Channel would take them.
+  ChannelFields fields() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void fill_lists();
+  void show_fields(const ChannelFields& f);
+
+  AppState& state_;
+  Hooks hooks_;
+  QComboBox* category_;
+  QLineEdit* name_;
+  QLineEdit* url_;
+  QLabel* test_label_;
+  QLineEdit* bitrate_;
+  QComboBox* type_;
+  QLineEdit* homepage_;
+  QComboBox* countries_;
+  QComboBox* genres_;
+  QLineEdit* comment_;
+  QCheckBox* confirm_;
+  QPushButton* add_button_;
+};

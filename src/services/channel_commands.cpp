@@ -1,0 +1,38 @@
+#include "services/channel_commands.h"
+
+#include "catalogue/app_state.h"
+#include "services/add_form.h"
+#include "services/channel_edit.h"
+#include "widgets/messages.h"
+
+UpdateChannelAction update_channel_action(const AppState& state, int selected_row) {
+  const auto& channels = state.catalogue.info.channels;
+  if (selected_row < 0 || static_cast<size_t>(selected_row) >= state.visible.size()) return {};
+  const int position = state.visible[static_cast<size_t>(selected_row)];
+  if (position < 0 || static_cast<size_t>(position) >= channels.size()) return {};
+  const TItem& channel = channels[static_cast<size_t>(position)];
+  if (channel.usdef == 1) return {UpdateChannelAction::Kind::Edit, channel.id};
+  return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id};
+}
+
+void add_channel_command(T_addForm& form) {
+  form.addnew = true;
+  form.index = 0;
+  form.exec();
+}
+
+void update_channel_command(T_addForm& form, const AppState& state, int selected_row, const QString& support_mail,
+                            QWidget* parent) {
+  const UpdateChannelAction action = update_channel_action(state, selected_row);
+  switch (action.kind) {
+    case UpdateChannelAction::Kind::Nothing: return;
+    case UpdateChannelAction::Kind::ExplainCatalogueChannel:
+      show_information(parent, catalogue_channel_message(support_mail));
+      return;
+    case UpdateChannelAction::Kind::Edit:
+      form.addnew = false;
+      form.index = action.id;
+      form.exec();
+      return;
+  }
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+
+#include <cstdint>
+
+struct AppState;
+class QWidget;
+class T_addForm;
+
+// What "Update Channel" does for the list's selected row.
+struct UpdateChannelAction {
+  enum class Kind { Nothing, Edit, ExplainCatalogueChannel };
+  Kind kind = Kind::Nothing;
+  int32_t id = 0;  // the channel to edit
+};
+
+// Nothing without a selected row (row < 0 or beyond the list); editing for a user-defined channel;
+// the explanation for a catalogue channel.
+UpdateChannelAction update_channel_action(const AppState& state, int selected_row);
+
+// The toolbar button "Add": opens the dialog with empty fields.
+void add_channel_command(T_addForm& form);
+
+// The context-menu entry "Update Channel" for the list's selected row (-1 when none).
+void update_channel_command(T_addForm& form, const AppState& state, int selected_row, const QString& support_mail,
+                            QWidget* parent);

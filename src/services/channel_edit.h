@@ -1,0 +1,64 @@
+#pragma once
+#include "catalogue/records.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+struct AppState;
+
+// The add/update dialog's content as the user left it.
+struct ChannelFields {
+  int category_index = 0;  // 0 " -----", 1 TV, 2 Radio, 3 Video
+  QString name;
+  QString url;
+  QString bitrate;
+  int type_index = 0;      // 0 " -----", 1 "Media Player", 2 "Real Player"
+  QString homepage;
+  int country_index = 0;   // entry 0 reads "-----" and is never a choice
+  QString country_name;    // text of the chosen entry
+  int genre_index = 0;
+  QString genre_name;
+  QString comment;
+};
+
+// Removes spaces and control characters at both ends.
+QString trim_text(const QString& text);
+
+// The message of the first check the fields fail, in the order the dialog reports them; nothing
+// when they pass. Beyond the required choices this refuses what would damage the user channel file
+// at the next start ("|" or a line break in a text) and a bitrate that is not a 32-bit number.
+std::optional<QString> validate_channel_fields(const ChannelFields& fields);
+
+// The bitrate the field stands for: empty means 0. Only for fields that passed validation.
+int32_t bitrate_from_field(const QString& text);
+
+// "A duplicate value was detected. " and the name of the first channel, catalogue or user-defined,
+// whose stored URL equals the trimmed field with ASCII letters compared without case.
+std::optional<QString> duplicate_url_message(const TInfo& info, const QString& url_field);
+
+// Writes the dialog's fields into a channel record: the fields the dialog owns change, the others
+// (id, sent, favorited, usdef, ratings and reports) stay as `base` has them.
+TItem channel_with_fields(const TInfo& info, const ChannelFields& fields, TItem base);
+
+// Sorts the whole channel array by a column, inverting the direction flag afterwards.
+using ResortChannels = std::function<void(AppState& state, int column)>;
+
+// Validates, checks the URL against every channel and appends a new user-defined channel with id
+// ud_max + 1, then sorts again by the last column in the last direction so it takes its place.
+// Answers the message to show when it refuses; the catalogue is untouched then.
+std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fields, const ResortChannels& resort);
+
+// Validates and rewrites the channel with that id in its place; id, sent and favourite mark stay.
+std::optional<QString> rewrite_user_channel(AppState& state, int32_t id, const ChannelFields& fields);
+
+// Where the dialog starts when it opens for an existing channel. The lists' entries are needed to
+// choose the country and genre entries the way the dialog shows them.
+ChannelFields fields_from_channel(const TInfo& info, const TItem& channel, const QStringList& country_entries,
+                                  const QStringList& genre_entries);
+
+// The information shown when "Update Channel" is asked for a catalogue channel.
+QString catalogue_channel_message(const QString& support_mail);

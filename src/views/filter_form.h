@@ -1,0 +1,58 @@
+#pragma once
+#include "views/filter_logic.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+struct AppState;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// The modal filter dialog: edits the five criteria of the catalogue's filter, stores them and
+// rebuilds the view when "Set Filter" is pressed; any other way of closing it changes nothing.
+class T_filterForm : public QDialog {
+  Q_OBJECT
+ public:
+  struct Hooks {
+    std::function<void(const StoreWrite&)> store;  // one call on the settings store
+    std::function<void()> rebuild_view;
+  };
+
+  T_filterForm(AppState& state, Hooks hooks, QWidget* parent = nullptr);
+
+  // Shows the current criteria; runs each time the dialog is shown.
+  void FormActivate();
+  void NameHTMLCheckBoxClick();
+  void CountryHTMLCheckBoxClick();
+  void GenreALCheckBoxClick();
+  void BitrateALCheckBoxClick();
+  void FilterALCheckBoxClick();
+  void SetAdvToolButtonClick();
+
+  // The dialog's content as "Set Filter" would take it over.
+  FilterChoices choices() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void fill_lists();
+
+  AppState& state_;
+  Hooks hooks_;
+  QCheckBox* name_box_;
+  QLineEdit* name_edit_;
+  QCheckBox* country_box_;
+  QComboBox* countries_;
+  QCheckBox* genre_box_;
+  QComboBox* genres_;
+  QCheckBox* bitrate_box_;
+  QLineEdit* bitrate_edit_;
+  QCheckBox* status_box_;
+  std::array<QCheckBox*, 6> status_boxes_;
+  QPushButton* set_button_;
+};

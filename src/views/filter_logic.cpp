@@ -1,0 +1,116 @@
+#include "views/filter_logic.h"
+
+#include "catalogue/lookups.h"
+
+namespace {
+template <typename Row>
+int32_t id_at(const std::vector<Row>& rows, int index) {
+  // Without a catalogue the lists hold only their "All ..." entry, which has no row behind it.
+  if (index < 0 || static_cast<size_t>(index) >= rows.size()) return 0;
+  return rows[static_cast<size_t>(index)].id;
+}
+}  // namespace
+
+const std::array<QString, 6>& status_value_names() {
+  static const std::array<QString, 6> names = {
+      QStringLiteral("workfine"), QStringLiteral("notworking"), QStringLiteral("new"),
+      QStringLiteral("wrong"),    QStringLiteral("duplicate"),  QStringLiteral("spam")};
+  return names;
+}
+
+FilterChoices filter_choices_from(const TInfo& info) {
+  const TFilter& f = info.filter;
+  FilterChoices c;
+  c.name_on = f.name_flag;
+  c.name_text = f.name;
+  c.country_on = f.country_flag;
+  c.country_index = country_index_by_id(info.countries, f.country_id);
+  c.genre_on = f.genre_flag;
+  c.genre_index = genre_index_by_id(info.genres, f.genre_id);
+  c.bitrate_on = f.bitrate_flag;
+  c.bitrate_text = QString::number(f.bitrate);
+  c.status_on = f.flag_flag;
+  c.statuses = {f.workfine, f.notworking, f.new_, f.wrong, f.duplicate, f.spam};
+  return c;
+}
+
+std::optional<int32_t> parse_int32(const QString& text) {
+  // Optional sign and decimal digits only; QString::toInt would also take surrounding spaces.
+  const qsizetype digits_from = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
+  if (text.size() <= digits_from) return std::nullopt;
+  for (qsizetype i = digits_from; i < text.size(); ++i)
+    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+  bool ok = false;
+  const int value = text.toInt(&ok, 10);
+  if (!ok) return std::nullopt;
+  return value;
+}
+
+QString invalid_bitrate_message(const QString& text) {
+  return QStringLiteral("'%1' is not a valid integer value for the bitrate.").arg(text);
+}
+
+std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const FilterChoices& c) {
+  std::optional<int32_t> bitrate;
+  if (c.bitrate_on) {
+    bitrate = parse_int32(c.bitrate_text);
+    if (!bitrate) return invalid_bitrate_message(c.bitrate_text);
+  }
+
+  FilterUpdate u{info.filter, {}};
+  TFilter& f = u.filter;
+  auto& w = u.writes;
+
+  f.name_flag = c.name_on;
+  if (c.name_on) {
+    f.name = c.name_text;  // as typed: a leading space is part of the fragment
+    w.push_back(StoreWrite::integer(QStringLiteral("name_f"), 1));
+    w.push_back(StoreWrite::string(QStringLiteral("name"), c.name_text));
+  } else {
+    w.push_back(StoreWrite::remove(QStringLiteral("name_f")));
+  }
+
+  f.country_flag = c.country_on;
+  if (c.country_on) {
+    const int32_t id = id_at(info.countries, c.country_index);
+    f.country_id = static_cast<uint16_t>(id);
+    w.push_back(StoreWrite::integer(QStringLiteral("country_f"), 1));
+    w.push_back(StoreWrite::integer(QStringLiteral("country"), id));
+  } else {
+    w.push_back(StoreWrite::remove(QStringLiteral("country_f")));
+  }
+
+  f.genre_flag = c.genre_on;
+  if (c.genre_on) {
+    const int32_t id = id_at(info.genres, c.genre_index);
+    f.genre_id = static_cast<uint16_t>(id);
+    w.push_back(StoreWrite::integer(QStringLiteral("genre_f"), 1));
+    w.push_back(StoreWrite::integer(QStringLiteral("genre"), id));
+  } else {
+    w.push_back(StoreWrite::remove(QStringLiteral("genre_f")));
+  }
+
+  f.bitrate_flag = c.bitrate_on;
+  if (c.bitrate_on) {
+    f.bitrate = *bitrate;
+    w.push_back(StoreWrite::integer(QStringLiteral("bitrate_f"), 1));
+    w.push_back(StoreWrite::integer(QStringLiteral("bitrate"), *bitrate));
+  } else {
+    w.push_back(StoreWrite::remove(QStringLiteral("bitrate_f")));
+  }
+
+  f.flag_flag = c.status_on;
+  if (c.status_on) {
+    f.workfine = c.statuses[0];
+    f.notworking = c.statuses[1];
+    f.new_ = c.statuses[2];
+    f.wrong = c.statuses[3];
+    f.duplicate = c.statuses[4];
+    f.spam = c.statuses[5];
+    w.push_back(StoreWrite::integer(QStringLiteral("flag_f"), 1));
+    for (size_t i = 0; i < 6; ++i) w.push_back(StoreWrite::integer(status_value_names()[i], c.statuses[i] ? 1 : 0));
+  } else {
+    w.push_back(StoreWrite::remove(QStringLiteral("flag_f")));
+  }
+  return u;
+}

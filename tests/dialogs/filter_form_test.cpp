@@ -1,0 +1,217 @@
+#include "dialog_fixture.h"
+#include "views/filter_form.h"
+#include "widgets/messages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using dialogs_test::small_state;
+
+namespace {
+struct FilterDialog {
+  AppState state = small_state();
+  std::vector<StoreWrite> writes;
+  int rebuilds = 0;
+  T_filterForm form{state, {[this](const StoreWrite& w) { writes.push_back(w); }, [this] { ++rebuilds; }}};
+
+  template <typename W>
+  W* get(const char* name) {
+    W* w = form.findChild<W*>(QLatin1String(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QCheckBox* box(const char* name) { return get<QCheckBox>(name); }
+  void set_filter() { get<QPushButton>("SetAdvToolButton")->click(); }
+};
+
+const char* const kStatusBoxes[] = {"FineCheckBox",      "NotWorkingCheckBox", "NewCheckBox",
+                                    "WrongInfoCheckBox", "DuplicateCheckBox",  "SpamCheckBox"};
+}  // namespace
+
+TEST(FilterDialog, WindowAndControlsAtTheirPlaces) {
+  FilterDialog d;
+  d.form.show();
+  EXPECT_EQ(d.form.windowTitle(), "Filter");
+  EXPECT_EQ(d.form.size(), QSize(300, 329));
+  EXPECT_EQ(d.box("NameALCheckBox")->geometry(), QRect(8, 17, 114, 17));
+  EXPECT_EQ(d.get<QLineEdit>("BitrateAdvEdit")->geometry(), QRect(30, 183, 121, 19));
+  EXPECT_EQ(d.get<QComboBox>("GenresAdvComboBox")->geometry(), QRect(30, 140, 246, 19));
+  EXPECT_EQ(d.box("DuplicateCheckBox")->geometry(), QRect(214, 240, 68, 17));
+  EXPECT_EQ(d.get<QPushButton>("SetAdvToolButton")->geometry(), QRect(204, 298, 86, 24));
+  EXPECT_EQ(d.box("FilterCheckBox")->text(), "Filter away channels flaged as:");
+  // The lists hold the catalogue's names in table order.
+  auto* countries = d.get<QComboBox>("CountriesAdvComboBox");
+  ASSERT_EQ(countries->count(), 3);
+  EXPECT_EQ(countries->itemText(2), "Germany");
+}
+
+TEST(FilterDialog, OpeningShowsTheStoredCriteriaEvenWhenOff) {
+  FilterDialog d;
+  TFilter& f = d.state.catalogue.info.filter;
+  f.name_flag = true;
+  f.name = " FM";
+  f.country_flag = false;
+  f.country_id = 49;
+  f.genre_flag = true;
+  f.genre_id = 14;
+  f.bitrate_flag = false;
+  f.bitrate = 128;
+  f.flag_flag = true;
+  f.new_ = true;
+  f.spam = true;
+  d.form.show();
+
+  EXPECT_TRUE(d.box("NameALCheckBox")->isChecked());
+  EXPECT_EQ(d.get<QLineEdit>("NameAdvEdit")->text(), " FM");
+  EXPECT_TRUE(d.get<QLineEdit>("NameAdvEdit")->isEnabled());
+  EXPECT_FALSE(d.box("CountryCheckBox")->isChecked());
+  EXPECT_EQ(d.get<QComboBox>("CountriesAdvComboBox")->currentIndex(), 2);
+  EXPECT_FALSE(d.get<QComboBox>("CountriesAdvComboBox")->isEnabled());
+  EXPECT_EQ(d.get<QComboBox>("GenresAdvComboBox")->currentText(), "News");
+  EXPECT_TRUE(d.get<QComboBox>("GenresAdvComboBox")->isEnabled());
+  EXPECT_EQ(d.get<QLineEdit>("BitrateAdvEdit")->text(), "128");
+  EXPECT_FALSE(d.get<QLineEdit>("BitrateAdvEdit")->isEnabled());
+  const bool expected[] = {false, false, true, false, false, true};
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(d.box(kStatusBoxes[i])->isChecked(), expected[i]) << kStatusBoxes[i];
+    EXPECT_TRUE(d.box(kStatusBoxes[i])->isEnabled()) << kStatusBoxes[i];
+  }
+}
+
+TEST(FilterDialog, EachBoxEnablesItsControlsAndKeepsTheirContent) {
+  FilterDialog d;
+  d.state.catalogue.info.filter.name = "kept";
+  d.form.show();
+  struct Case {
+    const char* box;
+    std::vector<const char*> controls;
+  };
+  const Case cases[] = {
+      {"NameALCheckBox", {"NameAdvEdit"}},
+      {"CountryCheckBox", {"CountriesAdvComboBox"}},
+      {"GenreCheckBox", {"GenresAdvComboBox"}},
+      {"BitrateCheckBox", {"BitrateAdvEdit"}},
+      {"FilterCheckBox", {std::begin(kStatusBoxes), std::end(kStatusBoxes)}},
+  };
+  for (const Case& c : cases) {
+    QCheckBox* box = d.box(c.box);
+    box->click();
+    for (const char* name : c.controls) EXPECT_TRUE(d.get<QWidget>(name)->isEnabled()) << c.box << " " << name;
+    box->click();
+    for (const char* name : c.controls) EXPECT_FALSE(d.get<QWidget>(name)->isEnabled()) << c.box << " " << name;
+  }
+  EXPECT_EQ(d.get<QLineEdit>("NameAdvEdit")->text(), "kept");
+  // The handlers only switch controls; the criteria wait for "Set Filter".
+  EXPECT_TRUE(d.writes.empty());
+  EXPECT_FALSE(d.state.catalogue.info.filter.name_flag);
+}
+
+TEST(FilterDialog, SetFilterTakesAllFiveOverStoresThemInOrderAndRebuilds) {
+  FilterDialog d;
+  TFilter& f = d.state.catalogue.info.filter;
+  f.genre_flag = true;  // turned off below: only its switch is deleted
+  f.genre_id = 12;
+  f.workfine = true;    // the status criterion stays off: its switches are left alone
+  d.form.show();
+
+  d.box("NameALCheckBox")->click();
+  d.get<QLineEdit>("NameAdvEdit")->setText(" Jazz");
+  d.box("CountryCheckBox")->click();
+  d.get<QComboBox>("CountriesAdvComboBox")->setCurrentIndex(1);
+  d.box("GenreCheckBox")->click();
+  d.box("BitrateCheckBox")->click();
+  d.get<QLineEdit>("BitrateAdvEdit")->setText("64");
+  d.set_filter();
+
+  const std::vector<StoreWrite> expected = {
+      StoreWrite::integer("name_f", 1),    StoreWrite::string("name", " Jazz"), StoreWrite::integer("country_f", 1),
+      StoreWrite::integer("country", 33),  StoreWrite::remove("genre_f"),       StoreWrite::integer("bitrate_f", 1),
+      StoreWrite::integer("bitrate", 64),  StoreWrite::remove("flag_f"),
+  };
+  EXPECT_EQ(d.writes, expected);
+  EXPECT_TRUE(f.name_flag);
+  EXPECT_EQ(f.name, " Jazz");
+  EXPECT_TRUE(f.country_flag);
+  EXPECT_EQ(f.country_id, 33);
+  EXPECT_FALSE(f.genre_flag);
+  EXPECT_EQ(f.genre_id, 12);
+  EXPECT_TRUE(f.bitrate_flag);
+  EXPECT_EQ(f.bitrate, 64);
+  EXPECT_FALSE(f.flag_flag);
+  EXPECT_TRUE(f.workfine);
+  EXPECT_EQ(d.rebuilds, 1);
+  EXPECT_EQ(d.form.result(), QDialog::Accepted);
+  EXPECT_FALSE(d.form.isVisible());
+}
+
+TEST(FilterDialog, StatusCriterionStoresAllSixSwitchesEvenWhenNoneIsChecked) {
+  FilterDialog d;
+  d.state.catalogue.info.filter.workfine = true;
+  d.state.catalogue.info.filter.spam = true;
+  d.form.show();
+  d.box("FilterCheckBox")->click();
+  d.box("FineCheckBox")->click();  // off again
+  d.box("SpamCheckBox")->click();
+  d.set_filter();
+  const std::vector<StoreWrite> status_writes(d.writes.end() - 7, d.writes.end());
+  const std::vector<StoreWrite> expected = {
+      StoreWrite::integer("flag_f", 1), StoreWrite::integer("workfine", 0),  StoreWrite::integer("notworking", 0),
+      StoreWrite::integer("new", 0),    StoreWrite::integer("wrong", 0),     StoreWrite::integer("duplicate", 0),
+      StoreWrite::integer("spam", 0),
+  };
+  EXPECT_EQ(status_writes, expected);
+  EXPECT_TRUE(d.state.catalogue.info.filter.flag_flag);
+  EXPECT_FALSE(d.state.catalogue.info.filter.workfine);
+  EXPECT_FALSE(d.state.catalogue.info.filter.spam);
+}
+
+TEST(FilterDialog, UnusableBitrateChangesNothingAndSaysSoOnce) {
+  for (const char* text : {"", "12a", "2147483648", "-2147483649", " 5", "+"}) {
+    FilterDialog d;
+    RecordingMessageSink sink;
+    const TFilter before = d.state.catalogue.info.filter;
+    d.form.show();
+    d.box("NameALCheckBox")->click();  // would be taken over first if the bitrate were not checked first
+    d.get<QLineEdit>("NameAdvEdit")->setText("x");
+    d.box("BitrateCheckBox")->click();
+    d.get<QLineEdit>("BitrateAdvEdit")->setText(text);
+    d.set_filter();
+
+    ASSERT_EQ(sink.shown.size(), 1u) << text;
+    EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
+    EXPECT_TRUE(sink.shown[0].text.contains("not a valid integer")) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(d.writes.empty()) << text;
+    EXPECT_EQ(d.rebuilds, 0);
+    EXPECT_FALSE(d.state.catalogue.info.filter.name_flag) << text;
+    EXPECT_EQ(d.state.catalogue.info.filter.bitrate, before.bitrate);
+    EXPECT_FALSE(d.state.catalogue.info.filter.bitrate_flag);
+    EXPECT_TRUE(d.form.isVisible()) << text;
+  }
+}
+
+TEST(FilterDialog, BitrateLimitsAndSignsAreNumbers) {
+  for (auto [text, value] : {std::pair{"0", 0}, {"-5", -5}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN}}) {
+    FilterDialog d;
+    d.form.show();
+    d.box("BitrateCheckBox")->click();
+    d.get<QLineEdit>("BitrateAdvEdit")->setText(text);
+    d.set_filter();
+    EXPECT_EQ(d.state.catalogue.info.filter.bitrate, value) << text;
+    EXPECT_EQ(d.rebuilds, 1);
+  }
+}
+
+TEST(FilterDialog, ClosingWithoutSetFilterAppliesNothing) {
+  FilterDialog d;
+  d.form.show();
+  d.box("NameALCheckBox")->click();
+  d.form.reject();
+  EXPECT_FALSE(d.state.catalogue.info.filter.name_flag);
+  EXPECT_TRUE(d.writes.empty());
+  // Reopening shows the criteria again, not the abandoned clicks.
+  d.form.show();
+  EXPECT_FALSE(d.box("NameALCheckBox")->isChecked());
+}
