@@ -1,0 +1,454 @@
+#include "dialog_fixture.h"
+#include "services/add_form.h"
+#include "services/channel_commands.h"
+#include "services/stream_address.h"
+#include "widgets/messages.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using dialogs_test::small_state;
+
+namespace {
+// Sorts by name in the direction the flag gives, then inverts the flag, as the list's sort does.
+void sort_by_name(AppState& s, int column) {
+  auto& channels = s.catalogue.info.channels;
+  const bool descending = s.sort_flag;
+  std::stable_sort(channels.begin(), channels.end(), [&](const TItem& a, const TItem& b) {
+    const QString x = a.name.text().toUpper();
+    const QString y = b.name.text().toUpper();
+    return descending ? y < x : x < y;
+  });
+  s.sort_flag = !s.sort_flag;
+  s.last_sort_column = column;
+}
+
+struct AddDialog {
+  AppState state = small_state();
+  int rebuilds = 0;
+  std::vector<int> sorted_columns;
+  T_addForm form{state,
+                 {[this] { ++rebuilds; },
+                  [this](AppState& s, int column) {
+                    sorted_columns.push_back(column);
+                    sort_by_name(s, column);
+                  }}};
+
+  template <typename W>
+  W* get(const char* name) {
+    W* w = form.findChild<W*>(QLatin1String(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QLineEdit* edit(const char* name) { return get<QLineEdit>(name); }
+  QComboBox* list(const char* name) { return get<QComboBox>(name); }
+
+  void open_new() {
+    form.addnew = true;
+    form.index = 0;
+    form.show();
+  }
+  void open_for(int32_t id) {
+    form.addnew = false;
+    form.index = id;
+    form.show();
+  }
+  // Everything a valid new channel needs.
+  void fill_valid(const QString& url = "http://new.example/stream") {
+    list("CategoryAdvComboBox")->setCurrentIndex(2);
+    edit("NameAdvEdit")->setText("  Middle Radio ");
+    edit("UrlAdvEdit")->setText(url);
+    edit("BitrateAdvEdit")->setText("128");
+    list("TypeAdvComboBox")->setCurrentIndex(1);
+    edit("HomepageAdvEdit")->setText("http://new.example/");
+    list("CountriesAdvComboBox")->setCurrentText("Germany");
+    list("GenresAdvComboBox")->setCurrentText("News");
+    edit("CommentAdvEdit")->setText("fine");
+  }
+  void press_add() {
+    get<QCheckBox>("ConfirmCheckBox")->setChecked(true);
+    get<QPushButton>("AddAdvToolButton")->click();
+  }
+  const TItem* find(int32_t id) const {
+    for (const TItem& c : state.catalogue.info.channels)
+      if (c.id == id) return &c;
+    return nullptr;
+  }
+  int position_of(int32_t id) const {
+    const auto& cs = state.catalogue.info.channels;
+    for (size_t i = 0; i < cs.size(); ++i)
+      if (cs[i].id == id) return static_cast<int>(i);
+    return -1;
+  }
+};
+
+std::vector<int32_t> ids_of(const AppState& s) {
+  std::vector<int32_t> ids;
+  for (const TItem& c : s.catalogue.info.channels) ids.push_back(c.id);
+  return ids;
+}
+}  // namespace
+
+TEST(AddDialog, WindowControlsAndTabOrder) {
+  AddDialog d;
+  d.open_new();
+  EXPECT_EQ(d.form.windowTitle(), "Add/Update Channel");
+  EXPECT_EQ(d.form.size(), QSize(292, 331));
+  EXPECT_EQ(d.edit("UrlAdvEdit")->pos(), QPoint(80, 73));
+  EXPECT_EQ(d.list("TypeAdvComboBox")->geometry().topLeft(), QPoint(81, 145));
+  EXPECT_EQ(d.list("TypeAdvComboBox")->width(), 189);
+  EXPECT_EQ(d.edit("CommentAdvEdit")->width(), 190);
+  EXPECT_EQ(d.get<QLabel>("TestFilterLabel")->pos(), QPoint(191, 99));
+  EXPECT_EQ(d.get<QPushButton>("AddAdvToolButton")->geometry(), QRect(189, 301, 86, 24));
+  EXPECT_EQ(d.edit("NameAdvEdit")->maxLength(), 255);
+
+  const char* order[] = {"NameAdvEdit",          "UrlAdvEdit",        "HomepageAdvEdit",     "ConfirmCheckBox",
+                         "BitrateAdvEdit",       "CountriesAdvComboBox", "GenresAdvComboBox", "CategoryAdvComboBox",
+                         "TypeAdvComboBox",      "CommentAdvEdit"};
+  auto next_tab_stop = [](QWidget* w) {
+    do w = w->nextInFocusChain();
+    while ((w->focusPolicy() & Qt::TabFocus) == 0 || w->objectName().isEmpty());
+    return w;
+  };
+  for (size_t i = 1; i < std::size(order); ++i)
+    EXPECT_EQ(next_tab_stop(d.get<QWidget>(order[i - 1])), d.get<QWidget>(order[i])) << order[i - 1];
+
+  // Entry 0 of both catalogue lists reads "-----"; the others are the table's names.
+  EXPECT_EQ(d.list("CountriesAdvComboBox")->itemText(0), "-----");
+  EXPECT_EQ(d.list("GenresAdvComboBox")->itemText(0), "-----");
+  EXPECT_EQ(d.list("GenresAdvComboBox")->itemText(2), "News");
+}
+
+TEST(AddDialog, EachShowingStartsUncheckedAndTheBoxAloneEnablesAdd) {
+  AddDialog d;
+  d.open_new();
+  auto* confirm = d.get<QCheckBox>("ConfirmCheckBox");
+  auto* add = d.get<QPushButton>("AddAdvToolButton");
+  EXPECT_FALSE(confirm->isChecked());
+  EXPECT_FALSE(add->isEnabled());
+  confirm->click();
+  EXPECT_TRUE(add->isEnabled());
+  confirm->click();
+  EXPECT_FALSE(add->isEnabled());
+  confirm->click();
+  d.form.reject();
+  d.open_for(100001);
+  EXPECT_FALSE(confirm->isChecked());
+  EXPECT_FALSE(add->isEnabled());
+  EXPECT_EQ(add->text(), "Add Channel");
+}
+
+TEST(AddDialog, ValidationReportsOnlyTheFirstMissingChoiceInOrder) {
+  // Each row completes one more field than the one before; the message names the next one.
+  struct Step {
+    std::function<void(AddDialog&)> complete;
+    const char* message;
+  };
+  const std::vector<Step> steps = {
+      {[](AddDialog&) {}, "Please Select a Category."},
+      {[](AddDialog& d) {
+         d.list("CategoryAdvComboBox")->setCurrentIndex(1);
+         d.edit("NameAdvEdit")->setText("   ");
+       },
+       "Please Enter Name."},
+      {[](AddDialog& d) { d.edit("NameAdvEdit")->setText("N"); }, "Please Enter URL."},
+      {[](AddDialog& d) { d.edit("UrlAdvEdit")->setText(" \t"); }, "Please Enter URL."},
+      {[](AddDialog& d) { d.edit("UrlAdvEdit")->setText("http://x.example/"); }, "Please Select a Type."},
+      {[](AddDialog& d) { d.list("TypeAdvComboBox")->setCurrentIndex(2); }, "Please Select a Country."},
+      {[](AddDialog& d) { d.list("CountriesAdvComboBox")->setCurrentIndex(1); }, "Please Select a Genre."},
+  };
+  AddDialog d;
+  d.open_new();
+  for (const Step& step : steps) {
+    RecordingMessageSink sink;
+    step.complete(d);
+    d.press_add();
+    ASSERT_EQ(sink.shown.size(), 1u) << step.message;
+    EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(sink.shown[0].text, step.message);
+    EXPECT_TRUE(d.form.isVisible());
+    EXPECT_TRUE(d.get<QCheckBox>("ConfirmCheckBox")->isChecked());
+  }
+  EXPECT_EQ(d.state.catalogue.info.channels.size(), 3u);
+  EXPECT_EQ(d.rebuilds, 0);
+}
+
+TEST(AddDialog, TextsThatWouldBreakTheUserFileAreRefusedAndNothingChanges) {
+  struct Case {
+    const char* field;
+    QString text;
+    const char* message_part;
+  };
+  const Case cases[] = {
+      {"NameAdvEdit", "Rock|Pop", "\"|\" cannot be used in the Name field"},
+      {"UrlAdvEdit", "http://x.example/?a|b", "\"|\" cannot be used in the URL field"},
+      {"HomepageAdvEdit", "|", "\"|\" cannot be used in the Homepage field"},
+      {"CommentAdvEdit", "good | loud", "\"|\" cannot be used in the Comment field"},
+      {"CommentAdvEdit", "two\nlines", "Comment field must be a single line"},
+      {"BitrateAdvEdit", "2147483648", "Bitrate is too large"},
+      {"BitrateAdvEdit", "99999999999999999999", "Bitrate is too large"},
+  };
+  for (const Case& c : cases) {
+    for (bool rewrite : {false, true}) {
+      AddDialog d;
+      RecordingMessageSink sink;
+      const std::vector<int32_t> ids_before = ids_of(d.state);
+      const TItem mine_before = *d.find(100001);
+      rewrite ? d.open_for(100001) : d.open_new();
+      d.fill_valid();
+      d.edit(c.field)->setText(c.text);
+      d.press_add();
+      ASSERT_EQ(sink.shown.size(), 1u) << c.field;
+      EXPECT_TRUE(sink.shown[0].text.contains(c.message_part)) << sink.shown[0].text.toStdString();
+      EXPECT_EQ(ids_of(d.state), ids_before);
+      EXPECT_EQ(d.state.catalogue.info.ud_max, 100001);
+      EXPECT_EQ(d.find(100001)->name, mine_before.name);
+      EXPECT_EQ(d.find(100001)->url.str(), mine_before.url.str());
+      EXPECT_EQ(d.rebuilds, 0);
+      EXPECT_TRUE(d.sorted_columns.empty());
+    }
+  }
+}
+
+TEST(AddDialog, DuplicateUrlIgnoresLetterCaseAndSurroundingSpaces) {
+  struct Case {
+    QString url;
+    bool duplicate;
+    const char* of;
+  };
+  const Case cases[] = {
+      {"HTTP://ZULU.EXAMPLE/stream", true, "Zulu TV"},
+      {"  http://zulu.example/Stream\t", true, "Zulu TV"},
+      {"http://mine.example/A", true, "Mine"},  // user-defined channels count as well
+      {"http://zulu.example/Stream2", false, ""},
+      {"http://zulu.example/Strean", false, ""},
+  };
+  for (const Case& c : cases) {
+    AddDialog d;
+    RecordingMessageSink sink;
+    d.open_new();
+    d.fill_valid(c.url);
+    d.press_add();
+    if (c.duplicate) {
+      ASSERT_EQ(sink.shown.size(), 1u) << c.url.toStdString();
+      EXPECT_EQ(sink.shown[0].text, QStringLiteral("A duplicate value was detected. ") + c.of);
+      EXPECT_EQ(d.state.catalogue.info.channels.size(), 3u);
+      EXPECT_TRUE(d.form.isVisible());
+    } else {
+      EXPECT_TRUE(sink.shown.empty()) << c.url.toStdString();
+      EXPECT_EQ(d.state.catalogue.info.channels.size(), 4u);
+    }
+  }
+}
+
+TEST(AddDialog, AddGivesTheNextUserIdAndTheSortedPlace) {
+  AddDialog d;
+  RecordingMessageSink sink;
+  d.open_new();
+  d.fill_valid();
+  d.list("TypeAdvComboBox")->setCurrentIndex(2);  // "Real Player"
+  d.press_add();
+  ASSERT_TRUE(sink.shown.empty());
+
+  EXPECT_EQ(d.state.catalogue.info.ud_max, 100002);
+  // Sorted again by the last column in the last direction (names ascending), flag as before.
+  EXPECT_EQ(d.sorted_columns, std::vector<int>{0});
+  EXPECT_TRUE(d.state.sort_flag);
+  EXPECT_EQ(ids_of(d.state), (std::vector<int32_t>{7, 100002, 100001, 9}));
+  const TItem& c = *d.find(100002);
+  EXPECT_EQ(c.group_id, kGroupRadio);
+  EXPECT_EQ(c.sent, 0);
+  EXPECT_EQ(c.favorited, 0);
+  EXPECT_EQ(c.usdef, 1);
+  EXPECT_EQ(c.name.text(), "Middle Radio");
+  EXPECT_EQ(c.url.str(), "http://new.example/stream");
+  EXPECT_EQ(c.bitrate, 128);
+  EXPECT_EQ(c.type_id, 1);  // there is one embedded player, whichever entry was chosen
+  EXPECT_EQ(c.homepage.str(), "http://new.example/");
+  EXPECT_EQ(c.country_id, 49);
+  EXPECT_EQ(c.genre_id, 14);
+  EXPECT_EQ(c.genre.text(), "News");
+  EXPECT_EQ(c.comment.str(), "fine");
+  EXPECT_EQ(d.rebuilds, 1);
+  EXPECT_EQ(d.form.result(), QDialog::Accepted);
+  EXPECT_FALSE(d.form.isVisible());
+}
+
+TEST(AddDialog, EmptyBitrateIsZeroAndTheFieldTakesOnlyDigits) {
+  AddDialog d;
+  d.open_new();
+  d.fill_valid();
+  QLineEdit* bitrate = d.edit("BitrateAdvEdit");
+  bitrate->clear();
+  dialogs_test::type_keys(bitrate, "1a2-+ 3.");
+  EXPECT_EQ(bitrate->text(), "123");
+  QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+  QApplication::sendEvent(bitrate, &backspace);
+  EXPECT_EQ(bitrate->text(), "12");
+  bitrate->clear();
+  d.press_add();
+  ASSERT_NE(d.find(100002), nullptr);
+  EXPECT_EQ(d.find(100002)->bitrate, 0);
+}
+
+TEST(AddDialog, UpdateShowsTheChannelAndRewriteKeepsIdSentAndPlace) {
+  AddDialog d;
+  TItem& mine = d.state.catalogue.info.channels[1];
+  mine.favorited = 1;
+  d.open_for(100001);
+  EXPECT_EQ(d.list("CategoryAdvComboBox")->currentText(), "TV");
+  EXPECT_EQ(d.list("TypeAdvComboBox")->currentText(), "Media Player");
+  EXPECT_EQ(d.list("CountriesAdvComboBox")->currentText(), "France");
+  EXPECT_EQ(d.list("GenresAdvComboBox")->currentText(), "Jazz");
+  EXPECT_EQ(d.edit("NameAdvEdit")->text(), "Mine");
+  EXPECT_EQ(d.edit("UrlAdvEdit")->text(), "http://mine.example/a");
+  EXPECT_EQ(d.edit("BitrateAdvEdit")->text(), "96");
+  EXPECT_EQ(d.edit("HomepageAdvEdit")->text(), "http://mine.example/");
+  EXPECT_EQ(d.edit("CommentAdvEdit")->text(), "my comment");
+
+  // Another channel's address is no obstacle to a rewrite; the new genre brings its name.
+  RecordingMessageSink sink;
+  d.edit("NameAdvEdit")->setText("AAA first by name");
+  d.edit("UrlAdvEdit")->setText("http://zulu.example/Stream");
+  d.list("TypeAdvComboBox")->setCurrentIndex(2);
+  d.list("GenresAdvComboBox")->setCurrentText("News");
+  d.press_add();
+  ASSERT_TRUE(sink.shown.empty());
+  EXPECT_EQ(ids_of(d.state), (std::vector<int32_t>{7, 100001, 9}));
+  const TItem& c = d.state.catalogue.info.channels[1];
+  EXPECT_EQ(c.name.text(), "AAA first by name");
+  EXPECT_EQ(c.sent, 1);
+  EXPECT_EQ(c.favorited, 1);
+  EXPECT_EQ(c.usdef, 1);
+  EXPECT_EQ(c.type_id, 1);
+  EXPECT_EQ(c.genre_id, 14);
+  EXPECT_EQ(c.genre.text(), "News");
+  EXPECT_EQ(d.state.catalogue.info.ud_max, 100001);
+  EXPECT_TRUE(d.sorted_columns.empty());
+  EXPECT_EQ(d.rebuilds, 1);
+
+  // Reopened, the "Real Player" choice reads "Media Player".
+  d.open_for(100001);
+  EXPECT_EQ(d.list("TypeAdvComboBox")->currentText(), "Media Player");
+}
+
+TEST(AddDialog, UrlAndBitrateOfferNoMenuAndTheClipboardSurvivesTyping) {
+  AddDialog d;
+  d.open_new();
+  EXPECT_EQ(d.edit("UrlAdvEdit")->contextMenuPolicy(), Qt::PreventContextMenu);
+  EXPECT_EQ(d.edit("BitrateAdvEdit")->contextMenuPolicy(), Qt::PreventContextMenu);
+  QGuiApplication::clipboard()->setText("copied elsewhere");
+  dialogs_test::type_keys(d.edit("UrlAdvEdit"), "http");
+  EXPECT_EQ(d.edit("UrlAdvEdit")->text(), "http");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "copied elsewhere");
+}
+
+namespace {
+class OpenedUrls : public QObject {
+  Q_OBJECT
+ public:
+  std::vector<QUrl> urls;
+ public Q_SLOTS:
+  void open(const QUrl& url) { urls.push_back(url); }
+};
+}  // namespace
+
+TEST(AddDialog, TestChannelOpensOnlyNetworkAddresses) {
+  OpenedUrls opened;
+  const char* schemes[] = {"http", "https", "rtsp", "mms", "file", "smb", "ftp"};
+  for (const char* s : schemes) QDesktopServices::setUrlHandler(s, &opened, "open");
+  struct Case {
+    QString url;
+    bool opened;
+  };
+  const Case cases[] = {
+      {"  http://radio.example/live  ", true}, {"HTTPS://tv.example/a.m3u8", true},
+      {"rtsp://cam.example:554/x", true},      {"mms://old.example/stream", true},
+      {"file:///etc/passwd", false},           {"/usr/bin/xterm", false},
+      {"smb://share.example/x", false},        {"ftp://files.example/a", false},
+      {"http://", false},                      {"", false},
+  };
+  for (const Case& c : cases) {
+    AddDialog d;
+    RecordingMessageSink sink;
+    d.open_new();
+    d.edit("UrlAdvEdit")->setText(c.url);
+    opened.urls.clear();
+    QLabel* label = d.get<QLabel>("TestFilterLabel");
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(label, &press);
+    QApplication::sendEvent(label, &release);
+    ASSERT_EQ(opened.urls.size(), c.opened ? 1u : 0u) << c.url.toStdString();
+    if (c.opened) {
+      EXPECT_EQ(opened.urls[0], QUrl(c.url.trimmed())) << c.url.toStdString();
+    }
+    // Something that is not a network address is explained; an empty field does nothing at all.
+    EXPECT_EQ(sink.shown.size(), !c.opened && !c.url.isEmpty() ? 1u : 0u) << c.url.toStdString();
+  }
+  for (const char* s : schemes) QDesktopServices::unsetUrlHandler(s);
+}
+
+TEST(ChannelCommands, CatalogueChannelGetsTheInformationAndNoDialog) {
+  AddDialog d;
+  RecordingMessageSink sink;
+  update_channel_command(d.form, d.state, 2, "help@quovi.example", nullptr);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].kind, MessageKind::Information);
+  EXPECT_EQ(sink.shown[0].text,
+            "You can only delete or modify the user-defined channels, but you can send us updates, corrections by "
+            "email help@quovi.example.  Update will automatically update your channels over the next several days "
+            "with the requisites updates.");
+  EXPECT_FALSE(d.form.isVisible());
+}
+
+TEST(ChannelCommands, RowsMapThroughTheViewToTheRightAction) {
+  AppState s = small_state();
+  s.visible = {2, 1};  // a view that shows two channels, in array order of the positions
+  using Kind = UpdateChannelAction::Kind;
+  EXPECT_EQ(update_channel_action(s, -1).kind, Kind::Nothing);
+  EXPECT_EQ(update_channel_action(s, 2).kind, Kind::Nothing);
+  EXPECT_EQ(update_channel_action(s, 0).kind, Kind::ExplainCatalogueChannel);
+  const UpdateChannelAction edit = update_channel_action(s, 1);
+  EXPECT_EQ(edit.kind, Kind::Edit);
+  EXPECT_EQ(edit.id, 100001);
+}
+
+TEST(ChannelCommands, AddAndUpdateOpenTheDialogForTheRightChannel) {
+  AddDialog d;
+  QString seen_name;
+  bool seen_addnew = false;
+  auto look_and_close = [&] {
+    QTimer::singleShot(0, &d.form, [&] {
+      seen_name = d.edit("NameAdvEdit")->text();
+      seen_addnew = d.form.addnew;
+      d.form.reject();
+    });
+  };
+  look_and_close();
+  update_channel_command(d.form, d.state, 1, "help@quovi.example", nullptr);
+  EXPECT_EQ(seen_name, "Mine");
+  EXPECT_FALSE(seen_addnew);
+  EXPECT_EQ(d.form.index, 100001);
+
+  look_and_close();
+  add_channel_command(d.form);
+  EXPECT_EQ(seen_name, "");
+  EXPECT_TRUE(seen_addnew);
+  EXPECT_EQ(d.form.index, 0);
+}
+
+#include "add_form_test.moc"
