@@ -85,6 +85,8 @@ struct LoadCase {
   std::map<std::string, QString> stored;
   void (*expect)(const TFilter&);
 };
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.what; }
+
 
 class LoadSettings : public testing::TestWithParam<LoadCase> {};
 

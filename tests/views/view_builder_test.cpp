@@ -58,6 +58,8 @@ struct MatchCase {
   void (*prepare)(TItem&, TFilter&);
   bool visible;
 };
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.what; }
+
 
 class ChannelMatches : public testing::TestWithParam<MatchCase> {};
 
@@ -176,6 +178,8 @@ struct CommandCase {
   uint16_t favorited;
   bool criteria_on_after;
 };
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.what; }
+
 
 class ViewCommands : public testing::TestWithParam<CommandCase> {};
 
