@@ -269,3 +269,20 @@ TEST(SortChannels, RecordsMoveWhole) {
   }
   EXPECT_EQ(ids_of(state.catalogue.info.channels), (std::vector<int32_t>{3, 2, 1, 0}));
 }
+
+TEST(SortChannels, EveryCodePageByteSortsByItsFoldedCodeUnit) {
+  AppState state;
+  std::mt19937 rng(11);
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    TItem item;
+    item.id = b;
+    item.name = TShortText::from_bytes(std::string(1, byte) + "x");
+    state.catalogue.info.channels.push_back(item);
+  }
+  std::shuffle(state.catalogue.info.channels.begin(), state.catalogue.info.channels.end(), rng);
+  sort_after_load(state);
+  const std::vector<QString> names = names_of(state.catalogue.info);
+  for (size_t k = 1; k < names.size(); ++k)
+    EXPECT_LE(compare_in_text_order(names[k - 1], names[k]), 0) << "byte " << state.catalogue.info.channels[k].id;
+}
