@@ -319,16 +319,21 @@ std::string userdef_file_text(const TInfo& info) {
   return out;
 }
 
-bool save_user_files(AppState& state, QWidget* parent) {
-  if (!state.user_files_loaded) return true;
-  const TInfo& info = state.catalogue.info;
+QStringList write_user_files(const AppState& state) {
   QStringList failures;
+  if (!state.user_files_loaded) return failures;
+  const TInfo& info = state.catalogue.info;
   const QString favorites = favorites_path(state.app_data);
   if (const QString error = save(favorites, favorites_file_text(info)); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(favorites), error);
   const QString channels = userdef_path(state.app_data);
   if (const QString error = save(channels, userdef_file_text(info)); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(channels), error);
+  return failures;
+}
+
+bool save_user_files(AppState& state, QWidget* parent) {
+  const QStringList failures = write_user_files(state);
   if (failures.isEmpty()) return true;
   return ask_yes_no(parent, QStringLiteral("Your favourites and channels could not all be saved.\n%1\n"
                                            "The files that could not be saved are as they were before.\n\n"

@@ -36,9 +36,13 @@ void resolve_user_channel_genres(TInfo& info);
 std::string favorites_file_text(const TInfo& info);
 std::string userdef_file_text(const TInfo& info);
 
-// The close-time write: favorites.dat, then userdef.dat, each whole or not at all. Files never read
-// in this run are left as they are. On a failure the user is told which file and why and asked
-// whether to close anyway: answers true when the window may close.
+// Writes favorites.dat, then userdef.dat, each whole or not at all; files never read in this run are
+// left as they are. Answers one line (file: reason) per file that could not be written; the old
+// file is then unchanged. A reload after a download can call this first, so that channels added,
+// edited or removed in the run survive it.
+QStringList write_user_files(const AppState& state);
+// The close query (FormCloseQuery): write_user_files, and on a failure the user is told which file
+// and why and asked whether to close anyway. Answers true when the window may close.
 bool save_user_files(AppState& state, QWidget* parent = nullptr);
 
 // Index of the first channel with that id, or -1.

@@ -415,3 +415,15 @@ TEST(UserChannels, RemoveChannelOnlyRemovesTheSelectedChannelOfTheUser) {
   save_user_files(state);
   EXPECT_EQ(read_all(userdef_file()), "100002|2|0|Other|http://s/100002|128|1||33|12|\r\n");
 }
+
+TEST(UserFiles, WritingBeforeAReloadKeepsTheRunsChanges) {
+  write_all(userdef_file(), "100001|1|0|Mine|u|1|1||1|1|\r\n");
+  AppState state = fresh_state();
+  load_user_files(state);
+  state.catalogue.info.channels.push_back(user_channel(100002, "Added in this run"));
+  EXPECT_TRUE(write_user_files(state).isEmpty());
+  state.catalogue.info.channels.clear();  // the reload's reset
+  load_user_files(state);
+  ASSERT_EQ(state.catalogue.info.channels.size(), 2u);
+  EXPECT_EQ(state.catalogue.info.channels[1].name.text(), "Added in this run");
+}
