@@ -1,6 +1,7 @@
 #include "services/add_form.h"
 
 #include "catalogue/app_state.h"
+#include "catalogue/user_files.h"
 #include "services/stream_address.h"
 #include "widgets/messages.h"
 
@@ -137,7 +138,7 @@ bool T_addForm::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void T_addForm::fill_lists() {
+void T_addForm::refill_lists() {
   fill_names(countries_, state_.catalogue.info.countries);
   fill_names(genres_, state_.catalogue.info.genres);
   countries_->setItemText(0, QStringLiteral("-----"));
@@ -157,15 +158,14 @@ void T_addForm::show_fields(const ChannelFields& f) {
 }
 
 void T_addForm::FormActivate() {
-  fill_lists();
+  refill_lists();
   ChannelFields f;
   if (!addnew) {
+    // The caller sets index to the id of the selected row's channel; the rewrite finds it the same way.
     const TInfo& info = state_.catalogue.info;
-    for (const TItem& channel : info.channels) {
-      if (channel.id != index) continue;
-      f = fields_from_channel(info, channel, entries_of(countries_), entries_of(genres_));
-      break;
-    }
+    const int at = find_channel_by_id(info, index);
+    if (at >= 0)
+      f = fields_from_channel(info, info.channels[static_cast<size_t>(at)], entries_of(countries_), entries_of(genres_));
   }
   show_fields(f);
   confirm_->setChecked(false);
@@ -204,7 +204,7 @@ ChannelFields T_addForm::fields() const {
 void T_addForm::AddAdvToolButtonClick() {
   const ChannelFields f = fields();
   const std::optional<QString> refusal =
-      index == 0 ? add_user_channel(state_, f, hooks_.resort) : rewrite_user_channel(state_, index, f);
+      index == 0 ? add_user_channel(state_, f) : rewrite_user_channel(state_, index, f);
   if (refusal) {
     show_error(this, *refusal);
     return;

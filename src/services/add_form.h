@@ -19,7 +19,6 @@ class T_addForm : public QDialog {
  public:
   struct Hooks {
     std::function<void()> rebuild_view;
-    ResortChannels resort;  // sort the whole array by a column (the flag already prepared)
   };
 
   T_addForm(AppState& state, Hooks hooks, QWidget* parent = nullptr);
@@ -35,6 +34,10 @@ class T_addForm : public QDialog {
   void TestFilterLabelClick();
   void AddAdvToolButtonClick();
 
+  // Puts the catalogue's country and genre names into the two lists (entry 0 reads "-----").
+  // Showing the dialog does this too, so calling it from the view rebuild is optional.
+  void refill_lists();
+
   // The fields as Add Channel would take them.
   ChannelFields fields() const;
 
@@ -43,7 +46,6 @@ class T_addForm : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void fill_lists();
   void show_fields(const ChannelFields& f);
 
   AppState& state_;

@@ -2,6 +2,8 @@
 
 #include "catalogue/app_state.h"
 #include "catalogue/lookups.h"
+#include "catalogue/user_files.h"
+#include "views/sorting.h"
 
 #include <string>
 
@@ -16,12 +18,6 @@ std::string ascii_upper(std::string text) {
   for (char& c : text)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return text;
-}
-
-std::optional<size_t> position_of_id(const TInfo& info, int32_t id) {
-  for (size_t i = 0; i < info.channels.size(); ++i)
-    if (info.channels[i].id == id) return i;
-  return std::nullopt;
 }
 
 TShortText first_genre_name(const std::vector<Tgenre>& genres, int32_t id) {
@@ -113,7 +109,7 @@ TItem channel_with_fields(const TInfo& info, const ChannelFields& f, TItem c) {
   return c;
 }
 
-std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fields, const ResortChannels& resort) {
+std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fields) {
   if (auto error = validate_channel_fields(fields)) return error;
   TInfo& info = state.catalogue.info;
   if (auto duplicate = duplicate_url_message(info, fields.url)) return duplicate;
@@ -125,18 +121,18 @@ std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fi
   info.channels.push_back(std::move(fresh));
   info.ud_max += 1;
 
-  // The sort inverts the flag when it is done; inverting it first repeats the last order.
-  state.sort_flag = !state.sort_flag;
-  if (resort) resort(state, state.last_sort_column);
+  // Same column, same direction as the last sort: the list keeps its order with the new channel in it.
+  sort_after_adding_channel(state);
   return std::nullopt;
 }
 
 std::optional<QString> rewrite_user_channel(AppState& state, int32_t id, const ChannelFields& fields) {
   if (auto error = validate_channel_fields(fields)) return error;
   TInfo& info = state.catalogue.info;
-  const std::optional<size_t> at = position_of_id(info, id);
-  if (!at) return QStringLiteral("The channel to update no longer exists.");
-  info.channels[*at] = channel_with_fields(info, fields, info.channels[*at]);
+  const int at = find_channel_by_id(info, id);
+  if (at < 0) return QStringLiteral("The channel to update no longer exists.");
+  TItem& channel = info.channels[static_cast<size_t>(at)];
+  channel = channel_with_fields(info, fields, channel);
   return std::nullopt;
 }
 

@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 struct AppState;
@@ -44,13 +43,10 @@ std::optional<QString> duplicate_url_message(const TInfo& info, const QString& u
 // (id, sent, favorited, usdef, ratings and reports) stay as `base` has them.
 TItem channel_with_fields(const TInfo& info, const ChannelFields& fields, TItem base);
 
-// Sorts the whole channel array by a column, inverting the direction flag afterwards.
-using ResortChannels = std::function<void(AppState& state, int column)>;
-
 // Validates, checks the URL against every channel and appends a new user-defined channel with id
 // ud_max + 1, then sorts again by the last column in the last direction so it takes its place.
 // Answers the message to show when it refuses; the catalogue is untouched then.
-std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fields, const ResortChannels& resort);
+std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fields);
 
 // Validates and rewrites the channel with that id in its place; id, sent and favourite mark stay.
 std::optional<QString> rewrite_user_channel(AppState& state, int32_t id, const ChannelFields& fields);

@@ -1,6 +1,7 @@
 #include "views/filter_form.h"
 
 #include "catalogue/app_state.h"
+#include "settings/settings_store.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include <exception>
 
 namespace {
 const char* const kCaptionColour = "rgb(8,55,114)";
@@ -75,8 +75,17 @@ void fill_names(QComboBox* list, const std::vector<Row>& rows, const QString& wi
 }
 }  // namespace
 
+void store_in_settings(const StoreWrite& write) {
+  switch (write.op) {
+    case StoreWrite::Op::Integer: write_reg_integer(kSettingsKey, write.value, write.number); break;
+    case StoreWrite::Op::Text: write_reg_string(kSettingsKey, write.value, write.text); break;
+    case StoreWrite::Op::Delete: delete_reg(kSettingsKey, write.value); break;
+  }
+}
+
 T_filterForm::T_filterForm(AppState& state, Hooks hooks, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), state_(state), hooks_(std::move(hooks)) {
+  if (!hooks_.store) hooks_.store = store_in_settings;
   setObjectName(QStringLiteral("T_filterForm"));
   setWindowTitle(QStringLiteral("Filter"));
   setModal(true);
@@ -126,13 +135,13 @@ void T_filterForm::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormActivate();
 }
 
-void T_filterForm::fill_lists() {
+void T_filterForm::refill_lists() {
   fill_names(countries_, state_.catalogue.info.countries, QStringLiteral("All Countries"));
   fill_names(genres_, state_.catalogue.info.genres, QStringLiteral("All Genres"));
 }
 
 void T_filterForm::FormActivate() {
-  fill_lists();
+  refill_lists();
   const FilterChoices c = filter_choices_from(state_.catalogue.info);
   name_box_->setChecked(c.name_on);
   name_edit_->setText(c.name_text);
@@ -190,12 +199,11 @@ void T_filterForm::SetAdvToolButtonClick() {
   }
   FilterUpdate& update = std::get<FilterUpdate>(plan);
   state_.catalogue.info.filter = update.filter;
-  try {
-    if (hooks_.store)
-      for (const StoreWrite& w : update.writes) hooks_.store(w);
-  } catch (const std::exception& e) {
-    // The criteria already hold in memory; the user learns that they will not survive a restart.
-    show_error(this, QString::fromLocal8Bit(e.what()));
+  {
+    // A store that cannot be written is told once for the whole filter, not once per value; the
+    // criteria hold for this run either way.
+    SettingsWriteBatch batch;
+    for (const StoreWrite& w : update.writes) hooks_.store(w);
   }
   if (hooks_.rebuild_view) hooks_.rebuild_view();
   accept();

@@ -12,13 +12,16 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+// Makes one write on the settings store under the program's key.
+void store_in_settings(const StoreWrite& write);
+
 // The modal filter dialog: edits the five criteria of the catalogue's filter, stores them and
 // rebuilds the view when "Set Filter" is pressed; any other way of closing it changes nothing.
 class T_filterForm : public QDialog {
   Q_OBJECT
  public:
   struct Hooks {
-    std::function<void(const StoreWrite&)> store;  // one call on the settings store
+    std::function<void(const StoreWrite&)> store;  // one call on the settings store; empty: the real store
     std::function<void()> rebuild_view;
   };
 
@@ -33,6 +36,10 @@ class T_filterForm : public QDialog {
   void FilterALCheckBoxClick();
   void SetAdvToolButtonClick();
 
+  // Puts the catalogue's country and genre names into the two lists. Showing the dialog does this
+  // too, so calling it from the view rebuild is optional.
+  void refill_lists();
+
   // The dialog's content as "Set Filter" would take it over.
   FilterChoices choices() const;
 
@@ -40,7 +47,6 @@ class T_filterForm : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void fill_lists();
 
   AppState& state_;
   Hooks hooks_;

@@ -34,7 +34,7 @@ FilterChoices filter_choices_from(const TInfo& info) {
   return c;
 }
 
-std::optional<int32_t> parse_int32(const QString& text) {
+std::optional<int32_t> int32_from_text(const QString& text) {
   // Optional sign and decimal digits only; QString::toInt would also take surrounding spaces.
   const qsizetype digits_from = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
   if (text.size() <= digits_from) return std::nullopt;
@@ -53,7 +53,7 @@ QString invalid_bitrate_message(const QString& text) {
 std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const FilterChoices& c) {
   std::optional<int32_t> bitrate;
   if (c.bitrate_on) {
-    bitrate = parse_int32(c.bitrate_text);
+    bitrate = int32_from_text(c.bitrate_text);
     if (!bitrate) return invalid_bitrate_message(c.bitrate_text);
   }
 

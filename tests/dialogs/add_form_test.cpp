@@ -21,29 +21,10 @@
 using dialogs_test::small_state;
 
 namespace {
-// Sorts by name in the direction the flag gives, then inverts the flag, as the list's sort does.
-void sort_by_name(AppState& s, int column) {
-  auto& channels = s.catalogue.info.channels;
-  const bool descending = s.sort_flag;
-  std::stable_sort(channels.begin(), channels.end(), [&](const TItem& a, const TItem& b) {
-    const QString x = a.name.text().toUpper();
-    const QString y = b.name.text().toUpper();
-    return descending ? y < x : x < y;
-  });
-  s.sort_flag = !s.sort_flag;
-  s.last_sort_column = column;
-}
-
 struct AddDialog {
   AppState state = small_state();
   int rebuilds = 0;
-  std::vector<int> sorted_columns;
-  T_addForm form{state,
-                 {[this] { ++rebuilds; },
-                  [this](AppState& s, int column) {
-                    sorted_columns.push_back(column);
-                    sort_by_name(s, column);
-                  }}};
+  T_addForm form{state, {[this] { ++rebuilds; }}};
 
   template <typename W>
   W* get(const char* name) {
@@ -216,7 +197,7 @@ TEST(AddDialog, TextsThatWouldBreakTheUserFileAreRefusedAndNothingChanges) {
       EXPECT_EQ(d.find(100001)->name, mine_before.name);
       EXPECT_EQ(d.find(100001)->url.str(), mine_before.url.str());
       EXPECT_EQ(d.rebuilds, 0);
-      EXPECT_TRUE(d.sorted_columns.empty());
+      EXPECT_TRUE(d.state.sort_flag);  // no sort ran
     }
   }
 }
@@ -263,8 +244,8 @@ TEST(AddDialog, AddGivesTheNextUserIdAndTheSortedPlace) {
 
   EXPECT_EQ(d.state.catalogue.info.ud_max, 100002);
   // Sorted again by the last column in the last direction (names ascending), flag as before.
-  EXPECT_EQ(d.sorted_columns, std::vector<int>{0});
   EXPECT_TRUE(d.state.sort_flag);
+  EXPECT_EQ(d.state.last_sort_column, 0);
   EXPECT_EQ(ids_of(d.state), (std::vector<int32_t>{7, 100002, 100001, 9}));
   const TItem& c = *d.find(100002);
   EXPECT_EQ(c.group_id, kGroupRadio);
@@ -283,6 +264,23 @@ TEST(AddDialog, AddGivesTheNextUserIdAndTheSortedPlace) {
   EXPECT_EQ(d.rebuilds, 1);
   EXPECT_EQ(d.form.result(), QDialog::Accepted);
   EXPECT_FALSE(d.form.isVisible());
+}
+
+TEST(AddDialog, AddKeepsTheLastColumnAndDirection) {
+  // Last sorted by Bitrate with the flag false (highest first), which left the flag true.
+  AddDialog d;
+  auto& cs = d.state.catalogue.info.channels;
+  cs[0].bitrate = 320;
+  cs[1].bitrate = 96;
+  cs[2].bitrate = 64;
+  d.state.last_sort_column = 3;
+  d.state.sort_flag = true;
+  d.open_new();
+  d.fill_valid();  // bitrate 128
+  d.press_add();
+  EXPECT_EQ(ids_of(d.state), (std::vector<int32_t>{7, 100002, 100001, 9}));
+  EXPECT_EQ(d.state.last_sort_column, 3);
+  EXPECT_TRUE(d.state.sort_flag);
 }
 
 TEST(AddDialog, EmptyBitrateIsZeroAndTheFieldTakesOnlyDigits) {
@@ -335,7 +333,7 @@ TEST(AddDialog, UpdateShowsTheChannelAndRewriteKeepsIdSentAndPlace) {
   EXPECT_EQ(c.genre_id, 14);
   EXPECT_EQ(c.genre.text(), "News");
   EXPECT_EQ(d.state.catalogue.info.ud_max, 100001);
-  EXPECT_TRUE(d.sorted_columns.empty());
+  EXPECT_TRUE(d.state.sort_flag);  // no sort ran
   EXPECT_EQ(d.rebuilds, 1);
 
   // Reopened, the "Real Player" choice reads "Media Player".

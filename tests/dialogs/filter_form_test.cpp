@@ -1,4 +1,6 @@
 #include "dialog_fixture.h"
+#include "catalogue/lookups.h"
+#include "settings/settings_store.h"
 #include "views/filter_form.h"
 #include "widgets/messages.h"
 
@@ -214,4 +216,42 @@ TEST(FilterDialog, ClosingWithoutSetFilterAppliesNothing) {
   // Reopening shows the criteria again, not the abandoned clicks.
   d.form.show();
   EXPECT_FALSE(d.box("NameALCheckBox")->isChecked());
+}
+
+TEST(FilterDialog, CriteriaSurviveARestartThroughTheSettingsStore) {
+  {
+    AppState state = small_state();
+    state.catalogue.info.filter.genre_id = 12;
+    int rebuilds = 0;
+    T_filterForm form(state, {{}, [&] { ++rebuilds; }});  // the real store
+    form.show();
+    form.findChild<QCheckBox*>("NameALCheckBox")->click();
+    form.findChild<QLineEdit*>("NameAdvEdit")->setText(" FM");
+    form.findChild<QCheckBox*>("GenreCheckBox")->click();
+    form.findChild<QComboBox*>("GenresAdvComboBox")->setCurrentIndex(2);
+    form.findChild<QCheckBox*>("FilterCheckBox")->click();
+    form.findChild<QCheckBox*>("NewCheckBox")->click();
+    form.findChild<QPushButton*>("SetAdvToolButton")->click();
+    ASSERT_EQ(rebuilds, 1);
+    // Turning the genre off again deletes only its switch; the genre stays stored.
+    form.show();
+    form.findChild<QCheckBox*>("GenreCheckBox")->click();
+    form.findChild<QPushButton*>("SetAdvToolButton")->click();
+  }
+  AppState restarted = small_state();
+  reset_catalogue(restarted.catalogue);
+  restarted.catalogue.info.countries = small_state().catalogue.info.countries;
+  restarted.catalogue.info.genres = small_state().catalogue.info.genres;
+  load_settings(restarted.catalogue.info.filter);
+  T_filterForm form(restarted, {[](const StoreWrite&) {}, [] {}});
+  form.show();
+  EXPECT_TRUE(form.findChild<QCheckBox*>("NameALCheckBox")->isChecked());
+  EXPECT_EQ(form.findChild<QLineEdit*>("NameAdvEdit")->text(), " FM");
+  EXPECT_FALSE(form.findChild<QCheckBox*>("GenreCheckBox")->isChecked());
+  auto* genres = form.findChild<QComboBox*>("GenresAdvComboBox");
+  EXPECT_EQ(genres->currentText(), "News");
+  EXPECT_FALSE(genres->isEnabled());
+  EXPECT_TRUE(form.findChild<QCheckBox*>("FilterCheckBox")->isChecked());
+  EXPECT_TRUE(form.findChild<QCheckBox*>("NewCheckBox")->isChecked());
+  EXPECT_FALSE(form.findChild<QCheckBox*>("SpamCheckBox")->isChecked());
 }
