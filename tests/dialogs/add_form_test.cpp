@@ -118,6 +118,7 @@ TEST(AddDialog, EachShowingStartsUncheckedAndTheBoxAloneEnablesAdd) {
   auto* add = d.get<QPushButton>("AddAdvToolButton");
   EXPECT_FALSE(confirm->isChecked());
   EXPECT_FALSE(add->isEnabled());
+  EXPECT_EQ(d.form.focusWidget(), d.list("CategoryAdvComboBox"));
   confirm->click();
   EXPECT_TRUE(add->isEnabled());
   confirm->click();

@@ -81,6 +81,8 @@ TEST(FilterDialog, OpeningShowsTheStoredCriteriaEvenWhenOff) {
     EXPECT_EQ(d.box(kStatusBoxes[i])->isChecked(), expected[i]) << kStatusBoxes[i];
     EXPECT_TRUE(d.box(kStatusBoxes[i])->isEnabled()) << kStatusBoxes[i];
   }
+  // The focus rests on the control of the last checked box.
+  EXPECT_EQ(d.form.focusWidget(), d.box("FineCheckBox"));
 }
 
 TEST(FilterDialog, EachBoxEnablesItsControlsAndKeepsTheirContent) {
