@@ -1,4 +1,7 @@
 #pragma once
+#include "playback/player_component.h"
+#include "playback/video_widget.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,8 +10,6 @@
 #include <optional>
 
 struct AppState;
-class PlayerComponent;
-class VideoWidget;
 class QWidget;
 
 // The main window's side of the media player: the start check, the Play and Pause commands, what a
