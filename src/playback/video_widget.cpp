@@ -9,6 +9,18 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+namespace {
+// With shared OpenGL contexts Qt keeps a QOpenGLWidget's context when the widget moves to another
+// top-level window (full screen and back). Without them the context is made anew, mpv loses its
+// render context and drops the video, which ends a stream that has no sound. The attribute only
+// counts before the application object exists, hence a static initialiser in the file every
+// program with a video widget links.
+const bool kShareOpenGlContexts = [] {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  return true;
+}();
+}  // namespace
+
 VideoWidget::VideoWidget(MediaPlayer* player, QWidget* parent) : QWidget(parent), player_(player) {
   setAutoFillBackground(true);
   QPalette black = palette();
