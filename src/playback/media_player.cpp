@@ -95,7 +95,6 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       {"force-window", "no"},
       // Entries of a playlist fetched from the network may only lead to other network streams.
       {"load-unsafe-playlists", "no"},
-      {"access-references", "no"},
       {"audio-client-name", "quovi"},
       {mpv_name::volume_max, "100"},
       {mpv_name::volume, volume},

@@ -6,8 +6,10 @@
 
 namespace {
 // Ordered from the most specific to the most generic; the first pattern that matches any line wins.
-const std::array<QRegularExpression, 4>& cause_patterns() {
-  static const std::array<QRegularExpression, 4> patterns = {
+const std::array<QRegularExpression, 5>& cause_patterns() {
+  static const std::array<QRegularExpression, 5> patterns = {
+      // mpv: a playlist from the network named a local file or one of mpv's own protocols.
+      QRegularExpression(QStringLiteral("(Refusing to load potentially unsafe URL from a playlist)")),
       // ffmpeg: "HTTP error 404 Not Found", "Server returned 403 Forbidden (access denied)"
       QRegularExpression(QStringLiteral("(HTTP error \\d{3}[^\\r\\n]*)")),
       QRegularExpression(QStringLiteral("Server returned (\\d{3}[^\\r\\n(]*)")),

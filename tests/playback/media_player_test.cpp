@@ -186,3 +186,25 @@ TEST_F(MediaPlayerTest, SettingsAreKept) {
   EXPECT_EQ(changes, 1);
   EXPECT_FALSE(player.hasCurrentMedia());
 }
+
+TEST_F(MediaPlayerTest, PlaylistsLeadOnlyToNetworkStreams) {
+  const QString local = quovi_test::sandbox_root() + QStringLiteral("/local.mp3");
+  ASSERT_TRUE(quovi_test::write_all(local, test_media(QStringLiteral("tone.mp3"))));
+  server.serve("/good.m3u", (server.url(QStringLiteral("/tone.mp3")) + QStringLiteral("\n")).toUtf8(),
+               "audio/x-mpegurl");
+  server.serve("/local.m3u", (QStringLiteral("file://") + local + QStringLiteral("\n")).toUtf8(), "audio/x-mpegurl");
+  player.setAutoStart(false);
+
+  player.setURL(server.url(QStringLiteral("/good.m3u")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; })) << player.status().toStdString();
+  player.stop();
+
+  player.setURL(server.url(QStringLiteral("/local.m3u")));
+  player.play();
+  // The local entry is refused: the load ends, never playing, and does not hang in "Connecting...".
+  ASSERT_TRUE(wait_until([&] { return player.errorCount() == 1; }));
+  EXPECT_EQ(player.status(), "Stopped");
+  EXPECT_TRUE(player.error(0).description.contains("unsafe")) << player.error(0).description.toStdString();
+  EXPECT_FALSE(recorder.statuses.mid(recorder.statuses.lastIndexOf("Connecting...")).contains("Playing"));
+}

@@ -102,6 +102,9 @@ TEST(PlayerErrorText, CauseFromMpvsLog) {
       {{"ffmpeg: rtsp: method DESCRIBE failed: 454 Session Not Found"}, "454 Session Not Found"},
       // The newest attempt tells why it finally failed.
       {{"ffmpeg: HTTP error 500 Internal Server Error", "ffmpeg: HTTP error 404 Not Found"}, "HTTP error 404 Not Found"},
+      {{"stream: Refusing to load potentially unsafe URL from a playlist.",
+        "stream: Use the --load-unsafe-playlists option to load it anyway."},
+       "Refusing to load potentially unsafe URL from a playlist"},
       {{"cplayer: Audio: no audio"}, ""},
       {{}, ""},
   };
