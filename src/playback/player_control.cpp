@@ -113,8 +113,9 @@ void PlayerControl::onStatusChange() {
   if (!player_) return;
   const QString status = player_->status();
   Q_EMIT statusTextChanged(status);
+  QPointer<PlayerControl> alive(this);
   if (status_runs_pause_command(status)) pause();
-  if (!player_) return;
+  if (!alive || !player_) return;
   if (status_is_playing(status)) {
     Q_EMIT videoVisibleChanged(true);
     submitIfFirstPlay();
@@ -135,7 +136,10 @@ void PlayerControl::submitIfFirstPlay() {
   if (submitting_id_ == channel.id) return;
   const int id = channel.id;
   submitting_id_ = id;
+  QPointer<PlayerControl> alive(this);
   Q_EMIT submitUserChannel(row, index);
+  // The window may have closed while the request let events through.
+  if (!alive) return;
   submitting_id_.reset();
   // The catalogue may have been reloaded while the request ran; mark only the same channel.
   if (static_cast<size_t>(index) < channels.size() && channels[static_cast<size_t>(index)].id == id &&
@@ -146,7 +150,9 @@ void PlayerControl::submitIfFirstPlay() {
 void PlayerControl::onError() {
   if (!player_ || player_->errorCount() == 0) return;
   const PlayerError error = player_->error(0);
+  QPointer<PlayerControl> alive(this);
   show_error(window_, error.description);
+  if (!alive) return;
   // A refused address was never tried: the channel is not known to be broken.
   if (error.refused_url) return;
   const int row = selectedRow();

@@ -14,7 +14,18 @@ class QWidget;
 
 // The main window's side of the media player: the start check, the Play and Pause commands, what a
 // status change and an error do, volume, mute and full screen. It holds no widget of the window;
-// the window connects the signals below to its buttons and labels.
+// the window connects the signals below to its buttons and labels:
+//
+//   PlayerControl control(state, this, this);
+//   control.setSelectedRowSource(...);                 // the list's selected row or -1
+//   connect(&control, &PlayerControl::statusTextChanged, ...status label...);
+//   connect(&control, &PlayerControl::playPauseChanged, ...Play hidden / Pause shown when true...);
+//   connect(&control, &PlayerControl::volumeShown, volume_button, &VolumeButton::showVolume);
+//   connect(&control, &PlayerControl::muteChanged, ...Unmute shown / Mute hidden when true...);
+//   connect(&control, &PlayerControl::submitUserChannel / reportBrokenChannel, ...feedback...);
+//   if (!control.createPlayer(video_area)) ...request the end of the program...
+//   buttons: Play -> play, Pause -> pause, Mute -> mute, Unmute -> unmute, Full screen -> fullScreen,
+//   volume_button releasedAt -> volumeReleasedAt; selection -> loadRow; double click -> watchRow.
 class PlayerControl : public QObject {
   Q_OBJECT
  public:
