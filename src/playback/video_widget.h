@@ -8,7 +8,9 @@ class MpvRenderWidget;
 
 // The video area's player surface: black, with mpv's picture drawn into it where the platform has
 // OpenGL windows (none under the offscreen platform, where it stays a black panel). It follows the
-// player's fullScreen and leaves full screen on Esc by itself.
+// player's fullScreen and leaves full screen on Esc by itself. Keep it visible inside the video
+// area and let setVideoShown black it out: mpv can only start a stream's video while the surface
+// exists, and a surface is only made for a widget that has been shown.
 class VideoWidget : public QWidget {
   Q_OBJECT
  public:
