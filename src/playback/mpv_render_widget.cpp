@@ -22,7 +22,11 @@ MpvRenderWidget::MpvRenderWidget(MediaPlayer* player, QWidget* parent)
   if (player) connect(player, &MediaPlayer::aboutToClose, this, &MpvRenderWidget::freeRenderContext);
 }
 
-MpvRenderWidget::~MpvRenderWidget() { freeRenderContext(); }
+MpvRenderWidget::~MpvRenderWidget() {
+  freeRenderContext();
+  // The base class destroys the context after this part of the object is gone.
+  if (QOpenGLContext* gl = context()) disconnect(gl, nullptr, this, nullptr);
+}
 
 void MpvRenderWidget::setVideoShown(bool shown) {
   if (shown_ == shown) return;
