@@ -61,7 +61,6 @@ TEST(VolumeButton, ReleaseOfAnyButtonSetsTheVolume) {
 }
 
 TEST(PlayerInWindow, PlaysWithoutAVideoSurface) {
-  qputenv("QUOVI_AUDIO_OUTPUT", "null");
   quovi_test::LocalHttpServer server;
   QFile tone(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/tone.mp3"));
   ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
@@ -109,7 +108,6 @@ TEST(PlayerInWindow, PlaysWithoutAVideoSurface) {
   ASSERT_TRUE(wait_until([&] { return status_line == "Stopped"; }));
   EXPECT_FALSE(video_visible);
   EXPECT_TRUE(messages.shown.empty());
-  qunsetenv("QUOVI_AUDIO_OUTPUT");
 }
 
 namespace {

@@ -41,7 +41,6 @@ double surface_lit_share(VideoWidget* video) {
 
 TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-  qputenv("QUOVI_AUDIO_OUTPUT", "null");
   quovi_test::LocalHttpServer server;
   QFile video_file(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/testsrc.mkv"));
   ASSERT_TRUE(video_file.open(QIODevice::ReadOnly));
