@@ -147,6 +147,7 @@ void MediaPlayer::setURL(const QString& url) {
     const char* args[] = {"stop", nullptr};
     command(args);
   }
+  forgetLoad();
   if (url.isEmpty()) {
     setPhase(PlayerPhase::Empty);
     return;
@@ -186,8 +187,8 @@ void MediaPlayer::startLoad() {
   }
   const QByteArray url = url_.toUtf8();
   const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
-  ++loads_in_flight_;
-  ++load_serial_;
+  forgetLoad();
+  awaiting_entry_ = true;
   command(args, kReplyLoadBase + load_serial_);
   state_.restarting = false;
   setPhase(PlayerPhase::Opening);
@@ -207,7 +208,14 @@ void MediaPlayer::stop() {
     const char* args[] = {"stop", nullptr};
     command(args);
   }
+  forgetLoad();
   setPhase(url_.isEmpty() ? PlayerPhase::Empty : PlayerPhase::Stopped);
+}
+
+void MediaPlayer::forgetLoad() {
+  ++load_serial_;  // a reply still on its way is now stale
+  awaiting_entry_ = false;
+  entry_id_.reset();
 }
 
 void MediaPlayer::setVolume(int volume) {
@@ -281,34 +289,41 @@ void MediaPlayer::handleEvent(const mpv_event& event) {
     case MPV_EVENT_SET_PROPERTY_REPLY:
       if (event.reply_userdata == kReplyPause && !pause_requests_.empty()) pause_requests_.pop_front();
       break;
-    case MPV_EVENT_COMMAND_REPLY:
-      if (event.error < 0 && event.reply_userdata == kReplyLoadBase + load_serial_) {
-        // loadfile itself was refused: no START_FILE will follow.
-        loads_in_flight_ = std::max(0, loads_in_flight_ - 1);
-        if (loads_in_flight_ == 0 && in_mpv(state_.phase)) {
-          pending_error_ = event.error;
-          setPhase(PlayerPhase::Stopped);
+    case MPV_EVENT_COMMAND_REPLY: {
+      if (!awaiting_entry_ || event.reply_userdata != kReplyLoadBase + load_serial_) break;
+      awaiting_entry_ = false;
+      if (event.error < 0) {
+        // loadfile itself was refused: no file will start.
+        pending_error_ = event.error;
+        setPhase(PlayerPhase::Stopped);
+        break;
+      }
+      // -1: this mpv does not name the entry; the next file it starts is taken as ours.
+      entry_id_ = -1;
+      const mpv_node& result = static_cast<const mpv_event_command*>(event.data)->result;
+      if (result.format == MPV_FORMAT_NODE_MAP && result.u.list) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+          if (std::string_view(result.u.list->keys[i]) == "playlist_entry_id" &&
+              result.u.list->values[i].format == MPV_FORMAT_INT64)
+            entry_id_ = result.u.list->values[i].u.int64;
         }
-      } else if (event.reply_userdata >= kReplyLoadBase && event.error < 0) {
-        loads_in_flight_ = std::max(0, loads_in_flight_ - 1);
       }
       break;
-    case MPV_EVENT_START_FILE:
-      loads_in_flight_ = std::max(0, loads_in_flight_ - 1);
-      if (state_.phase == PlayerPhase::Active) {
-        // A playlist moved on to its next entry.
-        state_.restarting = false;
-        setPhase(PlayerPhase::Opening);
-      }
+    }
+    case MPV_EVENT_START_FILE: {
+      const int64_t id = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+      started_id_ = id;
+      if (entry_id_ == -1 && in_mpv(state_.phase)) entry_id_ = id;
       break;
+    }
     case MPV_EVENT_FILE_LOADED:
-      if (state_.phase == PlayerPhase::Opening && loads_in_flight_ == 0) {
+      if (state_.phase == PlayerPhase::Opening && started_id_ && isCurrent(*started_id_)) {
         state_.restarting = true;
         setPhase(PlayerPhase::Active);
       }
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
-      if (state_.phase == PlayerPhase::Active && state_.restarting) {
+      if (state_.phase == PlayerPhase::Active && state_.restarting && started_id_ && isCurrent(*started_id_)) {
         state_.restarting = false;
         updateStatus();
       }
@@ -346,7 +361,8 @@ void MediaPlayer::handleProperty(uint64_t id, const mpv_event_property& property
     case kObserveIdleActive:
       // mpv went idle without an end of file that concerned us, e.g. a playlist with nothing
       // playable in it: the load is over.
-      if (flag_value(property) && loads_in_flight_ == 0 && in_mpv(state_.phase)) {
+      if (flag_value(property) && in_mpv(state_.phase) && !awaiting_entry_ && started_id_ &&
+          isCurrent(*started_id_)) {
         if (state_.phase == PlayerPhase::Opening) pending_error_ = MPV_ERROR_NOTHING_TO_PLAY;
         setPhase(PlayerPhase::Stopped);
       }
@@ -358,16 +374,25 @@ void MediaPlayer::handleProperty(uint64_t id, const mpv_event_property& property
 }
 
 void MediaPlayer::handleEndFile(const mpv_event_end_file& end) {
-  // The end of a file that a newer load has replaced, or of one the user stopped, says nothing
-  // about the current one.
-  if (loads_in_flight_ > 0 || !in_mpv(state_.phase)) return;
+  // The end of a file that a newer load replaced, or that the user stopped, says nothing about
+  // the current one.
+  if (!in_mpv(state_.phase) || !isCurrent(end.playlist_entry_id)) return;
   const int reason = end.reason;
-  const int code = end.error;
-  if (reason != MPV_END_FILE_REASON_EOF && reason != MPV_END_FILE_REASON_ERROR) return;
+  if (reason == MPV_END_FILE_REASON_REDIRECT) {
+    // A playlist: mpv goes on with the entries it found in it.
+    if (end.playlist_insert_num_entries > 0) {
+      entry_id_ = end.playlist_insert_id;
+      return;
+    }
+    pending_error_ = MPV_ERROR_NOTHING_TO_PLAY;
+  } else if (reason == MPV_END_FILE_REASON_ERROR) {
+    pending_error_ = end.error;
+  } else if (reason != MPV_END_FILE_REASON_EOF) {
+    return;
+  }
   // Stop here rather than let mpv go on to a playlist's next entry behind the window's back.
   const char* args[] = {"stop", nullptr};
   command(args);
-  if (reason == MPV_END_FILE_REASON_ERROR) pending_error_ = code;
   setPhase(PlayerPhase::Stopped);
 }
 

@@ -80,6 +80,8 @@ class MediaPlayer : public PlayerComponent {
   void handleProperty(uint64_t id, const mpv_event_property& property);
   void handleEndFile(const mpv_event_end_file& end);
   void startLoad();
+  void forgetLoad();
+  bool isCurrent(int64_t entry_id) const { return entry_id_ && *entry_id_ == entry_id; }
   void raiseError(int code, const QString& description, bool refused_url = false);
   void setPhase(PlayerPhase phase);
   void updateStatus();
@@ -96,8 +98,12 @@ class MediaPlayer : public PlayerComponent {
   PlayerState state_;
   std::deque<bool> pause_requests_;  // pause values asked of mpv and not yet answered
   bool observed_pause_ = false;
-  int loads_in_flight_ = 0;  // loadfile sent, its START_FILE not seen yet
-  uint64_t load_serial_ = 0;
+  // mpv tells its files apart by playlist entry; events of any other entry than the current
+  // load's (a file replaced or stopped a moment ago) are left alone.
+  uint64_t load_serial_ = 0;            // reply id of the newest loadfile
+  bool awaiting_entry_ = false;         // loadfile sent, its entry not known yet
+  std::optional<int64_t> entry_id_;     // the current load's entry
+  std::optional<int64_t> started_id_;   // the entry of the last START_FILE
   std::optional<int> pending_error_;  // mpv error code of a failure not raised yet
   QStringList log_;          // warnings and errors since the current load began
 

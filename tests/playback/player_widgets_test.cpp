@@ -187,3 +187,40 @@ TEST(ScreenSaver, NoBusDoesNothing) {
   wait_until([] { return false; }, 100);
   EXPECT_FALSE(inhibitor.isInhibiting());
 }
+
+TEST(PlayerInWindow, AFailingChannelIsShownThenReported) {
+  AppState state;
+  TItem tv;
+  tv.id = 8;
+  tv.url = to_packed(QStringLiteral("http://127.0.0.1:%1/live").arg(quovi_test::LocalHttpServer::refused_port()));
+  state.catalogue.info.channels.push_back(tv);
+  state.visible = {0};
+  state.catalogue.info.filter.group_id = 1;
+  QWidget window;
+  auto* video_area = new QWidget(&window);
+  RecordingMessageSink messages;
+  PlayerControl control(state, &window);
+  control.setSelectedRowSource([] { return 0; });
+  QList<int> reported;
+  QString status_line;
+  QObject::connect(&control, &PlayerControl::reportBrokenChannel, [&](int row, int) { reported << row; });
+  QObject::connect(&control, &PlayerControl::statusTextChanged, [&](const QString& s) { status_line = s; });
+  ASSERT_TRUE(control.createPlayer(video_area));
+  window.show();
+
+  control.watchRow(0);
+  ASSERT_TRUE(wait_until([&] { return !reported.isEmpty(); }));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+  EXPECT_TRUE(messages.shown[0].text.contains("Connection refused")) << messages.shown[0].text.toStdString();
+  EXPECT_EQ(reported, QList<int>{0});
+  EXPECT_EQ(status_line, "Stopped");
+
+  // An address that is not a network stream: the same kind of message, no report.
+  state.catalogue.info.channels[0].url = to_packed(QStringLiteral("file:///etc/hostname"));
+  control.watchRow(0);
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[1].kind, MessageKind::Error);
+  wait_until([] { return false; }, 300);
+  EXPECT_EQ(reported.size(), 1);
+}
