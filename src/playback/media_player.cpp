@@ -135,8 +135,16 @@ void MediaPlayer::command(const char* const* args, uint64_t reply_id) {
 void MediaPlayer::setFlag(const char* name, bool value) {
   if (!core_) return;
   int flag = value ? 1 : 0;
-  const uint64_t reply = std::string_view(name) == mpv_name::pause ? kReplyPause : kReplyIgnored;
-  mpv_set_property_async(core_.get(), reply, name, MPV_FORMAT_FLAG, &flag);
+  mpv_set_property_async(core_.get(), kReplyIgnored, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void MediaPlayer::requestPause(bool pause) {
+  state_.pause = pause;
+  if (!core_) return;
+  int flag = pause ? 1 : 0;
+  // Until mpv has answered, its reports of "pause" may describe the state before this request.
+  if (mpv_set_property_async(core_.get(), kReplyPause, mpv_name::pause, MPV_FORMAT_FLAG, &flag) >= 0)
+    pause_requests_.push_back(pause);
 }
 
 // --- members -------------------------------------------------------------------------------------
@@ -161,9 +169,7 @@ void MediaPlayer::play() {
   if (!core_ || url_.isEmpty()) return;
   if (in_mpv(state_.phase)) {
     if (state_.pause) {
-      setFlag(mpv_name::pause, false);
-      pause_requests_.push_back(false);
-      state_.pause = false;
+      requestPause(false);
       updateStatus();
     }
     return;
@@ -180,11 +186,7 @@ void MediaPlayer::startLoad() {
     raiseError(0, refused_stream_message(url_), true);
     return;
   }
-  if (state_.pause) {
-    setFlag(mpv_name::pause, false);
-    pause_requests_.push_back(false);
-    state_.pause = false;
-  }
+  if (state_.pause) requestPause(false);
   const QByteArray url = url_.toUtf8();
   const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
   forgetLoad();
@@ -196,9 +198,7 @@ void MediaPlayer::startLoad() {
 
 void MediaPlayer::pause() {
   if (!core_ || !in_mpv(state_.phase) || state_.pause) return;
-  setFlag(mpv_name::pause, true);
-  pause_requests_.push_back(true);
-  state_.pause = true;
+  requestPause(true);
   updateStatus();
 }
 
@@ -233,7 +233,8 @@ void MediaPlayer::setMute(bool mute) {
 void MediaPlayer::setStretchToFit(bool on) {
   stretch_to_fit_ = on;
   if (!core_) return;
-  mpv_set_property_string(core_.get(), mpv_name::video_unscaled, on ? "no" : "downscale-big");
+  const char* value = on ? "no" : "downscale-big";
+  mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::video_unscaled, MPV_FORMAT_STRING, &value);
 }
 
 void MediaPlayer::setFullScreen(bool on) {

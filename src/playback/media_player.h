@@ -87,6 +87,7 @@ class MediaPlayer : public PlayerComponent {
   void updateStatus();
   void command(const char* const* args, uint64_t reply_id = 0);
   void setFlag(const char* name, bool value);
+  void requestPause(bool pause);
 
   static inline const char* kAutoTrack = "auto";
 
