@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
@@ -95,6 +96,24 @@ QTableView#MainAdvListView QHeaderView::section {
   border-right: 1px solid rgb(208,214,224); border-bottom: 1px solid rgb(208,214,224); padding: 0px 4px;
 }
 )";
+// Shows the window every key press before its controls get it (Ctrl+F).
+class KeyPreview : public QObject {
+ public:
+  KeyPreview(T_mainForm* form) : QObject(form), form_(form) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!widget || widget->window() != form_ || !is_find_shortcut(key->key(), key->modifiers())) return false;
+    form_->SearchAdvToolButtonClick();
+    return true;
+  }
+
+ private:
+  T_mainForm* form_;
+};
 }  // namespace
 
 T_mainForm::T_mainForm(AppState& state, QWidget* parent)
@@ -122,7 +141,7 @@ T_mainForm::T_mainForm(AppState& state, QWidget* parent)
   connect_context_menu();
 
   // The window sees every key before its controls do (Ctrl+F).
-  qApp->installEventFilter(this);
+  qApp->installEventFilter(new KeyPreview(this));
 
   resize(kClientSize);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -248,7 +267,7 @@ void T_mainForm::build_player(QWidget* panel) {
   set_colour(video_area_, QPalette::Window, Qt::black);
   set_colour(video_area_, QPalette::WindowText, QColor(64, 64, 64));
   auto* fill = new QVBoxLayout(video_area_);
-  fill->setContentsMargins(1, 1, 1, 1);
+  fill->setContentsMargins(0, 0, 0, 0);
 
   for (QLabel** label : {&status_label_, &channel_label_}) {
     *label = new QLabel(player_panel_);

@@ -7,6 +7,9 @@
 #include <QWidget>
 
 #include <array>
+#include <exception>
+#include <optional>
+#include <utility>
 
 class ChannelContextMenu;
 class ChannelTableModel;
@@ -108,6 +111,7 @@ class T_mainForm : public QWidget {
   // Runs a hook; an error it raises is shown to the user and the rest of the command skipped.
   template <typename Hook, typename... Args>
   void run(const Hook& hook, Args&&... args);
+  void report_failure(const std::exception& error);
   void open_address(const std::optional<QUrl>& url, const QString& typed);
 
   AppState& state_;
@@ -141,6 +145,16 @@ class T_mainForm : public QWidget {
   ChannelContextMenu* context_menu_ = nullptr;
   FindDialog* find_dialog_ = nullptr;
 };
+
+template <typename Hook, typename... Args>
+void T_mainForm::run(const Hook& hook, Args&&... args) {
+  if (!hook) return;
+  try {
+    hook(std::forward<Args>(args)...);
+  } catch (const std::exception& error) {
+    report_failure(error);
+  }
+}
 
 // Ctrl+F with any further modifiers opens the find dialog.
 bool is_find_shortcut(int key, Qt::KeyboardModifiers modifiers);

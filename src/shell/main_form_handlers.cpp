@@ -20,15 +20,7 @@
 
 #include <exception>
 
-template <typename Hook, typename... Args>
-void T_mainForm::run(const Hook& hook, Args&&... args) {
-  if (!hook) return;
-  try {
-    hook(std::forward<Args>(args)...);
-  } catch (const std::exception& e) {
-    show_error(this, QString::fromUtf8(e.what()));
-  }
-}
+void T_mainForm::report_failure(const std::exception& error) { show_error(this, QString::fromUtf8(error.what())); }
 
 void T_mainForm::GetData() { run(hooks_.get_data); }
 
@@ -213,15 +205,6 @@ void T_mainForm::changeEvent(QEvent* event) {
 
 bool T_mainForm::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
-    case QEvent::KeyPress: {
-      auto* widget = qobject_cast<QWidget*>(watched);
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if (widget && widget->window() == this && is_find_shortcut(key->key(), key->modifiers())) {
-        SearchAdvToolButtonClick();
-        return true;
-      }
-      break;
-    }
     case QEvent::Leave:
       // The flat large buttons leave traces of their hover frame behind on some styles.
       for (QToolButton* button : large_buttons_)
