@@ -29,7 +29,10 @@ const QColor kListText(8, 55, 114);
 const QColor kWhiteText(254, 254, 254);
 
 QFont tahoma(int pixel_size, bool bold = false) {
-  QFont font(QStringLiteral("Tahoma"));
+  // Tahoma where it is installed, else the narrowest look-alike, so the captions fit their places.
+  QFont font;
+  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                    QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(pixel_size);
   font.setBold(bold);
