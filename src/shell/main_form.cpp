@@ -142,6 +142,7 @@ T_mainForm::T_mainForm(AppState& state, QWidget* parent)
   connect(find_dialog_, &FindDialog::find_next, this, &T_mainForm::FindDialogFind);
   context_menu_ = new ChannelContextMenu(this);
   connect_context_menu();
+  wire_landed_commands();
 
   // The window sees every key before its controls do (Ctrl+F).
   qApp->installEventFilter(new KeyPreview(this));
@@ -395,12 +396,3 @@ QString no_channel_label_html() { return QStringLiteral("<P align=\"right\">No c
 
 QString base_caption() { return QStringLiteral(QUOVI_PRODUCT_NAME " - " QUOVI_PRODUCT_VERSION); }
 
-QString view_caption(int group_id) {
-  static const char* const suffixes[] = {" - Favorites", " - Tv", " - Radio", " - Video"};
-  if (group_id < 0 || group_id > 3) return {};
-  return base_caption() + QLatin1String(suffixes[group_id]);
-}
-
-bool any_criterion_on(const TFilter& f) {
-  return f.name_flag || f.country_flag || f.genre_flag || f.bitrate_flag || f.flag_flag;
-}

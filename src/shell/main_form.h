@@ -3,6 +3,7 @@
 #include "shell/links.h"
 #include "shell/main_form_hooks.h"
 #include "shell/main_layout.h"
+#include "views/view_builder.h"
 
 #include <QWidget>
 
@@ -41,14 +42,18 @@ class T_mainForm : public QWidget {
 
   // --- The view: every change of view, criteria, channel array or order ends with rebuild_view.
   void rebuild_view();
-  // Caption, visible list with the list's row count, and the "Clear Filter" label.
+  // The visible list built again without the rest of the rebuild (the reload after a download).
   void build_visible_list();
+  // What a view command or rebuild of the view builder hands to the window: before_rebuild() runs
+  // before the visible list changes, finish_view_change() with its answer afterwards.
+  BeforeRebuild before_rebuild();
+  void finish_view_change(const ViewUpdate& update);
+  // Caption, row count and "Clear Filter" from a build of the visible list.
+  void apply_view_update(const ViewUpdate& update);
   // The country list: every country row's name, then the entry of the country criterion (or 0).
   void refill_countries();
   // "No channel" in the label, nothing loaded in the player, the Pause button in the Play place.
   void enter_no_channel_state();
-  // The caption with the suffix of the view; a group outside 0 to 3 leaves the caption alone.
-  void set_view_caption(int group_id);
 
   // --- The channel list.
   ChannelTableModel* model() const { return model_; }
@@ -87,6 +92,7 @@ class T_mainForm : public QWidget {
   void MainAdvListViewSelectItem(bool selected);
   void MainAdvListViewDblClick();
   void MainAdvListViewRightClickCell(int row);
+  void MainAdvListViewColumnClick(int column);
   void Watch1Click();
   void Homepage1Click();
   void SiteLabelClick();
@@ -107,6 +113,8 @@ class T_mainForm : public QWidget {
   void build_button_bar(QWidget* panel);
   void build_links(QWidget* panel);
   void connect_context_menu();
+  // Fills the hooks of the commands whose logic has landed (views, sorting, user files).
+  void wire_landed_commands();
   void show_channel_label(const QString& html, const QString& tooltip);
   // Runs a hook; an error it raises is shown to the user and the rest of the command skipped.
   template <typename Hook, typename... Args>
@@ -163,10 +171,5 @@ bool is_find_shortcut(int key, Qt::KeyboardModifiers modifiers);
 QString channel_label_html(const QString& name);
 QString no_channel_label_html();
 
-// "Quovi Pro - 5.1.5.0", and that with the suffix of a view (group 0 favourites, 1 TV, 2 Radio,
-// 3 Video); the empty text for any other group.
+// "Quovi Pro - 5.1.5.0": the caption before the first view is built.
 QString base_caption();
-QString view_caption(int group_id);
-
-// True when at least one of the five filter criteria is switched on.
-bool any_criterion_on(const TFilter& filter);

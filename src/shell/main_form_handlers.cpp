@@ -9,6 +9,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,7 +21,10 @@
 
 #include <exception>
 
-void T_mainForm::report_failure(const std::exception& error) { show_error(this, QString::fromUtf8(error.what())); }
+void T_mainForm::report_failure(const std::exception& error) {
+  list_->setUpdatesEnabled(true);  // a rebuild may have stopped half-way
+  show_error(this, QString::fromUtf8(error.what()));
+}
 
 void T_mainForm::GetData() { run(hooks_.get_data); }
 
@@ -34,47 +38,37 @@ void T_mainForm::enter_no_channel_state() {
   pause_->show();
 }
 
-void T_mainForm::set_view_caption(int group_id) {
-  const QString caption = view_caption(group_id);
-  if (!caption.isEmpty()) setWindowTitle(caption);
+BeforeRebuild T_mainForm::before_rebuild() {
+  return [this] {
+    enter_no_channel_state();
+    model_->set_row_count(0);  // drops the selection; no row shows a channel that moves
+    list_->setUpdatesEnabled(false);
+  };
 }
 
-void T_mainForm::build_visible_list() {
-  set_view_caption(state_.catalogue.info.filter.group_id);
-  int rows = static_cast<int>(state_.visible.size());
-  if (hooks_.build_visible_list) rows = hooks_.build_visible_list(state_);
-  model_->set_row_count(rows);
-  clear_filter_->setVisible(any_criterion_on(state_.catalogue.info.filter));
+void T_mainForm::apply_view_update(const ViewUpdate& update) {
+  if (update.caption) setWindowTitle(*update.caption);
+  model_->set_row_count(update.row_count);
+  clear_filter_->setVisible(update.clear_filter_visible);
 }
 
-void T_mainForm::rebuild_view() {
-  enter_no_channel_state();
-  model_->set_row_count(0);
-  list_->setUpdatesEnabled(false);
-  struct ResumePainting {
-    QWidget* list;
-    ~ResumePainting() {
-      if (list) list->setUpdatesEnabled(true);
-    }
-  } resume{list_};
-  build_visible_list();
+void T_mainForm::finish_view_change(const ViewUpdate& update) {
+  apply_view_update(update);
   list_->setColumnWidth(4, main_layout::kRebuiltCommentsWidth);
-  resume.list = nullptr;
   list_->setUpdatesEnabled(true);
   refill_countries();
   run(hooks_.refill_dialog_lists);
 }
 
+void T_mainForm::build_visible_list() { apply_view_update(::build_visible_list(state_)); }
+
+void T_mainForm::rebuild_view() { finish_view_change(::rebuild_view(state_, before_rebuild())); }
+
 void T_mainForm::refill_countries() {
-  const TInfo& info = state_.catalogue.info;
+  const CountryList list = country_list(state_.catalogue.info);
   countries_->clear();
-  int entry = 0;
-  for (size_t i = 0; i < info.countries.size(); ++i) {
-    countries_->addItem(info.countries[i].name.text());
-    if (entry == 0 && info.filter.country_flag && info.countries[i].id == info.filter.country_id)
-      entry = static_cast<int>(i);
-  }
-  if (countries_->count() > 0) countries_->setCurrentIndex(entry);
+  countries_->addItems(list.entries);
+  if (countries_->count() > 0) countries_->setCurrentIndex(list.selected);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,9 +181,20 @@ void T_mainForm::FindDialogFind() {
 // Window events
 
 void T_mainForm::closeEvent(QCloseEvent* event) {
-  run(hooks_.form_close_query);
+  bool may_close = true;
+  if (hooks_.form_close_query) {
+    try {
+      may_close = hooks_.form_close_query();
+    } catch (const std::exception& error) {
+      report_failure(error);
+    }
+  }
+  if (!may_close) {
+    event->ignore();
+    return;
+  }
   find_dialog_->hide();
-  QWidget::closeEvent(event);  // the close is always allowed
+  QWidget::closeEvent(event);
 }
 
 void T_mainForm::changeEvent(QEvent* event) {

@@ -6,23 +6,21 @@
 #include <functional>
 
 // What the main window asks of the rest of the program. The window owns its controls and the
-// presentation; the parts of the program that hold the logic plug in here. An empty entry leaves
-// its command inert: the control is there and does nothing.
+// presentation; the parts of the program that hold the logic plug in here. The window fills the
+// entries whose parts it can reach itself (views, sorting, user files); an empty entry leaves its
+// command inert: the control is there and does nothing.
 struct MainFormHooks {
   // --- Program life --------------------------------------------------------------------------
   // The start-up catalogue load (reset, user files, database, staleness, settings, sort, rebuild).
   std::function<void()> get_data;
-  // The close query: writes the user files. The close is allowed whatever it does.
-  std::function<void()> form_close_query;
+  // The close query: writes the user files; answers whether the window may close.
+  std::function<bool()> form_close_query;
   // The window's first activation (the download question when the catalogue is outdated).
   std::function<void()> first_activation;
   // The window became active or inactive (screen saver inhibition while active).
   std::function<void(bool active)> activation_changed;
 
   // --- View builder and sorting --------------------------------------------------------------
-  // Fills state.visible with the positions of the channels the current filter lets through and
-  // answers how many rows that makes. Left empty, the visible list is shown as it stands.
-  std::function<int(AppState&)> build_visible_list;
   // Refills the country and genre lists of the filter and add/update dialogs (rebuild step).
   std::function<void()> refill_dialog_lists;
   std::function<void()> tv_click;

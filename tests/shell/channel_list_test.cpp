@@ -148,15 +148,39 @@ TEST_F(FormFixture, RebuildLeavesNoChannelAndSetsCaptionAndCommentsWidth) {
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
 }
 
-TEST_F(FormFixture, TheViewBuilderHookDecidesTheRows) {
-  form.hooks().build_visible_list = [](AppState& s) {
-    s.visible.assign(s.catalogue.info.channels.size(), 0);
-    s.visible[0] = 2;
-    return 1;  // only the first entry counts
-  };
+TEST_F(FormFixture, ViewButtonsShowWhatTheViewBuilderLetsThrough) {
+  state.catalogue.info.channels[1].group_id = kGroupRadio;
+  form.findChild<QToolButton*>("RadioAdvToolButton")->click();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Radio"));
+  ASSERT_EQ(form.model()->rowCount(), 1);
+  EXPECT_EQ(form.model()->data(form.model()->index(0, 0)).toString(), QStringLiteral("Beta <i>&amp;</i>"));
+  form.findChild<QToolButton*>("TvAdvToolButton")->click();
+  EXPECT_EQ(form.model()->rowCount(), 2);
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+}
+
+TEST(MainFormSort, HeaderClickSortsAndFlipsTheFlagButNotOnAnEmptyList) {
+  AppState state = state_with_names({QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("gamma")});
+  T_mainForm form(state);
   form.rebuild_view();
-  EXPECT_EQ(form.model()->rowCount(), 1);
-  EXPECT_EQ(form.model()->data(form.model()->index(0, 0)).toString(), QStringLiteral("Gamma"));
+  const auto names = [&] {
+    QStringList shown;
+    for (int r = 0; r < form.model()->rowCount(); ++r) shown << form.model()->data(form.model()->index(r, 0)).toString();
+    return shown;
+  };
+  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  EXPECT_EQ(names(), QStringList({"Alpha", "beta", "gamma"}));
+  EXPECT_TRUE(state.sort_flag);
+  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  EXPECT_EQ(names(), QStringList({"gamma", "beta", "Alpha"}));
+  EXPECT_FALSE(state.sort_flag);
+  EXPECT_EQ(form.channel_list()->columnWidth(4), 110);
+
+  state.catalogue.info.filter.group_id = kGroupVideo;  // a view without rows
+  form.rebuild_view();
+  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  EXPECT_FALSE(state.sort_flag);
+  EXPECT_EQ(state.catalogue.info.channels[0].name.text(), QStringLiteral("gamma"));
 }
 
 TEST_F(FormFixture, SelectingLoadsTheChannelAndLosingItUnloads) {
@@ -236,7 +260,7 @@ TEST_F(FormFixture, CommandsReachTheirHooksAndEmptyHooksAreInert) {
   form.hooks().sound_mouse_up = [&](int x) { called.push_back(QStringLiteral("volume %1").arg(x)); };
   form.findChild<QToolButton*>("TvAdvToolButton")->click();
   form.findChild<QToolButton*>("SubmitAdvToolButton")->click();
-  form.findChild<QToolButton*>("RadioAdvToolButton")->click();  // nothing wired: nothing happens
+  form.findChild<QToolButton*>("UpdateAdvToolButton")->click();  // nothing wired: nothing happens
   form.findChild<QToolButton*>("FilterAdvToolButton")->click();
   Q_EMIT form.countries()->activated(1);
   mouse(form.sound_button(), QEvent::MouseButtonPress, {30, 8}, Qt::RightButton);
@@ -253,11 +277,17 @@ TEST_F(FormFixture, AHookThatFailsIsReportedAndTheWindowCarriesOn) {
   EXPECT_EQ(sink.shown[0].text, QStringLiteral("Cannot write settings"));
 }
 
-TEST_F(FormFixture, CloseRunsTheCloseQueryAndCloses) {
+TEST_F(FormFixture, CloseRunsTheCloseQueryWhichMayKeepTheWindowOpen) {
   int queries = 0;
-  form.hooks().form_close_query = [&] { ++queries; };
+  bool answer = false;
+  form.hooks().form_close_query = [&] {
+    ++queries;
+    return answer;
+  };
+  EXPECT_FALSE(form.close());
+  answer = true;
   EXPECT_TRUE(form.close());
-  EXPECT_EQ(queries, 1);
+  EXPECT_EQ(queries, 2);
 }
 
 TEST_F(FormFixture, GetDataRunsTheIntegratorsLoad) {
