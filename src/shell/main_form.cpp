@@ -94,6 +94,18 @@ QToolButton#SearchAdvToolButton, QToolButton#FilterAdvToolButton { border: none;
 QToolButton#SearchAdvToolButton:hover, QToolButton#FilterAdvToolButton:hover { background: rgb(255,226,184); }
 #ButtonsPanel QToolButton { border: none; background: transparent; padding: 0px; }
 QTableView#MainAdvListView { gridline-color: rgb(224,229,236); }
+QMenu#AdvPopupMenu, QMenu#RateMenu, QMenu#FlagMenu {
+  background: white; border: 1px solid rgb(160,172,190); padding: 2px 0px;
+}
+QMenu#AdvPopupMenu::item, QMenu#RateMenu::item, QMenu#FlagMenu::item {
+  padding: 4px 24px 4px 30px; color: rgb(8,55,114); border: 1px solid transparent;
+}
+QMenu#AdvPopupMenu::item:selected, QMenu#RateMenu::item:selected, QMenu#FlagMenu::item:selected {
+  background: rgb(255,236,208); border-color: rgb(255,153,0);
+}
+QMenu#AdvPopupMenu::item:disabled, QMenu#RateMenu::item:disabled, QMenu#FlagMenu::item:disabled { color: rgb(160,160,160); }
+QMenu#AdvPopupMenu::icon, QMenu#RateMenu::icon, QMenu#FlagMenu::icon { padding-left: 8px; }
+QMenu#AdvPopupMenu::separator { height: 1px; background: rgb(220,226,234); margin: 3px 4px 3px 30px; }
 QTableView#MainAdvListView QHeaderView::section {
   background: rgb(244,246,249); color: rgb(8,55,114); border: none;
   border-right: 1px solid rgb(208,214,224); border-bottom: 1px solid rgb(208,214,224); padding: 0px 4px;
@@ -307,6 +319,7 @@ void T_mainForm::build_button_bar(QWidget* panel) {
                            {118, 6, 15, 15});
   sound_ = picture_button(buttons_panel_, "SoundAdvToolButton", QStringLiteral("30%"), QStringLiteral("volume_03"),
                           {137, 6, 61, 16});
+  sound_->setCursor(Qt::ArrowCursor);
   unmute_->hide();
   sound_->installEventFilter(this);
 

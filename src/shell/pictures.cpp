@@ -2,6 +2,7 @@
 
 #include "widgets/svg_picture.h"
 
+#include <algorithm>
 #include <array>
 
 // The library is static: without a reference from the code the linker would drop the pictures.
@@ -27,4 +28,8 @@ QIcon state_picture(int status) {
                                                 "state_wrong", "state_duplicate", "state_spam"};
   if (status < 0 || status > 5) return {};
   return picture(QString::fromLatin1(names[status]));
+}
+
+QIcon volume_picture(int index) {
+  return picture(QStringLiteral("volume_%1").arg(std::clamp(index, 0, 10), 2, 10, QLatin1Char('0')), {61, 16});
 }

@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTableView>
 #include <gtest/gtest.h>
 
@@ -179,6 +181,21 @@ TEST_F(MenuFixture, RightClickSetsTheStatesAndOpensTheMenu) {
   right_click(QPoint(20, form.channel_list()->viewport()->height() - 2));
   EXPECT_FALSE(entry("Watch1")->isEnabled());
   EXPECT_FALSE(entry("RemoveChannel1")->isEnabled());
+}
+
+TEST_F(MenuFixture, ARightPressSelectsTheRowItLandsOn) {
+  QWidget* viewport = form.channel_list()->viewport();
+  const QPoint at = row_centre(2);
+  QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(viewport, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(viewport, &release);
+  right_click(at);
+  EXPECT_EQ(form.selected_row(), 2);
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Mine</P>"));
+  EXPECT_TRUE(entry("RemoveChannel1")->isEnabled()) << "the states are those of the user channel";
 }
 
 TEST_F(MenuFixture, EntriesRunTheirCommandsForTheSelectedRow) {
