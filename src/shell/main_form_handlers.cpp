@@ -138,7 +138,11 @@ void T_mainForm::open_address(const std::optional<QUrl>& url, const QString& typ
     if (open_url_) open_url_(*url);
     return;
   }
-  show_warning(this, QStringLiteral("\"%1\" is not a web address and was not opened.").arg(typed));
+  // Addresses come from a remote catalogue: anything but a web page or a mail address could start
+  // a program, so it is refused and the user learns why nothing opened.
+  show_warning(this, QStringLiteral("The address \"%1\" was not opened: only web pages (http, https) and mail "
+                                    "addresses are opened.")
+                         .arg(typed));
 }
 
 void T_mainForm::Homepage1Click() {
