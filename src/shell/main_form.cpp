@@ -108,7 +108,8 @@ QMenu#AdvPopupMenu::icon, QMenu#RateMenu::icon, QMenu#FlagMenu::icon { padding-l
 QMenu#AdvPopupMenu::separator { height: 1px; background: rgb(220,226,234); margin: 3px 4px 3px 30px; }
 QTableView#MainAdvListView QHeaderView::section {
   background: rgb(244,246,249); color: rgb(8,55,114); border: none;
-  border-right: 1px solid rgb(208,214,224); border-bottom: 1px solid rgb(208,214,224); padding: 0px 4px;
+  border-right: 1px solid rgb(208,214,224); border-bottom: 1px solid rgb(208,214,224); padding: 0px 3px;
+  font-family: "Tahoma", "Liberation Sans", "Arimo", "Arial", "DejaVu Sans Condensed"; font-size: 11px;
 }
 )";
 // Shows the window every key press before its controls get it (Ctrl+F).
@@ -251,6 +252,7 @@ void T_mainForm::build_list(QWidget* panel) {
   header->setStretchLastSection(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setFixedHeight(17);
+  header->setFont(list_->font());
   for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kColumnWidths[c]);
 
   QPalette palette = list_->palette();
