@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -112,6 +113,20 @@ QTableView#MainAdvListView QHeaderView::section {
   font-family: "Tahoma", "Liberation Sans", "Arimo", "Arial", "DejaVu Sans Condensed"; font-size: 11px;
 }
 )";
+
+// Thin flat scroll bars for the channel list.
+const char* kScrollBarStyle = R"(
+QScrollBar { background: rgb(244,246,249); border: none; margin: 0px; }
+QScrollBar:vertical { width: 12px; }
+QScrollBar:horizontal { height: 12px; }
+QScrollBar::handle { background: rgb(190,200,214); border-radius: 3px; margin: 2px; }
+QScrollBar::handle:hover { background: rgb(255,170,60); }
+QScrollBar::handle:vertical { min-height: 24px; }
+QScrollBar::handle:horizontal { min-width: 24px; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: none; }
+QScrollBar::add-page, QScrollBar::sub-page { background: none; }
+)";
+
 // Shows the window every key press before its controls get it (Ctrl+F).
 class KeyPreview : public QObject {
  public:
@@ -253,6 +268,8 @@ void T_mainForm::build_list(QWidget* panel) {
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setFixedHeight(17);
   header->setFont(list_->font());
+  list_->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  list_->horizontalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
   for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kColumnWidths[c]);
 
   QPalette palette = list_->palette();
