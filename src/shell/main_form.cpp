@@ -5,6 +5,8 @@
 #include "shell/context_menu.h"
 #include "shell/find_dialog.h"
 #include "shell/pictures.h"
+#include "playback/volume.h"
+#include "playback/volume_button.h"
 #include "version.h"
 #include "widgets/click_label.h"
 #include "widgets/gradient_panel.h"
@@ -336,11 +338,11 @@ void T_mainForm::build_button_bar(QWidget* panel) {
   mute_ = picture_button(buttons_panel_, "MuteAdvToolButton", QString(), QStringLiteral("bar_mute"), {118, 6, 15, 15});
   unmute_ = picture_button(buttons_panel_, "UnmuteAdvToolButton", QString(), QStringLiteral("bar_unmute"),
                            {118, 6, 15, 15});
-  sound_ = picture_button(buttons_panel_, "SoundAdvToolButton", QStringLiteral("30%"), QStringLiteral("volume_03"),
-                          {137, 6, 61, 16});
-  sound_->setCursor(Qt::ArrowCursor);
+  sound_ = new VolumeButton(buttons_panel_);
+  sound_->setObjectName(QStringLiteral("SoundAdvToolButton"));
+  sound_->move(137, 6);
+  show_volume(kStartVolume);
   unmute_->hide();
-  sound_->installEventFilter(this);
 
   auto* esc_hint = new QLabel(QStringLiteral("press Esc to exit full screen"), buttons_panel_);
   esc_hint->setObjectName(QStringLiteral("FulscreenLabel"));
@@ -354,6 +356,7 @@ void T_mainForm::build_button_bar(QWidget* panel) {
   connect(favorited_, &QToolButton::clicked, this, [this] { run(hooks_.favorited_click); });
   connect(mute_, &QToolButton::clicked, this, [this] { run(hooks_.mute); });
   connect(unmute_, &QToolButton::clicked, this, [this] { run(hooks_.unmute); });
+  connect(sound_, &VolumeButton::releasedAt, this, [this](int x) { run(hooks_.sound_mouse_up, x); });
 }
 
 void T_mainForm::build_links(QWidget* panel) {

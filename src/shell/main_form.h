@@ -17,6 +17,8 @@ class ChannelTableModel;
 class ClickLabel;
 class FindDialog;
 class GradientPanel;
+class PlayerControl;
+class VolumeButton;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -65,6 +67,11 @@ class T_mainForm : public QWidget {
   void clear_selection();
 
   // --- The player's place.
+  // Connects the playback's control to the Play/Pause place, the mute pair, the volume control,
+  // the status line and the list (selection, double click, Watch/Listen), and the player's events
+  // to the feedback hooks. Call it before control->createPlayer(video_area()), which already
+  // reports the first status, volume and button states.
+  void attach_player_control(PlayerControl* control);
   QWidget* video_area() const;
   // Puts the player's video widget into the video area, filling it (the window keeps it there
   // through every resize). The window takes ownership.
@@ -77,7 +84,9 @@ class T_mainForm : public QWidget {
   QToolButton* pause_button() const { return pause_; }
   QToolButton* mute_button() const { return mute_; }
   QToolButton* unmute_button() const { return unmute_; }
-  QToolButton* sound_button() const { return sound_; }
+  VolumeButton* sound_button() const { return sound_; }
+  // The volume control's hint and picture for a volume 0 to 100.
+  void show_volume(int volume);
   QToolButton* fullscreen_button() const { return fullscreen_; }
   QToolButton* favorited_button() const { return favorited_; }
 
@@ -147,7 +156,7 @@ class T_mainForm : public QWidget {
   QToolButton* favorited_ = nullptr;
   QToolButton* mute_ = nullptr;
   QToolButton* unmute_ = nullptr;
-  QToolButton* sound_ = nullptr;
+  VolumeButton* sound_ = nullptr;
   ClickLabel* site_ = nullptr;
   ClickLabel* mail_ = nullptr;
   ChannelContextMenu* context_menu_ = nullptr;

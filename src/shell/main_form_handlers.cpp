@@ -33,7 +33,7 @@ void T_mainForm::GetData() { run(hooks_.get_data); }
 
 void T_mainForm::enter_no_channel_state() {
   show_channel_label(no_channel_label_html(), QString());
-  run(hooks_.set_player_url, QString());
+  run(hooks_.load_row, -1);
   play_->hide();
   pause_->show();
 }
@@ -111,7 +111,7 @@ void T_mainForm::MainAdvListViewSelectItem(bool selected) {
     const TItem& ch = state_.catalogue.info.channels[p];
     const QString name = ch.name.text();
     show_channel_label(channel_label_html(name), name);
-    run(hooks_.set_player_url, to_qstring(ch.url));
+    run(hooks_.load_row, selected_row());
     pause_->hide();
     play_->show();
   } else {
@@ -224,11 +224,6 @@ bool T_mainForm::eventFilter(QObject* watched, QEvent* event) {
         // The first press of the double click has already selected the row (or cleared the
         // selection on an empty spot).
         MainAdvListViewDblClick();
-      }
-      break;
-    case QEvent::MouseButtonRelease:
-      if (watched == sound_) {
-        run(hooks_.sound_mouse_up, static_cast<QMouseEvent*>(event)->position().toPoint().x());
       }
       break;
     case QEvent::ContextMenu:

@@ -43,10 +43,11 @@ struct MainFormHooks {
   std::function<void()> submit_click;   // add a channel of one's own
   std::function<void()> update_click;   // download the catalogue again
 
-  // --- Player --------------------------------------------------------------------------------
-  // Loads a stream without playing it; the empty text unloads and stops. Left empty: no player
-  // exists, and the selection touches only the label and the buttons.
-  std::function<void(const QString& url)> set_player_url;
+  // --- Player ------------------------------------------------------------------------------
+  // attach_player_control() fills these from the playback's PlayerControl.
+  // Loads the channel of a list row without playing it; -1 unloads and stops. Left empty: no
+  // player exists, and the selection touches only the label and the buttons.
+  std::function<void(int row)> load_row;
   std::function<void()> play;
   std::function<void()> pause;
   std::function<void()> fullscreen;
@@ -54,4 +55,10 @@ struct MainFormHooks {
   std::function<void()> unmute;
   std::function<void()> favorited_click;
   std::function<void(int x)> sound_mouse_up;  // x in the volume control's own coordinates
+
+  // --- Feedback, from the player's events ----------------------------------------------------
+  // A user-defined channel was seen playing for the first time (its sent flag is set afterwards).
+  std::function<void(int row, int channel_index)> submit_user_channel;
+  // The player failed on the selected channel, after its message was closed.
+  std::function<void(int row, int channel_index)> report_broken_channel;
 };

@@ -2,7 +2,10 @@
 #include "shell/channel_table_model.h"
 #include "shell/main_form.h"
 #include "widgets/click_label.h"
+#include "playback/player_control.h"
+#include "playback/volume_button.h"
 #include "shell_fixture.h"
+#include "stand_in_player.h"
 #include "widgets/messages.h"
 
 #include <QApplication>
@@ -13,6 +16,7 @@
 #include <QMouseEvent>
 #include <QTableView>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace shell_test;
@@ -97,13 +101,13 @@ struct FormFixture : ::testing::Test {
                                {QStringLiteral("Beta <i>&amp;</i>"), 0, 2},
                                {QStringLiteral("Gamma"), 1}});
   T_mainForm form{state};
-  std::vector<QString> urls;
-  int plays = 0;
+  PlayerControl* control = new PlayerControl(state, &form, &form);
+  StandInPlayer* player = new StandInPlayer(control);
   std::vector<int> sorted_columns;
 
   void SetUp() override {
-    form.hooks().set_player_url = [this](const QString& u) { urls.push_back(u); };
-    form.hooks().play = [this] { ++plays; };
+    form.attach_player_control(control);
+    control->attach(player);
     form.hooks().column_click = [this](int c) { sorted_columns.push_back(c); };
     form.rebuild_view();
     form.show();
@@ -129,7 +133,7 @@ TEST_F(FormFixture, RebuildLeavesNoChannelAndSetsCaptionAndCommentsWidth) {
   EXPECT_EQ(form.model()->rowCount(), 3);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Tv"));
   EXPECT_EQ(list()->columnWidth(4), 110);
-  EXPECT_EQ(urls, std::vector<QString>{QString()});
+  EXPECT_EQ(player->url, QString());
   EXPECT_TRUE(form.clear_filter_label()->isHidden());
   EXPECT_EQ(form.countries()->count(), 2);
   EXPECT_EQ(form.countries()->currentIndex(), 0);
@@ -189,21 +193,23 @@ TEST_F(FormFixture, SelectingLoadsTheChannelAndLosingItUnloads) {
   // The name is shown as typed, never as markup.
   EXPECT_EQ(form.channel_label()->text(),
             QStringLiteral("<P align=\"right\">Beta &lt;i&gt;&amp;amp;&lt;/i&gt;</P>"));
-  EXPECT_EQ(urls.back(), QStringLiteral("http://127.0.0.1:9/stream"));
+  EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
   EXPECT_TRUE(showing_play());
-  EXPECT_EQ(plays, 0) << "selection loads without playing";
+  EXPECT_EQ(player->count("play"), 0) << "selection loads without playing";
 
   // A click below the last row drops the selection.
   click(list()->viewport(), QPoint(20, list()->viewport()->height() - 3));
   EXPECT_EQ(form.selected_row(), -1);
   EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
-  EXPECT_EQ(urls.back(), QString());
+  EXPECT_EQ(player->url, QString());
   EXPECT_FALSE(showing_play());
 }
 
 TEST_F(FormFixture, WithoutAPlayerOnlyTheLabelAndButtonsChange) {
-  form.hooks().set_player_url = nullptr;
+  form.hooks().load_row = nullptr;
+  player->calls.clear();
   form.select_row(0);
+  EXPECT_TRUE(player->calls.isEmpty());
   EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Alpha</P>"));
   EXPECT_TRUE(showing_play());
 }
@@ -214,15 +220,17 @@ TEST_F(FormFixture, DoubleClickLoadsAndPlays) {
   mouse(list()->viewport(), QEvent::MouseButtonRelease, at);
   mouse(list()->viewport(), QEvent::MouseButtonDblClick, at);
   mouse(list()->viewport(), QEvent::MouseButtonRelease, at);
-  EXPECT_EQ(plays, 1);
+  EXPECT_EQ(player->count("play"), 1);
+  EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
+  EXPECT_FALSE(showing_play()) << "playing puts Pause in the place";
   EXPECT_EQ(form.selected_row(), 2);
   EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Gamma</P>"));
 
   // With nothing selected the play command still goes out, with nothing loaded.
   form.clear_selection();
   form.MainAdvListViewDblClick();
-  EXPECT_EQ(plays, 2);
-  EXPECT_EQ(urls.back(), QString());
+  EXPECT_EQ(player->count("play"), 2);
+  EXPECT_EQ(player->url, QString());
 }
 
 TEST_F(FormFixture, HeaderClicksSortButEdgeDragsDoNot) {
@@ -257,15 +265,12 @@ TEST_F(FormFixture, CommandsReachTheirHooksAndEmptyHooksAreInert) {
   form.hooks().tv_click = [&] { called.push_back("tv"); };
   form.hooks().submit_click = [&] { called.push_back("add"); };
   form.hooks().country_change = [&](int entry) { called.push_back(QStringLiteral("country %1").arg(entry)); };
-  form.hooks().sound_mouse_up = [&](int x) { called.push_back(QStringLiteral("volume %1").arg(x)); };
   form.findChild<QToolButton*>("TvAdvToolButton")->click();
   form.findChild<QToolButton*>("SubmitAdvToolButton")->click();
   form.findChild<QToolButton*>("UpdateAdvToolButton")->click();  // nothing wired: nothing happens
   form.findChild<QToolButton*>("FilterAdvToolButton")->click();
   Q_EMIT form.countries()->activated(1);
-  mouse(form.sound_button(), QEvent::MouseButtonPress, {30, 8}, Qt::RightButton);
-  mouse(form.sound_button(), QEvent::MouseButtonRelease, {30, 8}, Qt::RightButton);
-  EXPECT_EQ(called, (std::vector<QString>{"tv", "add", "country 1", "volume 30"}));
+  EXPECT_EQ(called, (std::vector<QString>{"tv", "add", "country 1"}));
 }
 
 TEST_F(FormFixture, AHookThatFailsIsReportedAndTheWindowCarriesOn) {
@@ -295,4 +300,47 @@ TEST_F(FormFixture, GetDataRunsTheIntegratorsLoad) {
   form.hooks().get_data = [&] { loaded = true; };
   form.GetData();
   EXPECT_TRUE(loaded);
+}
+
+TEST_F(FormFixture, PlayerBarFollowsThePlayer) {
+  form.select_row(0);
+  form.play_button()->click();
+  EXPECT_EQ(player->count("play"), 1);
+  EXPECT_FALSE(showing_play());
+  player->raise_status(QStringLiteral("Playing"));
+  EXPECT_EQ(form.status_label()->text(), QStringLiteral("Playing"));
+  form.pause_button()->click();  // TV view: stop
+  EXPECT_EQ(player->count("stop"), 2) << "one at creation, one now";
+  EXPECT_TRUE(showing_play());
+
+  form.mute_button()->click();
+  EXPECT_TRUE(player->muted);
+  EXPECT_TRUE(form.mute_button()->isHidden());
+  EXPECT_FALSE(form.unmute_button()->isHidden());
+  form.unmute_button()->click();
+  EXPECT_FALSE(player->muted);
+  EXPECT_FALSE(form.mute_button()->isHidden());
+
+  // Volume from the release position, any mouse button; the hint follows.
+  EXPECT_EQ(form.sound_button()->toolTip(), QStringLiteral("30%"));
+  mouse(form.sound_button(), QEvent::MouseButtonPress, {30, 8}, Qt::RightButton);
+  mouse(form.sound_button(), QEvent::MouseButtonRelease, {30, 8}, Qt::RightButton);
+  EXPECT_EQ(player->volume_value, 49);
+  EXPECT_EQ(form.sound_button()->toolTip(), QStringLiteral("49%"));
+}
+
+TEST_F(FormFixture, PlayerEventsReachTheFeedbackHooks) {
+  RecordingMessageSink sink;
+  std::vector<QString> feedback;
+  form.hooks().submit_user_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("submit %1 %2").arg(row).arg(index)); };
+  form.hooks().report_broken_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("report %1 %2").arg(row).arg(index)); };
+  form.select_row(2);  // Gamma, user-defined
+  player->raise_status(QStringLiteral("Playing"));
+  player->raise_status(QStringLiteral("Playing"));
+  form.select_row(0);
+  player->raise_error(QStringLiteral("Connection refused"));
+  EXPECT_EQ(feedback, (std::vector<QString>{"submit 2 2", "report 0 0"}));
+  EXPECT_EQ(state.catalogue.info.channels[2].sent, 1);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].text, QStringLiteral("Connection refused"));
 }

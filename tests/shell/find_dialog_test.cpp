@@ -21,11 +21,11 @@ namespace {
 struct SearchFixture : ::testing::Test {
   AppState state = state_with_names({QStringLiteral("Radio FM"), QStringLiteral("Rock"), QStringLiteral("Kiss fm")});
   T_mainForm form{state};
-  std::vector<QString> urls;
+  std::vector<int> loaded_rows;
   RecordingMessageSink sink;
 
   void SetUp() override {
-    form.hooks().set_player_url = [this](const QString& u) { urls.push_back(u); };
+    form.hooks().load_row = [this](int row) { loaded_rows.push_back(row); };
     form.rebuild_view();
     form.show();
     QCoreApplication::processEvents();
@@ -78,7 +78,7 @@ TEST_F(SearchFixture, FindNextSelectsAndLoadsEachHitThenReportsTheMiss) {
   find_next(QStringLiteral("fm"));
   EXPECT_EQ(form.selected_row(), 0);
   EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Radio FM</P>"));
-  EXPECT_EQ(urls.back(), QStringLiteral("http://127.0.0.1:9/stream"));
+  EXPECT_EQ(loaded_rows.back(), 0) << "the hit is loaded into the player";
   find_next(QStringLiteral("fm"));
   EXPECT_EQ(form.selected_row(), 2);
   EXPECT_TRUE(form.find_dialog()->isVisible()) << "the dialog stays open";
