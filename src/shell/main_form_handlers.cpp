@@ -215,7 +215,7 @@ void T_mainForm::changeEvent(QEvent* event) {
 bool T_mainForm::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Leave:
-      // The flat large buttons leave traces of their hover frame behind on some styles.
+      // Leaving a large button repaints the whole window, so no trace of its hover frame stays.
       for (QToolButton* button : large_buttons_)
         if (watched == button) update();
       break;
