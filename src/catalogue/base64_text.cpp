@@ -17,8 +17,8 @@ constexpr std::array<uint8_t, 256> kDecode = make_decode_table();
 }  // namespace
 
 void decode_base64_into(std::string_view encoded, std::string& decoded) {
-  decoded.clear();
-  decoded.reserve(encoded.size() / 4 * 3 + 2);
+  decoded.resize(encoded.size() / 4 * 3 + 2);
+  char* out = decoded.data();
   uint32_t bits = 0;
   int count = 0;
   for (unsigned char c : encoded) {
@@ -26,19 +26,20 @@ void decode_base64_into(std::string_view encoded, std::string& decoded) {
     if (value == kSkip) continue;
     bits = (bits << 6) | value;
     if (++count == 4) {
-      decoded += static_cast<char>(bits >> 16);
-      decoded += static_cast<char>(bits >> 8);
-      decoded += static_cast<char>(bits);
+      *out++ = static_cast<char>(bits >> 16);
+      *out++ = static_cast<char>(bits >> 8);
+      *out++ = static_cast<char>(bits);
       bits = 0;
       count = 0;
     }
   }
   if (count == 2) {
-    decoded += static_cast<char>(bits >> 4);
+    *out++ = static_cast<char>(bits >> 4);
   } else if (count == 3) {
-    decoded += static_cast<char>(bits >> 10);
-    decoded += static_cast<char>(bits >> 2);
+    *out++ = static_cast<char>(bits >> 10);
+    *out++ = static_cast<char>(bits >> 2);
   }
+  decoded.resize(static_cast<size_t>(out - decoded.data()));
 }
 
 std::string decode_base64(std::string_view encoded) {
