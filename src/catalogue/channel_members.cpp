@@ -163,9 +163,13 @@ void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres) 
 
 void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
                          const FavoriteIds& favorites, const GenreNames& genres) {
+  load_channel_member(channels, kind, content, count_lines(content), favorites, genres);
+}
+
+void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
+                         size_t count, const FavoriteIds& favorites, const GenreNames& genres) {
   content = text_before_nul(content);
   const size_t first = channels.size();
-  const size_t count = count_lines(content);
   // Grown exactly, so a million channels cost no spare capacity.
   channels.reserve(first + count);
   channels.resize(first + count);
