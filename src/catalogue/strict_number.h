@@ -3,12 +3,14 @@
 #include <optional>
 #include <string_view>
 
-// Numbers in catalogue files, independent of the user's locale. An integer is an optional sign
-// and decimal digits within the signed 32-bit range. A real number has "." as its only decimal
-// separator and may carry an exponent; "4,5", "inf", "nan", blanks and empty texts are refused.
+// Numbers in catalogue files, independent of the user's locale.
+
+// A real number has "." as its only decimal separator and may carry a sign and an exponent;
+// "4,5", "inf", "nan", blanks and empty texts are refused.
 std::optional<double> parse_real(std::string_view text);
 
-// Inline: a million channels carry eleven integers each.
+// An integer is an optional sign and decimal digits within the signed 32-bit range; blanks,
+// "0x10", "1.0" and empty texts are refused. Inline: a million channels carry eleven each.
 inline std::optional<int32_t> parse_int32(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
