@@ -1,0 +1,10 @@
+#include "shell/outdated.h"
+
+#include "catalogue/date_time.h"
+
+#include <cstdlib>
+
+bool catalogue_outdated(double dtVersion, const QDateTime& now) {
+  const qint64 ms = std::llabs(from_serial_date(dtVersion).msecsTo(now));
+  return ms / 86400000 > 14;
+}

@@ -1,0 +1,40 @@
+#include "shell/splash_form.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QScreen>
+
+T_splashForm::T_splashForm(QWidget* over)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), over_(over) {
+  setObjectName(QStringLiteral("T_splashForm"));
+  setFixedSize(251, 60);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+
+  auto* panel = new QFrame(this);
+  panel->setObjectName(QStringLiteral("SplashPanel"));
+  panel->setGeometry(0, 0, 251, 60);
+  panel->setStyleSheet(QStringLiteral("#SplashPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+
+  auto* text = new QLabel(QStringLiteral("Please wait ..."), panel);
+  text->setObjectName(QStringLiteral("SplashLabel"));
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSize(8);
+  text->setFont(font);
+  text->setStyleSheet(QStringLiteral("color: rgb(8,55,114); background: transparent;"));
+  text->move(89, 23);
+  text->adjustSize();
+}
+
+void T_splashForm::show_now() {
+  QRect area;
+  if (over_ && over_->isVisible()) area = over_->frameGeometry();
+  else if (over_) area = QRect(over_->pos(), over_->size());
+  if (!area.isValid() && QApplication::primaryScreen()) area = QApplication::primaryScreen()->availableGeometry();
+  move(area.center() - QPoint(width() / 2, height() / 2));
+  show();
+  raise();
+  repaint();
+  // Let the window system map and draw it before the load takes the thread.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
