@@ -25,15 +25,16 @@ class T_updateForm : public QDialog {
   int progress() const;
   bool downloading() const { return request_ != nullptr; }
 
+  // The title-bar close box and Escape: result Cancel, `outdated` kept; a transfer still running
+  // is cut off and its reply dropped.
+  void reject() override;
+
  Q_SIGNALS:
   // The outcome is decided and shown (the status text is final until the next showing).
   void download_finished(const QString& status);
 
  protected:
   void showEvent(QShowEvent* event) override;
-  // The title-bar close box and Escape: result Cancel, `outdated` kept; a transfer still running
-  // is cut off and its reply dropped.
-  void reject() override;
 
  private:
   void FormActivate();
