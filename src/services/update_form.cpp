@@ -1,6 +1,7 @@
 #include "services/update_form.h"
 
 #include "catalogue/app_state.h"
+#include "catalogue/catalogue_paths.h"
 #include "services/http_request.h"
 #include "services/service_addresses.h"
 #include "services/service_urls.h"
@@ -111,7 +112,9 @@ void T_updateForm::DownloadFinished() {
 
   QString status = reply.status;
   if (reply.kind == DownloadReply::Kind::Catalogue) {
-    const InstallResult installed = install_catalogue(state_.app_data, reply.payload, trial_load_);
+    // Before the first catalogue load the folder may not be known yet; never write beside "/".
+    const QString app_data = state_.app_data.isEmpty() ? app_data_folder() : state_.app_data;
+    const InstallResult installed = install_catalogue(app_data, reply.payload, trial_load_);
     status = installed.status;
     if (!installed.write_error.isEmpty()) show_error(this, installed.write_error);
   }
