@@ -1,9 +1,13 @@
 #include "services/catalogue_refresh.h"
 
 #include "catalogue/app_state.h"
+#include "catalogue/lookups.h"
+#include "catalogue/user_files.h"
 #include "services/service_addresses.h"
 #include "services/service_urls.h"
+#include "settings/settings_store.h"
 #include "shell/splash_form.h"
+#include "views/sorting.h"
 #include "widgets/messages.h"
 
 #include <QDesktopServices>
@@ -22,23 +26,34 @@ bool DownloadQuestionGate::activated(bool outdated) {
   return true;
 }
 
-bool reload_after_download(AppState& state, ReloadCaller caller, const ReloadSteps& steps, QWidget* window) {
+bool reload_after_download(AppState& state, ReloadCaller caller, QWidget* window, const ReloadHooks& hooks) {
   auto splash = std::make_unique<T_splashForm>(window);
   splash->show_now();
+
+  const QStringList unsaved = write_user_files(state);
+  if (!unsaved.isEmpty()) {
+    splash.reset();
+    show_error(window, QStringLiteral("The new channel list was downloaded but is not loaded now, because your "
+                                      "favourites and channels could not all be saved first:\n%1\n\n"
+                                      "The new list will be loaded at the next start.")
+                           .arg(unsaved.join(QLatin1Char('\n'))));
+    return false;
+  }
+
   QString failure;
   try {
-    steps.write_user_files();
-    steps.reset_catalogue();
-    steps.load_user_channels();
-    steps.load_channel_database();
-    steps.load_settings();
-    if (caller == ReloadCaller::UpdateButton) state.sort_flag = !state.sort_flag;
-    steps.sort_by_channel();
+    reset_catalogue(state.catalogue);
+    load_user_files(state, window);
+    hooks.load_channel_database(state);
+    load_settings(state.catalogue.info.filter);
+    if (caller == ReloadCaller::UpdateButton) sort_after_update_reload(state);
+    else sort_after_load(state);
   } catch (const std::exception& error) {
     failure = QString::fromUtf8(error.what());
     if (failure.isEmpty()) failure = QStringLiteral("The channel list could not be loaded.");
   }
-  steps.rebuild_view();
+  const ViewUpdate update = rebuild_view(state, hooks.before_rebuild);
+  if (hooks.after_rebuild) hooks.after_rebuild(update);
   splash.reset();
   if (failure.isEmpty()) return true;
   show_error(window, failure);
@@ -48,11 +63,11 @@ bool reload_after_download(AppState& state, ReloadCaller caller, const ReloadSte
 QUrl update_page() { return QUrl::fromEncoded(update_page_url(feedback_service_base())); }
 
 CatalogueRefresh::CatalogueRefresh(AppState& state, QWidget* window, std::function<int()> run_download_dialog,
-                                   ReloadSteps steps, std::function<void(const QUrl&)> open_url)
+                                   ReloadHooks hooks, std::function<void(const QUrl&)> open_url)
     : state_(state),
       window_(window),
       run_download_dialog_(std::move(run_download_dialog)),
-      steps_(std::move(steps)),
+      hooks_(std::move(hooks)),
       open_url_(open_url ? std::move(open_url) : [](const QUrl& url) { QDesktopServices::openUrl(url); }) {}
 
 void CatalogueRefresh::main_window_activated() {
@@ -60,12 +75,12 @@ void CatalogueRefresh::main_window_activated() {
   gate_.begin_own_modal();
   const bool accepted = ask_yes_no(window_, kDownloadQuestion) && run_download_dialog_() == QDialog::Accepted;
   gate_.end_own_modal();
-  if (accepted) reload_after_download(state_, ReloadCaller::DownloadQuestion, steps_, window_);
+  if (accepted) reload_after_download(state_, ReloadCaller::DownloadQuestion, window_, hooks_);
 }
 
 void CatalogueRefresh::update_button_clicked() {
   // Not the question's own modal: leaving this dialog by its close box re-arms the question.
   if (run_download_dialog_() != QDialog::Accepted) return;
-  if (!reload_after_download(state_, ReloadCaller::UpdateButton, steps_, window_)) return;
+  if (!reload_after_download(state_, ReloadCaller::UpdateButton, window_, hooks_)) return;
   if (ask_yes_no(window_, kWebsiteQuestion)) open_url_(update_page());
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "views/view_builder.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -32,28 +34,32 @@ class DownloadQuestionGate {
   bool own_modal_ = false;
 };
 
-// Who asked for the reload. The Update button turns the sort direction over first, so the reload's
-// sort (which turns it over again) keeps the direction the list had; after the question the list
-// comes back sorted the other way.
+// Who asked for the reload. The Update button's reload sorts the list in the direction it had;
+// the one after the question sorts it the other way.
 enum class ReloadCaller { UpdateButton, DownloadQuestion };
 
-// The loading steps the reload runs, in this order; each may throw (CatalogueError or another
-// std::exception) with a text for the user.
-struct ReloadSteps {
-  std::function<void()> write_user_files;       // favourites and user channels as they are now
-  std::function<void()> reset_catalogue;        // reset_catalogue(state.catalogue)
-  std::function<void()> load_user_channels;     // from userdef.dat
-  std::function<void()> load_channel_database;  // the new channels.dat, marking the favourites id list
-  std::function<void()> load_settings;
-  std::function<void()> sort_by_channel;        // sort by column 0; turns sort_flag over after sorting
-  std::function<void()> rebuild_view;
+// What the main window adds to the reload.
+struct ReloadHooks {
+  // Reads channels.dat of state.app_data into the catalogue, marking the favourites id list; may
+  // throw CatalogueError. Empty: the channel database loader.
+  std::function<void(AppState&)> load_channel_database;
+  // Passed to rebuild_view: the window puts itself into the no-channel state and begins its list
+  // model reset.
+  BeforeRebuild before_rebuild;
+  // The window ends its model reset and shows what the rebuilt view says.
+  std::function<void(const ViewUpdate&)> after_rebuild;
 };
 
-// The reload after a successful download, under a splash window over `window`. User files are
-// written first, so channels and favourites changed in this run survive it. A failing step ends
-// the loading: the splash goes, the view is rebuilt from what was loaded (the list must never show
-// rows of the channels that were reset away) and the error is shown. Answers whether all went well.
-bool reload_after_download(AppState& state, ReloadCaller caller, const ReloadSteps& steps, QWidget* window);
+// The reload after a successful download, under a splash window over `window`: the user files are
+// written, then the catalogue is reset and loaded as at start-up (the favourites id list is kept),
+// the settings are read, the channels sorted by name and the view rebuilt.
+//
+// Writing the user files first keeps the channels and favourites changed in this run; when they
+// cannot be written nothing is reloaded (the new list is loaded at the next start) and the user is
+// told. A failing load step ends the loading: the view is still rebuilt from what was loaded (the
+// list must never show rows of channels that were reset away), the splash goes and the error is
+// shown. Answers whether the reload went through.
+bool reload_after_download(AppState& state, ReloadCaller caller, QWidget* window, const ReloadHooks& hooks);
 
 // The page offered after an update: "/update.html" on the feedback service.
 QUrl update_page();
@@ -63,7 +69,7 @@ class CatalogueRefresh {
  public:
   // `run_download_dialog` shows T_updateForm modally and answers its result (QDialog::Accepted
   // when channels.dat was replaced). `open_url` opens a web page in the user's browser.
-  CatalogueRefresh(AppState& state, QWidget* window, std::function<int()> run_download_dialog, ReloadSteps steps,
+  CatalogueRefresh(AppState& state, QWidget* window, std::function<int()> run_download_dialog, ReloadHooks hooks,
                    std::function<void(const QUrl&)> open_url = {});
 
   // From the main window's activation and deactivation events.
@@ -76,7 +82,7 @@ class CatalogueRefresh {
   AppState& state_;
   QWidget* window_;
   std::function<int()> run_download_dialog_;
-  ReloadSteps steps_;
+  ReloadHooks hooks_;
   std::function<void(const QUrl&)> open_url_;
   DownloadQuestionGate gate_;
 };

@@ -1,9 +1,9 @@
 #include "services/service_addresses.h"
 
+#include "settings/settings_store.h"
 #include "version.h"
 
 #include <QSettings>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -30,10 +30,7 @@ QString read_base(const QString& key, const char* fallback) {
 }
 }  // namespace
 
-QString services_settings_path() {
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-         QStringLiteral("/Talvex/Quovi.conf");
-}
+QString services_settings_path() { return settings_file_path(); }
 
 QString catalogue_service_base() { return read_base(QStringLiteral("catalogue"), QUOVI_DEFAULT_CATALOGUE_SERVICE); }
 QString feedback_service_base() { return read_base(QStringLiteral("feedback"), QUOVI_DEFAULT_FEEDBACK_SERVICE); }

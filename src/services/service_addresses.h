@@ -7,7 +7,7 @@
 QString catalogue_service_base();
 QString feedback_service_base();
 
-// The settings file holding the group: <user config folder>/Talvex/Quovi.conf.
+// The settings file holding the group (the settings store's file): <user config folder>/Talvex/Quovi.conf.
 QString services_settings_path();
 // Stores a base address under "catalogue" or "feedback"; used by set-up and tests.
 void write_service_base(const QString& key, const QString& base);

@@ -2,11 +2,14 @@
 
 #include "catalogue/app_state.h"
 #include "catalogue/catalogue_error.h"
+#include "catalogue/catalogue_paths.h"
 #include "services/service_addresses.h"
+#include "test_env.h"
 #include "widgets/messages.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,83 +31,103 @@ TEST(DownloadQuestionGate, AsksAtFirstActivationAndAfterForeignDeactivations) {
   EXPECT_TRUE(gate.activated(true));
 }
 
-// Records the reload steps; the sort records the direction it used and turns the flag over.
-struct Recorder {
+TItem named(const char* name, int32_t id, uint16_t usdef = 0) {
+  TItem item;
+  item.id = id;
+  item.name = TShortText::from_text(QString::fromUtf8(name));
+  item.group_id = kGroupRadio;
+  item.usdef = usdef;
+  return item;
+}
+
+std::vector<std::string> names(const AppState& state) {
+  std::vector<std::string> result;
+  for (const TItem& item : state.catalogue.info.channels) result.push_back(item.name.text().toStdString());
+  return result;
+}
+
+// A running program with one channel of the user's added in this run, and a download that brings
+// three catalogue channels; the reload is recorded.
+struct Program {
+  Program() {
+    quovi_test::catalogue_folder();
+    state.app_data = app_data_folder();
+    state.user_files_loaded = true;
+    state.catalogue.info.channels = {named("Old", 5), named("Mine", -1, 1)};
+    state.sort_flag = true;  // the start-up sort ran ascending and turned the flag over
+  }
+  ReloadHooks hooks() {
+    return {[this](AppState& s) {
+              steps.push_back("database");
+              if (!fail_load.empty()) throw CatalogueError(fail_load);
+              for (const char* name : {"Beta", "Alpha", "Gamma"}) s.catalogue.info.channels.push_back(named(name, 10));
+            },
+            [this] { steps.push_back("before rebuild"); },
+            [this](const ViewUpdate&) { steps.push_back("after rebuild"); }};
+  }
+  CatalogueRefresh refresh() {
+    return CatalogueRefresh(state, nullptr, [this] { ++dialogs; return dialog_result; }, hooks(),
+                            [this](const QUrl& url) { opened.push_back(url); });
+  }
+
   AppState state;
   std::vector<std::string> steps;
-  std::vector<bool> sort_directions;
-  std::string fail_at;
+  std::string fail_load;
   int dialog_result = QDialog::Accepted;
   int dialogs = 0;
   std::vector<QUrl> opened;
-
-  void step(const std::string& name) {
-    steps.push_back(name);
-    if (name == fail_at) throw CatalogueError("Line 3 of the channel table is damaged");
-  }
-  ReloadSteps reload_steps() {
-    return {[this] { step("write user files"); }, [this] { step("reset"); },
-            [this] { step("user channels"); },    [this] { step("database"); },
-            [this] { step("settings"); },
-            [this] {
-              step("sort");
-              sort_directions.push_back(state.sort_flag);
-              state.sort_flag = !state.sort_flag;
-            },
-            [this] { step("rebuild"); }};
-  }
-  CatalogueRefresh refresh() {
-    return CatalogueRefresh(state, nullptr, [this] { ++dialogs; return dialog_result; }, reload_steps(),
-                            [this](const QUrl& url) { opened.push_back(url); });
-  }
 };
 
-const std::vector<std::string> kAllSteps = {"write user files", "reset",  "user channels", "database",
-                                            "settings",         "sort",   "rebuild"};
+const std::vector<std::string> kReloaded = {"database", "before rebuild", "after rebuild"};
 
 TEST(CatalogueRefresh, QuestionAnsweredNoAsksAgainOnlyAfterARealActivation) {
   RecordingMessageSink messages;
-  Recorder r;
-  r.state.outdated = true;
-  CatalogueRefresh refresh = r.refresh();
+  Program p;
+  p.state.outdated = true;
+  CatalogueRefresh refresh = p.refresh();
   refresh.main_window_activated();
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, kDownloadQuestion);
-  EXPECT_EQ(r.dialogs, 0);
+  EXPECT_EQ(p.dialogs, 0);
   refresh.main_window_activated();
   EXPECT_EQ(messages.shown.size(), 1u);
   refresh.main_window_deactivated();
   refresh.main_window_activated();
   EXPECT_EQ(messages.shown.size(), 2u);
+  p.state.outdated = false;
+  refresh.main_window_deactivated();
+  refresh.main_window_activated();
+  EXPECT_EQ(messages.shown.size(), 2u);
 }
 
-TEST(CatalogueRefresh, YesDownloadsAndReloadsSortedTheOtherWay) {
+TEST(CatalogueRefresh, YesDownloadsAndReloadsSortedTheOtherWayKeepingTheUsersChannels) {
   RecordingMessageSink messages;
   messages.answers = {true};
-  Recorder r;
-  r.state.outdated = true;
-  r.state.sort_flag = true;  // the start-up sort ran with false and turned it over
-  CatalogueRefresh refresh = r.refresh();
+  Program p;
+  p.state.outdated = true;
+  CatalogueRefresh refresh = p.refresh();
   refresh.main_window_activated();
-  EXPECT_EQ(r.dialogs, 1);
-  EXPECT_EQ(r.steps, kAllSteps);
-  EXPECT_EQ(r.sort_directions, std::vector<bool>{true});  // opposite of the start-up sort
-  EXPECT_FALSE(r.state.sort_flag);
+  EXPECT_EQ(p.dialogs, 1);
+  EXPECT_EQ(p.steps, kReloaded);
+  // Reset away "Old"; "Mine" came back from userdef.dat written just before; sorted descending.
+  EXPECT_EQ(names(p.state), (std::vector<std::string>{"Mine", "Gamma", "Beta", "Alpha"}));
+  EXPECT_FALSE(p.state.sort_flag);
+  EXPECT_TRUE(p.state.outdated);  // not recomputed; the dialog's Close clears it
   EXPECT_EQ(messages.shown.size(), 1u);  // no message after the reload
 }
 
 TEST(CatalogueRefresh, DialogLeftWithoutCompleteReloadsNothing) {
   RecordingMessageSink messages;
   messages.answers = {true};
-  Recorder r;
-  r.state.outdated = true;
-  r.dialog_result = QDialog::Rejected;
-  CatalogueRefresh refresh = r.refresh();
+  Program p;
+  p.state.outdated = true;
+  p.dialog_result = QDialog::Rejected;
+  CatalogueRefresh refresh = p.refresh();
   refresh.main_window_activated();
-  EXPECT_EQ(r.dialogs, 1);
-  EXPECT_TRUE(r.steps.empty());
   refresh.update_button_clicked();
-  EXPECT_TRUE(r.steps.empty());
+  EXPECT_EQ(p.dialogs, 2);
+  EXPECT_TRUE(p.steps.empty());
+  EXPECT_EQ(names(p.state), (std::vector<std::string>{"Old", "Mine"}));
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
@@ -113,31 +136,45 @@ TEST(CatalogueRefresh, UpdateButtonKeepsTheSortDirectionAndOffersTheWebsite) {
   for (const bool visit : {true, false}) {
     RecordingMessageSink messages;
     messages.answers = {visit};
-    Recorder r;
-    r.state.sort_flag = true;  // the last sort ran with false
-    CatalogueRefresh refresh = r.refresh();
+    Program p;
+    CatalogueRefresh refresh = p.refresh();
     refresh.update_button_clicked();
-    EXPECT_EQ(r.steps, kAllSteps);
-    EXPECT_EQ(r.sort_directions, std::vector<bool>{false});  // as the sort before it
-    EXPECT_TRUE(r.state.sort_flag);
+    EXPECT_EQ(p.steps, kReloaded);
+    EXPECT_EQ(names(p.state), (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Mine"}));  // ascending, as before
+    EXPECT_TRUE(p.state.sort_flag);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, kWebsiteQuestion);
-    EXPECT_EQ(r.opened, visit ? std::vector<QUrl>{QUrl("http://127.0.0.1:8999/update.html")} : std::vector<QUrl>{});
+    EXPECT_EQ(p.opened, visit ? std::vector<QUrl>{QUrl("http://127.0.0.1:8999/update.html")} : std::vector<QUrl>{});
   }
 }
 
-TEST(CatalogueRefresh, FailingReloadStopsLoadingRebuildsAndShowsWhy) {
+TEST(CatalogueRefresh, FailingLoadRebuildsFromWhatWasLoadedAndShowsWhy) {
   RecordingMessageSink messages;
-  Recorder r;
-  r.fail_at = "database";
-  CatalogueRefresh refresh = r.refresh();
+  Program p;
+  p.fail_load = "Line 3 of the channel table is damaged";
+  p.state.visible = {0, 1};
+  CatalogueRefresh refresh = p.refresh();
   refresh.update_button_clicked();
-  EXPECT_EQ(r.steps, (std::vector<std::string>{"write user files", "reset", "user channels", "database", "rebuild"}));
+  EXPECT_EQ(p.steps, kReloaded);
+  EXPECT_EQ(names(p.state), std::vector<std::string>{"Mine"});
+  for (int position : p.state.visible) EXPECT_LT(static_cast<size_t>(position), p.state.catalogue.info.channels.size());
   ASSERT_EQ(messages.shown.size(), 1u);  // the error, and no website question
   EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
   EXPECT_EQ(messages.shown[0].text, "Line 3 of the channel table is damaged");
-  EXPECT_TRUE(r.opened.empty());
-  // The splash window is gone.
+  EXPECT_TRUE(p.opened.empty());
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_NE(w->objectName(), "T_splashForm");
+}
+
+TEST(CatalogueRefresh, UnsavedUserFilesStopTheReload) {
+  RecordingMessageSink messages;
+  Program p;
+  ASSERT_TRUE(QDir().mkpath(userdef_path(p.state.app_data)));  // a folder cannot be replaced by the file
+  CatalogueRefresh refresh = p.refresh();
+  refresh.update_button_clicked();
+  EXPECT_TRUE(p.steps.empty());
+  EXPECT_EQ(names(p.state), (std::vector<std::string>{"Old", "Mine"}));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+  EXPECT_TRUE(messages.shown[0].text.contains("userdef.dat"));
 }
 }  // namespace
