@@ -48,10 +48,12 @@ void send_flag(Catalogue& catalogue, const QString& flag, int position) {
   send_feedback_request(flag_url(feedback_service_base(), flag, channel->id));
 }
 
-void report_bad_channel(const AppState& state, int row) {
-  const int position = position_of_row(state, row);
-  if (position < 0) return;
-  send_feedback_request(bad_channel_url(feedback_service_base(), state.catalogue.info.channels[position].id));
+void report_bad_channel(const AppState& state, int row) { report_bad_channel_at(state, position_of_row(state, row)); }
+
+void report_bad_channel_at(const AppState& state, int position) {
+  const TItem* channel = channel_at_position(state.catalogue, position);
+  if (!channel) return;
+  send_feedback_request(bad_channel_url(feedback_service_base(), channel->id));
 }
 
 bool status_means_playing(const QString& status) {
@@ -65,10 +67,11 @@ bool submission_due(const AppState& state, int row) {
   return channel.usdef == 1 && channel.sent == 0;
 }
 
-void submit_channel(AppState& state, int row) {
-  const int position = position_of_row(state, row);
-  if (position < 0) return;
-  TItem& channel = state.catalogue.info.channels[position];
+void submit_channel(AppState& state, int row) { submit_channel_at(state, position_of_row(state, row)); }
+
+void submit_channel_at(AppState& state, int position) {
+  if (!channel_at_position(state.catalogue, position)) return;
+  TItem& channel = state.catalogue.info.channels[static_cast<size_t>(position)];
   const QByteArray url = submission_url(feedback_service_base(), channel);
   channel.sent = 1;
   send_feedback_request(url);

@@ -21,6 +21,11 @@ void send_flag(Catalogue& catalogue, const QString& flag, int position);
 // none is selected) sends nothing.
 void report_bad_channel(const AppState& state, int row);
 
+// The same two by position in the channel array, for PlayerControl's submitUserChannel and
+// reportBrokenChannel signals, which have already checked the row and the channel.
+void report_bad_channel_at(const AppState& state, int position);
+void submit_channel_at(AppState& state, int position);
+
 // True when a player status text announces playing, in any letter case.
 bool status_means_playing(const QString& status);
 // True when the channel in `row` is a user channel that was never submitted.

@@ -107,6 +107,21 @@ TEST_F(Feedback, OnlyUnsentUserChannelsInASelectedRowAreSubmitted) {
   EXPECT_EQ(server.received().size(), 1u);  // the marker alone
 }
 
+TEST_F(Feedback, PlayerSignalsSendByChannelPosition) {
+  report_bad_channel_at(state, 0);
+  report_bad_channel_at(state, 9);  // no such channel
+  submit_channel_at(state, 1);
+  submit_channel_at(state, -1);
+  EXPECT_EQ(state.catalogue.info.channels[1].sent, 1);
+  settle();
+  auto sent = targets();
+  std::sort(sent.begin(), sent.end());
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0], "/marker");
+  EXPECT_EQ(sent[1], "/service/bad.php?channel_id=1234");
+  EXPECT_EQ(sent[2].rfind("/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&", 0), 0u);
+}
+
 TEST(PlayingStatus, AnyCaseAnyLongerText) {
   for (const char* yes : {"Playing", "playing", "PLAYING", "Now playing stream"}) EXPECT_TRUE(status_means_playing(yes)) << yes;
   for (const char* no : {"Paused", "Ready", "Buffering...", "Play ing", ""}) EXPECT_FALSE(status_means_playing(no)) << no;
