@@ -1,11 +1,13 @@
 #include "services/catalogue_refresh.h"
 
 #include "catalogue/app_state.h"
+#include "catalogue/catalogue_error.h"
 #include "catalogue/lookups.h"
 #include "catalogue/user_files.h"
 #include "services/service_addresses.h"
 #include "services/service_urls.h"
 #include "settings/settings_store.h"
+#include "shell/catalogue_load.h"
 #include "shell/splash_form.h"
 #include "views/sorting.h"
 #include "widgets/messages.h"
@@ -44,7 +46,11 @@ bool reload_after_download(AppState& state, ReloadCaller caller, QWidget* window
   try {
     reset_catalogue(state.catalogue);
     load_user_files(state, window);
-    hooks.load_channel_database(state);
+    if (hooks.load_channel_database) {
+      hooks.load_channel_database(state);
+    } else if (const QString error = load_database_keeping_user_channels(state); !error.isEmpty()) {
+      throw CatalogueError(error.toStdString());
+    }
     load_settings(state.catalogue.info.filter);
     if (caller == ReloadCaller::UpdateButton) sort_after_update_reload(state);
     else sort_after_load(state);

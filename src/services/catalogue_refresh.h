@@ -41,7 +41,8 @@ enum class ReloadCaller { UpdateButton, DownloadQuestion };
 // What the main window adds to the reload.
 struct ReloadHooks {
   // Reads channels.dat of state.app_data into the catalogue, marking the favourites id list; may
-  // throw CatalogueError. Empty: the channel database loader.
+  // throw CatalogueError. Empty: load_database_keeping_user_channels, as at start-up (a failure
+  // leaves the user's channels alone in the list).
   std::function<void(AppState&)> load_channel_database;
   // Passed to rebuild_view: the window puts itself into the no-channel state and begins its list
   // model reset.

@@ -12,7 +12,7 @@
 #include <QShowEvent>
 #include <QToolButton>
 
-T_updateForm::T_updateForm(AppState& state, CatalogueTrialLoad trial_load, QWidget* parent)
+T_updateForm::T_updateForm(AppState& state, QWidget* parent, CatalogueTrialLoad trial_load)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       state_(state),

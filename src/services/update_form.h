@@ -1,5 +1,6 @@
 #pragma once
 #include "services/catalogue_download.h"
+#include "services/catalogue_trial_load.h"
 
 #include <QDialog>
 
@@ -18,7 +19,8 @@ class T_updateForm : public QDialog {
   Q_OBJECT
  public:
   // `trial_load` checks a downloaded catalogue before it may replace the file in use.
-  T_updateForm(AppState& state, CatalogueTrialLoad trial_load, QWidget* parent = nullptr);
+  explicit T_updateForm(AppState& state, QWidget* parent = nullptr,
+                        CatalogueTrialLoad trial_load = trial_load_catalogue);
   ~T_updateForm() override;
 
   QString status_text() const;

@@ -177,4 +177,18 @@ TEST(CatalogueRefresh, UnsavedUserFilesStopTheReload) {
   EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
   EXPECT_TRUE(messages.shown[0].text.contains("userdef.dat"));
 }
+TEST(CatalogueRefresh, ReloadReadsTheNewFileWithTheRealLoader) {
+  RecordingMessageSink messages;
+  Program p;
+  ASSERT_TRUE(quovi_test::write_all(channels_path(p.state.app_data),
+                                    quovi_test::read_all(quovi_test::fixture("catalogue/sample-channels.dat"))));
+  ReloadHooks hooks = p.hooks();
+  hooks.load_channel_database = nullptr;  // the real one
+  EXPECT_TRUE(reload_after_download(p.state, ReloadCaller::DownloadQuestion, nullptr, hooks));
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_FALSE(p.state.catalogue.info.stVersion.empty());
+  const auto& channels = p.state.catalogue.info.channels;
+  EXPECT_GT(channels.size(), 1u);
+  EXPECT_EQ(std::count_if(channels.begin(), channels.end(), [](const TItem& c) { return c.usdef == 1; }), 1);
+}
 }  // namespace

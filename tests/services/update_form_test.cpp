@@ -54,7 +54,7 @@ class UpdateForm : public testing::Test {
   TestServer server;
   AppState state;
   RecordingMessageSink messages;
-  T_updateForm form{state, fake_trial};
+  T_updateForm form{state, nullptr, fake_trial};
 };
 
 TEST_F(UpdateForm, Layout) {
@@ -188,5 +188,33 @@ TEST_F(UpdateForm, WriteFailureIsShownAndCloseGivesCancel) {
   EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
   EXPECT_EQ(messages.shown[0].text, status);
   EXPECT_EQ(close(), QDialog::Rejected);
+}
+// The whole road with the real catalogue loader as the trial.
+TEST(UpdateFormWithLoader, ReplacesOnlyWithACatalogueThatLoads) {
+  TestServer server;
+  write_service_base("catalogue", server.base());
+  quovi_test::catalogue_folder();
+  AppState state;
+  state.app_data = app_data_folder();
+  ASSERT_TRUE(quovi_test::write_all(channels_path(state.app_data), "old catalogue"));
+  const QByteArray sample = quovi_test::read_all(quovi_test::fixture("catalogue/sample-channels.dat"));
+  ASSERT_FALSE(sample.isEmpty());
+  T_updateForm form(state);
+
+  const std::pair<QByteArray, QString> cases[] = {
+      {"not a catalogue", "Damaged catalogue: it holds no channel list"},
+      {sample.left(sample.size() / 2), "Damaged catalogue: it holds no channel list"},
+      {sample, "Complete!"},
+  };
+  for (const auto& [payload, status] : cases) {
+    const QByteArray before = quovi_test::read_all(channels_path(state.app_data));
+    server.reply(kPath, 200, catalogue_reply(258, payload));
+    form.show();
+    ASSERT_TRUE(wait_until([&] { return !form.downloading(); }));
+    EXPECT_EQ(form.status_text(), status);
+    EXPECT_EQ(quovi_test::read_all(channels_path(state.app_data)), status == "Complete!" ? sample : before);
+    form.findChild<QToolButton*>("CloseAdvToolButton")->click();
+    EXPECT_EQ(form.result(), status == "Complete!" ? QDialog::Accepted : QDialog::Rejected);
+  }
 }
 }  // namespace
