@@ -11,6 +11,14 @@ class QWidget;
 
 // The main window's part of a catalogue refresh: the question raised while the catalogue is
 // outdated, the Update button with its website question, and the reload after a download.
+//
+//   update_form = new T_updateForm(state, this);                      // once, at start-up
+//   refresh = std::make_unique<CatalogueRefresh>(state, this, [this] { return update_form->exec(); },
+//       ReloadHooks{{}, [this] { ...no-channel state, begin model reset... },
+//                   [this](const ViewUpdate& u) { ...end model reset, apply u... }});
+//   event(): QEvent::WindowActivate -> refresh->main_window_activated();
+//            QEvent::WindowDeactivate -> refresh->main_window_deactivated();
+//   Update button clicked -> refresh->update_button_clicked();
 
 inline const QString kDownloadQuestion =
     QStringLiteral("List of channels is outdated. Would you like to download the new one now?");
