@@ -7,6 +7,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <limits>
 #include <mutex>
 
 namespace {
@@ -18,6 +19,9 @@ void init_curl_once() {
 // A poll sleeps at most this long; abort() wakes it at once, so this only bounds how often a
 // quiet transfer looks at the time-out.
 constexpr int kPollMilliseconds = 1000;
+
+// No reply the program understands is larger: its header counts the length in 31 bits.
+constexpr qint64 kMaxBodyBytes = std::numeric_limits<int32_t>::max();
 }  // namespace
 
 struct HttpRequest::Transfer {
@@ -27,6 +31,7 @@ struct HttpRequest::Transfer {
   std::atomic<qint64> received{0};
   std::atomic<bool> work_pending{false};
   bool begun = false;  // worker only
+  bool too_large = false;  // worker only
   CURL* easy = nullptr;
   // Written by the worker, read by the owner once the worker has posted its end.
   QByteArray body;
@@ -39,6 +44,10 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
   auto* t = static_cast<Transfer*>(user);
   if (t->abort.load()) return 0;
   const size_t bytes = size * count;
+  if (static_cast<qint64>(bytes) > kMaxBodyBytes - t->body.size()) {
+    t->too_large = true;
+    return 0;
+  }
   if (!t->begun) {
     t->begun = true;
     curl_off_t length = -1;
@@ -139,6 +148,7 @@ void HttpRequest::get(const QByteArray& url) {
         }
         // A write refused because of abort() shows as a write error; report it as the abort.
         if (t->abort.load()) error = HttpRequest::aborted_text();
+        else if (t->too_large) error = QStringLiteral("The reply is too large");
         else if (result != CURLE_OK) error = curl_error_text(result, error_buffer);
         break;
       }
