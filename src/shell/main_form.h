@@ -18,6 +18,7 @@ class ClickLabel;
 class FindDialog;
 class GradientPanel;
 class PlayerControl;
+struct ReloadHooks;
 class VolumeButton;
 class QComboBox;
 class QFrame;
@@ -50,6 +51,8 @@ class T_mainForm : public QWidget {
   // before the visible list changes, finish_view_change() with its answer afterwards.
   BeforeRebuild before_rebuild();
   void finish_view_change(const ViewUpdate& update);
+  // The window's part of the reload after a catalogue download (services/catalogue_refresh.h).
+  ReloadHooks reload_hooks();
   // Caption, row count and "Clear Filter" from a build of the visible list.
   void apply_view_update(const ViewUpdate& update);
   // The country list: every country row's name, then the entry of the country criterion (or 0).

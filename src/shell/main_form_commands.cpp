@@ -1,4 +1,7 @@
 #include "catalogue/user_files.h"
+#include "services/catalogue_refresh.h"
+#include "services/feedback.h"
+#include "shell/channel_table_model.h"
 #include "shell/main_form.h"
 #include "views/sorting.h"
 #include "views/view_builder.h"
@@ -27,6 +30,21 @@ void T_mainForm::wire_landed_commands() {
   hooks_.remove_from_favorites = row_command(&remove_from_favorites);
   hooks_.remove_channel = row_command(&remove_user_channel);
   hooks_.form_close_query = [this] { return save_user_files(state_, this); };
+
+  hooks_.rate = [this](int row, int stars) {
+    const int position = model_->channel_position(row);
+    if (position >= 0) send_rating(state_.catalogue, QString::number(stars), position);
+  };
+  hooks_.flag = [this](int row, const QString& word) {
+    const int position = model_->channel_position(row);
+    if (position >= 0) send_flag(state_.catalogue, word, position);
+  };
+  hooks_.submit_user_channel = [this](int, int channel_index) { submit_channel_at(state_, channel_index); };
+  hooks_.report_broken_channel = [this](int, int channel_index) { report_bad_channel_at(state_, channel_index); };
+}
+
+ReloadHooks T_mainForm::reload_hooks() {
+  return ReloadHooks{{}, before_rebuild(), [this](const ViewUpdate& update) { finish_view_change(update); }};
 }
 
 void T_mainForm::MainAdvListViewColumnClick(int column) {

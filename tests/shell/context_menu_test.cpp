@@ -1,3 +1,4 @@
+#include "services/service_addresses.h"
 #include "shell/context_menu.h"
 #include "shell/context_menu_state.h"
 #include "shell/main_form.h"
@@ -239,4 +240,24 @@ TEST_F(MenuFixture, VisitHomepageOpensOnlyWebPages) {
   EXPECT_EQ(opened.size(), 1u) << "a file address is never opened";
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].kind, MessageKind::Warning);
+}
+
+TEST(MenuFeedback, ARatingSentDisablesRateButNotFlag) {
+  write_service_base(QStringLiteral("feedback"), QStringLiteral("http://127.0.0.1:1"));  // nothing listens
+  AppState state = menu_state();
+  T_mainForm form(state);
+  form.rebuild_view();
+  form.select_row(0);
+  form.MainAdvListViewRightClickCell(0);
+  form.findChild<QAction*>(QStringLiteral("Rate3Stars1"))->trigger();
+  form.MainAdvListViewRightClickCell(0);
+  EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("Rate1"))->isEnabled());
+  EXPECT_TRUE(form.findChild<QAction*>(QStringLiteral("Flag1"))->isEnabled());
+  form.findChild<QAction*>(QStringLiteral("Duplicate1"))->trigger();
+  form.MainAdvListViewRightClickCell(0);
+  EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("Flag1"))->isEnabled());
+  // Another channel keeps both.
+  form.select_row(3);
+  form.MainAdvListViewRightClickCell(3);
+  EXPECT_TRUE(form.findChild<QAction*>(QStringLiteral("Rate1"))->isEnabled());
 }
