@@ -2,6 +2,7 @@
 
 #include "catalogue/app_state.h"
 #include "catalogue/lookups.h"
+#include "catalogue/strict_number.h"
 #include "catalogue/user_files.h"
 #include "views/sorting.h"
 
@@ -75,15 +76,13 @@ std::optional<QString> validate_channel_fields(const ChannelFields& f) {
 
   const QString bitrate = trim_text(f.bitrate);
   if (!only_digits(bitrate)) return QStringLiteral("The Bitrate must be a whole number made of digits only.");
-  bool ok = true;
-  if (!bitrate.isEmpty()) bitrate.toInt(&ok, 10);
-  if (!ok) return QStringLiteral("The Bitrate is too large: the largest value is 2147483647.");
+  if (!bitrate.isEmpty() && !parse_int32(QStringView(bitrate))) return QStringLiteral("The Bitrate is too large: the largest value is 2147483647.");
   return std::nullopt;
 }
 
 int32_t bitrate_from_field(const QString& text) {
   const QString bitrate = trim_text(text);
-  return bitrate.isEmpty() ? 0 : bitrate.toInt(nullptr, 10);
+  return parse_int32(QStringView(bitrate)).value_or(0);
 }
 
 std::optional<QString> duplicate_url_message(const TInfo& info, const QString& url_field) {

@@ -1,6 +1,7 @@
 #include "views/filter_logic.h"
 
 #include "catalogue/lookups.h"
+#include "catalogue/strict_number.h"
 
 namespace {
 template <typename Row>
@@ -34,18 +35,6 @@ FilterChoices filter_choices_from(const TInfo& info) {
   return c;
 }
 
-std::optional<int32_t> int32_from_text(const QString& text) {
-  // Optional sign and decimal digits only; QString::toInt would also take surrounding spaces.
-  const qsizetype digits_from = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
-  if (text.size() <= digits_from) return std::nullopt;
-  for (qsizetype i = digits_from; i < text.size(); ++i)
-    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
-  bool ok = false;
-  const int value = text.toInt(&ok, 10);
-  if (!ok) return std::nullopt;
-  return value;
-}
-
 QString invalid_bitrate_message(const QString& text) {
   return QStringLiteral("'%1' is not a valid integer value for the bitrate.").arg(text);
 }
@@ -53,7 +42,7 @@ QString invalid_bitrate_message(const QString& text) {
 std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const FilterChoices& c) {
   std::optional<int32_t> bitrate;
   if (c.bitrate_on) {
-    bitrate = int32_from_text(c.bitrate_text);
+    bitrate = parse_int32(QStringView(c.bitrate_text));
     if (!bitrate) return invalid_bitrate_message(c.bitrate_text);
   }
 

@@ -44,9 +44,6 @@ const std::array<QString, 6>& status_value_names();
 // The dialog's content for the current criteria.
 FilterChoices filter_choices_from(const TInfo& info);
 
-// A signed 32-bit decimal integer, or nothing when the text is not one (empty, letters, too large).
-std::optional<int32_t> int32_from_text(const QString& text);
-
 // The criteria "Set Filter" takes over, with the store writes in the order they are made.
 struct FilterUpdate {
   TFilter filter;
