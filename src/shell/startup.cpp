@@ -5,6 +5,7 @@
 #include "services/catalogue_refresh.h"
 #include "services/update_form.h"
 #include "shell/catalogue_load.h"
+#include "shell/channel_dialogs.h"
 #include "shell/main_form.h"
 #include "shell/splash_form.h"
 #include "version.h"
@@ -45,6 +46,7 @@ int run_program(QApplication& app) {
   splash->show_now();
 
   T_updateForm update_form(state, &form);
+  install_channel_dialogs(form);
   CatalogueRefresh refresh(state, &form, [&] { return update_form.exec(); }, form.reload_hooks());
 
   MainFormHooks& hooks = form.hooks();
