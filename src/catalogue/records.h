@@ -113,8 +113,8 @@ struct TInfo {
 struct Catalogue {
   TInfo info;
   std::vector<int32_t> favorites;       // channel ids read from the favourites file
-  std::vector<int> rated_positions;     // channel indexes rated since the last reset
-  std::vector<int> flagged_positions;   // channel indexes flagged since the last reset
+  std::vector<int> rated_positions;     // ids of the channels rated since the last reset (ids survive a sort)
+  std::vector<int> flagged_positions;   // ids of the channels flagged since the last reset
 };
 
 // Text conversions of the UTF-8 fields.

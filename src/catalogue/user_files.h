@@ -1,0 +1,63 @@
+#pragma once
+#include "catalogue/app_state.h"
+#include "catalogue/records.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// favorites.dat (one channel id per line) and userdef.dat (one channel of the user's per line,
+// eleven fields joined with "|"), beside the channel database in the catalogue folder.
+//
+// A file that cannot be read is moved aside to <name>.bad (or <name>.bad.2 and so on when that
+// exists), the user is told which file, which line and where the copy went, and the program goes
+// on with what could be read. When the file cannot be moved aside, the user files are not written
+// at close, so nothing stored is lost.
+
+// Reads favorites.dat into the favourites id list. A missing file means no favourites.
+void load_favorites(AppState& state, QWidget* parent = nullptr);
+// Appends the channels of userdef.dat to the channel array, raises ud_max to the highest id read,
+// marks favourites from the id list and gives each channel its genre name from the genre table as
+// it stands (see resolve_user_channel_genres).
+void load_user_channels(AppState& state, QWidget* parent = nullptr);
+// Start-up and every reload, right after reset_catalogue: favorites.dat unless it was read earlier
+// in this run (a reload keeps the list), then userdef.dat. From then on both files count as read and
+// are written at close.
+void load_user_files(AppState& state, QWidget* parent = nullptr);
+// Gives the user's channels the names of their genres once the genre table is there; the channel
+// database load calls for this after reading the genre table, and calling it again does no harm.
+void resolve_user_channel_genres(TInfo& info);
+
+// The file contents as written: Windows-1252, CR LF after every line.
+std::string favorites_file_text(const TInfo& info);
+std::string userdef_file_text(const TInfo& info);
+
+// Writes favorites.dat, then userdef.dat, each whole or not at all; files never read in this run are
+// left as they are. Answers one line (file: reason) per file that could not be written; the old
+// file is then unchanged. A reload after a download can call this first, so that channels added,
+// edited or removed in the run survive it.
+QStringList write_user_files(const AppState& state);
+// The close query (FormCloseQuery): write_user_files, and on a failure the user is told which file
+// and why and asked whether to close anyway. Answers true when the window may close.
+bool save_user_files(AppState& state, QWidget* parent = nullptr);
+
+// Index of the first channel with that id, or -1.
+int find_channel_by_id(const TInfo& info, int32_t id);
+// The name shown in a list row; empty for a row that shows nothing.
+QString channel_name_at_row(const AppState& state, int row);
+// Sets the channel of the row a favourite or not; keeps the favourites id list in step so a reload
+// marks the same channels. Answers true when the view must be rebuilt (a favourite was removed).
+bool set_favorite_at_row(AppState& state, int row, bool on);
+
+// The context menu commands on the selected row, each after a Yes to its question. They answer true
+// when the view must be rebuilt.
+bool add_to_favorites(AppState& state, int selected_row, QWidget* parent = nullptr);
+bool remove_from_favorites(AppState& state, int selected_row, QWidget* parent = nullptr);
+bool remove_user_channel(AppState& state, int selected_row, QWidget* parent = nullptr);
+
+// Splits a user file's content into lines after decoding it (byte-order mark, else Windows-1252).
+QStringList user_file_lines(const QByteArray& content);

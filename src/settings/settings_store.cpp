@@ -1,0 +1,177 @@
+#include "settings/settings_store.h"
+
+#include "widgets/messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <limits>
+#include <optional>
+
+namespace {
+int batch_depth = 0;
+QString pending_failure;  // first failure seen inside the running batch
+
+// "\SOFTWARE\Talvex\Quovi\" becomes the group "SOFTWARE/Talvex/Quovi".
+QString group_of(const QString& key) {
+  QString group = key;
+  group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  while (group.startsWith(QLatin1Char('/'))) group.remove(0, 1);
+  while (group.endsWith(QLatin1Char('/'))) group.chop(1);
+  return group;
+}
+
+QString full_key(const QString& key, const QString& value) {
+  const QString group = group_of(key);
+  return group.isEmpty() ? value : group + QLatin1Char('/') + value;
+}
+
+QString describe(QSettings::Status status) {
+  return status == QSettings::FormatError ? QStringLiteral("the file is damaged")
+                                          : QStringLiteral("the file cannot be written");
+}
+
+void report_failure(const QString& text) {
+  if (batch_depth > 0) {
+    if (pending_failure.isEmpty()) pending_failure = text;
+    return;
+  }
+  show_error(nullptr, text);
+}
+
+template <typename Change>
+bool change_settings(const QString& what, Change change) {
+  const QString path = settings_file_path();
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QSettings settings(path, QSettings::IniFormat);
+  change(settings);
+  settings.sync();
+  if (settings.status() == QSettings::NoError) return true;
+  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: %3.")
+                     .arg(what, QDir::toNativeSeparators(path), describe(settings.status())));
+  return false;
+}
+
+// Accepts what decimal integer-to-text conversion produces, and nothing else that is not a 32-bit
+// integer.
+std::optional<int32_t> parse_int32(const QString& text) {
+  if (text.isEmpty() || text.size() > 12) return std::nullopt;
+  qsizetype i = 0;
+  bool negative = false;
+  if (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+')) {
+    negative = text[0] == QLatin1Char('-');
+    i = 1;
+  }
+  if (i == text.size()) return std::nullopt;
+  int64_t n = 0;
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c < u'0' || c > u'9') return std::nullopt;
+    n = n * 10 + (c - u'0');
+  }
+  if (negative) n = -n;
+  if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max()) return std::nullopt;
+  return static_cast<int32_t>(n);
+}
+
+class StoredValues {
+ public:
+  StoredValues(QSettings& settings, const QString& key) : settings_(settings), key_(key) {}
+
+  // The stored text, or nothing when the value is absent or was stored as something else.
+  std::optional<QString> text(const char* value) const {
+    const QVariant v = settings_.value(full_key(key_, QLatin1String(value)));
+    if (!v.isValid() || v.typeId() != QMetaType::QString) return std::nullopt;
+    return v.toString();
+  }
+  // Absent, empty and non-integer texts read as 0.
+  int32_t number(const char* value) const {
+    const std::optional<QString> t = text(value);
+    if (!t) return 0;
+    return parse_int32(*t).value_or(0);
+  }
+
+ private:
+  QSettings& settings_;
+  QString key_;
+};
+
+void take_u16(const StoredValues& store, const char* value, uint16_t& field) {
+  const int32_t n = store.number(value);
+  if (n > 0) field = static_cast<uint16_t>(n & 0xFFFF);
+}
+void take_switch(const StoredValues& store, const char* value, bool& field) {
+  const int32_t n = store.number(value);
+  if (n > 0) field = (n & 0xFF) != 0;
+}
+}  // namespace
+
+QString settings_file_path() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Talvex/Quovi.conf");
+}
+
+std::unique_ptr<QSettings> open_settings_file() {
+  return std::make_unique<QSettings>(settings_file_path(), QSettings::IniFormat);
+}
+
+bool write_reg_integer(const QString& key, const QString& value, int32_t data) {
+  return write_reg_string(key, value, QString::number(data));
+}
+
+bool write_reg_string(const QString& key, const QString& value, const QString& data) {
+  return change_settings(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
+}
+
+bool delete_reg(const QString& key, const QString& value) {
+  const QString path = settings_file_path();
+  if (!QFileInfo::exists(path)) return true;
+  return change_settings(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
+}
+
+void load_settings(TFilter& filter) {
+  const QString path = settings_file_path();
+  QSettings settings(path, QSettings::IniFormat);
+  const QString group = group_of(kSettingsKey);
+  settings.beginGroup(group);
+  const bool key_exists = !settings.childKeys().isEmpty() || !settings.childGroups().isEmpty();
+  settings.endGroup();
+  if (!key_exists) {
+    filter.group_id = kGroupTV;
+    filter.favorited = 0;
+    filter.country_id = 0;
+    return;
+  }
+
+  const StoredValues store(settings, kSettingsKey);
+  take_u16(store, "selected", filter.group_id);
+  if (const std::optional<QString> selected = store.text("selected"); selected && store.number("selected") == 0)
+    filter.group_id = 0;
+  take_u16(store, "favorited", filter.favorited);
+  take_switch(store, "name_f", filter.name_flag);
+  if (store.number("name_f") > 0) filter.name = store.text("name").value_or(QString());
+  take_switch(store, "country_f", filter.country_flag);
+  take_u16(store, "country", filter.country_id);
+  take_switch(store, "genre_f", filter.genre_flag);
+  take_u16(store, "genre", filter.genre_id);
+  take_switch(store, "bitrate_f", filter.bitrate_flag);
+  if (const int32_t bitrate = store.number("bitrate"); bitrate > 0) filter.bitrate = bitrate;
+  take_switch(store, "flag_f", filter.flag_flag);
+  take_switch(store, "workfine", filter.workfine);
+  take_switch(store, "notworking", filter.notworking);
+  take_switch(store, "new", filter.new_);
+  take_switch(store, "wrong", filter.wrong);
+  take_switch(store, "duplicate", filter.duplicate);
+  take_switch(store, "spam", filter.spam);
+}
+
+SettingsWriteBatch::SettingsWriteBatch() { ++batch_depth; }
+
+SettingsWriteBatch::~SettingsWriteBatch() {
+  if (--batch_depth > 0 || pending_failure.isEmpty()) return;
+  const QString text = pending_failure;
+  pending_failure.clear();
+  show_error(nullptr, text);
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include "catalogue/records.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QSettings;
+
+// The per-user settings: seventeen values under one key, kept in an INI file in the user's
+// configuration folder. Every value is stored as text; numbers in decimal.
+
+// The key path every caller passes.
+inline const QString kSettingsKey = QStringLiteral("\\SOFTWARE\\Talvex\\Quovi\\");
+
+// $XDG_CONFIG_HOME/Talvex/Quovi.conf, worked out afresh at every call. Other groups of settings
+// (service addresses, links) live in the same file beside the key's values.
+QString settings_file_path();
+// The settings file opened in INI format; nothing is written until something is set.
+std::unique_ptr<QSettings> open_settings_file();
+
+// The writers create the key when needed. A write that cannot be stored is reported to the user
+// (see SettingsWriteBatch) and answers false.
+bool write_reg_integer(const QString& key, const QString& value, int32_t data);
+bool write_reg_string(const QString& key, const QString& value, const QString& data);
+// Removing a value that is not there is no error.
+bool delete_reg(const QString& key, const QString& value);
+
+// Reads the stored view and criteria into the filter. Only what the store holds overrides the
+// filter: numbers above 0 (cut to the field's width), "selected" also when it is 0, and "name" only
+// while "name_f" is above 0. A value that is not text reads as absent.
+void load_settings(TFilter& filter);
+
+// While one of these lives, failed writes are collected and told to the user once, when the
+// outermost batch ends; a command that writes several values thus shows at most one message.
+// Without a batch every failing write shows its own message.
+class SettingsWriteBatch {
+ public:
+  SettingsWriteBatch();
+  ~SettingsWriteBatch();
+  SettingsWriteBatch(const SettingsWriteBatch&) = delete;
+  SettingsWriteBatch& operator=(const SettingsWriteBatch&) = delete;
+};

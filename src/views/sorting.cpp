@@ -1,0 +1,274 @@
+#include "views/sorting.h"
+
+#include "catalogue/code_page.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+char16_t fold(char16_t unit) { return (unit >= u'a' && unit <= u'z') ? unit - (u'a' - u'A') : unit; }
+
+// Partition-exchange sort of a[lo..hi] exactly as the list has always been sorted: pivot key taken
+// from the middle position before anything moves, both scans stop on keys equal to it, and equal
+// keys are swapped like any others. Equal keys therefore end in the order this scheme alone gives.
+// The two parts are independent, so the larger one is deferred to bound the stack.
+template <typename Entry, typename Before>
+void scheme_sort(Entry* a, int lo, int hi, Before before) {
+  struct Range {
+    int lo, hi;
+  };
+  std::vector<Range> pending;
+  for (;;) {
+    while (lo < hi) {
+      int i = lo;
+      int j = hi;
+      const Entry pivot = a[lo + (hi - lo) / 2];
+      do {
+        while (before(a[i], pivot)) ++i;
+        while (before(pivot, a[j])) --j;
+        if (i <= j) {
+          std::swap(a[i], a[j]);
+          ++i;
+          --j;
+        }
+      } while (i <= j);
+      if (j - lo < hi - i) {
+        if (i < hi) pending.push_back({i, hi});
+        hi = j;
+      } else {
+        if (lo < j) pending.push_back({lo, j});
+        lo = i;
+      }
+    }
+    if (pending.empty()) return;
+    lo = pending.back().lo;
+    hi = pending.back().hi;
+    pending.pop_back();
+  }
+}
+
+// Puts channels[k] := old channels[order[k]] for k in 0..order.size()-1, following cycles so that
+// each record moves once and no second array is needed.
+void permute(std::vector<TItem>& channels, std::vector<int32_t>& order) {
+  const int32_t n = static_cast<int32_t>(order.size());
+  for (int32_t start = 0; start < n; ++start) {
+    if (order[start] == start) continue;
+    TItem held = std::move(channels[start]);
+    int32_t k = start;
+    for (;;) {
+      const int32_t from = order[k];
+      order[k] = k;
+      if (from == start) {
+        channels[k] = std::move(held);
+        break;
+      }
+      channels[k] = std::move(channels[from]);
+      k = from;
+    }
+  }
+}
+
+template <typename Entry, typename Before>
+void sort_entries_and_apply(std::vector<TItem>& channels, std::vector<Entry>& entries, Before before) {
+  scheme_sort(entries.data(), 0, static_cast<int>(entries.size()) - 1, before);
+  std::vector<int32_t> order(entries.size());
+  for (size_t k = 0; k < entries.size(); ++k) order[k] = entries[k].index;
+  entries.clear();
+  entries.shrink_to_fit();
+  permute(channels, order);
+}
+
+template <typename Number>
+struct NumberEntry {
+  Number key;
+  int32_t index;
+};
+
+template <typename Number>
+void sort_numbers(std::vector<TItem>& channels, int count, Number TItem::*field, bool ascending) {
+  std::vector<NumberEntry<Number>> entries(static_cast<size_t>(count));
+  for (int p = 0; p < count; ++p) entries[p] = {channels[p].*field, p};
+  if (ascending)
+    sort_entries_and_apply(channels, entries, [](const auto& x, const auto& y) { return x.key < y.key; });
+  else
+    sort_entries_and_apply(channels, entries, [](const auto& x, const auto& y) { return x.key > y.key; });
+}
+
+// Text keys are turned once into byte strings whose plain byte order (memcmp, shorter prefix
+// first) is the text order, kept in one arena. The first eight bytes ride in the entry itself so
+// most comparisons never leave the entry array.
+struct TextEntry {
+  uint64_t head;  // first eight key bytes, big-endian, zero-padded
+  uint32_t offset;
+  uint32_t length;
+  int32_t index;
+};
+
+class TextKeys {
+ public:
+  void add(std::string_view key, int32_t index) {
+    uint64_t head = 0;
+    for (size_t k = 0; k < 8; ++k)
+      head = (head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    entries_.push_back({head, static_cast<uint32_t>(arena_.size()), static_cast<uint32_t>(key.size()), index});
+    arena_.append(key);
+  }
+  void reserve(size_t count, size_t bytes) {
+    entries_.reserve(count);
+    arena_.reserve(bytes);
+  }
+  std::vector<TextEntry>& entries() { return entries_; }
+
+  int compare(const TextEntry& x, const TextEntry& y) const {
+    if (x.head != y.head) return x.head < y.head ? -1 : 1;
+    // Equal heads mean equal first bytes only when both keys are longer than the head.
+    const size_t skip = (x.length > 8 && y.length > 8) ? 8 : 0;
+    const std::string_view a(arena_.data() + x.offset + skip, x.length - skip);
+    const std::string_view b(arena_.data() + y.offset + skip, y.length - skip);
+    return a.compare(b);
+  }
+
+ private:
+  std::vector<TextEntry> entries_;
+  std::string arena_;
+};
+
+// Windows-1252 bytes mapped to one byte each, ordered like their folded UTF-16 code units: the
+// code page decodes byte by byte and folding only merges a-z into A-Z, so at most 230 ranks exist.
+const std::array<unsigned char, 256>& cp1252_ranks() {
+  static const std::array<unsigned char, 256> ranks = [] {
+    std::array<char16_t, 256> units{};
+    for (int b = 0; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      units[b] = fold(cp1252_to_qstring(std::string_view(&byte, 1)).at(0).unicode());
+    }
+    std::array<char16_t, 256> sorted = units;
+    std::sort(sorted.begin(), sorted.end());
+    const auto end = std::unique(sorted.begin(), sorted.end());
+    std::array<unsigned char, 256> r{};
+    for (int b = 0; b < 256; ++b)
+      r[b] = static_cast<unsigned char>(1 + (std::lower_bound(sorted.begin(), end, units[b]) - sorted.begin()));
+    return r;
+  }();
+  return ranks;
+}
+
+void short_text_keys(const std::vector<TItem>& channels, int count, TShortText TItem::*field, TextKeys& keys) {
+  const auto& ranks = cp1252_ranks();
+  size_t bytes = 0;
+  for (int p = 0; p < count; ++p) bytes += (channels[p].*field).size();
+  keys.reserve(static_cast<size_t>(count), bytes);
+  std::string key;
+  for (int p = 0; p < count; ++p) {
+    const std::string_view text = (channels[p].*field).bytes();
+    key.resize(text.size());
+    for (size_t k = 0; k < text.size(); ++k) key[k] = static_cast<char>(ranks[static_cast<unsigned char>(text[k])]);
+    keys.add(key, p);
+  }
+}
+
+// Comments may hold any character: their key is the folded UTF-16 text, each unit as two bytes
+// with the high byte first.
+void comment_keys(const std::vector<TItem>& channels, int count, TextKeys& keys) {
+  size_t bytes = 0;
+  for (int p = 0; p < count; ++p) bytes += 2 * channels[p].comment.size();
+  keys.reserve(static_cast<size_t>(count), bytes);
+  std::string key;
+  for (int p = 0; p < count; ++p) {
+    const QString text = to_qstring(channels[p].comment);
+    key.resize(2 * static_cast<size_t>(text.size()));
+    for (qsizetype k = 0; k < text.size(); ++k) {
+      const char16_t unit = fold(text[k].unicode());
+      key[2 * k] = static_cast<char>(unit >> 8);
+      key[2 * k + 1] = static_cast<char>(unit & 0xFF);
+    }
+    keys.add(key, p);
+  }
+}
+
+void sort_texts(std::vector<TItem>& channels, TextKeys& keys, bool ascending) {
+  if (ascending)
+    sort_entries_and_apply(channels, keys.entries(),
+                           [&keys](const TextEntry& x, const TextEntry& y) { return keys.compare(x, y) < 0; });
+  else
+    sort_entries_and_apply(channels, keys.entries(),
+                           [&keys](const TextEntry& x, const TextEntry& y) { return keys.compare(x, y) > 0; });
+}
+
+void sort_range(std::vector<TItem>& channels, int count, int column, bool flag) {
+  switch (column) {
+    case kSortChannel: {
+      TextKeys keys;
+      short_text_keys(channels, count, &TItem::name, keys);
+      sort_texts(channels, keys, !flag);
+      break;
+    }
+    case kSortGenre: {
+      TextKeys keys;
+      short_text_keys(channels, count, &TItem::genre, keys);
+      sort_texts(channels, keys, !flag);
+      break;
+    }
+    case kSortRating: sort_numbers(channels, count, &TItem::rt, flag); break;
+    case kSortBitrate: sort_numbers(channels, count, &TItem::bitrate, flag); break;
+    case kSortComments: {
+      TextKeys keys;
+      comment_keys(channels, count, keys);
+      sort_texts(channels, keys, !flag);
+      break;
+    }
+    default: break;
+  }
+}
+}  // namespace
+
+int compare_in_text_order(QStringView a, QStringView b) {
+  const qsizetype n = std::min(a.size(), b.size());
+  for (qsizetype k = 0; k < n; ++k) {
+    const char16_t x = fold(a[k].unicode());
+    const char16_t y = fold(b[k].unicode());
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+void sort_channels(TInfo& info, int hi, int column, bool& sort_flag, int& last_sort_column) {
+  last_sort_column = column;
+  if (column < kSortChannel || column > kSortComments) return;
+  const int last = std::min<long long>(hi, static_cast<long long>(info.channels.size()) - 1);
+  if (last >= 1) sort_range(info.channels, last + 1, column, sort_flag);
+  sort_flag = !sort_flag;
+}
+
+void sort_channels(AppState& state, int hi, int column) {
+  sort_channels(state.catalogue.info, hi, column, state.sort_flag, state.last_sort_column);
+}
+
+namespace {
+int last_position(const AppState& state) { return static_cast<int>(state.catalogue.info.channels.size()) - 1; }
+}  // namespace
+
+void sort_after_load(AppState& state) { sort_channels(state, last_position(state), kSortChannel); }
+
+void sort_after_update_reload(AppState& state) {
+  state.sort_flag = !state.sort_flag;
+  sort_channels(state, last_position(state), kSortChannel);
+}
+
+void sort_after_adding_channel(AppState& state) {
+  state.sort_flag = !state.sort_flag;
+  sort_channels(state, last_position(state), state.last_sort_column);
+}
+
+bool sort_by_column_click(AppState& state, int column) {
+  if (state.visible.empty()) return false;
+  sort_channels(state, last_position(state), column);
+  return true;
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include "catalogue/app_state.h"
+#include "catalogue/records.h"
+
+#include <QStringView>
+
+// The channel array is sorted in place by one list column; the list then shows it in array order.
+// One shared flag gives the direction and is inverted by every sort of a column 0 to 4.
+enum SortColumn : int {
+  kSortChannel = 0,   // name, text order, ascending while the flag is false
+  kSortGenre = 1,     // genre name held in the channel, text order, ascending while false
+  kSortRating = 2,    // rt, descending while false
+  kSortBitrate = 3,   // bitrate, descending while false
+  kSortComments = 4,  // comment, text order, ascending while false
+};
+
+// Text order: ASCII a-z count as A-Z, nothing else is folded, then UTF-16 code units compare as
+// unsigned numbers and a prefix comes first. Answers <0, 0 or >0.
+int compare_in_text_order(QStringView a, QStringView b);
+
+// Sorts channels 0..hi by the column; a column outside 0..4 sorts nothing and leaves the flag.
+// Channels with equal keys end in the order the partition scheme below gives them from the order
+// before the sort, exactly as if whole records were swapped by it. Sets last_sort_column to the
+// column in every case. Does not rebuild the view.
+void sort_channels(TInfo& info, int hi, int column, bool& sort_flag, int& last_sort_column);
+void sort_channels(AppState& state, int hi, int column);
+
+// The callers, each with its handling of the flag. After each one the caller rebuilds the view.
+// Catalogue load at start-up and the reload after the download question: by name.
+void sort_after_load(AppState& state);
+// Reload by the Update button: by name with the flag value of the sort before.
+void sort_after_update_reload(AppState& state);
+// After a channel was added: the last column with the flag value of the last sort.
+void sort_after_adding_channel(AppState& state);
+// Column header click: false (nothing sorted, flag kept) while the list has no rows; otherwise the
+// whole array is sorted and the window rebuilds the view under a busy pointer.
+bool sort_by_column_click(AppState& state, int column);

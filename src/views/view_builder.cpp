@@ -1,0 +1,208 @@
+#include "views/view_builder.h"
+
+#include "catalogue/code_page.h"
+#include "settings/settings_store.h"
+#include "version.h"
+
+#include <string>
+#include <string_view>
+
+namespace {
+bool hidden_by_status(const TItem& item, const TFilter& f) {
+  switch (item.status) {
+    case kStatusWorksFine: return f.workfine;
+    case kStatusNotWorking: return f.notworking;
+    case kStatusNew: return f.new_;
+    case kStatusWrongInfo: return f.wrong;
+    case kStatusDuplicate: return f.duplicate;
+    case kStatusSpam: return f.spam;
+    default: return false;
+  }
+}
+
+// Every test but the name, which the list build does on bytes once for all channels.
+bool matches_except_name(const TItem& item, const TFilter& f) {
+  if (item.type_id > 1) return false;
+  if (f.group_id != 0) {
+    if (static_cast<uint32_t>(item.group_id) != f.group_id) return false;
+  } else if (static_cast<uint32_t>(item.favorited) != f.favorited) {
+    return false;
+  }
+  if (f.country_flag && static_cast<uint32_t>(item.country_id) != f.country_id) return false;
+  if (f.genre_flag && static_cast<uint32_t>(item.genre_id) != f.genre_id) return false;
+  if (f.bitrate_flag && !(item.bitrate > f.bitrate)) return false;
+  if (f.flag_flag && hidden_by_status(item, f)) return false;
+  return true;
+}
+
+// Names are held in Windows-1252, which decodes one byte to one character and back, so searching
+// the encoded fragment in the bytes is the same as searching the text in the decoded name. A
+// fragment with a character the code page lacks occurs in no name.
+std::optional<std::string> name_fragment_bytes(const QString& fragment) {
+  if (fragment.isEmpty()) return std::nullopt;
+  std::string bytes = qstring_to_cp1252(fragment);
+  if (cp1252_to_qstring(bytes) != fragment) return std::nullopt;
+  return bytes;
+}
+
+bool name_contains(const TItem& item, const std::optional<std::string>& fragment) {
+  return fragment && item.name.bytes().find(*fragment) != std::string_view::npos;
+}
+
+QString table_name(const TShortText& name) { return name.text(); }
+
+ViewUpdate finish_command(AppState& state, const BeforeRebuild& before) { return rebuild_view(state, before); }
+
+void drop_criteria(TFilter& f) {
+  SettingsWriteBatch batch;
+  for (const char* value : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"})
+    delete_reg(kSettingsKey, QLatin1String(value));
+  f.name_flag = f.country_flag = f.genre_flag = f.bitrate_flag = f.flag_flag = false;
+}
+
+ViewUpdate choose_group(AppState& state, uint16_t group, const BeforeRebuild& before) {
+  {
+    SettingsWriteBatch batch;
+    if (group == kGroupTV)
+      delete_reg(kSettingsKey, QStringLiteral("selected"));
+    else
+      write_reg_integer(kSettingsKey, QStringLiteral("selected"), group);
+    delete_reg(kSettingsKey, QStringLiteral("favorited"));
+  }
+  state.catalogue.info.filter.group_id = group;
+  state.catalogue.info.filter.favorited = 0;
+  return finish_command(state, before);
+}
+}  // namespace
+
+bool channel_matches_filter(const TItem& item, const TFilter& filter) {
+  if (!matches_except_name(item, filter)) return false;
+  return !filter.name_flag || name_contains(item, name_fragment_bytes(filter.name));
+}
+
+std::optional<QString> view_caption(const TFilter& filter) {
+  const char* suffix = nullptr;
+  switch (filter.group_id) {
+    case 0: suffix = " - Favorites"; break;
+    case kGroupTV: suffix = " - Tv"; break;
+    case kGroupRadio: suffix = " - Radio"; break;
+    case kGroupVideo: suffix = " - Video"; break;
+    default: return std::nullopt;
+  }
+  return QStringLiteral(QUOVI_PRODUCT_NAME " - " QUOVI_PRODUCT_VERSION) + QLatin1String(suffix);
+}
+
+bool clear_filter_shown(const TFilter& f) {
+  return f.name_flag || f.country_flag || f.genre_flag || f.bitrate_flag || f.flag_flag;
+}
+
+CountryList country_list(const TInfo& info) {
+  CountryList list;
+  list.entries = country_names(info);
+  if (info.filter.country_flag) {
+    for (size_t i = 0; i < info.countries.size(); ++i) {
+      if (info.countries[i].id == info.filter.country_id) {
+        list.selected = static_cast<int>(i);
+        break;
+      }
+    }
+  }
+  return list;
+}
+
+QStringList country_names(const TInfo& info) {
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(info.countries.size()));
+  for (const Tcountry& c : info.countries) names << table_name(c.name);
+  return names;
+}
+
+QStringList genre_names(const TInfo& info) {
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(info.genres.size()));
+  for (const Tgenre& g : info.genres) names << table_name(g.name);
+  return names;
+}
+
+ViewUpdate build_visible_list(AppState& state) {
+  const TInfo& info = state.catalogue.info;
+  const TFilter& filter = info.filter;
+  const std::vector<TItem>& channels = info.channels;
+
+  std::vector<int>& visible = state.visible;
+  visible.resize(channels.size());
+  int* out = visible.data();
+  const size_t count = channels.size();
+  if (filter.name_flag) {
+    const std::optional<std::string> fragment = name_fragment_bytes(filter.name);
+    if (fragment) {
+      for (size_t p = 0; p < count; ++p)
+        if (matches_except_name(channels[p], filter) && name_contains(channels[p], fragment))
+          *out++ = static_cast<int>(p);
+    }
+  } else {
+    for (size_t p = 0; p < count; ++p)
+      if (matches_except_name(channels[p], filter)) *out++ = static_cast<int>(p);
+  }
+  visible.resize(static_cast<size_t>(out - visible.data()));
+
+  ViewUpdate update;
+  update.row_count = static_cast<int>(visible.size());
+  update.caption = view_caption(filter);
+  update.clear_filter_visible = clear_filter_shown(filter);
+  return update;
+}
+
+ViewUpdate rebuild_view(AppState& state, const BeforeRebuild& before) {
+  if (before) before();
+  return build_visible_list(state);
+}
+
+ViewUpdate choose_tv_view(AppState& state, const BeforeRebuild& before) {
+  return choose_group(state, kGroupTV, before);
+}
+ViewUpdate choose_radio_view(AppState& state, const BeforeRebuild& before) {
+  return choose_group(state, kGroupRadio, before);
+}
+ViewUpdate choose_video_view(AppState& state, const BeforeRebuild& before) {
+  return choose_group(state, kGroupVideo, before);
+}
+
+ViewUpdate choose_favorites_view(AppState& state, const BeforeRebuild& before) {
+  TFilter& f = state.catalogue.info.filter;
+  {
+    SettingsWriteBatch batch;
+    write_reg_integer(kSettingsKey, QStringLiteral("selected"), 0);
+    write_reg_integer(kSettingsKey, QStringLiteral("favorited"), 1);
+    f.group_id = 0;
+    f.favorited = 1;
+    drop_criteria(f);
+  }
+  // Clearing the criteria and the change of view share one rebuild: a second one would give the
+  // same list.
+  return finish_command(state, before);
+}
+
+ViewUpdate clear_filter(AppState& state, const BeforeRebuild& before) {
+  drop_criteria(state.catalogue.info.filter);
+  return finish_command(state, before);
+}
+
+ViewUpdate choose_country(AppState& state, int entry, const BeforeRebuild& before) {
+  TInfo& info = state.catalogue.info;
+  if (entry >= 1 && static_cast<size_t>(entry) < info.countries.size()) {
+    const int32_t id = info.countries[static_cast<size_t>(entry)].id;
+    {
+      SettingsWriteBatch batch;
+      write_reg_integer(kSettingsKey, QStringLiteral("country_f"), 1);
+      write_reg_integer(kSettingsKey, QStringLiteral("country"), id);
+    }
+    info.filter.country_id = static_cast<uint16_t>(id & 0xFFFF);
+    info.filter.country_flag = true;
+  } else {
+    delete_reg(kSettingsKey, QStringLiteral("country_f"));
+    info.filter.country_id = 0;
+    info.filter.country_flag = false;
+  }
+  return finish_command(state, before);
+}
