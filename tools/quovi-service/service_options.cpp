@@ -4,10 +4,23 @@
 #include "version.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
-#ifndef QUOVI_SERVICE_DATA_DIR
-#define QUOVI_SERVICE_DATA_DIR "/usr/share/quovi"
+#ifndef QUOVI_SERVICE_DATA_SUBDIR
+#define QUOVI_SERVICE_DATA_SUBDIR "share/quovi"
 #endif
+
+namespace {
+// The installed data folder, found from the program's own place (PREFIX/bin/quovi-service ->
+// PREFIX/share/quovi), so that the package works under any prefix.
+std::string installed_data_folder() {
+  std::error_code ec;
+  const auto program = std::filesystem::canonical("/proc/self/exe", ec);
+  if (ec) return "/usr/" QUOVI_SERVICE_DATA_SUBDIR;
+  return (program.parent_path().parent_path() / QUOVI_SERVICE_DATA_SUBDIR).string();
+}
+}  // namespace
 
 std::optional<int> port_of_address(const std::string& url) {
   const std::string scheme = "http://";
@@ -24,12 +37,13 @@ std::optional<int> port_of_address(const std::string& url) {
 ServiceOptions default_service_options() {
   ServiceOptions o;
   o.port = port_of_address(QUOVI_DEFAULT_CATALOGUE_SERVICE).value_or(8741);
-  o.catalogue = QUOVI_SERVICE_DATA_DIR "/demo/channels.dat";
-  o.media = QUOVI_SERVICE_DATA_DIR "/demo/media";
+  const std::string data = installed_data_folder();
+  o.catalogue = data + "/demo/channels.dat";
+  o.media = data + "/demo/media";
   const char* data_home = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
-  std::string data = data_home && *data_home ? data_home : std::string(home ? home : ".") + "/.local/share";
-  o.database = data + "/quovi-service/feedback.sqlite";
+  const std::string user_data = data_home && *data_home ? data_home : std::string(home ? home : ".") + "/.local/share";
+  o.database = user_data + "/quovi-service/feedback.sqlite";
   return o;
 }
 
