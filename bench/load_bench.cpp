@@ -1,0 +1,125 @@
+// The channel database load against its floor on the same file: decrypting alone and inflating
+// alone. Goals: load within 2 x (decrypt + inflate), and the loaded catalogue within 2 x the
+// uncompressed member bytes in memory.
+#include "catalogue/catalogue_generator.h"
+#include "catalogue/catalogue_paths.h"
+#include "catalogue/channel_cipher.h"
+#include "catalogue/channel_database.h"
+#include "catalogue/zip_memory_reader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+constexpr const char* kMembers[] = {"version.dat", "countries.dat", "genres.dat", "tv.dat", "radio.dat", "video.dat"};
+
+struct Sample {
+  std::string file;        // encrypted, as channels.dat
+  std::string zip;         // the same decrypted
+  size_t member_bytes = 0; // uncompressed
+  std::unique_ptr<QTemporaryDir> app_data;
+  std::vector<int32_t> favorites;
+};
+
+const Sample& sample(size_t channels) {
+  static std::map<size_t, Sample> cache;
+  auto it = cache.find(channels);
+  if (it != cache.end()) return it->second;
+  Sample s;
+  GeneratorOptions options{channels * 3 / 10, channels * 6 / 10, 0, 2026};
+  options.video = channels - options.tv - options.radio;
+  for (const ZipMember& m : generate_catalogue_members(options)) s.member_bytes += m.content.size();
+  s.zip = generate_catalogue_zip(options);
+  s.file = encrypt_channel_file(s.zip);
+  s.app_data = std::make_unique<QTemporaryDir>();
+  ensure_catalogue_folder(s.app_data->path());
+  QFile out(channels_path(s.app_data->path()));
+  if (!out.open(QIODevice::WriteOnly) || out.write(s.file.data(), static_cast<qint64>(s.file.size())) != static_cast<qint64>(s.file.size()))
+    throw std::runtime_error("cannot write the benchmark catalogue");
+  for (int32_t id = 1; id < 2000; id += 7) s.favorites.push_back(id);
+  return cache.emplace(channels, std::move(s)).first->second;
+}
+
+void inflate_all(const std::string& zip) {
+  MemoryZipReader archive(zip);
+  for (const char* name : kMembers) {
+    if (!archive.locate(name)) continue;
+    std::string content = read_archive_member(archive.handle());
+    benchmark::DoNotOptimize(content.data());
+  }
+}
+
+size_t heap_in_use() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+double seconds_of(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_Load(benchmark::State& state) {
+  const Sample& s = sample(static_cast<size_t>(state.range(0)));
+  double best_load = 1e9;
+  size_t catalogue_bytes = 0;
+  for (auto _ : state) {
+    TInfo info;
+    const size_t before = heap_in_use();
+    best_load = std::min(best_load, seconds_of([&] { load_channel_database(info, s.favorites, s.app_data->path()); }));
+    state.PauseTiming();
+    catalogue_bytes = heap_in_use() - before;
+    info = TInfo();
+    state.ResumeTiming();
+  }
+  // The floor on the same file, measured here too so the ratio comes from one run.
+  double best_floor = 1e9;
+  for (int i = 0; i < 3; ++i) {
+    std::string copy = s.file;
+    const double decrypt = seconds_of([&] { decrypt_channel_file_in_place(copy); });
+    const double inflate = seconds_of([&] { inflate_all(copy); });
+    best_floor = std::min(best_floor, decrypt + inflate);
+  }
+  state.counters["file_MB"] = static_cast<double>(s.file.size()) / 1e6;
+  state.counters["members_MB"] = static_cast<double>(s.member_bytes) / 1e6;
+  state.counters["catalogue_MB"] = static_cast<double>(catalogue_bytes) / 1e6;
+  state.counters["memory_ratio"] = static_cast<double>(catalogue_bytes) / static_cast<double>(s.member_bytes);
+  state.counters["floor_ms"] = best_floor * 1e3;
+  state.counters["load_ms"] = best_load * 1e3;
+  state.counters["time_ratio"] = best_load / best_floor;
+}
+
+void BM_Decrypt(benchmark::State& state) {
+  const Sample& s = sample(static_cast<size_t>(state.range(0)));
+  std::string copy;
+  for (auto _ : state) {
+    state.PauseTiming();
+    copy = s.file;
+    state.ResumeTiming();
+    decrypt_channel_file_in_place(copy);
+    benchmark::DoNotOptimize(copy.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * s.file.size()));
+}
+
+void BM_Inflate(benchmark::State& state) {
+  const Sample& s = sample(static_cast<size_t>(state.range(0)));
+  for (auto _ : state) inflate_all(s.zip);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * s.member_bytes));
+}
+}  // namespace
+
+BENCHMARK(BM_Load)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Decrypt)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Inflate)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_MAIN();

@@ -1,0 +1,191 @@
+#include "catalogue/channel_members.h"
+
+#include "catalogue/base64_text.h"
+#include "catalogue/catalogue_error.h"
+#include "catalogue/code_page.h"
+#include "catalogue/date_time.h"
+#include "catalogue/implode_explode.h"
+#include "catalogue/report_status.h"
+#include "catalogue/strict_number.h"
+#include "catalogue/text_lines.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr size_t kTableNameLimit = 254;
+constexpr size_t kTableFields = 2;
+constexpr size_t kChannelFields = 16;
+constexpr const char* kChannelFieldNames[kChannelFields] = {
+    "id",         "name",    "url",    "bitrate", "type_id",  "homepage",   "country_id", "genre_id",
+    "comment",    "rating",  "rated",  "workfine", "notworking", "wrong", "duplicate",  "spam"};
+
+// Quotes a piece of file text in a message: UTF-8, and short whatever the file holds.
+std::string quoted(std::string_view text) {
+  constexpr size_t kShown = 40;
+  std::string shown = cp1252_to_utf8(text.substr(0, kShown));
+  if (text.size() > kShown) shown += "...";
+  return "\"" + shown + "\"";
+}
+
+std::string where(std::string_view member, size_t line) {
+  return "The channel database member \"" + std::string(member) + "\", line " + std::to_string(line);
+}
+
+[[noreturn]] void fail_short_line(std::string_view member, size_t line, size_t found, size_t needed) {
+  throw CatalogueError(where(member, line) + ", holds " + std::to_string(found) + " field" +
+                       (found == 1 ? "" : "s") + " where " + std::to_string(needed) + " are needed.");
+}
+
+[[noreturn]] void fail_number(std::string_view member, size_t line, std::string_view field, std::string_view text) {
+  throw CatalogueError(where(member, line) + ", field " + std::string(field) + ": " + quoted(text) +
+                       " is no valid number.");
+}
+
+int32_t int_field(std::string_view member, size_t line, std::string_view field_name, std::string_view text) {
+  const auto value = parse_int32(text);
+  if (!value) fail_number(member, line, field_name, text);
+  return *value;
+}
+
+bool all_ascii(std::string_view text) {
+  const char* p = text.data();
+  size_t n = text.size();
+  uint64_t bits = 0;
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    bits |= word;
+  }
+  for (; n > 0; ++p, --n) bits |= static_cast<unsigned char>(*p);
+  return (bits & 0x8080808080808080ull) == 0;
+}
+
+PackedText packed_utf8(std::string_view cp1252) {
+  if (all_ascii(cp1252)) return PackedText(cp1252);
+  return PackedText(cp1252_to_utf8(cp1252));
+}
+
+// A piece of the stamp, empty where the stamp is too short.
+std::string_view piece(std::string_view text, size_t position, size_t length) {
+  return position >= text.size() ? std::string_view() : text.substr(position, length);
+}
+
+template <typename Row>
+void load_table(std::vector<Row>& rows, std::string_view member, std::string_view content) {
+  content = text_before_nul(content);
+  rows.clear();
+  rows.resize(count_lines(content));
+  LineReader lines(content);
+  TDynStringArray fields;
+  std::string_view line;
+  for (size_t index = 0; lines.next(line); ++index) {
+    explode_into(fields, "|", line);
+    if (fields.size() < kTableFields) fail_short_line(member, index + 1, fields.size(), kTableFields);
+    rows[index].id = int_field(member, index + 1, "id", fields[0]);
+    rows[index].name = TShortText::from_bytes(fields[1].substr(0, kTableNameLimit));
+  }
+}
+}  // namespace
+
+void load_version_member(TInfo& info, std::string_view content) {
+  info.stVersion = std::string(content.substr(0, 12));
+  const std::string_view stamp = info.stVersion;
+  const auto year = parse_int32(piece(stamp, 0, 4));
+  const auto month = parse_int32(piece(stamp, 4, 2));
+  const auto day = parse_int32(piece(stamp, 6, 2));
+  const auto hour = parse_int32(piece(stamp, 8, 2));
+  const auto minute = parse_int32(piece(stamp, 10, 2));
+  const bool numbers = year && month && day && hour && minute;
+  const QDate date = numbers ? QDate(*year, *month, *day) : QDate();
+  const QTime time = numbers ? QTime(*hour, *minute) : QTime();
+  if (!numbers || *year < 1 || !date.isValid() || !time.isValid())
+    throw CatalogueError("The version stamp " + quoted(stamp) + " of the channel database is no valid date and time.");
+  // The stamp is a wall-clock time: no time zone rule may move it.
+  info.dtVersion = to_serial_date(QDateTime(date, time, Qt::UTC));
+}
+
+void load_country_member(std::vector<Tcountry>& countries, std::string_view content) {
+  load_table(countries, "countries.dat", content);
+}
+
+void load_genre_member(std::vector<Tgenre>& genres, std::string_view content) {
+  load_table(genres, "genres.dat", content);
+}
+
+GenreNames::GenreNames(const std::vector<Tgenre>& genres) {
+  names_.reserve(genres.size());
+  for (const Tgenre& genre : genres) names_.emplace(genre.id, genre.name.bytes().substr(0, kTableNameLimit));
+}
+
+std::string_view GenreNames::name(int32_t id) const {
+  const auto it = names_.find(id);
+  return it == names_.end() ? std::string_view() : it->second;
+}
+
+FavoriteIds::FavoriteIds(const std::vector<int32_t>& favorites) : sorted_(favorites) {
+  std::sort(sorted_.begin(), sorted_.end());
+}
+
+bool FavoriteIds::contains(int32_t id) const { return std::binary_search(sorted_.begin(), sorted_.end(), id); }
+
+void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres) {
+  for (TItem& item : channels) item.genre = TShortText::from_bytes(genres.name(item.genre_id));
+}
+
+void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
+                         const FavoriteIds& favorites, const GenreNames& genres) {
+  content = text_before_nul(content);
+  const size_t first = channels.size();
+  const size_t count = count_lines(content);
+  // Grown exactly, so a million channels cost no spare capacity.
+  channels.reserve(first + count);
+  channels.resize(first + count);
+
+  LineReader lines(content);
+  TDynStringArray fields;
+  fields.reserve(kChannelFields + 1);
+  std::string decoded;
+  std::string_view line;
+  for (size_t index = 0; lines.next(line); ++index) {
+    const size_t line_number = index + 1;
+    explode_into(fields, "|", line);
+    if (fields.size() < kChannelFields) fail_short_line(kind.member, line_number, fields.size(), kChannelFields);
+    const auto number = [&](size_t field) {
+      return int_field(kind.member, line_number, kChannelFieldNames[field], fields[field]);
+    };
+
+    TItem& item = channels[first + index];
+    item.id = number(0);
+    item.group_id = kind.group_id;
+    item.sent = 0;
+    item.favorited = favorites.contains(item.id) ? 1 : 0;
+    decode_base64_into(fields[1], decoded);
+    item.name = TShortText::from_bytes(std::string_view(decoded).substr(0, kind.name_limit));
+    item.url = packed_utf8(fields[2]);
+    item.bitrate = number(3);
+    item.type_id = number(4);
+    item.homepage = packed_utf8(fields[5]);
+    item.country_id = number(6);
+    item.genre_id = number(7);
+    item.genre = TShortText::from_bytes(genres.name(item.genre_id));
+    decode_base64_into(fields[8], decoded);
+    item.comment = packed_utf8(decoded);
+    const auto rating = parse_real(fields[9]);
+    if (!rating) fail_number(kind.member, line_number, kChannelFieldNames[9], fields[9]);
+    item.rating = *rating;
+    item.rated = number(10);
+    item.rt = item.rated >= 1 ? item.rating / item.rated : 0;
+    item.workfine = number(11);
+    item.notworking = number(12);
+    item.wrong = number(13);
+    item.duplicate = number(14);
+    item.spam = number(15);
+    item.usdef = 0;
+    item.status = report_status(item.workfine, item.notworking, item.wrong, item.duplicate, item.spam);
+  }
+}

@@ -1,0 +1,35 @@
+#include "catalogue/implode_explode.h"
+
+#include <cstring>
+
+void explode_into(TDynStringArray& fields, std::string_view separator, std::string_view text, int limit) {
+  fields.clear();
+  if (const void* nul = std::memchr(text.data(), '\0', text.size()))
+    text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+  if (text.empty() || limit < 0) return;
+  if (separator.empty()) {
+    fields.push_back(text);
+    return;
+  }
+  size_t position = 0;
+  while (position < text.size()) {
+    size_t end = text.find(separator, position);
+    if (end == std::string_view::npos || (limit > 0 && fields.size() == static_cast<size_t>(limit) - 1))
+      end = text.size();
+    fields.push_back(text.substr(position, end - position));
+    position = end + separator.size() < text.size() ? end + separator.size() : text.size();
+  }
+}
+
+TDynStringArray explode(std::string_view separator, std::string_view text, int limit) {
+  TDynStringArray fields;
+  explode_into(fields, separator, text, limit);
+  return fields;
+}
+
+std::string pad_with_nul(std::string_view text, std::size_t n) {
+  std::string padded(text);
+  if (n == 0) return padded;
+  if (padded.empty() || padded.size() % n != 0) padded.resize((padded.size() / n + 1) * n, '\0');
+  return padded;
+}

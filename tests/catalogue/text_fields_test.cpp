@@ -1,0 +1,172 @@
+#include "catalogue/base64_text.h"
+#include "catalogue/implode_explode.h"
+#include "catalogue/report_status.h"
+#include "catalogue/strict_number.h"
+#include "catalogue/text_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+using Fields = std::vector<std::string>;
+
+namespace {
+Fields strings(const TDynStringArray& views) { return Fields(views.begin(), views.end()); }
+Fields strings(const std::vector<std::string_view>& views, int) { return Fields(views.begin(), views.end()); }
+}  // namespace
+
+TEST(Explode, SplitsAsTheFileRulesSay) {
+  struct Case {
+    std::string separator, text;
+    int limit;
+    Fields expected;
+  };
+  const Case cases[] = {
+      {"|", "a|b|", 0, {"a", "b"}},
+      {"|", "a|b||", 0, {"a", "b", ""}},
+      {"|", "|a", 0, {"", "a"}},
+      {"|", "a||b", 0, {"a", "", "b"}},
+      {"|", "", 0, {}},
+      {"|", "|", 0, {""}},
+      {"|", "abc", 0, {"abc"}},
+      {"|", "a|b|c", -1, {}},
+      {"|", "a|b|c|d", 2, {"a", "b|c|d"}},
+      {"|", "a|b|c|d", 1, {"a|b|c|d"}},
+      {"|", "a|b", 5, {"a", "b"}},
+      {"", "a|b", 0, {"a|b"}},
+      {"::", "a::b::", 0, {"a", "b"}},
+      {"::", "a::b:", 0, {"a", "b:"}},
+      {"|", "a|b\0|c"s, 0, {"a", "b"}},  // the text ends at its first NUL
+      {"|", "\0a|b"s, 0, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(strings(explode(c.separator, c.text, c.limit)), c.expected) << c.text << " limit " << c.limit;
+}
+
+TEST(PadWithNul, ExtendsToTheNextMultiple) {
+  EXPECT_EQ(pad_with_nul("", 16), std::string(16, '\0'));
+  EXPECT_EQ(pad_with_nul("rolvetqa.dat", 32), "rolvetqa.dat"s + std::string(20, '\0'));
+  EXPECT_EQ(pad_with_nul("qzrmtwnbkdvlxpfh", 16), "qzrmtwnbkdvlxpfh");
+  EXPECT_EQ(pad_with_nul(std::string(17, 'x'), 16), std::string(17, 'x') + std::string(15, '\0'));
+  EXPECT_EQ(pad_with_nul("abc", 0), "abc");  // no multiple of 0: left alone rather than dividing by it
+}
+
+TEST(Lines, EndAtCrLfOrCrLfAndAtTheFirstNul) {
+  struct Case {
+    std::string text;
+    Fields expected;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},
+      {"a\n\nb", {"a", "", "b"}},
+      {"\n", {""}},
+      {"\r\n\r\n", {"", ""}},
+      {"a\r\r\nb", {"a", "", "b"}},  // CR, then a CR LF pair
+      {"a\n\rb", {"a", "", "b"}},    // LF then CR are two line ends
+      {"a\r\nb\0c\nd"s, {"a", "b"}},
+      {"\0a"s, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(strings(split_lines(c.text), 0), c.expected) << testing::PrintToString(c.text);
+    EXPECT_EQ(count_lines(c.text), c.expected.size()) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(Base64, DecodesAndSkipsCharactersOutsideTheAlphabet) {
+  struct Case {
+    std::string encoded, decoded;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"RXVybyBOZXdz", "Euro News"},
+      {"UmFkaW8gRk0=", "Radio FM"},
+      {"cm9jayB8IHJvbGw=", "rock | roll"},
+      {"VOls6SBKYXp6", "T\xe9l\xe9 Jazz"},
+      {"UmFk\r\naW8g RkA=", "Radio F@"},  // line breaks and blanks are skipped
+      {"UmFkaW8gRk0", "Radio FM"},         // padding may be missing
+      {"U=m=F=k", "Rad"},                  // '=' is skipped like any other stranger
+      {"QQ", "A"},
+      {"QUI", "AB"},
+      {"Q", ""},  // a single leftover character holds no whole byte
+      {"!!!", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(decode_base64(c.encoded), c.decoded) << c.encoded;
+}
+
+TEST(Base64, EncodingRoundTripsEveryByte) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  for (size_t length : {0, 1, 2, 3, 4, 255, 256}) {
+    const std::string bytes = all.substr(0, length);
+    EXPECT_EQ(decode_base64(encode_base64(bytes)), bytes) << length;
+  }
+  EXPECT_EQ(encode_base64("Radio FM"), "UmFkaW8gRk0=");
+}
+
+TEST(Numbers, IntegersAreSigned32BitDecimal) {
+  struct Case {
+    std::string text;
+    std::optional<int32_t> value;
+  };
+  const Case cases[] = {
+      {"0", 0},
+      {"42", 42},
+      {"-7", -7},
+      {"+7", 7},
+      {"007", 7},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+      {"", std::nullopt},
+      {"-", std::nullopt},
+      {"+", std::nullopt},
+      {"+-1", std::nullopt},
+      {" 1", std::nullopt},
+      {"1 ", std::nullopt},
+      {"1.0", std::nullopt},
+      {"0x10", std::nullopt},
+      {"$10", std::nullopt},
+      {"1e3", std::nullopt},
+      {"12a", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(parse_int32(c.text), c.value) << c.text;
+}
+
+TEST(Numbers, RealsTakeTheDotOnly) {
+  struct Case {
+    std::string text;
+    std::optional<double> value;
+  };
+  const Case cases[] = {
+      {"9", 9.0},        {"4.5", 4.5},        {"-0.25", -0.25},    {"+1.5", 1.5},
+      {".5", 0.5},       {"5.", 5.0},         {"1e3", 1000.0},     {"2.5E-1", 0.25},
+      {"4,5", std::nullopt}, {"", std::nullopt}, {".", std::nullopt}, {"inf", std::nullopt},
+      {"nan", std::nullopt}, {"1e", std::nullopt}, {"1e999", std::nullopt}, {" 1", std::nullopt},
+      {"1.5 ", std::nullopt}, {"0x1p3", std::nullopt}, {"1..2", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(parse_real(c.text), c.value) << c.text;
+}
+
+TEST(ReportStatus, LargestCountWinsTiesGoToTheEarlierCount) {
+  struct Case {
+    int32_t w, n, r, d, s, status;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 0, 0, 2}, {3, 3, 0, 0, 0, 0}, {1, 2, 2, 0, 0, 1}, {0, 0, 1, 1, 1, 3},
+      {0, 0, 0, 2, 2, 4}, {0, 0, 0, 0, 1, 5}, {5, 0, 0, 0, 0, 0}, {0, 0, 0, 3, 0, 4},
+      {1, 1, 1, 1, 1, 0}, {0, 2, 2, 2, 2, 1}, {0, 0, 3, 3, 3, 3}, {2, 1, 1, 1, 3, 5},
+      {4, 1, 1, 1, 4, 0}, {0, 0, 0, 0, -1, 0},  // negative counts are odd but must not look new
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(report_status(c.w, c.n, c.r, c.d, c.s), c.status)
+        << c.w << "," << c.n << "," << c.r << "," << c.d << "," << c.s;
+}
