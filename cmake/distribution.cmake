@@ -11,6 +11,9 @@ install(FILES packaging/org.talvex.Quovi.metainfo.xml DESTINATION ${CMAKE_INSTAL
 # quovi-service serves the demo catalogue and its media files from here unless told otherwise.
 install(FILES ${QUOVI_DEMO_CATALOGUE} DESTINATION ${CMAKE_INSTALL_DATADIR}/quovi/demo)
 install(DIRECTORY demo/media DESTINATION ${CMAKE_INSTALL_DATADIR}/quovi/demo)
+# A user service, so that an installed player has its catalogue service at the default address:
+#   systemctl --user enable --now quovi-service
+install(FILES packaging/quovi-service.service DESTINATION lib/systemd/user)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quovi)

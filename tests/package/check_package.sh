@@ -25,9 +25,14 @@ for wanted in ./usr/bin/quovi ./usr/bin/quovi-service ./usr/bin/quovi-catalogue 
   ./usr/share/applications/org.talvex.Quovi.desktop \
   ./usr/share/icons/hicolor/scalable/apps/org.talvex.Quovi.svg \
   ./usr/share/metainfo/org.talvex.Quovi.metainfo.xml \
-  ./usr/share/quovi/demo/channels.dat ./usr/share/quovi/demo/media/tone.ogg ./usr/share/quovi/demo/media/testcard.webm; do
+  ./usr/share/quovi/demo/channels.dat ./usr/share/quovi/demo/media/tone.ogg ./usr/share/quovi/demo/media/testcard.webm \
+  ./usr/lib/systemd/user/quovi-service.service; do
   grep -qxF "$wanted" "$work/packaged" || { echo "the package lacks $wanted"; status=1; }
 done
+desktop-file-validate "$work/root/usr/share/applications/org.talvex.Quovi.desktop" || status=1
+appstreamcli validate --no-net --pedantic "$work/root/usr/share/metainfo/org.talvex.Quovi.metainfo.xml" >"$work/appstream.log" ||
+  { cat "$work/appstream.log"; status=1; }
+
 # Every shared library the packaged programs need comes from a package the .deb depends on.
 depends=$(dpkg-deb -f "$deb" Depends)
 dpkg-deb -x "$deb" "$work/unpacked"
