@@ -27,11 +27,19 @@ std::string_view query_of(const httplib::Request& req) {
   return q == std::string_view::npos ? std::string_view() : target.substr(q + 1);
 }
 
+// Request targets come from anyone; control characters must not reach the terminal or log file.
+std::string printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
+
 void send(const httplib::Request& req, httplib::Response& res, const ServiceReply& reply) {
   res.status = reply.status;
   res.set_content(reply.body, reply.content_type.c_str());
   if (reply.status != 200 || !reply.log_note.empty())
-    log_line(std::to_string(reply.status) + " " + req.target + (reply.log_note.empty() ? "" : " - " + reply.log_note));
+    log_line(std::to_string(reply.status) + " " + printable(req.target) +
+             (reply.log_note.empty() ? "" : " - " + printable(reply.log_note)));
 }
 
 void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackStore& store,
@@ -94,6 +102,8 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   httplib::Server server;
+  // Every request the service knows is a GET without a body.
+  server.set_payload_max_length(64 * 1024);
   install_routes(server, catalogue, *store, options.media);
   int port = options.port;
   if (port == 0) {
