@@ -106,3 +106,27 @@ TEST(FeedbackQuery, SplitsQueries) {
   EXPECT_FALSE(split_query("a=%"));
 }
 }  // namespace
+
+namespace {
+// Queries stitched from the pieces that matter to the decoder, many thousands of them: every one
+// is either decoded or refused with a reason, and decoded values always respect their limits.
+TEST(FeedbackQuery, EveryQueryIsDecodedOrRefused) {
+  const char* const pieces[] = {"&",  "=",      "%",     "%2",    "%20", "%zz", "%00",   "%E9", "%C3%A9", "rating",
+                                "id", "flag",   "group", "name",  "url", "1",   "-",     "5",   "spam",   "2147483648",
+                                "",   "comment", "bitrate", "type", "homepage", "country", "genre", "channel_id", "+", "\xff"};
+  const char* const paths[] = {"/service/rate.php", "/service/flag.php", "/service/bad.php", "/service/new2.php"};
+  uint32_t state = 12345;
+  const auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+  for (int i = 0; i < 20000; ++i) {
+    std::string query;
+    const int count = static_cast<int>(next() % 40);
+    for (int k = 0; k < count; ++k) query += pieces[(next() >> 8) % std::size(pieces)];
+    const auto parsed = parse_feedback(paths[(next() >> 8) % 4], query);
+    ASSERT_NE(parsed.feedback.has_value(), !parsed.error.empty()) << query;
+    if (!parsed.feedback) continue;
+    if (const auto* r = std::get_if<RatingFeedback>(&*parsed.feedback)) {
+      ASSERT_TRUE(r->rating >= 1 && r->rating <= 5) << query;
+    }
+  }
+}
+}  // namespace
