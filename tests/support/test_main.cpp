@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
   // Test discovery runs this program without the test properties, so the headless platform is
   // chosen here; the video tests set xcb themselves under Xvfb.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Players made by the tests (also inside the main window) make no sound.
+  if (qEnvironmentVariableIsEmpty("QUOVI_AUDIO_OUTPUT")) qputenv("QUOVI_AUDIO_OUTPUT", "null");
   testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");

@@ -1,0 +1,416 @@
+#include "playback/media_player.h"
+
+#include "playback/player_error_text.h"
+#include "playback/stream_url.h"
+
+#include <QPointer>
+#include <QtDebug>
+
+#include <algorithm>
+#include <clocale>
+#include <string_view>
+
+namespace {
+// Reply ids of the asynchronous requests whose answer matters.
+enum ReplyId : uint64_t {
+  kReplyIgnored = 0,
+  kReplyPause = 1,
+  kReplyLoadBase = uint64_t{1} << 32,  // + load serial
+};
+
+// Every property the player watches, with the id its change events carry.
+enum ObservedId : uint64_t {
+  kObservePause = 1,
+  kObserveCoreIdle,
+  kObserveIdleActive,
+  kObservePausedForCache,
+  kObserveCacheBuffering,
+};
+struct ObservedProperty {
+  ObservedId id;
+  const char* name;
+  mpv_format format;
+};
+constexpr ObservedProperty kObserved[] = {
+    {kObservePause, mpv_name::pause, MPV_FORMAT_FLAG},
+    {kObserveCoreIdle, mpv_name::core_idle, MPV_FORMAT_FLAG},
+    {kObserveIdleActive, mpv_name::idle_active, MPV_FORMAT_FLAG},
+    {kObservePausedForCache, mpv_name::paused_for_cache, MPV_FORMAT_FLAG},
+    {kObserveCacheBuffering, mpv_name::cache_buffering_state, MPV_FORMAT_INT64},
+};
+
+// Log lines kept per load; the cause of a failure is among the last few.
+constexpr qsizetype kLogLinesKept = 40;
+
+bool flag_value(const mpv_event_property& p) {
+  return p.format == MPV_FORMAT_FLAG && p.data && *static_cast<int*>(p.data) != 0;
+}
+
+bool in_mpv(PlayerPhase phase) { return phase == PlayerPhase::Opening || phase == PlayerPhase::Active; }
+}  // namespace
+
+MediaPlayerOptions MediaPlayerOptions::from_environment() {
+  MediaPlayerOptions options;
+  options.audio_output = qEnvironmentVariable("QUOVI_AUDIO_OUTPUT");
+  options.video_output = qEnvironmentVariable("QUOVI_VIDEO_OUTPUT");
+  return options;
+}
+
+MediaPlayer::MediaPlayer(QObject* parent) : MediaPlayer(MediaPlayerOptions::from_environment(), parent) {}
+
+MediaPlayer::MediaPlayer(const MediaPlayerOptions& options, QObject* parent) : PlayerComponent(parent) {
+  status_ = status_text(state_);
+  initialise(options);
+}
+
+MediaPlayer::~MediaPlayer() {
+  if (!core_) return;
+  mpv_set_wakeup_callback(core_.get(), nullptr, nullptr);
+  // The video widget frees its render context here; it must go before the core.
+  Q_EMIT aboutToClose();
+  core_.reset();
+}
+
+void MediaPlayer::initialise(const MediaPlayerOptions& options) {
+  // mpv refuses to start under a locale whose numbers are not written the C way.
+  std::setlocale(LC_NUMERIC, "C");
+  MpvCore core(mpv_create());
+  if (!core) {
+    qWarning("libmpv: mpv_create failed");
+    return;
+  }
+  mpv_handle* h = core.get();
+  const QByteArray vo = options.video_output.isEmpty() ? QByteArray("libmpv") : options.video_output.toUtf8();
+  const QByteArray volume = QByteArray::number(volume_);
+  const std::pair<const char*, QByteArray> settings[] = {
+      {"config", "no"},
+      {"terminal", "no"},
+      {"ytdl", "no"},
+      {"osc", "no"},
+      {"input-default-bindings", "no"},
+      {"input-vo-keyboard", "no"},
+      {"gpu-hwdec-interop", "no"},
+      {"idle", "yes"},
+      {"keep-open", "no"},
+      {"force-window", "no"},
+      // Entries of a playlist fetched from the network may only lead to other network streams.
+      {"load-unsafe-playlists", "no"},
+      {"audio-client-name", "quovi"},
+      {mpv_name::volume_max, "100"},
+      {mpv_name::volume, volume},
+      {mpv_name::video_unscaled, stretch_to_fit_ ? "no" : "downscale-big"},
+      {mpv_name::video_output, vo},
+  };
+  for (const auto& [name, value] : settings) {
+    const int rc = mpv_set_option_string(h, name, value.constData());
+    if (rc < 0) qWarning("libmpv: option %s=%s: %s", name, value.constData(), mpv_error_string(rc));
+  }
+  if (!options.audio_output.isEmpty())
+    mpv_set_option_string(h, mpv_name::audio_output, options.audio_output.toUtf8().constData());
+
+  if (const int rc = mpv_initialize(h); rc < 0) {
+    qWarning("libmpv: mpv_initialize: %s", mpv_error_string(rc));
+    return;
+  }
+  for (const ObservedProperty& p : kObserved) mpv_observe_property(h, p.id, p.name, p.format);
+  mpv_request_log_messages(h, "warn");
+  core_ = std::move(core);
+  mpv_set_wakeup_callback(
+      h,
+      [](void* self) {
+        // Called on one of mpv's threads: only hand the work to the GUI thread, once.
+        auto* player = static_cast<MediaPlayer*>(self);
+        if (!player->wakeup_pending_.exchange(true))
+          QMetaObject::invokeMethod(player, &MediaPlayer::drainEvents, Qt::QueuedConnection);
+      },
+      this);
+}
+
+void MediaPlayer::command(const char* const* args, uint64_t reply_id) {
+  if (!core_) return;
+  const int rc = mpv_command_async(core_.get(), reply_id, const_cast<const char**>(args));
+  if (rc < 0) qWarning("libmpv: %s: %s", args[0], mpv_error_string(rc));
+}
+
+void MediaPlayer::setFlag(const char* name, bool value) {
+  if (!core_) return;
+  int flag = value ? 1 : 0;
+  mpv_set_property_async(core_.get(), kReplyIgnored, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void MediaPlayer::requestPause(bool pause) {
+  state_.pause = pause;
+  if (!core_) return;
+  int flag = pause ? 1 : 0;
+  // Until mpv has answered, its reports of "pause" may describe the state before this request.
+  if (mpv_set_property_async(core_.get(), kReplyPause, mpv_name::pause, MPV_FORMAT_FLAG, &flag) >= 0)
+    pause_requests_.push_back(pause);
+}
+
+// --- members -------------------------------------------------------------------------------------
+
+void MediaPlayer::setURL(const QString& url) {
+  url_ = url;
+  if (in_mpv(state_.phase)) {
+    const char* args[] = {"stop", nullptr};
+    command(args);
+  }
+  forgetLoad();
+  if (url.isEmpty()) {
+    setPhase(PlayerPhase::Empty);
+    return;
+  }
+  // Nothing is opened yet: no transfer and no sound until play.
+  setPhase(PlayerPhase::Ready);
+  if (auto_start_) play();
+}
+
+void MediaPlayer::play() {
+  if (!core_ || url_.isEmpty()) return;
+  if (in_mpv(state_.phase)) {
+    if (state_.pause) {
+      requestPause(false);
+      updateStatus();
+    }
+    return;
+  }
+  startLoad();
+}
+
+void MediaPlayer::startLoad() {
+  pending_error_.reset();
+  errors_.clear();
+  log_.clear();
+  if (!is_network_stream_url(url_)) {
+    setPhase(PlayerPhase::Stopped);
+    raiseError(0, refused_stream_message(url_), true);
+    return;
+  }
+  if (state_.pause) requestPause(false);
+  const QByteArray url = url_.toUtf8();
+  const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
+  forgetLoad();
+  awaiting_entry_ = true;
+  command(args, kReplyLoadBase + load_serial_);
+  state_.restarting = false;
+  setPhase(PlayerPhase::Opening);
+}
+
+void MediaPlayer::pause() {
+  if (!core_ || !in_mpv(state_.phase) || state_.pause) return;
+  requestPause(true);
+  updateStatus();
+}
+
+void MediaPlayer::stop() {
+  if (!core_) return;
+  if (in_mpv(state_.phase)) {
+    const char* args[] = {"stop", nullptr};
+    command(args);
+  }
+  forgetLoad();
+  setPhase(url_.isEmpty() ? PlayerPhase::Empty : PlayerPhase::Stopped);
+}
+
+void MediaPlayer::forgetLoad() {
+  ++load_serial_;  // a reply still on its way is now stale
+  awaiting_entry_ = false;
+  entry_id_.reset();
+}
+
+void MediaPlayer::setVolume(int volume) {
+  volume_ = std::clamp(volume, 0, 100);
+  if (!core_) return;
+  double value = volume_;
+  mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::volume, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MediaPlayer::setMute(bool mute) {
+  mute_ = mute;
+  setFlag(mpv_name::mute, mute);
+}
+
+void MediaPlayer::setStretchToFit(bool on) {
+  stretch_to_fit_ = on;
+  if (!core_) return;
+  const char* value = on ? "no" : "downscale-big";
+  mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::video_unscaled, MPV_FORMAT_STRING, &value);
+}
+
+void MediaPlayer::setFullScreen(bool on) {
+  if (full_screen_ == on) return;
+  full_screen_ = on;
+  Q_EMIT fullScreenChanged(on);
+}
+
+PlayerError MediaPlayer::error(int index) const {
+  if (index < 0 || index >= errors_.size()) return {};
+  return errors_[index];
+}
+
+void MediaPlayer::videoOutputAttached() {
+  // Video that found no render context was dropped by mpv; choosing the track again brings it back.
+  if (!core_ || !in_mpv(state_.phase)) return;
+  mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::video_track, MPV_FORMAT_STRING,
+                         const_cast<char**>(&kAutoTrack));
+}
+
+// --- events --------------------------------------------------------------------------------------
+
+void MediaPlayer::drainEvents() {
+  wakeup_pending_ = false;
+  QPointer<MediaPlayer> alive(this);
+  // Handlers may run nested event loops (a message box) that drain further; each event is still
+  // taken exactly once and in order.
+  while (alive && core_) {
+    const mpv_event* event = mpv_wait_event(core_.get(), 0);
+    if (!event || event->event_id == MPV_EVENT_NONE) break;
+    handleEvent(*event);
+  }
+  // mpv hands out its log after the events, so a failure is described once the queue is empty.
+  if (alive && pending_error_) {
+    const int code = *pending_error_;
+    pending_error_.reset();
+    raiseError(code, describe_player_error(error_cause_from_log(log_), QString::fromUtf8(mpv_error_string(code))));
+  }
+}
+
+void MediaPlayer::handleEvent(const mpv_event& event) {
+  switch (event.event_id) {
+    case MPV_EVENT_LOG_MESSAGE: {
+      const auto* msg = static_cast<const mpv_event_log_message*>(event.data);
+      log_.append(QString::fromUtf8(msg->prefix) + QStringLiteral(": ") +
+                  QString::fromUtf8(msg->text).trimmed());
+      if (log_.size() > kLogLinesKept) log_.removeFirst();
+      break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE:
+      handleProperty(event.reply_userdata, *static_cast<const mpv_event_property*>(event.data));
+      break;
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+      if (event.reply_userdata == kReplyPause && !pause_requests_.empty()) pause_requests_.pop_front();
+      break;
+    case MPV_EVENT_COMMAND_REPLY: {
+      if (!awaiting_entry_ || event.reply_userdata != kReplyLoadBase + load_serial_) break;
+      awaiting_entry_ = false;
+      if (event.error < 0) {
+        // loadfile itself was refused: no file will start.
+        pending_error_ = event.error;
+        setPhase(PlayerPhase::Stopped);
+        break;
+      }
+      // -1: this mpv does not name the entry; the next file it starts is taken as ours.
+      entry_id_ = -1;
+      const mpv_node& result = static_cast<const mpv_event_command*>(event.data)->result;
+      if (result.format == MPV_FORMAT_NODE_MAP && result.u.list) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+          if (std::string_view(result.u.list->keys[i]) == "playlist_entry_id" &&
+              result.u.list->values[i].format == MPV_FORMAT_INT64)
+            entry_id_ = result.u.list->values[i].u.int64;
+        }
+      }
+      break;
+    }
+    case MPV_EVENT_START_FILE: {
+      const int64_t id = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+      started_id_ = id;
+      if (entry_id_ == -1 && in_mpv(state_.phase)) entry_id_ = id;
+      break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+      if (state_.phase == PlayerPhase::Opening && started_id_ && isCurrent(*started_id_)) {
+        state_.restarting = true;
+        setPhase(PlayerPhase::Active);
+      }
+      break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+      if (state_.phase == PlayerPhase::Active && state_.restarting && started_id_ && isCurrent(*started_id_)) {
+        state_.restarting = false;
+        updateStatus();
+      }
+      break;
+    case MPV_EVENT_END_FILE:
+      handleEndFile(*static_cast<const mpv_event_end_file*>(event.data));
+      break;
+    case MPV_EVENT_SHUTDOWN:
+      // Nothing here asks mpv to quit, but should it go, the player must stop using it.
+      setPhase(url_.isEmpty() ? PlayerPhase::Empty : PlayerPhase::Stopped);
+      break;
+    default:
+      break;
+  }
+}
+
+void MediaPlayer::handleProperty(uint64_t id, const mpv_event_property& property) {
+  switch (id) {
+    case kObservePause:
+      observed_pause_ = flag_value(property);
+      // While requests of ours are on their way, mpv's answer may be an older state.
+      if (!pause_requests_.empty()) return;
+      state_.pause = observed_pause_;
+      break;
+    case kObserveCoreIdle:
+      state_.core_idle = flag_value(property);
+      break;
+    case kObservePausedForCache:
+      state_.paused_for_cache = flag_value(property);
+      break;
+    case kObserveCacheBuffering:
+      buffering_percent_ =
+          property.format == MPV_FORMAT_INT64 && property.data ? int(*static_cast<int64_t*>(property.data)) : 0;
+      return;
+    case kObserveIdleActive:
+      // mpv went idle without an end of file that concerned us, e.g. a playlist with nothing
+      // playable in it: the load is over.
+      if (flag_value(property) && in_mpv(state_.phase) && !awaiting_entry_ && started_id_ &&
+          isCurrent(*started_id_)) {
+        if (state_.phase == PlayerPhase::Opening) pending_error_ = MPV_ERROR_NOTHING_TO_PLAY;
+        setPhase(PlayerPhase::Stopped);
+      }
+      return;
+    default:
+      return;
+  }
+  updateStatus();
+}
+
+void MediaPlayer::handleEndFile(const mpv_event_end_file& end) {
+  // The end of a file that a newer load replaced, or that the user stopped, says nothing about
+  // the current one.
+  if (!in_mpv(state_.phase) || !isCurrent(end.playlist_entry_id)) return;
+  const int reason = end.reason;
+  if (reason == MPV_END_FILE_REASON_REDIRECT) {
+    // A playlist: mpv goes on with the entries it found in it.
+    if (end.playlist_insert_num_entries > 0) {
+      entry_id_ = end.playlist_insert_id;
+      return;
+    }
+    pending_error_ = MPV_ERROR_NOTHING_TO_PLAY;
+  } else if (reason == MPV_END_FILE_REASON_ERROR) {
+    pending_error_ = end.error;
+  } else if (reason != MPV_END_FILE_REASON_EOF) {
+    return;
+  }
+  // Stop here rather than let mpv go on to a playlist's next entry behind the window's back.
+  const char* args[] = {"stop", nullptr};
+  command(args);
+  setPhase(PlayerPhase::Stopped);
+}
+
+void MediaPlayer::raiseError(int code, const QString& description, bool refused_url) {
+  errors_.append(PlayerError{code, description, refused_url});
+  Q_EMIT Error();
+}
+
+void MediaPlayer::setPhase(PlayerPhase phase) {
+  state_.phase = phase;
+  if (!in_mpv(phase)) state_.restarting = false;
+  updateStatus();
+}
+
+void MediaPlayer::updateStatus() {
+  const QString text = status_text(state_);
+  if (text == status_) return;
+  status_ = text;
+  Q_EMIT StatusChange();
+}

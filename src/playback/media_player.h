@@ -1,0 +1,119 @@
+#pragma once
+#include "playback/mpv_handles.h"
+#include "playback/player_component.h"
+#include "playback/player_status.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <atomic>
+#include <deque>
+#include <optional>
+#include <cstdint>
+
+// How the player reaches the machine's outputs. Tests choose "null" so they make no sound.
+struct MediaPlayerOptions {
+  QString audio_output;  // mpv "ao"; empty: mpv's choice
+  QString video_output;  // mpv "vo"; empty: "libmpv", drawn by a VideoWidget
+  // From QUOVI_AUDIO_OUTPUT and QUOVI_VIDEO_OUTPUT when they are set.
+  static MediaPlayerOptions from_environment();
+};
+
+// The media player component over libmpv. Lives on the GUI thread and raises its events there;
+// commands go to mpv asynchronously so a slow network never holds up the window.
+class MediaPlayer : public PlayerComponent {
+  Q_OBJECT
+ public:
+  explicit MediaPlayer(QObject* parent = nullptr);
+  MediaPlayer(const MediaPlayerOptions& options, QObject* parent = nullptr);
+  ~MediaPlayer() override;
+
+  // False when libmpv could not be started; every member then does nothing.
+  bool isValid() const { return core_ != nullptr; }
+
+  QString URL() const override { return url_; }
+  void setURL(const QString& url) override;
+  QString status() const override { return status_; }
+
+  void play() override;
+  void pause() override;
+  void stop() override;
+
+  int volume() const override { return volume_; }
+  void setVolume(int volume) override;
+  bool mute() const override { return mute_; }
+  void setMute(bool mute) override;
+  bool autoStart() const override { return auto_start_; }
+  void setAutoStart(bool on) override { auto_start_ = on; }
+
+  QString uiMode() const override { return ui_mode_; }
+  void setUiMode(const QString& mode) override { ui_mode_ = mode; }
+  bool stretchToFit() const override { return stretch_to_fit_; }
+  void setStretchToFit(bool on) override;
+  bool fullScreen() const override { return full_screen_; }
+  void setFullScreen(bool on) override;
+
+  bool hasCurrentMedia() const override { return !url_.isEmpty(); }
+  QString currentMedia() const override { return url_; }
+
+  int errorCount() const override { return static_cast<int>(errors_.size()); }
+  PlayerError error(int index) const override;
+  void clearErrors() override { errors_.clear(); }
+
+  // mpv's fill level of the network cache in percent while it waits for data.
+  int bufferingPercent() const { return buffering_percent_; }
+
+  // For the video widget, which owns the render context.
+  mpv_handle* nativeHandle() const { return core_.get(); }
+  // The video widget calls this after it has made a render context, so video that started
+  // without one (the widget was hidden, or went full screen) is picked up again.
+  void videoOutputAttached();
+
+ Q_SIGNALS:
+  // Raised before the mpv core goes away: whoever renders for it must free the render context.
+  void aboutToClose();
+
+ private:
+  void initialise(const MediaPlayerOptions& options);
+  void drainEvents();
+  void handleEvent(const mpv_event& event);
+  void handleProperty(uint64_t id, const mpv_event_property& property);
+  void handleEndFile(const mpv_event_end_file& end);
+  void startLoad();
+  void forgetLoad();
+  bool isCurrent(int64_t entry_id) const { return entry_id_ && *entry_id_ == entry_id; }
+  void raiseError(int code, const QString& description, bool refused_url = false);
+  void setPhase(PlayerPhase phase);
+  void updateStatus();
+  void command(const char* const* args, uint64_t reply_id = 0);
+  void setFlag(const char* name, bool value);
+  void requestPause(bool pause);
+
+  static inline const char* kAutoTrack = "auto";
+
+  MpvCore core_;
+  std::atomic<bool> wakeup_pending_{false};
+
+  QString url_;
+  QString status_;
+  PlayerState state_;
+  std::deque<bool> pause_requests_;  // pause values asked of mpv and not yet answered
+  bool observed_pause_ = false;
+  // mpv tells its files apart by playlist entry; events of any other entry than the current
+  // load's (a file replaced or stopped a moment ago) are left alone.
+  uint64_t load_serial_ = 0;            // reply id of the newest loadfile
+  bool awaiting_entry_ = false;         // loadfile sent, its entry not known yet
+  std::optional<int64_t> entry_id_;     // the current load's entry
+  std::optional<int64_t> started_id_;   // the entry of the last START_FILE
+  std::optional<int> pending_error_;  // mpv error code of a failure not raised yet
+  QStringList log_;          // warnings and errors since the current load began
+
+  int volume_ = 100;
+  bool mute_ = false;
+  bool auto_start_ = true;
+  QString ui_mode_ = QStringLiteral("full");
+  bool stretch_to_fit_ = false;
+  bool full_screen_ = false;
+  int buffering_percent_ = 0;
+  QList<PlayerError> errors_;
+};

@@ -1,0 +1,59 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+// One entry of the player's error queue.
+struct PlayerError {
+  int code = 0;              // mpv error code; 0 when the player refused the address itself
+  QString description;       // the text shown to the user
+  bool refused_url = false;  // the address was not a network stream and never reached mpv
+};
+
+// The members and events of the media player component the program relies on. MediaPlayer is the
+// real one; the player control is written against this so it can be tried with a scripted player.
+class PlayerComponent : public QObject {
+  Q_OBJECT
+ public:
+  using QObject::QObject;
+
+  // Writing loads without playing while autoStart is off; the empty text unloads and stops;
+  // reading answers the last text written.
+  virtual QString URL() const = 0;
+  virtual void setURL(const QString& url) = 0;
+  virtual QString status() const = 0;
+
+  // controls
+  virtual void play() = 0;
+  virtual void pause() = 0;
+  virtual void stop() = 0;
+
+  // settings
+  virtual int volume() const = 0;  // 0..100
+  virtual void setVolume(int volume) = 0;
+  virtual bool mute() const = 0;
+  virtual void setMute(bool mute) = 0;
+  virtual bool autoStart() const = 0;
+  virtual void setAutoStart(bool on) = 0;
+
+  virtual QString uiMode() const = 0;
+  virtual void setUiMode(const QString& mode) = 0;
+  virtual bool stretchToFit() const = 0;
+  virtual void setStretchToFit(bool on) = 0;
+  virtual bool fullScreen() const = 0;
+  virtual void setFullScreen(bool on) = 0;
+
+  // Whether media is loaded, and its address.
+  virtual bool hasCurrentMedia() const = 0;
+  virtual QString currentMedia() const = 0;
+
+  // The error queue, oldest first.
+  virtual int errorCount() const = 0;
+  virtual PlayerError error(int index) const = 0;
+  virtual void clearErrors() = 0;
+
+ Q_SIGNALS:
+  void StatusChange();
+  void Error();
+  // Raised when fullScreen is written, so the video widget follows.
+  void fullScreenChanged(bool on);
+};

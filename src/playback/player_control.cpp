@@ -1,0 +1,187 @@
+#include "playback/player_control.h"
+
+#include "catalogue/app_state.h"
+#include "playback/media_player.h"
+#include "playback/player_status.h"
+#include "playback/player_version.h"
+#include "playback/video_widget.h"
+#include "playback/volume.h"
+#include "widgets/messages.h"
+
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <exception>
+
+PlayerControl::PlayerControl(AppState& state, QWidget* window, QObject* parent)
+    : QObject(parent), state_(state), window_(window) {}
+
+PlayerControl::~PlayerControl() = default;
+
+bool PlayerControl::checkPlayer() {
+  if (player_version_supported(player_version())) return true;
+  offer_player_download(window_);
+  return false;
+}
+
+bool PlayerControl::createPlayer(QWidget* video_area) {
+  if (!checkPlayer()) return false;
+  auto* player = new MediaPlayer(this);
+  if (!player->isValid()) {
+    delete player;
+    offer_player_download(window_);
+    return false;
+  }
+  if (video_area) {
+    video_ = new VideoWidget(player, video_area);
+    QLayout* layout = video_area->layout();
+    if (!layout) {
+      layout = new QVBoxLayout(video_area);
+      layout->setContentsMargins(0, 0, 0, 0);
+    }
+    layout->addWidget(video_);
+    connect(this, &PlayerControl::videoVisibleChanged, video_, &VideoWidget::setVideoShown);
+  }
+  attach(player);
+  return true;
+}
+
+void PlayerControl::attach(PlayerComponent* player) {
+  player_ = player;
+  player->setUiMode(QStringLiteral("none"));
+  player->setVolume(kStartVolume);
+  // The control shows what the player holds, not what was asked of it.
+  applyVolume(player->volume());
+  connect(player, &PlayerComponent::StatusChange, this, &PlayerControl::onStatusChange);
+  connect(player, &PlayerComponent::Error, this, &PlayerControl::onError);
+  player->setAutoStart(false);
+  player->stop();
+  Q_EMIT videoVisibleChanged(false);
+  player->setStretchToFit(true);
+  Q_EMIT statusTextChanged(player->status());
+  Q_EMIT playPauseChanged(true);
+  Q_EMIT muteChanged(false);
+}
+
+int PlayerControl::selectedRow() const { return selected_row_ ? selected_row_() : -1; }
+
+int PlayerControl::channelIndexOfRow(int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= state_.visible.size()) return -1;
+  const int index = state_.visible[static_cast<size_t>(row)];
+  if (index < 0 || static_cast<size_t>(index) >= state_.catalogue.info.channels.size()) return -1;
+  return index;
+}
+
+void PlayerControl::loadRow(int row) {
+  const int index = channelIndexOfRow(row);
+  if (index >= 0) {
+    if (player_) player_->setURL(to_qstring(state_.catalogue.info.channels[static_cast<size_t>(index)].url));
+    Q_EMIT playPauseChanged(false);
+  } else {
+    if (player_) player_->setURL(QString());
+    Q_EMIT playPauseChanged(true);
+  }
+}
+
+void PlayerControl::watchRow(int row) {
+  loadRow(row);
+  play();
+}
+
+void PlayerControl::play() {
+  if (!player_) return;
+  Q_EMIT playPauseChanged(true);
+  player_->play();
+}
+
+void PlayerControl::pause() {
+  if (!player_) return;
+  try {
+    if (player_->URL().isEmpty()) return;
+    Q_EMIT playPauseChanged(false);
+    // Live TV and radio cannot be resumed where they were; only videos are paused.
+    if (state_.catalogue.info.filter.group_id == kGroupVideo)
+      player_->pause();
+    else
+      player_->stop();
+  } catch (const std::exception&) {
+    offer_player_download(window_);
+  }
+}
+
+void PlayerControl::onStatusChange() {
+  if (!player_) return;
+  const QString status = player_->status();
+  Q_EMIT statusTextChanged(status);
+  QPointer<PlayerControl> alive(this);
+  if (status_runs_pause_command(status)) pause();
+  if (!alive || !player_) return;
+  if (status_is_playing(status)) {
+    Q_EMIT videoVisibleChanged(true);
+    submitIfFirstPlay();
+  } else {
+    Q_EMIT videoVisibleChanged(false);
+  }
+}
+
+void PlayerControl::submitIfFirstPlay() {
+  const int row = selectedRow();
+  const int index = channelIndexOfRow(row);
+  if (index < 0) return;
+  auto& channels = state_.catalogue.info.channels;
+  const TItem& channel = channels[static_cast<size_t>(index)];
+  if (channel.usdef != 1 || channel.sent != 0) return;
+  // The submission lets the window handle events while it transfers; a second "Playing" meanwhile
+  // must not send the same channel again.
+  if (submitting_id_ == channel.id) return;
+  const int id = channel.id;
+  submitting_id_ = id;
+  QPointer<PlayerControl> alive(this);
+  Q_EMIT submitUserChannel(row, index);
+  // The window may have closed while the request let events through.
+  if (!alive) return;
+  submitting_id_.reset();
+  // The catalogue may have been reloaded while the request ran; mark only the same channel.
+  if (static_cast<size_t>(index) < channels.size() && channels[static_cast<size_t>(index)].id == id &&
+      channels[static_cast<size_t>(index)].usdef == 1)
+    channels[static_cast<size_t>(index)].sent = 1;
+}
+
+void PlayerControl::onError() {
+  if (!player_ || player_->errorCount() == 0) return;
+  const PlayerError error = player_->error(0);
+  QPointer<PlayerControl> alive(this);
+  show_error(window_, error.description);
+  if (!alive) return;
+  // A refused address was never tried: the channel is not known to be broken.
+  if (error.refused_url) return;
+  const int row = selectedRow();
+  const int index = channelIndexOfRow(row);
+  if (index >= 0) Q_EMIT reportBrokenChannel(row, index);
+}
+
+void PlayerControl::volumeReleasedAt(int x) { applyVolume(volume_from_click(x)); }
+
+void PlayerControl::applyVolume(int volume) {
+  if (player_) player_->setVolume(volume);
+  Q_EMIT volumeShown(volume);
+}
+
+void PlayerControl::mute() {
+  if (!player_) return;
+  Q_EMIT muteChanged(true);
+  player_->setMute(true);
+}
+
+void PlayerControl::unmute() {
+  if (!player_) return;
+  Q_EMIT muteChanged(false);
+  player_->setMute(false);
+}
+
+void PlayerControl::fullScreen() {
+  if (!player_ || !player_->hasCurrentMedia()) return;
+  const QString status = player_->status();
+  if (status == QLatin1String(kPlayerReady) || status == QLatin1String(kPlayerStopped)) return;
+  player_->setFullScreen(true);
+}

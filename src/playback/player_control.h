@@ -1,0 +1,95 @@
+#pragma once
+#include "playback/player_component.h"
+#include "playback/video_widget.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+struct AppState;
+class QWidget;
+
+// The main window's side of the media player: the start check, the Play and Pause commands, what a
+// status change and an error do, volume, mute and full screen. It holds no widget of the window;
+// the window connects the signals below to its buttons and labels:
+//
+//   PlayerControl control(state, this, this);
+//   control.setSelectedRowSource(...);                 // the list's selected row or -1
+//   connect(&control, &PlayerControl::statusTextChanged, ...status label...);
+//   connect(&control, &PlayerControl::playPauseChanged, ...Play hidden / Pause shown when true...);
+//   connect(&control, &PlayerControl::volumeShown, volume_button, &VolumeButton::showVolume);
+//   connect(&control, &PlayerControl::muteChanged, ...Unmute shown / Mute hidden when true...);
+//   connect(&control, &PlayerControl::submitUserChannel / reportBrokenChannel, ...feedback...);
+//   if (!control.createPlayer(video_area)) ...request the end of the program...
+//   buttons: Play -> play, Pause -> pause, Mute -> mute, Unmute -> unmute, Full screen -> fullScreen,
+//   volume_button releasedAt -> volumeReleasedAt; selection -> loadRow; double click -> watchRow.
+class PlayerControl : public QObject {
+  Q_OBJECT
+ public:
+  // window: parent of message boxes. The selected row is asked through setSelectedRowSource.
+  PlayerControl(AppState& state, QWidget* window, QObject* parent = nullptr);
+  ~PlayerControl() override;
+
+  // The presence check: answers false after the start message (the window then asks to quit).
+  bool checkPlayer();
+  // Presence check, then the MediaPlayer and its VideoWidget filling video_area, then attach().
+  // Answers false when there is no usable player.
+  bool createPlayer(QWidget* video_area);
+  // The creation steps with a given player (the real one, or a stand-in in tests). Connect the
+  // signals first: this already raises the initial volume, status and button states.
+  void attach(PlayerComponent* player);
+
+  PlayerComponent* player() const { return player_; }
+  VideoWidget* videoWidget() const { return video_; }
+
+  // The channel list's selected row, or -1; asked at the moments the rules need it.
+  void setSelectedRowSource(std::function<int()> selected_row) { selected_row_ = std::move(selected_row); }
+
+ public Q_SLOTS:
+  // The player's part of the list's selection handler: row >= 0 loads that row's channel without
+  // starting it (Play is shown); row < 0 unloads and stops (Pause is shown).
+  void loadRow(int row);
+  // Watch/Listen and double click: the row is loaded again and played.
+  void watchRow(int row);
+  void play();   // Play button
+  void pause();  // Pause button: pauses in the Video group, stops elsewhere
+  // A mouse release over the volume control at x (its own coordinates), any button.
+  void volumeReleasedAt(int x);
+  void applyVolume(int volume);
+  void mute();
+  void unmute();
+  void fullScreen();
+
+ Q_SIGNALS:
+  void statusTextChanged(const QString& status);  // first line of the status label
+  // true: the Pause button is shown and Play hidden; false: the other way round.
+  void playPauseChanged(bool playing);
+  // Whether the video shows (only while the status says playing); black otherwise.
+  void videoVisibleChanged(bool visible);
+  // The volume control's hint (volume_hint) and picture (volume_picture_index) follow this.
+  void volumeShown(int volume);
+  // true: Unmute is shown and Mute hidden.
+  void muteChanged(bool muted);
+  // A user-defined channel was seen playing for the first time: submit it. Its sent flag is set
+  // when the connected slots have returned.
+  void submitUserChannel(int row, int channel_index);
+  // The player failed on the selected channel, after the message was closed: report it.
+  void reportBrokenChannel(int row, int channel_index);
+
+ private:
+  void onStatusChange();
+  void onError();
+  int selectedRow() const;
+  int channelIndexOfRow(int row) const;
+  void submitIfFirstPlay();
+
+  AppState& state_;
+  QPointer<QWidget> window_;
+  QPointer<PlayerComponent> player_;
+  QPointer<VideoWidget> video_;
+  std::function<int()> selected_row_;
+  std::optional<int> submitting_id_;  // user channel whose submission is on its way
+};

@@ -1,0 +1,38 @@
+#include "playback/volume_button.h"
+
+#include "playback/volume.h"
+
+#include <QIcon>
+#include <QMouseEvent>
+
+#include <cmath>
+
+VolumeButton::VolumeButton(QWidget* parent) : QToolButton(parent) {
+  setAutoRaise(true);
+  setFocusPolicy(Qt::NoFocus);
+  setFixedSize(kVolumeControlWidth, kVolumeControlHeight);
+  setIconSize(QSize(kVolumeControlWidth, kVolumeControlHeight));
+  setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; margin: 0; }"));
+  setCursor(Qt::PointingHandCursor);
+}
+
+void VolumeButton::showVolume(int volume) {
+  setToolTip(volume_hint(volume));
+  setIcon(QIcon(volume_picture_path(volume_picture_index(volume))));
+}
+
+void VolumeButton::mousePressEvent(QMouseEvent* event) {
+  // Taking every button's press makes its release come here too, wherever the pointer is then.
+  if (event->button() != Qt::LeftButton) {
+    event->accept();
+    return;
+  }
+  QToolButton::mousePressEvent(event);
+}
+
+void VolumeButton::mouseReleaseEvent(QMouseEvent* event) {
+  const int x = static_cast<int>(std::floor(event->position().x()));
+  if (event->button() == Qt::LeftButton) QToolButton::mouseReleaseEvent(event);
+  event->accept();
+  Q_EMIT releasedAt(x);
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <QToolButton>
+
+// The volume control: a flat 61 x 16 button whose picture and hint show the volume. A release of
+// any mouse button over it, or after a press that began on it, reports the pointer's x.
+class VolumeButton : public QToolButton {
+  Q_OBJECT
+ public:
+  explicit VolumeButton(QWidget* parent = nullptr);
+
+ public Q_SLOTS:
+  // Hint "<volume>%" and picture volume_picture_index(volume).
+  void showVolume(int volume);
+
+ Q_SIGNALS:
+  void releasedAt(int x);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};

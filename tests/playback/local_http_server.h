@@ -1,0 +1,150 @@
+#pragma once
+// A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks: serves fixed bodies by path,
+// answers 404 to anything else. Header-only so the video tests and the benchmarks can share it.
+#include <QByteArray>
+#include <QString>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quovi_test {
+
+class LocalHttpServer {
+ public:
+  LocalHttpServer() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(fd_, 16);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { run(); });
+  }
+  ~LocalHttpServer() {
+    stop_ = true;
+    thread_.join();
+    ::close(fd_);
+  }
+  LocalHttpServer(const LocalHttpServer&) = delete;
+  LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+  int port() const { return port_; }
+  QString url(const QString& path) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+  }
+  void serve(const std::string& path, const QByteArray& body, const std::string& type) {
+    std::lock_guard lock(mutex_);
+    bodies_[path] = {body, type};
+  }
+  int requests() const { return requests_; }
+
+  // A port on 127.0.0.1 where nothing listens: bound for a moment, then given back.
+  static int refused_port() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+  }
+
+ private:
+  struct Body {
+    QByteArray bytes;
+    std::string type;
+  };
+
+  void run() {
+    while (!stop_) {
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (client < 0) continue;
+      ++active_;
+      std::thread([this, client] { answer(client); }).detach();
+    }
+    // Let the answering threads finish before the object goes.
+    while (active_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+
+  void answer(int client) {
+    ++requests_;
+    std::string request;
+    char buf[4096];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+      pollfd p{client, POLLIN, 0};
+      if (::poll(&p, 1, 2000) <= 0) break;
+      const ssize_t n = ::recv(client, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      request.append(buf, static_cast<size_t>(n));
+    }
+    const size_t first_space = request.find(' ');
+    const size_t second_space = request.find(' ', first_space + 1);
+    std::string path = first_space == std::string::npos || second_space == std::string::npos
+                           ? std::string()
+                           : request.substr(first_space + 1, second_space - first_space - 1);
+    Body body;
+    bool found = false;
+    {
+      std::lock_guard lock(mutex_);
+      if (auto it = bodies_.find(path); it != bodies_.end()) {
+        body = it->second;
+        found = true;
+      }
+    }
+    std::string head;
+    if (found) {
+      head = "HTTP/1.1 200 OK\r\nContent-Type: " + body.type +
+             "\r\nContent-Length: " + std::to_string(body.bytes.size()) + "\r\nConnection: close\r\n\r\n";
+    } else {
+      body.bytes = "not here";
+      head = "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 8\r\nConnection: close\r\n\r\n";
+    }
+    std::string reply = head;
+    if (request.rfind("HEAD ", 0) != 0) reply.append(body.bytes.constData(), static_cast<size_t>(body.bytes.size()));
+    size_t sent = 0;
+    while (sent < reply.size()) {
+      const ssize_t n = ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+      if (n <= 0) break;
+      sent += static_cast<size_t>(n);
+    }
+    ::shutdown(client, SHUT_WR);
+    // Wait for the client to close so the last bytes are not cut off by a reset.
+    pollfd p{client, POLLIN, 0};
+    for (int i = 0; i < 40 && ::poll(&p, 1, 50) >= 0; ++i) {
+      if ((p.revents & POLLIN) && ::recv(client, buf, sizeof buf, 0) <= 0) break;
+    }
+    ::close(client);
+    --active_;
+  }
+
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> active_{0};
+  std::atomic<int> requests_{0};
+  std::mutex mutex_;
+  std::map<std::string, Body> bodies_;
+  std::thread thread_;
+};
+
+}  // namespace quovi_test

@@ -1,0 +1,210 @@
+// The media player over a real libmpv core, headless: no sound (ao=null) and no video widget.
+#include "playback/media_player.h"
+
+#include "local_http_server.h"
+#include "test_env.h"
+#include "wait_until.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+using quovi_test::LocalHttpServer;
+using quovi_test::wait_until;
+
+namespace {
+QByteArray test_media(const QString& name) {
+  QFile f(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/") + name);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+MediaPlayerOptions silent() {
+  MediaPlayerOptions options;
+  options.audio_output = QStringLiteral("null");
+  return options;
+}
+
+// Records every status text and error as the player raises them.
+struct Recorder {
+  explicit Recorder(MediaPlayer& player) {
+    QObject::connect(&player, &PlayerComponent::StatusChange, [this, &player] { statuses << player.status(); });
+    QObject::connect(&player, &PlayerComponent::Error, [this, &player] {
+      errors << player.error(player.errorCount() - 1).description;
+    });
+  }
+  QStringList statuses;
+  QStringList errors;
+};
+
+class MediaPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QByteArray tone = test_media(QStringLiteral("tone.mp3"));
+    ASSERT_FALSE(tone.isEmpty());
+    server.serve("/tone.mp3", tone, "audio/mpeg");
+    ASSERT_TRUE(player.isValid());
+  }
+  LocalHttpServer server;
+  MediaPlayer player{silent()};
+  Recorder recorder{player};
+};
+}  // namespace
+
+TEST_F(MediaPlayerTest, WritingTheUrlLoadsNothingUntilPlay) {
+  player.setAutoStart(false);
+  const QString url = server.url(QStringLiteral("/tone.mp3"));
+  player.setURL(url);
+  EXPECT_EQ(player.URL(), url);
+  EXPECT_EQ(player.status(), "Ready");
+  EXPECT_TRUE(player.hasCurrentMedia());
+  // Give mpv every chance to open the stream on its own: it must not.
+  wait_until([] { return false; }, 700);
+  EXPECT_EQ(server.requests(), 0);
+  EXPECT_EQ(player.status(), "Ready");
+  EXPECT_EQ(recorder.statuses, QStringList{"Ready"});
+}
+
+TEST_F(MediaPlayerTest, PlaysPausesStopsAndUnloads) {
+  player.setAutoStart(false);
+  const QString url = server.url(QStringLiteral("/tone.mp3"));
+  player.setURL(url);
+  player.play();
+  EXPECT_EQ(player.status(), "Connecting...");
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; })) << player.status().toStdString();
+  EXPECT_GE(server.requests(), 1);
+
+  player.pause();
+  EXPECT_EQ(player.status(), "Paused");
+  wait_until([] { return false; }, 300);
+  EXPECT_EQ(player.status(), "Paused");
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; }));
+
+  player.stop();
+  EXPECT_EQ(player.status(), "Stopped");
+  EXPECT_EQ(player.URL(), url);
+  wait_until([] { return false; }, 300);
+  EXPECT_EQ(player.status(), "Stopped");
+
+  // Playing again after a stop opens the stream afresh.
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; }));
+  player.setURL(QString());
+  EXPECT_EQ(player.URL(), QString());
+  EXPECT_EQ(player.status(), "Stopped");
+  EXPECT_FALSE(player.hasCurrentMedia());
+  wait_until([] { return false; }, 300);
+  EXPECT_EQ(player.status(), "Stopped");
+  EXPECT_TRUE(recorder.errors.isEmpty()) << recorder.errors.join('\n').toStdString();
+
+  // One event per change of text, never the same text twice in a row.
+  for (qsizetype i = 1; i < recorder.statuses.size(); ++i)
+    EXPECT_NE(recorder.statuses[i], recorder.statuses[i - 1]) << recorder.statuses.join(", ").toStdString();
+  EXPECT_TRUE(recorder.statuses.contains("Playing"));
+}
+
+TEST_F(MediaPlayerTest, AutoStartPlaysOnWrite) {
+  player.setAutoStart(true);
+  player.setURL(server.url(QStringLiteral("/tone.mp3")));
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; })) << player.status().toStdString();
+}
+
+TEST_F(MediaPlayerTest, TheEndOfTheStreamStops) {
+  player.setAutoStart(false);
+  player.setURL(server.url(QStringLiteral("/tone.mp3")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; }));
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Stopped"; }, 30000));
+  EXPECT_EQ(player.errorCount(), 0);
+}
+
+TEST_F(MediaPlayerTest, NetworkFailuresNameTheirCause) {
+  struct Case {
+    QString url;
+    const char* cause;
+  };
+  const Case cases[] = {
+      {QStringLiteral("http://127.0.0.1:%1/tone.mp3").arg(LocalHttpServer::refused_port()), "Connection refused"},
+      {server.url(QStringLiteral("/missing.mp3")), "404"},
+  };
+  player.setAutoStart(false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url.toStdString());
+    const qsizetype errors_before = recorder.errors.size();
+    player.setURL(c.url);
+    player.play();
+    ASSERT_TRUE(wait_until([&] { return recorder.errors.size() > errors_before; }));
+    EXPECT_EQ(player.status(), "Stopped");
+    ASSERT_EQ(player.errorCount(), 1);  // the queue holds the current load's error only
+    const PlayerError error = player.error(0);
+    EXPECT_TRUE(error.description.contains(QLatin1String(c.cause))) << error.description.toStdString();
+    // mpv's own wording stays beside the cause.
+    EXPECT_TRUE(error.description.contains(QString::fromUtf8(mpv_error_string(error.code))))
+        << error.description.toStdString();
+    EXPECT_FALSE(error.refused_url);
+    EXPECT_LT(error.code, 0);
+  }
+}
+
+TEST_F(MediaPlayerTest, AddressesThatAreNoNetworkStreamNeverReachMpv) {
+  const QString file = quovi_test::sandbox_root() + QStringLiteral("/tone.mp3");
+  ASSERT_TRUE(quovi_test::write_all(file, test_media(QStringLiteral("tone.mp3"))));
+  player.setAutoStart(false);
+  for (const QString& url : {file, QStringLiteral("file://") + file, QStringLiteral("av://lavfi:sine")}) {
+    SCOPED_TRACE(url.toStdString());
+    const qsizetype errors_before = recorder.errors.size();
+    player.setURL(url);
+    EXPECT_EQ(player.URL(), url);
+    player.play();
+    ASSERT_EQ(recorder.errors.size(), errors_before + 1);
+    EXPECT_TRUE(player.error(0).refused_url);
+    EXPECT_EQ(player.status(), "Stopped");
+    // Had mpv been given the address, the local file would now be playing.
+    wait_until([] { return false; }, 500);
+    EXPECT_EQ(player.status(), "Stopped");
+  }
+}
+
+TEST_F(MediaPlayerTest, SettingsAreKept) {
+  player.setVolume(130);
+  EXPECT_EQ(player.volume(), 100);
+  player.setVolume(-5);
+  EXPECT_EQ(player.volume(), 0);
+  player.setVolume(30);
+  EXPECT_EQ(player.volume(), 30);
+  player.setMute(true);
+  EXPECT_TRUE(player.mute());
+  player.setUiMode(QStringLiteral("none"));
+  EXPECT_EQ(player.uiMode(), "none");
+  player.setStretchToFit(true);
+  EXPECT_TRUE(player.stretchToFit());
+  int changes = 0;
+  QObject::connect(&player, &PlayerComponent::fullScreenChanged, [&](bool) { ++changes; });
+  player.setFullScreen(true);
+  player.setFullScreen(true);
+  EXPECT_TRUE(player.fullScreen());
+  EXPECT_EQ(changes, 1);
+  EXPECT_FALSE(player.hasCurrentMedia());
+}
+
+TEST_F(MediaPlayerTest, PlaylistsLeadOnlyToNetworkStreams) {
+  const QString local = quovi_test::sandbox_root() + QStringLiteral("/local.mp3");
+  ASSERT_TRUE(quovi_test::write_all(local, test_media(QStringLiteral("tone.mp3"))));
+  server.serve("/good.m3u", (server.url(QStringLiteral("/tone.mp3")) + QStringLiteral("\n")).toUtf8(),
+               "audio/x-mpegurl");
+  server.serve("/local.m3u", (QStringLiteral("file://") + local + QStringLiteral("\n")).toUtf8(), "audio/x-mpegurl");
+  player.setAutoStart(false);
+
+  player.setURL(server.url(QStringLiteral("/good.m3u")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; })) << player.status().toStdString();
+  player.stop();
+
+  player.setURL(server.url(QStringLiteral("/local.m3u")));
+  player.play();
+  // The local entry is refused: the load ends, never playing, and does not hang in "Connecting...".
+  ASSERT_TRUE(wait_until([&] { return player.errorCount() == 1; }));
+  EXPECT_EQ(player.status(), "Stopped");
+  EXPECT_TRUE(player.error(0).description.contains("unsafe")) << player.error(0).description.toStdString();
+  EXPECT_FALSE(recorder.statuses.mid(recorder.statuses.lastIndexOf("Connecting...")).contains("Playing"));
+}
