@@ -69,6 +69,16 @@ void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackS
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Stop signals are taken by a thread of their own so that the server can be stopped cleanly;
+  // blocked before any other thread exists, so that every thread inherits the mask.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  sigaddset(&stop_signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
   const ServiceOptions defaults = default_service_options();
   const ParsedOptions parsed = parse_service_options(std::vector<std::string>(argv + 1, argv + argc), defaults);
   if (!parsed.options) {
@@ -91,15 +101,6 @@ int main(int argc, char** argv) {
   CatalogueFile catalogue(options.catalogue);
   if (const auto first = catalogue.current(); !first.problem.empty())
     log_line("warning: no catalogue to serve yet: " + first.problem);
-
-  // Signals are taken by a thread of their own so that the server can be stopped cleanly.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  sigaddset(&stop_signals, SIGHUP);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
 
   httplib::Server server;
   // Every request the service knows is a GET without a body.
@@ -124,7 +125,8 @@ int main(int argc, char** argv) {
   const std::string host = options.address.find(':') != std::string::npos ? "[" + options.address + "]" : options.address;
   std::cout << "listening on http://" << host << ":" << port << std::endl;
   const bool clean = server.listen_after_bind();
-  if (server.is_running() || !clean) kill(getpid(), SIGTERM);  // wakes the stopper when listening failed
+  // After a stop signal this wakes nobody; when listening failed by itself it ends the stopper.
+  pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();
   return clean ? 0 : 1;
 }
