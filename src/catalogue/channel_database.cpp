@@ -4,11 +4,14 @@
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_cipher.h"
 #include "catalogue/channel_members.h"
+#include "catalogue/text_lines.h"
 #include "catalogue/zip_memory_reader.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <array>
+#include <exception>
 #include <optional>
 
 namespace {
@@ -55,9 +58,35 @@ void load_channel_database_bytes(TInfo& info, const std::vector<int32_t>& favori
   }
   const FavoriteIds favorite_ids(favorites);
   const GenreNames genre_names(info.genres);
-  for (const ChannelMember& kind : kChannelMembers) {
-    if (auto content = member_content(archive, kind.member))
-      load_channel_member(info.channels, kind, *content, favorite_ids, genre_names);
+
+  // All channel members are inflated before the first is read, so that the array can be reserved
+  // once for all of them: growing it member by member would move every record already loaded.
+  // A member that cannot be inflated raises its error at its own turn, after the members before
+  // it were loaded, and the members after it are not touched.
+  struct Pending {
+    std::optional<std::string> content;
+    size_t lines = 0;
+    std::exception_ptr error;
+  };
+  std::array<Pending, std::size(kChannelMembers)> pending;
+  size_t total = info.channels.size();
+  for (size_t i = 0; i < pending.size(); ++i) {
+    try {
+      pending[i].content = member_content(archive, kChannelMembers[i].member);
+    } catch (const CatalogueError&) {
+      pending[i].error = std::current_exception();
+      break;
+    }
+    if (pending[i].content) total += pending[i].lines = count_lines(*pending[i].content);
+  }
+  info.channels.reserve(total);
+  for (size_t i = 0; i < pending.size(); ++i) {
+    if (pending[i].error) std::rethrow_exception(pending[i].error);
+    if (pending[i].content) {
+      load_channel_member(info.channels, kChannelMembers[i], *pending[i].content, pending[i].lines, favorite_ids,
+                          genre_names);
+      pending[i].content.reset();  // its text is no longer needed
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -65,9 +66,35 @@ bool all_ascii(std::string_view text) {
   return (bits & 0x8080808080808080ull) == 0;
 }
 
-PackedText packed_utf8(std::string_view cp1252) {
+// UTF-8 of the Windows-1252 bytes 0x80..0xFF: length, then up to three bytes.
+struct Utf8Table {
+  std::array<std::array<char, 4>, 128> codes{};
+  Utf8Table() {
+    for (int b = 0x80; b <= 0xFF; ++b) {
+      const std::string utf8 = cp1252_to_utf8(std::string(1, static_cast<char>(b)));
+      codes[b - 0x80][0] = static_cast<char>(utf8.size());
+      std::memcpy(&codes[b - 0x80][1], utf8.data(), utf8.size());
+    }
+  }
+};
+
+// The text as UTF-8; scratch is reused from call to call so that no temporary is allocated.
+PackedText packed_utf8(std::string_view cp1252, std::string& scratch) {
   if (all_ascii(cp1252)) return PackedText(cp1252);
-  return PackedText(cp1252_to_utf8(cp1252));
+  static const Utf8Table table;
+  scratch.resize(cp1252.size() * 3);
+  char* out = scratch.data();
+  for (char c : cp1252) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      *out++ = c;
+    } else {
+      const auto& code = table.codes[byte - 0x80];
+      std::memcpy(out, &code[1], 3);
+      out += code[0];
+    }
+  }
+  return PackedText(std::string_view(scratch.data(), static_cast<size_t>(out - scratch.data())));
 }
 
 // A piece of the stamp, empty where the stamp is too short.
@@ -80,11 +107,8 @@ void load_table(std::vector<Row>& rows, std::string_view member, std::string_vie
   content = text_before_nul(content);
   rows.clear();
   rows.resize(count_lines(content));
-  LineReader lines(content);
   TDynStringArray fields;
-  std::string_view line;
-  for (size_t index = 0; lines.next(line); ++index) {
-    explode_into(fields, "|", line);
+  for (size_t index = 0; index < rows.size() && next_line_fields(content, '|', fields); ++index) {
     if (fields.size() < kTableFields) fail_short_line(member, index + 1, fields.size(), kTableFields);
     rows[index].id = int_field(member, index + 1, "id", fields[0]);
     rows[index].name = TShortText::from_bytes(fields[1].substr(0, kTableNameLimit));
@@ -139,21 +163,24 @@ void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres) 
 
 void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
                          const FavoriteIds& favorites, const GenreNames& genres) {
+  load_channel_member(channels, kind, content, count_lines(content), favorites, genres);
+}
+
+void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
+                         size_t count, const FavoriteIds& favorites, const GenreNames& genres) {
   content = text_before_nul(content);
   const size_t first = channels.size();
-  const size_t count = count_lines(content);
   // Grown exactly, so a million channels cost no spare capacity.
   channels.reserve(first + count);
   channels.resize(first + count);
 
-  LineReader lines(content);
   TDynStringArray fields;
   fields.reserve(kChannelFields + 1);
   std::string decoded;
-  std::string_view line;
-  for (size_t index = 0; lines.next(line); ++index) {
+  std::string scratch;
+  // The bound keeps every write inside the records just grown, whatever the text holds.
+  for (size_t index = 0; index < count && next_line_fields(content, '|', fields); ++index) {
     const size_t line_number = index + 1;
-    explode_into(fields, "|", line);
     if (fields.size() < kChannelFields) fail_short_line(kind.member, line_number, fields.size(), kChannelFields);
     const auto number = [&](size_t field) {
       return int_field(kind.member, line_number, kChannelFieldNames[field], fields[field]);
@@ -166,15 +193,15 @@ void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind
     item.favorited = favorites.contains(item.id) ? 1 : 0;
     decode_base64_into(fields[1], decoded);
     item.name = TShortText::from_bytes(std::string_view(decoded).substr(0, kind.name_limit));
-    item.url = packed_utf8(fields[2]);
+    item.url = packed_utf8(fields[2], scratch);
     item.bitrate = number(3);
     item.type_id = number(4);
-    item.homepage = packed_utf8(fields[5]);
+    item.homepage = packed_utf8(fields[5], scratch);
     item.country_id = number(6);
     item.genre_id = number(7);
     item.genre = TShortText::from_bytes(genres.name(item.genre_id));
     decode_base64_into(fields[8], decoded);
-    item.comment = packed_utf8(decoded);
+    item.comment = packed_utf8(decoded, scratch);
     const auto rating = parse_real(fields[9]);
     if (!rating) fail_number(kind.member, line_number, kChannelFieldNames[9], fields[9]);
     item.rating = *rating;

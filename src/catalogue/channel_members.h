@@ -50,3 +50,6 @@ struct ChannelMember {
 };
 void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
                          const FavoriteIds& favorites, const GenreNames& genres);
+// The same with the member's line count already known (count_lines of content).
+void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
+                         size_t line_count, const FavoriteIds& favorites, const GenreNames& genres);

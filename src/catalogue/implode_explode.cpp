@@ -1,6 +1,19 @@
 #include "catalogue/implode_explode.h"
 
+#include "catalogue/byte_scan.h"
+
 #include <cstring>
+
+void split_at(TDynStringArray& fields, std::string_view text, char separator) {
+  fields.clear();
+  const char* start = text.data();
+  const char* const end = start + text.size();
+  byte_scan::for_each(start, end, separator, [&](const char* at) {
+    fields.emplace_back(start, static_cast<size_t>(at - start));
+    start = at + 1;
+  });
+  if (start != end) fields.emplace_back(start, static_cast<size_t>(end - start));
+}
 
 void explode_into(TDynStringArray& fields, std::string_view separator, std::string_view text, int limit) {
   fields.clear();
@@ -9,6 +22,10 @@ void explode_into(TDynStringArray& fields, std::string_view separator, std::stri
   if (text.empty() || limit < 0) return;
   if (separator.empty()) {
     fields.push_back(text);
+    return;
+  }
+  if (separator.size() == 1 && limit == 0) {
+    split_at(fields, text, separator[0]);
     return;
   }
   size_t position = 0;

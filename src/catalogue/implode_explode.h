@@ -16,6 +16,10 @@ TDynStringArray explode(std::string_view separator, std::string_view text, int l
 // The same into an array the caller keeps, so splitting many lines reuses one allocation.
 void explode_into(TDynStringArray& fields, std::string_view separator, std::string_view text, int limit = 0);
 
+// explode with a one-character separator and no limit, for a text known to hold no NUL (a line
+// of a text already cut at its first NUL); the loaders' hot path.
+void split_at(TDynStringArray& fields, std::string_view text, char separator);
+
 // Extends text with NULs to the next multiple of n above its length when the length is no
 // multiple of n or is 0 (an empty text becomes n NULs); otherwise returns it unchanged.
 std::string pad_with_nul(std::string_view text, std::size_t n);

@@ -19,16 +19,6 @@ std::string_view without_plus(std::string_view text) {
 }
 }  // namespace
 
-std::optional<int32_t> parse_int32(std::string_view text) {
-  text = without_plus(text);
-  size_t i = (!text.empty() && text[0] == '-') ? 1 : 0;
-  if (!skip_digits(text, i) || i != text.size()) return std::nullopt;
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 std::optional<double> parse_real(std::string_view text) {
   text = without_plus(text);
   size_t i = (!text.empty() && text[0] == '-') ? 1 : 0;

@@ -34,7 +34,9 @@ TEST(Cipher, RoundTripsEveryLengthAroundTheBlockSize) {
     for (size_t i = 0; i < length; ++i) plain += static_cast<char>(i * 37 + 11);
     const std::string encrypted = encrypt_channel_file(plain);
     ASSERT_EQ(encrypted.size(), length);
-    if (length > 0) EXPECT_NE(encrypted, plain) << length;
+    if (length > 0) {
+      EXPECT_NE(encrypted, plain) << length;
+    }
     EXPECT_EQ(decrypt_channel_file(encrypted), plain) << length;
   }
 }

@@ -380,6 +380,22 @@ TEST(ChannelDatabase, MemberFailingItsCrcEndsTheLoad) {
   EXPECT_TRUE(info.channels.empty());
 }
 
+TEST(ChannelDatabase, MembersBeforeADamagedMemberStayLoaded) {
+  std::string zip = make_zip(with_tables({{"tv.dat", line(1) + line(2)}, {"radio.dat", line(3), false}, {"video.dat", line(4)}}));
+  zip[zip.find("|http://127.0.0.1:1/s|") + 1] = 'H';  // the stored radio member's only line
+  TInfo info;
+  info.channels.push_back(user_channel(100001, 3));
+  try {
+    load_channel_database_bytes(info, {}, encrypt_channel_file(zip));
+    FAIL() << "no error";
+  } catch (const CatalogueError& e) {
+    EXPECT_NE(std::string(e.what()).find("\"radio.dat\""), std::string::npos) << e.what();
+  }
+  ASSERT_EQ(info.channels.size(), 3u);
+  EXPECT_EQ(info.channels[1].id, 1);
+  EXPECT_EQ(info.channels[2].id, 2);
+}
+
 TEST(ChannelDatabase, TablesAreReplacedAndChannelsAppended) {
   TInfo info;
   info.countries.push_back({99, TShortText::from_bytes("old")});

@@ -79,6 +79,29 @@ TEST(Lines, EndAtCrLfOrCrLfAndAtTheFirstNul) {
   }
 }
 
+TEST(Lines, SinglePassSplittingAgreesWithLinesThenExplode) {
+  // Texts from a small alphabet, long enough to cross the 16-byte blocks of the fast paths.
+  uint32_t state = 12345;
+  const char alphabet[] = {'a', 'b', '|', '|', '\r', '\n'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    state = state * 1103515245u + 12345u;
+    const size_t length = (state >> 16) % 90;
+    for (size_t i = 0; i < length; ++i) {
+      state = state * 1103515245u + 12345u;
+      text += alphabet[(state >> 16) % sizeof alphabet];
+    }
+    std::vector<Fields> expected;
+    for (std::string_view line : split_lines(text)) expected.push_back(strings(explode("|", line)));
+    std::vector<Fields> actual;
+    std::string_view rest = text;
+    TDynStringArray fields;
+    while (next_line_fields(rest, '|', fields)) actual.push_back(strings(fields));
+    ASSERT_EQ(actual, expected) << testing::PrintToString(text);
+    ASSERT_EQ(count_lines(text), expected.size()) << testing::PrintToString(text);
+  }
+}
+
 TEST(Base64, DecodesAndSkipsCharactersOutsideTheAlphabet) {
   struct Case {
     std::string encoded, decoded;

@@ -117,6 +117,22 @@ int pack(Arguments args) {
   return 0;
 }
 
+// Where a member is extracted to: its relative path under the folder. A name that would reach
+// outside the folder (absolute, "..", backslashes) is refused.
+QString member_target(const QDir& folder, const std::string& member) {
+  bool safe = !member.empty() && member[0] != '/' && member.find('\\') == std::string::npos &&
+              member.find('\0') == std::string::npos;
+  size_t start = 0;
+  while (safe && start < member.size()) {
+    const size_t slash = std::min(member.find('/', start), member.size());
+    const std::string part = member.substr(start, slash - start);
+    if (part.empty() ? slash != member.size() - 1 : (part == "." || part == "..")) safe = false;
+    start = slash + 1;
+  }
+  if (!safe) throw std::runtime_error("refusing member name \"" + member + "\"");
+  return folder.filePath(q(member));
+}
+
 int unpack(Arguments args) {
   const QString out = q(args.take("-o"));
   args.expect_done(1);
@@ -130,11 +146,13 @@ int unpack(Arguments args) {
     if (unzGetCurrentFileInfo64(archive.handle(), &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK)
       throw std::runtime_error("damaged archive directory");
     const std::string member(name.data(), std::min<size_t>(info.size_filename, name.size() - 1));
-    // Members are written flat into the folder; a name that reaches elsewhere is refused.
-    if (member.empty() || member.find('/') != std::string::npos || member.find('\\') != std::string::npos ||
-        member == "." || member == "..")
-      throw std::runtime_error("refusing member name \"" + member + "\"");
-    write_file(QDir(out).filePath(q(member)), read_archive_member(archive.handle()));
+    const QString target = member_target(QDir(out), member);
+    if (member.back() == '/') {
+      if (!QDir().mkpath(target)) throw std::runtime_error("cannot create folder " + local_path(target));
+      continue;
+    }
+    if (!QDir().mkpath(QFileInfo(target).path())) throw std::runtime_error("cannot create folder for " + member);
+    write_file(target, read_archive_member(archive.handle()));
   }
   return 0;
 }

@@ -1,0 +1,75 @@
+#include "catalogue/catalogue_paths.h"
+#include "catalogue/channel_cipher.h"
+#include "catalogue/zip_memory_writer.h"
+#include "shell/catalogue_load.h"
+#include "test_env.h"
+#include "widgets/messages.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+const QDateTime kNow(QDate(2013, 2, 5), QTime(12, 0), Qt::LocalTime);
+
+QString channels_file() { return quovi_test::catalogue_folder() + "/channels.dat"; }
+QString userdef_file() { return quovi_test::catalogue_folder() + "/userdef.dat"; }
+}  // namespace
+
+TEST(GetData, NoDatabaseLeavesEverythingUnreadAndOutdated) {
+  RecordingMessageSink sink;
+  QDir().mkpath(quovi_test::catalogue_folder());
+  ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|2|0|Mine|http://a/|128|1||0|0|\r\n"));
+  AppState state;
+  bool rebuilt = false;
+  EXPECT_FALSE(GetData(state, nullptr, [&] { rebuilt = true; }, kNow).has_value());
+  EXPECT_TRUE(state.outdated);
+  EXPECT_FALSE(rebuilt);
+  EXPECT_FALSE(state.user_files_loaded);
+  EXPECT_TRUE(state.catalogue.info.channels.empty());
+  EXPECT_EQ(state.app_data, app_data_folder());
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST(GetData, LoadsSortsAndJudgesTheStamp) {
+  RecordingMessageSink sink;
+  ASSERT_TRUE(QFile::copy(quovi_test::fixture("catalogue/sample-channels.dat"), channels_file()));
+  ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
+  AppState state;
+  const auto update = GetData(state, nullptr, {}, kNow);
+  ASSERT_TRUE(update.has_value());
+  EXPECT_FALSE(state.outdated);  // the sample's stamp is 31 Jan 2013, five days before kNow
+  EXPECT_TRUE(state.user_files_loaded);
+  const auto& channels = state.catalogue.info.channels;
+  ASSERT_EQ(channels.size(), 7u);
+  // The user channel got its genre name from the database's table.
+  const auto mine = std::find_if(channels.begin(), channels.end(), [](const TItem& c) { return c.usdef == 1; });
+  ASSERT_NE(mine, channels.end());
+  EXPECT_EQ(mine->genre.text(), QStringLiteral("Jazz"));
+  // TV view, sorted by name: Euro News, Mine, Télé Jazz (type 2 is never listed).
+  EXPECT_EQ(update->row_count, 3);
+  EXPECT_EQ(channels[state.visible[0]].name.text(), QStringLiteral("Euro News"));
+  EXPECT_EQ(channels[state.visible[1]].name.text(), QStringLiteral("Mine"));
+  EXPECT_TRUE(GetData(state, nullptr, {}, kNow.addDays(20)).has_value());
+  EXPECT_TRUE(state.outdated);
+}
+
+TEST(GetData, DamagedDatabaseKeepsUserChannelsAndTheFile) {
+  RecordingMessageSink sink;
+  // A channel line with a non-numeric id.
+  const std::string zip = make_zip({{"tv.dat", "x1|QQ==|http://a/|1|1||0|0||0|0|0|0|0|0|0\r\n"}});
+  const std::string file = encrypt_channel_file(zip);
+  ASSERT_TRUE(quovi_test::write_all(channels_file(), QByteArray::fromStdString(file)));
+  ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
+  AppState state;
+  const auto update = GetData(state, nullptr, {}, kNow);
+  ASSERT_TRUE(update.has_value());
+  EXPECT_TRUE(state.outdated);
+  ASSERT_EQ(state.catalogue.info.channels.size(), 1u);
+  EXPECT_EQ(state.catalogue.info.channels[0].usdef, 1);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
+  EXPECT_TRUE(sink.shown[0].text.contains("tv.dat")) << sink.shown[0].text.toStdString();
+  EXPECT_TRUE(sink.shown[0].text.contains(QDir::toNativeSeparators(channels_file())));
+  EXPECT_EQ(quovi_test::read_all(channels_file()).toStdString(), file);
+}
