@@ -1,0 +1,57 @@
+#include "services/catalogue_download.h"
+
+#include "catalogue/catalogue_paths.h"
+#include "catalogue/code_page.h"
+
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+QString format_size(int64_t n) {
+  if (n < 1024) return QString::number(n) + QStringLiteral(" b");
+  if (n < 1000000) return QString::number(static_cast<double>(n) / 1024.0, 'f', 0) + QStringLiteral(" Kb");
+  return QString::number(static_cast<double>(n) / 1000000.0, 'f', 2) + QStringLiteral(" Mb");
+}
+
+std::optional<int> progress_percent(int64_t count, int32_t total) {
+  if (total <= 0) return std::nullopt;
+  const double percent = std::round(static_cast<double>(count) / total * 100.0);
+  return static_cast<int>(std::clamp(percent, 0.0, 100.0));
+}
+
+QString progress_text(int64_t count, int32_t total) {
+  return QStringLiteral(" downloading  ") + format_size(count) + QStringLiteral(" of ") + format_size(total) +
+         QStringLiteral(" ...");
+}
+
+DownloadReply interpret_reply(const QString& transfer_error, const QByteArray& body) {
+  using Kind = DownloadReply::Kind;
+  if (!transfer_error.isEmpty()) return {Kind::Failed, transfer_error, {}};
+  if (body.size() <= 7) return {Kind::Incomplete, kStatusIncomplete, {}};
+  // Little-endian: 16-bit code, then the signed 32-bit length of the whole body.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(body.constData());
+  const uint16_t code = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+  const uint32_t raw_length = static_cast<uint32_t>(bytes[2]) | (static_cast<uint32_t>(bytes[3]) << 8) |
+                              (static_cast<uint32_t>(bytes[4]) << 16) | (static_cast<uint32_t>(bytes[5]) << 24);
+  const int32_t length = static_cast<int32_t>(raw_length);
+  if (length != body.size()) return {Kind::Incomplete, kStatusIncomplete, {}};
+  const QByteArray payload = body.mid(6);
+  if (code == kReplyMessage)
+    return {Kind::Message, cp1252_to_qstring(std::string_view(payload.constData(), payload.size())), {}};
+  if (code == kReplyCatalogue) return {Kind::Catalogue, {}, payload};
+  return {Kind::UnknownProtocol, kStatusUnknownProtocol, {}};
+}
+
+InstallResult install_catalogue(const QString& app_data, const QByteArray& payload, const CatalogueTrialLoad& trial_load) {
+  const QString reason = trial_load(std::string(payload.constData(), static_cast<size_t>(payload.size())));
+  if (!reason.isEmpty()) return {kStatusDamagedPrefix + reason, {}};
+
+  ensure_catalogue_folder(app_data);
+  QSaveFile file(channels_path(app_data));
+  if (!file.open(QIODevice::WriteOnly) || file.write(payload) != payload.size() || !file.commit()) {
+    const QString error = QStringLiteral("Cannot write %1: %2").arg(channels_path(app_data), file.errorString());
+    return {error, error};
+  }
+  return {kStatusComplete, {}};
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+// What the catalogue download decides, apart from the dialog that shows it.
+
+// Status texts of the download.
+inline const QString kStatusReady = QStringLiteral("Ready");
+inline const QString kStatusInterrupted = QStringLiteral("Interrupted");
+inline const QString kStatusComplete = QStringLiteral("Complete!");
+inline const QString kStatusIncomplete = QStringLiteral("Incomplete download");
+inline const QString kStatusUnknownProtocol = QStringLiteral("Unknown protocol");
+inline const QString kStatusDamagedPrefix = QStringLiteral("Damaged catalogue: ");
+
+// Reply codes in the 6-byte header: a new catalogue, or a message for the user.
+constexpr uint16_t kReplyCatalogue = 258;
+constexpr uint16_t kReplyMessage = 259;
+
+// Byte counts for people: "1023 b", "977 Kb", "1.23 Mb" (a Kb is 1024 bytes, an Mb 1,000,000).
+QString format_size(int64_t n);
+
+// Bar position 0..100 for `count` of `total` bytes; nothing when the total is unknown (0 or less).
+std::optional<int> progress_percent(int64_t count, int32_t total);
+// " downloading  500 Kb of 1.02 Mb ..."
+QString progress_text(int64_t count, int32_t total);
+
+// The reply sorted out: a failed transfer, a body the header checks refuse, a message, a new
+// catalogue or a code nobody knows.
+struct DownloadReply {
+  enum class Kind { Failed, Incomplete, Message, Catalogue, UnknownProtocol };
+  Kind kind = Kind::Incomplete;
+  QString status;      // the status text, except for Catalogue whose status comes from installing it
+  QByteArray payload;  // Catalogue only: the bytes after the header
+};
+DownloadReply interpret_reply(const QString& transfer_error, const QByteArray& body);
+
+// Loads catalogue bytes into scratch records; answers an empty text when they load cleanly, else
+// the reason they do not.
+using CatalogueTrialLoad = std::function<QString(const std::string& bytes)>;
+
+struct InstallResult {
+  QString status;       // kStatusComplete when channels.dat was replaced
+  QString write_error;  // set when the file could not be written
+};
+// Replaces channels.dat in the catalogue folder of `app_data` with `payload`, but only once the
+// payload loads cleanly in a trial load; the file is written beside it and renamed over it, so the
+// old catalogue stays whole whatever goes wrong.
+InstallResult install_catalogue(const QString& app_data, const QByteArray& payload, const CatalogueTrialLoad& trial_load);

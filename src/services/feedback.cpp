@@ -1,0 +1,84 @@
+#include "services/feedback.h"
+
+#include "services/http_request.h"
+#include "services/service_addresses.h"
+#include "services/service_urls.h"
+
+#include <QCoreApplication>
+
+namespace {
+// A feedback request the service leaves unanswered is given up after this long.
+constexpr long kFeedbackTimeoutSeconds = 60;
+
+const TItem* channel_at_position(const Catalogue& catalogue, int position) {
+  const auto& channels = catalogue.info.channels;
+  if (position < 0 || static_cast<size_t>(position) >= channels.size()) return nullptr;
+  return &channels[static_cast<size_t>(position)];
+}
+
+int position_of_row(const AppState& state, int row) {
+  if (row < 0 || static_cast<size_t>(row) >= state.visible.size()) return -1;
+  const int position = state.visible[static_cast<size_t>(row)];
+  return channel_at_position(state.catalogue, position) ? position : -1;
+}
+}  // namespace
+
+void send_feedback_request(const QByteArray& url) {
+  auto* request = new HttpRequest(QCoreApplication::instance());
+  request->set_timeout_seconds(kFeedbackTimeoutSeconds);
+  QObject::connect(request, &HttpRequest::finished, request, &QObject::deleteLater);
+  // At the end of the run nothing is waited for: pending requests are cut off while the event
+  // loop still stands.
+  if (auto* app = QCoreApplication::instance())
+    QObject::connect(app, &QCoreApplication::aboutToQuit, request, [request] { delete request; });
+  request->get(url);
+}
+
+void send_rating(Catalogue& catalogue, const QString& rating, int position) {
+  const TItem* channel = channel_at_position(catalogue, position);
+  if (!channel) return;
+  catalogue.rated_positions.push_back(position);
+  send_feedback_request(rating_url(feedback_service_base(), rating, channel->id));
+}
+
+void send_flag(Catalogue& catalogue, const QString& flag, int position) {
+  const TItem* channel = channel_at_position(catalogue, position);
+  if (!channel) return;
+  catalogue.flagged_positions.push_back(position);
+  send_feedback_request(flag_url(feedback_service_base(), flag, channel->id));
+}
+
+void report_bad_channel(const AppState& state, int row) { report_bad_channel_at(state, position_of_row(state, row)); }
+
+void report_bad_channel_at(const AppState& state, int position) {
+  const TItem* channel = channel_at_position(state.catalogue, position);
+  if (!channel) return;
+  send_feedback_request(bad_channel_url(feedback_service_base(), channel->id));
+}
+
+bool status_means_playing(const QString& status) {
+  return status.contains(QLatin1String("PLAYING"), Qt::CaseInsensitive);
+}
+
+bool submission_due(const AppState& state, int row) {
+  const int position = position_of_row(state, row);
+  if (position < 0) return false;
+  const TItem& channel = state.catalogue.info.channels[position];
+  return channel.usdef == 1 && channel.sent == 0;
+}
+
+void submit_channel(AppState& state, int row) { submit_channel_at(state, position_of_row(state, row)); }
+
+void submit_channel_at(AppState& state, int position) {
+  if (!channel_at_position(state.catalogue, position)) return;
+  TItem& channel = state.catalogue.info.channels[static_cast<size_t>(position)];
+  const QByteArray url = submission_url(feedback_service_base(), channel);
+  channel.sent = 1;
+  send_feedback_request(url);
+}
+
+bool submit_if_playing(AppState& state, int selected_row, const QString& status) {
+  if (!status_means_playing(status) || !submission_due(state, selected_row)) return false;
+  submit_channel(state, selected_row);
+  return true;
+}

@@ -1,0 +1,110 @@
+#include "services/catalogue_download.h"
+
+#include "catalogue/catalogue_paths.h"
+#include "test_env.h"
+#include "test_server.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+TEST(FormatSize, Table) {
+  const std::pair<int64_t, const char*> cases[] = {
+      {0, "0 b"},           {1023, "1023 b"},         {1024, "1 Kb"},           {999999, "977 Kb"},
+      {1000000, "1.00 Mb"}, {1234567, "1.23 Mb"},     {-5, "-5 b"},             {512000, "500 Kb"},
+      {1024000, "1.02 Mb"}, {5000000000LL, "5000.00 Mb"},
+  };
+  for (const auto& [n, text] : cases) EXPECT_EQ(format_size(n), QString::fromUtf8(text)) << n;
+}
+
+TEST(Progress, BarAndText) {
+  EXPECT_EQ(progress_percent(512000, 1024000), 50);
+  EXPECT_EQ(progress_text(512000, 1024000), " downloading  500 Kb of 1.02 Mb ...");
+  EXPECT_EQ(progress_percent(1024000, 1024000), 100);
+  // An unannounced size leaves the bar where it was.
+  EXPECT_EQ(progress_percent(10, 0), std::nullopt);
+  EXPECT_EQ(progress_percent(10, -1), std::nullopt);
+  // More than announced never runs the bar past its end.
+  EXPECT_EQ(progress_percent(300, 100), 100);
+}
+
+TEST(InterpretReply, HeaderChecks) {
+  using Kind = DownloadReply::Kind;
+  QByteArray wrong_length_up = catalogue_reply(258, "abcd");
+  wrong_length_up[2] = static_cast<char>(wrong_length_up[2] + 1);
+  QByteArray wrong_length_down = catalogue_reply(258, "abcd");
+  wrong_length_down[2] = static_cast<char>(wrong_length_down[2] - 1);
+  QByteArray negative_length = catalogue_reply(258, "abcd");
+  negative_length[5] = static_cast<char>(0xFF);
+  struct Case {
+    const char* what;
+    QString error;
+    QByteArray body;
+    Kind kind;
+    QString status;
+  } cases[] = {
+      {"transfer error wins", "Could not connect", catalogue_reply(258, "xx"), Kind::Failed, "Could not connect"},
+      {"empty body", {}, {}, Kind::Incomplete, kStatusIncomplete},
+      {"seven bytes", {}, catalogue_reply(259, "a"), Kind::Incomplete, kStatusIncomplete},
+      {"length one more", {}, wrong_length_up, Kind::Incomplete, kStatusIncomplete},
+      {"length one less", {}, wrong_length_down, Kind::Incomplete, kStatusIncomplete},
+      {"negative length", {}, negative_length, Kind::Incomplete, kStatusIncomplete},
+      {"eight-byte message", {}, catalogue_reply(259, "ok"), Kind::Message, "ok"},
+      {"message in Windows-1252", {}, catalogue_reply(259, "Caf\xe9 closed"), Kind::Message, QString::fromUtf8("Café closed")},
+      {"catalogue", {}, catalogue_reply(258, "payload"), Kind::Catalogue, {}},
+      {"code 257", {}, catalogue_reply(257, "payload"), Kind::UnknownProtocol, kStatusUnknownProtocol},
+      {"code 0", {}, catalogue_reply(0, "payload"), Kind::UnknownProtocol, kStatusUnknownProtocol},
+  };
+  for (const Case& c : cases) {
+    const DownloadReply reply = interpret_reply(c.error, c.body);
+    EXPECT_EQ(reply.kind, c.kind) << c.what;
+    EXPECT_EQ(reply.status, c.status) << c.what;
+  }
+  EXPECT_EQ(interpret_reply({}, catalogue_reply(258, "payload")).payload, "payload");
+}
+
+// A trial load that accepts what starts with "GOOD" and names the fault otherwise.
+QString trial(const std::string& bytes) {
+  return bytes.rfind("GOOD", 0) == 0 ? QString() : QStringLiteral("bad header");
+}
+
+TEST(InstallCatalogue, ReplacesTheFileWhole) {
+  quovi_test::catalogue_folder();
+  const QString app_data = app_data_folder();
+  ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), QByteArray(5000, 'o')));
+  const InstallResult result = install_catalogue(app_data, "GOOD new", trial);
+  EXPECT_EQ(result.status, kStatusComplete);
+  EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "GOOD new");
+  // No temporary file is left beside it.
+  EXPECT_EQ(QDir(catalogue_folder(app_data)).entryList(QDir::Files), QStringList{"channels.dat"});
+}
+
+TEST(InstallCatalogue, CreatesTheFolderWhenMissing) {
+  const QString app_data = quovi_test::sandbox_root() + "/fresh";
+  EXPECT_EQ(install_catalogue(app_data, "GOOD", trial).status, kStatusComplete);
+  EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "GOOD");
+}
+
+TEST(InstallCatalogue, DamagedPayloadKeepsTheOldFile) {
+  quovi_test::catalogue_folder();
+  const QString app_data = app_data_folder();
+  ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), "old catalogue"));
+  const InstallResult result = install_catalogue(app_data, "rubbish", trial);
+  EXPECT_EQ(result.status, "Damaged catalogue: bad header");
+  EXPECT_TRUE(result.write_error.isEmpty());
+  EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "old catalogue");
+}
+
+TEST(InstallCatalogue, AFileThatCannotBeReplacedIsReported) {
+  quovi_test::catalogue_folder();
+  const QString app_data = app_data_folder();
+  // A folder where the file should be cannot be replaced, whoever runs the test.
+  ASSERT_TRUE(QDir().mkpath(channels_path(app_data)));
+  const InstallResult result = install_catalogue(app_data, "GOOD", trial);
+  EXPECT_FALSE(result.write_error.isEmpty());
+  EXPECT_EQ(result.status, result.write_error);
+  EXPECT_NE(result.status, kStatusComplete);
+  EXPECT_TRUE(QFileInfo(channels_path(app_data)).isDir());
+}
+}  // namespace

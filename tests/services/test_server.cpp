@@ -1,0 +1,120 @@
+#include "test_server.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <httplib.h>
+
+TestServer::TestServer() : server_(std::make_unique<httplib::Server>()) {
+  server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
+  port_ = server_->bind_to_any_port("127.0.0.1");
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+}
+
+TestServer::~TestServer() {
+  {
+    std::lock_guard lock(mutex_);
+    releasing_ = true;
+  }
+  changed_.notify_all();
+  server_->stop();
+  thread_.join();
+}
+
+QString TestServer::base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+
+void TestServer::reply(const std::string& path, int status, const QByteArray& body) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [status, body](const httplib::Request&, httplib::Response& res) {
+    res.status = status;
+    res.set_content(body.toStdString(), "application/octet-stream");
+  };
+}
+
+void TestServer::redirect(const std::string& path, const std::string& location) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [location](const httplib::Request&, httplib::Response& res) { res.set_redirect(location, 302); };
+}
+
+void TestServer::stall(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [this](const httplib::Request&, httplib::Response& res) {
+    hold();
+    res.status = 503;
+  };
+}
+
+void TestServer::stall_after(const std::string& path, const QByteArray& body, size_t first) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [this, body, first](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(static_cast<size_t>(body.size()), "application/octet-stream",
+                             [this, body, first](size_t offset, size_t, httplib::DataSink& sink) {
+                               if (offset < first) return sink.write(body.constData() + offset, first - offset);
+                               hold();
+                               return false;
+                             });
+  };
+}
+
+void TestServer::hold() {
+  std::unique_lock lock(mutex_);
+  ++stalled_;
+  changed_.notify_all();
+  changed_.wait_for(lock, std::chrono::seconds(20), [this] { return releasing_; });
+}
+
+void TestServer::handle(const httplib::Request& req, httplib::Response& res) {
+  std::function<void(const httplib::Request&, httplib::Response&)> script;
+  {
+    std::lock_guard lock(mutex_);
+    received_.push_back({req.path, req.target, req.get_header_value("User-Agent")});
+    const auto it = scripts_.find(req.path);
+    if (it != scripts_.end()) script = it->second;
+  }
+  changed_.notify_all();
+  if (script) script(req, res);
+  else res.status = 404;
+}
+
+std::vector<TestServer::Received> TestServer::received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+bool TestServer::wait_for_requests(size_t count, int milliseconds) const {
+  QDeadlineTimer deadline(milliseconds);
+  while (!deadline.hasExpired()) {
+    {
+      std::lock_guard lock(mutex_);
+      if (received_.size() >= count) return true;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(2);
+  }
+  std::lock_guard lock(mutex_);
+  return received_.size() >= count;
+}
+
+bool TestServer::wait_for_stalled(int milliseconds) const {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stalled_ > 0; });
+}
+
+QByteArray catalogue_reply(uint16_t code, const QByteArray& payload) {
+  const uint32_t total = static_cast<uint32_t>(payload.size() + 6);
+  QByteArray body;
+  body.append(static_cast<char>(code & 0xFF)).append(static_cast<char>(code >> 8));
+  for (int shift = 0; shift < 32; shift += 8) body.append(static_cast<char>((total >> shift) & 0xFF));
+  return body + payload;
+}
+
+bool wait_until(const std::function<bool()>& done, int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
+}
