@@ -1,30 +1,37 @@
 #include "http_get.h"
 
-#include "version.h"
+#include "services/http_request.h"
 
-#include <curl/curl.h>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QThread>
 
-namespace {
-size_t append_body(char* data, size_t size, size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
-  return size * count;
+bool wait_for(const std::function<bool()>& done, int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
 }
-}  // namespace
 
 HttpResult http_get(const std::string& url) {
+  HttpRequest request;
+  request.set_timeout_seconds(20);
+  request.get(QByteArray::fromStdString(url));
   HttpResult result;
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Quovi/" QUOVI_PRODUCT_VERSION);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, append_body);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.body);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 20L);
-  curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
-  const CURLcode rc = curl_easy_perform(curl);
-  if (rc != CURLE_OK) result.error = curl_easy_strerror(rc);
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
-  char* type = nullptr;
-  if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) result.content_type = type;
-  curl_easy_cleanup(curl);
+  if (!wait_for([&] { return !request.running(); }, 30000)) {
+    result.error = "no answer";
+    return result;
+  }
+  result.body = request.body().toStdString();
+  result.error = request.error().toStdString();
+  if (result.error.empty()) {
+    result.status = 200;
+  } else if (const auto m = QRegularExpression("error: (\\d{3})").match(request.error()); m.hasMatch()) {
+    result.status = m.captured(1).toLong();
+  }
   return result;
 }

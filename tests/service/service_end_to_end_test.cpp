@@ -131,16 +131,19 @@ TEST(ServiceEndToEnd, ServesTheUpdatePageAndMediaFiles) {
   ASSERT_TRUE(service.listening());
   const auto page = get(service, "/update.html");
   EXPECT_EQ(page.status, 200);
-  EXPECT_EQ(page.content_type.rfind("text/html", 0), 0u) << page.content_type;
+  EXPECT_EQ(content_type_of(service.port(), "/update.html"), "text/html; charset=utf-8");
   EXPECT_NE(page.body.find("Quovi"), std::string::npos);
 
   const auto tone = get(service, "/media/tone.ogg");
   EXPECT_EQ(tone.status, 200);
-  EXPECT_EQ(tone.content_type, "audio/ogg");
+  EXPECT_EQ(content_type_of(service.port(), "/media/tone.ogg"), "audio/ogg");
   EXPECT_EQ(QByteArray::fromStdString(tone.body), quovi_test::read_all(QStringLiteral(QUOVI_DEMO_MEDIA_DIR "/tone.ogg")));
-  EXPECT_EQ(get(service, "/media/testcard.webm").content_type, "video/webm");
+  EXPECT_EQ(content_type_of(service.port(), "/media/testcard.webm"), "video/webm");
   EXPECT_EQ(get(service, "/media/nothing.ogg").status, 404);
-  EXPECT_EQ(get(service, "/media/../CMakeLists.txt").status, 404);
+  // Sent as it stands (an HTTP client would resolve the dots itself).
+  EXPECT_EQ(raw_exchange(service.port(), "GET /media/../CMakeLists.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", false)
+                .substr(0, 12),
+            "HTTP/1.1 404");
 }
 
 TEST(ServiceEndToEnd, ReportsADatabaseItCannotOpenAndExits) {

@@ -40,7 +40,7 @@ QString ServiceProcess::log() {
   return log_;
 }
 
-std::string raw_exchange(int port, const std::string& bytes) {
+std::string raw_exchange(int port, const std::string& bytes, bool close_write_side) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   if (fd < 0) return {};
   sockaddr_in addr{};
@@ -50,10 +50,11 @@ std::string raw_exchange(int port, const std::string& bytes) {
   std::string reply;
   if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
     ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    ::shutdown(fd, SHUT_WR);
+    if (close_write_side) ::shutdown(fd, SHUT_WR);
+    // Waits for the first byte, then until the server has been silent for a moment.
     pollfd p{fd, POLLIN, 0};
     char buffer[4096];
-    while (::poll(&p, 1, 5000) > 0) {
+    while (::poll(&p, 1, reply.empty() ? 5000 : 300) > 0) {
       const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
       if (n <= 0) break;
       reply.append(buffer, static_cast<size_t>(n));
@@ -61,4 +62,14 @@ std::string raw_exchange(int port, const std::string& bytes) {
   }
   ::close(fd);
   return reply;
+}
+
+std::string content_type_of(int port, const std::string& target) {
+  const std::string reply =
+      raw_exchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n", false);
+  const auto header_end = reply.find("\r\n\r\n");
+  const std::string header = reply.substr(0, header_end);
+  const auto match = QRegularExpression("\r\nContent-Type: ([^\r\n]*)", QRegularExpression::CaseInsensitiveOption)
+                         .match(QString::fromStdString(header));
+  return match.hasMatch() ? match.captured(1).toStdString() : std::string();
 }

@@ -29,5 +29,9 @@ class ServiceProcess {
 };
 
 // Bytes sent as they are to 127.0.0.1:port; answers what came back before the server closed the
-// connection (or a few seconds passed).
-std::string raw_exchange(int port, const std::string& bytes);
+// connection (or went quiet). Closing the write side at once makes a server that waits for more
+// of a broken request give up quickly; a server may then also drop its reply.
+std::string raw_exchange(int port, const std::string& bytes, bool close_write_side = true);
+
+// The Content-Type header the service sends for a GET of `target` ("" when there is none).
+std::string content_type_of(int port, const std::string& target);

@@ -105,6 +105,9 @@ int main(int argc, char** argv) {
   httplib::Server server;
   // Every request the service knows is a GET without a body.
   server.set_payload_max_length(64 * 1024);
+  // The player makes one request per connection; an idle connection kept open longer only delays
+  // the service's stop, which waits for every connection to end.
+  server.set_keep_alive_timeout(1);
   install_routes(server, catalogue, *store, options.media);
   int port = options.port;
   if (port == 0) {
