@@ -45,4 +45,5 @@ for program in "$work"/unpacked/usr/bin/*; do
       { echo "$(basename "$program") needs $soname from $owner, which Depends lacks: $depends"; status=1; }
   done
 done
+[[ ", $depends," == *", libqt6svg6,"* ]] || { echo "Depends lacks libqt6svg6 (icons are SVG): $depends"; status=1; }
 exit $status
