@@ -2,6 +2,7 @@
 # CMakeLists.txt, after every program target exists.
 include(GNUInstallDirs)
 
+set(QUOVI_DEMO_CATALOGUE ${CMAKE_BINARY_DIR}/demo/channels.dat)
 add_subdirectory(demo)
 
 install(TARGETS quovi quovi-service quovi-catalogue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
