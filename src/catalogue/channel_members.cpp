@@ -143,12 +143,17 @@ void load_genre_member(std::vector<Tgenre>& genres, std::string_view content) {
 
 GenreNames::GenreNames(const std::vector<Tgenre>& genres) {
   names_.reserve(genres.size());
-  for (const Tgenre& genre : genres) names_.emplace(genre.id, genre.name.bytes().substr(0, kTableNameLimit));
+  // The first row with an id decides, as in the lookup by id.
+  for (const Tgenre& genre : genres)
+    names_.try_emplace(genre.id, genre.name.size() <= kTableNameLimit
+                                     ? genre.name
+                                     : TShortText::from_bytes(genre.name.bytes().substr(0, kTableNameLimit)));
 }
 
-std::string_view GenreNames::name(int32_t id) const {
+const TShortText& GenreNames::name(int32_t id) const {
+  static const TShortText none;
   const auto it = names_.find(id);
-  return it == names_.end() ? std::string_view() : it->second;
+  return it == names_.end() ? none : it->second;
 }
 
 FavoriteIds::FavoriteIds(const std::vector<int32_t>& favorites) : sorted_(favorites) {
@@ -158,7 +163,7 @@ FavoriteIds::FavoriteIds(const std::vector<int32_t>& favorites) : sorted_(favori
 bool FavoriteIds::contains(int32_t id) const { return std::binary_search(sorted_.begin(), sorted_.end(), id); }
 
 void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres) {
-  for (TItem& item : channels) item.genre = TShortText::from_bytes(genres.name(item.genre_id));
+  for (TItem& item : channels) item.genre = genres.name(item.genre_id);
 }
 
 void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
@@ -199,7 +204,7 @@ void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind
     item.homepage = packed_utf8(fields[5], scratch);
     item.country_id = number(6);
     item.genre_id = number(7);
-    item.genre = TShortText::from_bytes(genres.name(item.genre_id));
+    item.genre = genres.name(item.genre_id);
     decode_base64_into(fields[8], decoded);
     item.comment = packed_utf8(decoded, scratch);
     const auto rating = parse_real(fields[9]);

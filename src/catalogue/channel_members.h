@@ -22,10 +22,11 @@ void load_genre_member(std::vector<Tgenre>& genres, std::string_view content);
 class GenreNames {
  public:
   explicit GenreNames(const std::vector<Tgenre>& genres);
-  std::string_view name(int32_t id) const;
+  // The table's name cut to 254 bytes, shared rather than copied; empty for an unknown id.
+  const TShortText& name(int32_t id) const;
 
  private:
-  std::unordered_map<int32_t, std::string_view> names_;
+  std::unordered_map<int32_t, TShortText> names_;
 };
 
 // Favourite ids sorted once, so that marking a million channels stays fast.

@@ -3,15 +3,16 @@
 #include <string>
 #include <string_view>
 
-// Immutable text held behind a single pointer (empty text holds nothing at all). A catalogue of a
-// million channels keeps several texts per channel, so the eight bytes per field matter.
+// Immutable text held behind a single pointer (empty text holds nothing at all); copies share it.
+// A catalogue of a million channels keeps several texts per channel, so the eight bytes per field
+// and the shared copies matter.
 class PackedText {
  public:
   PackedText() noexcept = default;
   PackedText(std::string_view text);  // NOLINT: converts like std::string
   PackedText(const std::string& text) : PackedText(std::string_view(text)) {}
   PackedText(const char* text) : PackedText(std::string_view(text)) {}
-  PackedText(const PackedText& other) : PackedText(other.view()) {}
+  PackedText(const PackedText& other);
   PackedText(PackedText&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
   PackedText& operator=(const PackedText& other);
   PackedText& operator=(PackedText&& other) noexcept;
@@ -25,7 +26,8 @@ class PackedText {
 
   friend bool operator==(const PackedText& a, const PackedText& b) noexcept { return a.view() == b.view(); }
   friend bool operator==(const PackedText& a, std::string_view b) noexcept { return a.view() == b; }
+  friend bool operator==(const PackedText& a, const char* b) noexcept { return a.view() == std::string_view(b); }
 
  private:
-  char* data_ = nullptr;  // 32-bit length, then the bytes
+  char* data_ = nullptr;  // shared block: reference count, length, bytes
 };

@@ -37,14 +37,14 @@ void send_feedback_request(const QByteArray& url) {
 void send_rating(Catalogue& catalogue, const QString& rating, int position) {
   const TItem* channel = channel_at_position(catalogue, position);
   if (!channel) return;
-  catalogue.rated_positions.push_back(position);
+  catalogue.rated_positions.push_back(channel->id);
   send_feedback_request(rating_url(feedback_service_base(), rating, channel->id));
 }
 
 void send_flag(Catalogue& catalogue, const QString& flag, int position) {
   const TItem* channel = channel_at_position(catalogue, position);
   if (!channel) return;
-  catalogue.flagged_positions.push_back(position);
+  catalogue.flagged_positions.push_back(channel->id);
   send_feedback_request(flag_url(feedback_service_base(), flag, channel->id));
 }
 

@@ -11,8 +11,9 @@
 void send_feedback_request(const QByteArray& url);
 
 // Rating ("5" .. "1") and flag ("ok", "bad", "wrong", "duplicate", "spam") of the channel at
-// `position` in the channel array. The position is recorded in rated_positions /
-// flagged_positions before the request goes out, so it counts even when the request fails.
+// `position` in the channel array. The channel's id (which a sort cannot move to another channel) is
+// recorded in rated_positions / flagged_positions before the request goes out, so it counts even
+// when the request fails.
 // A position outside the array does nothing.
 void send_rating(Catalogue& catalogue, const QString& rating, int position);
 void send_flag(Catalogue& catalogue, const QString& flag, int position);

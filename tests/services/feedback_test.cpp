@@ -54,16 +54,16 @@ TEST_F(Feedback, RatingAndFlagReachTheServiceAndAreRecorded) {
   std::sort(sent.begin(), sent.end());
   EXPECT_EQ(sent, (std::vector<std::string>{"/service/flag.php?flag=bad&id=1234", "/service/rate.php?rating=5&id=1234"}));
   for (const auto& r : server.received()) EXPECT_EQ(r.user_agent, "Quovi/5.1.5.0");
-  EXPECT_EQ(state.catalogue.rated_positions, std::vector<int>{0});
-  EXPECT_EQ(state.catalogue.flagged_positions, std::vector<int>{0});
+  EXPECT_EQ(state.catalogue.rated_positions, std::vector<int>{1234});
+  EXPECT_EQ(state.catalogue.flagged_positions, std::vector<int>{1234});
 }
 
-TEST_F(Feedback, FailedRequestsLeaveOnlyTheRecordedPosition) {
+TEST_F(Feedback, FailedRequestsStillMarkTheChannel) {
   write_service_base("feedback", "http://127.0.0.1:1");
   send_rating(state.catalogue, "3", 2);
   send_flag(state.catalogue, "spam", 1);
-  EXPECT_EQ(state.catalogue.rated_positions, std::vector<int>{2});
-  EXPECT_EQ(state.catalogue.flagged_positions, std::vector<int>{1});
+  EXPECT_EQ(state.catalogue.rated_positions, std::vector<int>{-4});
+  EXPECT_EQ(state.catalogue.flagged_positions, std::vector<int>{-3});
   // Positions outside the channel array are not commands at all.
   send_rating(state.catalogue, "3", 3);
   send_flag(state.catalogue, "ok", -1);

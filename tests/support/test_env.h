@@ -8,7 +8,7 @@ namespace quovi_test {
 QString sandbox_root();
 // The catalogue folder inside the sandbox ($XDG_DATA_HOME/Talvex/Quovi), created on demand.
 QString catalogue_folder();
-// Path of a file under ../shared/fixtures.
+// Path of a file among the reference files in tests/data/fixtures (made apart from this code).
 QString fixture(const QString& relative);
 // Whole content of a file, or an empty array when it cannot be read.
 QByteArray read_all(const QString& path);

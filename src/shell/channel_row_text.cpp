@@ -1,0 +1,53 @@
+#include "shell/channel_row_text.h"
+
+#include "catalogue/lookups.h"
+
+#include <cmath>
+#include <cstdlib>
+
+QString column_caption(int column) {
+  switch (column) {
+    case kColumnChannel: return QStringLiteral("Channel");
+    case kColumnGenre: return QStringLiteral("Genre");
+    case kColumnRating: return QStringLiteral("Rating");
+    case kColumnBitrate: return QStringLiteral("Bitrate");
+    case kColumnComments: return QStringLiteral("Comments");
+    default: return {};
+  }
+}
+
+QString format_rating(double value) {
+  if (!std::isfinite(value) || std::fabs(value) >= 1e15) return QString::number(value, 'f', 2);
+  // A double times 100 is exact in long double, so only true halves are rounded away from zero
+  // (0.125 reads 0.13) and 2.675, which is stored slightly below, reads 2.67.
+  const long double hundredths = std::roundl(static_cast<long double>(value) * 100.0L);
+  const long long whole = std::llabs(static_cast<long long>(hundredths));
+  const bool negative = hundredths < 0 && whole != 0;
+  return QStringLiteral("%1%2.%3")
+      .arg(negative ? QStringLiteral("-") : QString())
+      .arg(whole / 100)
+      .arg(whole % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString cell_text(const TItem& channel, const std::vector<Tgenre>& genres, int column) {
+  switch (column) {
+    case kColumnChannel: return channel.name.text();
+    case kColumnGenre: {
+      const int index = genre_index_by_id(genres, channel.genre_id);
+      if (index < 0 || index >= static_cast<int>(genres.size()) || genres[index].id != channel.genre_id) return {};
+      return genres[index].name.text();
+    }
+    case kColumnRating: return channel.usdef == 1 ? QStringLiteral("no") : format_rating(channel.rt);
+    case kColumnBitrate: return QString::number(channel.bitrate);
+    case kColumnComments: return to_qstring(channel.comment);
+    default: return {};
+  }
+}
+
+QColor row_background(const TItem& channel) {
+  return channel.usdef == 1 ? QColor(192, 220, 192) : QColor(255, 255, 255);
+}
+
+int state_picture_index(const TItem& channel) {
+  return channel.status >= 0 && channel.status <= 5 ? channel.status : -1;
+}

@@ -1,0 +1,56 @@
+#include "shell/channel_table_model.h"
+
+#include "shell/channel_row_text.h"
+#include "shell/pictures.h"
+
+#include <algorithm>
+
+ChannelTableModel::ChannelTableModel(const AppState& state, QObject* parent)
+    : QAbstractTableModel(parent), state_(state) {
+  for (int i = 0; i < 6; ++i) state_pictures_[i] = state_picture(i);
+}
+
+void ChannelTableModel::set_row_count(int rows) {
+  beginResetModel();
+  rows_ = std::clamp(rows, 0, static_cast<int>(state_.visible.size()));
+  endResetModel();
+}
+
+int ChannelTableModel::channel_position(int row) const {
+  if (row < 0 || row >= rows_ || row >= static_cast<int>(state_.visible.size())) return -1;
+  const int p = state_.visible[row];
+  return p >= 0 && p < static_cast<int>(state_.catalogue.info.channels.size()) ? p : -1;
+}
+
+int ChannelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int ChannelTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
+  const int p = index.isValid() ? channel_position(index.row()) : -1;
+  if (p < 0) return {};
+  const TItem& ch = state_.catalogue.info.channels[p];
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: return cell_text(ch, state_.catalogue.info.genres, index.column());
+    case Qt::BackgroundRole: return row_background(ch);
+    case Qt::DecorationRole: {
+      const int picture = state_picture_index(ch);
+      if (index.column() != kColumnChannel || picture < 0) return {};
+      return state_pictures_[picture];
+    }
+    case kPositionRole: return p;
+    case kStateRole: return state_picture_index(ch);
+    default: return {};
+  }
+}
+
+QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return column_caption(section);
+  return {};
+}
+
+Qt::ItemFlags ChannelTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

@@ -1,0 +1,60 @@
+#include "shell/context_menu_state.h"
+
+#include <algorithm>
+
+namespace {
+bool holds_channel_id(const std::vector<int>& ids, const Catalogue& catalogue, int position) {
+  const auto& channels = catalogue.info.channels;
+  if (position < 0 || position >= static_cast<int>(channels.size())) return false;
+  return std::find(ids.begin(), ids.end(), channels[position].id) != ids.end();
+}
+
+// The channel-array position of a list row, or -1 when the row shows nothing.
+int position_of_row(const AppState& state, int row) {
+  if (row < 0 || row >= static_cast<int>(state.visible.size())) return -1;
+  const int p = state.visible[row];
+  return p >= 0 && p < static_cast<int>(state.catalogue.info.channels.size()) ? p : -1;
+}
+}  // namespace
+
+bool was_rated(const Catalogue& catalogue, int position) {
+  return holds_channel_id(catalogue.rated_positions, catalogue, position);
+}
+bool was_flagged(const Catalogue& catalogue, int position) {
+  return holds_channel_id(catalogue.flagged_positions, catalogue, position);
+}
+
+ContextMenuState right_click_menu_state(const ContextMenuState& before, const AppState& state, int clicked_row,
+                                        int selected_row) {
+  ContextMenuState s = before;
+  s.watch_enabled = false;
+  s.add_favorite_enabled = false;
+  s.homepage_enabled = false;
+  s.rate_enabled = false;
+  s.flag_enabled = false;
+  s.update_enabled = false;
+  s.remove_channel_enabled = false;
+  if (clicked_row == -1 || selected_row < 0) return s;
+  const int p = position_of_row(state, selected_row);
+  if (p < 0) return s;
+  const TItem& ch = state.catalogue.info.channels[p];
+
+  s.watch_enabled = true;
+  if (state.catalogue.info.filter.favorited != 0) {
+    s.add_favorite_visible = false;
+    s.remove_favorite_visible = true;
+  } else {
+    s.add_favorite_visible = true;
+    s.remove_favorite_visible = false;
+    s.add_favorite_enabled = ch.favorited != 1;
+  }
+  s.homepage_enabled = !ch.homepage.empty();
+  s.update_enabled = true;
+  if (ch.usdef == 1) {
+    s.remove_channel_enabled = true;
+  } else {
+    s.rate_enabled = !was_rated(state.catalogue, p);
+    s.flag_enabled = !was_flagged(state.catalogue, p);
+  }
+  return s;
+}

@@ -1,0 +1,52 @@
+#include "views/search.h"
+
+#include <algorithm>
+
+namespace {
+QString fold_ascii_letters(const QString& text) {
+  QString folded = text;
+  for (QChar& c : folded)
+    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - (u'a' - u'A'));
+  return folded;
+}
+
+bool row_matches(const AppState& state, int row, const QString& needle, bool match_case) {
+  if (row < 0 || row >= static_cast<int>(state.visible.size())) return false;
+  const int p = state.visible[row];
+  const auto& channels = state.catalogue.info.channels;
+  if (p < 0 || p >= static_cast<int>(channels.size())) return false;
+  const QString name = channels[p].name.text();
+  return (match_case ? name : fold_ascii_letters(name)).contains(needle);
+}
+}  // namespace
+
+bool name_contains(const QString& name, const QString& text, bool match_case) {
+  if (text.isEmpty()) return false;
+  if (match_case) return name.contains(text);
+  return fold_ascii_letters(name).contains(fold_ascii_letters(text));
+}
+
+int FindDialogFind(AppState& state, int row_count, const SearchRequest& request) {
+  const int n = std::min(row_count, static_cast<int>(state.visible.size()));
+  if (request.text.isEmpty() || n <= 0) return -1;
+  const QString needle = request.match_case ? request.text : fold_ascii_letters(request.text);
+  const int s = state.search_position;
+  if (request.down) {
+    for (int r = std::max(s, 0); r < n; ++r) {
+      if (row_matches(state, r, needle, request.match_case)) {
+        state.search_position = r + 1;
+        return r;
+      }
+    }
+  } else {
+    for (int r = std::min(s, n - 1); r >= 0; --r) {
+      if (row_matches(state, r, needle, request.match_case)) {
+        state.search_position = r - 1;
+        return r;
+      }
+    }
+  }
+  return -1;
+}
+
+QString not_found_message(const QString& text) { return QStringLiteral("Could not find \"%1\"").arg(text); }

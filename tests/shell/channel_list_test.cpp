@@ -1,0 +1,346 @@
+#include "shell/channel_row_text.h"
+#include "shell/channel_table_model.h"
+#include "shell/main_form.h"
+#include "widgets/click_label.h"
+#include "playback/player_control.h"
+#include "playback/volume_button.h"
+#include "shell_fixture.h"
+#include "stand_in_player.h"
+#include "widgets/messages.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace shell_test;
+
+TEST(RowText, RatingHasTwoDecimalsAndAPoint) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {0, "0.00"},    {4.5, "4.50"},   {3.456, "3.46"}, {5, "5.00"},     {0.125, "0.13"},  // a true half: away from zero
+      {2.675, "2.67"},  // stored just below 2.675
+      {0.004, "0.00"},  {-0.004, "0.00"}, {-1.5, "-1.50"}, {12.345678, "12.35"},
+  };
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::German));
+  for (const auto& c : cases) EXPECT_EQ(format_rating(c.value), QString::fromLatin1(c.text)) << c.value;
+  QLocale::setDefault(before);
+}
+
+TEST(RowText, CellsColoursAndPictures) {
+  AppState s = state_with({{QStringLiteral("Radio <b>FM</b>"), 0, 4.5, 1, {}, 0, 10, 320, QStringLiteral("news & talk")},
+                           {QStringLiteral("Mine"), 1, 0, 0, {}, 0, 99, 64, {}}});
+  const TItem& catalogue_channel = s.catalogue.info.channels[0];
+  const TItem& own_channel = s.catalogue.info.channels[1];
+  const auto& genres = s.catalogue.info.genres;
+  EXPECT_EQ(cell_text(catalogue_channel, genres, 0), QStringLiteral("Radio <b>FM</b>"));
+  EXPECT_EQ(cell_text(catalogue_channel, genres, 1), QStringLiteral("Pop"));
+  EXPECT_EQ(cell_text(catalogue_channel, genres, 2), QStringLiteral("4.50"));
+  EXPECT_EQ(cell_text(catalogue_channel, genres, 3), QStringLiteral("320"));
+  EXPECT_EQ(cell_text(catalogue_channel, genres, 4), QStringLiteral("news & talk"));
+  EXPECT_EQ(cell_text(own_channel, genres, 2), QStringLiteral("no"));
+  EXPECT_EQ(cell_text(own_channel, genres, 1), QString()) << "no genre row has id 99";
+  EXPECT_EQ(cell_text(own_channel, {}, 1), QString()) << "empty genre table";
+  EXPECT_EQ(row_background(catalogue_channel), QColor(255, 255, 255));
+  EXPECT_EQ(row_background(own_channel), QColor(192, 220, 192));
+
+  ChannelTableModel model(s);
+  model.set_row_count(2);
+  EXPECT_EQ(model.data(model.index(1, 2)).toString(), QStringLiteral("no"));
+  EXPECT_EQ(model.data(model.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(192, 220, 192));
+  EXPECT_EQ(model.data(model.index(0, 0), ChannelTableModel::kStateRole).toInt(), 1);
+  EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>().isNull());
+  EXPECT_FALSE(model.data(model.index(0, 1), Qt::DecorationRole).isValid()) << "the picture sits in the first column";
+}
+
+TEST(RowText, EverySatePictureExistsAndOthersHaveNone) {
+  AppState s = state_with_names({QStringLiteral("a")});
+  ChannelTableModel model(s);
+  model.set_row_count(1);
+  for (int status = 0; status <= 5; ++status) {
+    s.catalogue.info.channels[0].status = status;
+    const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
+    ASSERT_FALSE(icon.isNull()) << status;
+    const QImage image = icon.pixmap(16, 16).toImage();
+    EXPECT_GT(qAlpha(image.pixel(8, 8)), 0) << "the picture is drawn, not blank: " << status;
+  }
+  s.catalogue.info.channels[0].status = 9;
+  EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
+}
+
+TEST(ChannelModel, RowsFollowTheVisibleListAndNeverReachPastIt) {
+  AppState s = state_with_names({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+  s.visible = {2, 0};
+  ChannelTableModel model(s);
+  model.set_row_count(5);  // more than the visible list holds
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("c"));
+  EXPECT_EQ(model.data(model.index(1, 0)).toString(), QStringLiteral("a"));
+  // A visible entry that points outside the channel array shows nothing rather than crashing.
+  s.visible = {7, 1};
+  EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
+  EXPECT_EQ(model.channel_position(0), -1);
+  EXPECT_EQ(model.channel_position(1), 1);
+  EXPECT_EQ(model.channel_position(2), -1);
+  model.set_row_count(0);
+  EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
+}
+
+namespace {
+struct FormFixture : ::testing::Test {
+  AppState state = state_with({{QStringLiteral("Alpha"), 0, 3, 0, QStringLiteral("alpha.example")},
+                               {QStringLiteral("Beta <i>&amp;</i>"), 0, 2},
+                               {QStringLiteral("Gamma"), 1}});
+  T_mainForm form{state};
+  PlayerControl* control = new PlayerControl(state, &form, &form);
+  StandInPlayer* player = new StandInPlayer(control);
+  std::vector<int> sorted_columns;
+
+  void SetUp() override {
+    form.attach_player_control(control);
+    control->attach(player);
+    form.hooks().column_click = [this](int c) { sorted_columns.push_back(c); };
+    form.rebuild_view();
+    form.show();
+    QCoreApplication::processEvents();
+  }
+  QTableView* list() { return form.channel_list(); }
+  QPoint row_centre(int row) { return list()->visualRect(form.model()->index(row, 0)).center(); }
+  void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent event(type, at, target->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+  }
+  void click(QWidget* target, QPoint at) {
+    mouse(target, QEvent::MouseButtonPress, at);
+    mouse(target, QEvent::MouseButtonRelease, at);
+  }
+  bool showing_play() { return !form.play_button()->isHidden() && form.pause_button()->isHidden(); }
+};
+}  // namespace
+
+TEST_F(FormFixture, RebuildLeavesNoChannelAndSetsCaptionAndCommentsWidth) {
+  EXPECT_EQ(form.model()->rowCount(), 3);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Tv"));
+  EXPECT_EQ(list()->columnWidth(4), 110);
+  EXPECT_EQ(player->url, QString());
+  EXPECT_TRUE(form.clear_filter_label()->isHidden());
+  EXPECT_EQ(form.countries()->count(), 2);
+  EXPECT_EQ(form.countries()->currentIndex(), 0);
+
+  state.catalogue.info.filter.group_id = 0;
+  state.catalogue.info.filter.favorited = 1;
+  state.catalogue.info.filter.country_flag = true;
+  state.catalogue.info.filter.country_id = 7;
+  form.rebuild_view();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
+  EXPECT_FALSE(form.clear_filter_label()->isHidden());
+  EXPECT_EQ(form.countries()->currentIndex(), 1);
+
+  state.catalogue.info.filter.group_id = 9;  // no view: the caption stays
+  form.rebuild_view();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
+}
+
+TEST_F(FormFixture, ViewButtonsShowWhatTheViewBuilderLetsThrough) {
+  state.catalogue.info.channels[1].group_id = kGroupRadio;
+  form.findChild<QToolButton*>("RadioAdvToolButton")->click();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Radio"));
+  ASSERT_EQ(form.model()->rowCount(), 1);
+  EXPECT_EQ(form.model()->data(form.model()->index(0, 0)).toString(), QStringLiteral("Beta <i>&amp;</i>"));
+  form.findChild<QToolButton*>("TvAdvToolButton")->click();
+  EXPECT_EQ(form.model()->rowCount(), 2);
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+}
+
+TEST(MainFormSort, HeaderClickSortsAndFlipsTheFlagButNotOnAnEmptyList) {
+  AppState state = state_with_names({QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("gamma")});
+  T_mainForm form(state);
+  form.rebuild_view();
+  const auto names = [&] {
+    QStringList shown;
+    for (int r = 0; r < form.model()->rowCount(); ++r) shown << form.model()->data(form.model()->index(r, 0)).toString();
+    return shown;
+  };
+  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  EXPECT_EQ(names(), QStringList({"Alpha", "beta", "gamma"}));
+  EXPECT_TRUE(state.sort_flag);
+  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  EXPECT_EQ(names(), QStringList({"gamma", "beta", "Alpha"}));
+  EXPECT_FALSE(state.sort_flag);
+  EXPECT_EQ(form.channel_list()->columnWidth(4), 110);
+
+  state.catalogue.info.filter.group_id = kGroupVideo;  // a view without rows
+  form.rebuild_view();
+  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  EXPECT_FALSE(state.sort_flag);
+  EXPECT_EQ(state.catalogue.info.channels[0].name.text(), QStringLiteral("gamma"));
+}
+
+TEST_F(FormFixture, SelectingLoadsTheChannelAndLosingItUnloads) {
+  click(list()->viewport(), row_centre(1));
+  EXPECT_EQ(form.selected_row(), 1);
+  // The name is shown as typed, never as markup.
+  EXPECT_EQ(form.channel_label()->text(),
+            QStringLiteral("<P align=\"right\">Beta &lt;i&gt;&amp;amp;&lt;/i&gt;</P>"));
+  EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
+  EXPECT_TRUE(showing_play());
+  EXPECT_EQ(player->count("play"), 0) << "selection loads without playing";
+
+  // A click below the last row drops the selection.
+  click(list()->viewport(), QPoint(20, list()->viewport()->height() - 3));
+  EXPECT_EQ(form.selected_row(), -1);
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+  EXPECT_EQ(player->url, QString());
+  EXPECT_FALSE(showing_play());
+}
+
+TEST_F(FormFixture, WithoutAPlayerOnlyTheLabelAndButtonsChange) {
+  form.hooks().load_row = nullptr;
+  player->calls.clear();
+  form.select_row(0);
+  EXPECT_TRUE(player->calls.isEmpty());
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Alpha</P>"));
+  EXPECT_TRUE(showing_play());
+}
+
+TEST_F(FormFixture, DoubleClickLoadsAndPlays) {
+  const QPoint at = row_centre(2);
+  mouse(list()->viewport(), QEvent::MouseButtonPress, at);
+  mouse(list()->viewport(), QEvent::MouseButtonRelease, at);
+  mouse(list()->viewport(), QEvent::MouseButtonDblClick, at);
+  mouse(list()->viewport(), QEvent::MouseButtonRelease, at);
+  EXPECT_EQ(player->count("play"), 1);
+  EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
+  EXPECT_FALSE(showing_play()) << "playing puts Pause in the place";
+  EXPECT_EQ(form.selected_row(), 2);
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Gamma</P>"));
+
+  // With nothing selected the play command still goes out, with nothing loaded.
+  form.clear_selection();
+  form.MainAdvListViewDblClick();
+  EXPECT_EQ(player->count("play"), 2);
+  EXPECT_EQ(player->url, QString());
+}
+
+TEST_F(FormFixture, HeaderClicksSortButEdgeDragsDoNot) {
+  QHeaderView* header = list()->horizontalHeader();
+  QWidget* target = header->viewport();
+  click(target, {50, 8});
+  click(target, {120, 8});
+  click(target, {300, 8});
+  EXPECT_EQ(sorted_columns, (std::vector<int>{0, 1, 4}));
+
+  // Dragging the edge between the first two columns resizes the first one and sorts nothing.
+  sorted_columns.clear();
+  const int edge = header->sectionViewportPosition(1);
+  mouse(target, QEvent::MouseButtonPress, {edge, 8});
+  mouse(target, QEvent::MouseMove, {edge + 20, 8});
+  mouse(target, QEvent::MouseButtonRelease, {edge + 20, 8});
+  EXPECT_TRUE(sorted_columns.empty());
+  EXPECT_EQ(list()->columnWidth(0), 105);
+}
+
+TEST_F(FormFixture, HeaderClickWhileTheCountryListIsOpenDoesNotSort) {
+  form.countries()->showPopup();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(form.countries()->view()->isVisible());
+  click(list()->horizontalHeader()->viewport(), {50, 8});
+  EXPECT_TRUE(sorted_columns.empty());
+  form.countries()->hidePopup();
+}
+
+TEST_F(FormFixture, CommandsReachTheirHooksAndEmptyHooksAreInert) {
+  std::vector<QString> called;
+  form.hooks().tv_click = [&] { called.push_back("tv"); };
+  form.hooks().submit_click = [&] { called.push_back("add"); };
+  form.hooks().country_change = [&](int entry) { called.push_back(QStringLiteral("country %1").arg(entry)); };
+  form.findChild<QToolButton*>("TvAdvToolButton")->click();
+  form.findChild<QToolButton*>("SubmitAdvToolButton")->click();
+  form.findChild<QToolButton*>("UpdateAdvToolButton")->click();  // nothing wired: nothing happens
+  form.findChild<QToolButton*>("FilterAdvToolButton")->click();
+  Q_EMIT form.countries()->activated(1);
+  EXPECT_EQ(called, (std::vector<QString>{"tv", "add", "country 1"}));
+}
+
+TEST_F(FormFixture, AHookThatFailsIsReportedAndTheWindowCarriesOn) {
+  RecordingMessageSink sink;
+  form.hooks().video_click = [] { throw std::runtime_error("Cannot write settings"); };
+  form.findChild<QToolButton*>("VideoAdvToolButton")->click();
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
+  EXPECT_EQ(sink.shown[0].text, QStringLiteral("Cannot write settings"));
+}
+
+TEST_F(FormFixture, CloseRunsTheCloseQueryWhichMayKeepTheWindowOpen) {
+  int queries = 0;
+  bool answer = false;
+  form.hooks().form_close_query = [&] {
+    ++queries;
+    return answer;
+  };
+  EXPECT_FALSE(form.close());
+  answer = true;
+  EXPECT_TRUE(form.close());
+  EXPECT_EQ(queries, 2);
+}
+
+TEST_F(FormFixture, GetDataRunsTheIntegratorsLoad) {
+  bool loaded = false;
+  form.hooks().get_data = [&] { loaded = true; };
+  form.GetData();
+  EXPECT_TRUE(loaded);
+}
+
+TEST_F(FormFixture, PlayerBarFollowsThePlayer) {
+  form.select_row(0);
+  form.play_button()->click();
+  EXPECT_EQ(player->count("play"), 1);
+  EXPECT_FALSE(showing_play());
+  player->raise_status(QStringLiteral("Playing"));
+  EXPECT_EQ(form.status_label()->text(), QStringLiteral("Playing"));
+  form.pause_button()->click();  // TV view: stop
+  EXPECT_EQ(player->count("stop"), 2) << "one at creation, one now";
+  EXPECT_TRUE(showing_play());
+
+  form.mute_button()->click();
+  EXPECT_TRUE(player->muted);
+  EXPECT_TRUE(form.mute_button()->isHidden());
+  EXPECT_FALSE(form.unmute_button()->isHidden());
+  form.unmute_button()->click();
+  EXPECT_FALSE(player->muted);
+  EXPECT_FALSE(form.mute_button()->isHidden());
+
+  // Volume from the release position, any mouse button; the hint follows.
+  EXPECT_EQ(form.sound_button()->toolTip(), QStringLiteral("30%"));
+  mouse(form.sound_button(), QEvent::MouseButtonPress, {30, 8}, Qt::RightButton);
+  mouse(form.sound_button(), QEvent::MouseButtonRelease, {30, 8}, Qt::RightButton);
+  EXPECT_EQ(player->volume_value, 49);
+  EXPECT_EQ(form.sound_button()->toolTip(), QStringLiteral("49%"));
+}
+
+TEST_F(FormFixture, PlayerEventsReachTheFeedbackHooks) {
+  RecordingMessageSink sink;
+  std::vector<QString> feedback;
+  form.hooks().submit_user_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("submit %1 %2").arg(row).arg(index)); };
+  form.hooks().report_broken_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("report %1 %2").arg(row).arg(index)); };
+  form.select_row(2);  // Gamma, user-defined
+  player->raise_status(QStringLiteral("Playing"));
+  player->raise_status(QStringLiteral("Playing"));
+  form.select_row(0);
+  player->raise_error(QStringLiteral("Connection refused"));
+  EXPECT_EQ(feedback, (std::vector<QString>{"submit 2 2", "report 0 0"}));
+  EXPECT_EQ(state.catalogue.info.channels[2].sent, 1);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].text, QStringLiteral("Connection refused"));
+}
