@@ -40,3 +40,15 @@ std::optional<double> parse_real(std::string_view text) {
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
+
+std::optional<int32_t> parse_int32(QStringView text) {
+  // Leading zeros may make a number long, but not this long.
+  char ascii[64];
+  if (text.size() > static_cast<qsizetype>(sizeof ascii)) return std::nullopt;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c > 0x7F) return std::nullopt;
+    ascii[i] = static_cast<char>(c);
+  }
+  return parse_int32(std::string_view(ascii, static_cast<size_t>(text.size())));
+}

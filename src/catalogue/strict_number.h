@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include <QStringView>
+
 // Numbers in catalogue files, independent of the user's locale.
 
 // A real number has "." as its only decimal separator and may carry a sign and an exponent;
@@ -28,3 +30,6 @@ inline std::optional<int32_t> parse_int32(std::string_view text) {
   if (!negative && magnitude == kLimit) return std::nullopt;
   return static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude));
 }
+
+// The same rule over UTF-16 text (user files, settings): anything outside ASCII is refused.
+std::optional<int32_t> parse_int32(QStringView text);

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
+#include "catalogue/strict_number.h"
 #include "widgets/messages.h"
 
 #include <QDir>
@@ -17,22 +18,6 @@
 
 namespace {
 // Accepts a decimal 32-bit integer with an optional sign and nothing else.
-std::optional<int32_t> to_int32(QStringView text) {
-  if (text.isEmpty() || text.size() > 12) return std::nullopt;
-  qsizetype i = 0;
-  const bool negative = text[0] == u'-';
-  if (negative || text[0] == u'+') i = 1;
-  if (i == text.size()) return std::nullopt;
-  int64_t n = 0;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    if (c < u'0' || c > u'9') return std::nullopt;
-    n = n * 10 + (c - u'0');
-  }
-  if (negative) n = -n;
-  if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max()) return std::nullopt;
-  return static_cast<int32_t>(n);
-}
 
 // The field split shared with the channel database: every "|" separates, the text ends at its
 // first NUL, and a single separator at the very end adds no empty field.
@@ -132,7 +117,7 @@ bool read_favorites(AppState& state, QWidget* parent) {
   favorites.reserve(static_cast<size_t>(file.lines.size()));
   for (qsizetype i = 0; i < file.lines.size(); ++i) {
     const QString& line = file.lines[i];
-    if (const std::optional<int32_t> id = to_int32(line))
+    if (const std::optional<int32_t> id = parse_int32(line))
       favorites.push_back(*id);
     else
       file.problem.note(static_cast<int>(i + 1), line.isEmpty() ? QStringLiteral("is empty")
@@ -154,7 +139,7 @@ std::optional<QString> fill_user_channel(const QList<QStringView>& f, const TInf
   } kNumbers[] = {{0, "id"}, {1, "group"}, {2, "sent"}, {5, "bitrate"}, {6, "type"}, {8, "country"}, {9, "genre"}};
   int32_t n[10] = {};
   for (const auto& field : kNumbers) {
-    const std::optional<int32_t> value = to_int32(f[field.index]);
+    const std::optional<int32_t> value = parse_int32(f[field.index]);
     if (!value) return QStringLiteral("has no number in its %1 field").arg(QLatin1String(field.name));
     n[field.index] = *value;
   }

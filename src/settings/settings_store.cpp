@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "catalogue/strict_number.h"
+
 #include "widgets/messages.h"
 
 #include <QDir>
@@ -54,27 +56,6 @@ bool change_settings(const QString& what, Change change) {
   return false;
 }
 
-// Accepts what decimal integer-to-text conversion produces, and nothing else that is not a 32-bit
-// integer.
-std::optional<int32_t> parse_int32(const QString& text) {
-  if (text.isEmpty() || text.size() > 12) return std::nullopt;
-  qsizetype i = 0;
-  bool negative = false;
-  if (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+')) {
-    negative = text[0] == QLatin1Char('-');
-    i = 1;
-  }
-  if (i == text.size()) return std::nullopt;
-  int64_t n = 0;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    if (c < u'0' || c > u'9') return std::nullopt;
-    n = n * 10 + (c - u'0');
-  }
-  if (negative) n = -n;
-  if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max()) return std::nullopt;
-  return static_cast<int32_t>(n);
-}
 
 class StoredValues {
  public:
