@@ -1,7 +1,5 @@
 #include "playback/volume.h"
 
-#include "playback/player_pictures.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +19,3 @@ int volume_picture_index(int volume) {
 
 QString volume_hint(int volume) { return QString::number(volume) + QLatin1Char('%'); }
 
-QString volume_picture_path(int index) {
-  register_player_pictures();
-  return QStringLiteral(":/playback/volume_%1.svg").arg(std::clamp(index, 0, kVolumePictureCount - 1));
-}

@@ -14,5 +14,3 @@ int volume_from_click(int x, int width = kVolumeControlWidth);
 int volume_picture_index(int volume);
 // "30%".
 QString volume_hint(int volume);
-// Resource path of picture i (0..10).
-QString volume_picture_path(int index);

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-VolumeButton::VolumeButton(QWidget* parent) : QToolButton(parent) {
+VolumeButton::VolumeButton(QWidget* parent, Pictures pictures) : QToolButton(parent), pictures_(std::move(pictures)) {
   setAutoRaise(true);
   setFocusPolicy(Qt::NoFocus);
   setFixedSize(kVolumeControlWidth, kVolumeControlHeight);
@@ -18,7 +18,7 @@ VolumeButton::VolumeButton(QWidget* parent) : QToolButton(parent) {
 
 void VolumeButton::showVolume(int volume) {
   setToolTip(volume_hint(volume));
-  setIcon(QIcon(volume_picture_path(volume_picture_index(volume))));
+  if (pictures_) setIcon(pictures_(volume_picture_index(volume)));
 }
 
 void VolumeButton::mousePressEvent(QMouseEvent* event) {

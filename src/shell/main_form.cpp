@@ -338,7 +338,7 @@ void T_mainForm::build_button_bar(QWidget* panel) {
   mute_ = picture_button(buttons_panel_, "MuteAdvToolButton", QString(), QStringLiteral("bar_mute"), {118, 6, 15, 15});
   unmute_ = picture_button(buttons_panel_, "UnmuteAdvToolButton", QString(), QStringLiteral("bar_unmute"),
                            {118, 6, 15, 15});
-  sound_ = new VolumeButton(buttons_panel_);
+  sound_ = new VolumeButton(buttons_panel_, volume_picture);
   sound_->setObjectName(QStringLiteral("SoundAdvToolButton"));
   sound_->move(137, 6);
   show_volume(kStartVolume);

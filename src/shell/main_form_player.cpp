@@ -45,6 +45,5 @@ void T_mainForm::attach_player_control(PlayerControl* control) {
 }
 
 void T_mainForm::show_volume(int volume) {
-  sound_->setToolTip(volume_hint(volume));
-  sound_->setIcon(volume_picture(volume_picture_index(volume)));
+  sound_->showVolume(volume);
 }

@@ -133,14 +133,6 @@ TEST(Volume, PictureRoundsHalfToEven) {
   EXPECT_EQ(volume_hint(0), "0%");
 }
 
-TEST(Volume, ElevenPicturesExist) {
-  for (int i = 0; i < kVolumePictureCount; ++i) {
-    QFile picture(volume_picture_path(i));
-    EXPECT_TRUE(picture.open(QIODevice::ReadOnly)) << i;
-    EXPECT_TRUE(picture.readAll().contains("<svg")) << i;
-  }
-}
-
 TEST(PlayerVersion, MinimumIsClientApiTwoZero) {
   EXPECT_FALSE(player_version_supported(0));
   EXPECT_FALSE(player_version_supported(0x00010069));  // 1.105

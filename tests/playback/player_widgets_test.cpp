@@ -13,6 +13,7 @@
 #include "wait_until.h"
 #include "widgets/messages.h"
 
+#include <QPixmap>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -42,7 +43,13 @@ void release_at(QWidget* w, int x, Qt::MouseButton button) {
 TEST(VolumeButton, ReleaseOfAnyButtonSetsTheVolume) {
   AppState state;
   PlayerControl control(state, nullptr);
-  VolumeButton button;
+  int shown_picture = -1;
+  VolumeButton button(nullptr, [&](int index) {
+    shown_picture = index;
+    QPixmap pixmap(61, 16);
+    pixmap.fill(Qt::black);
+    return QIcon(pixmap);
+  });
   QObject::connect(&button, &VolumeButton::releasedAt, &control, &PlayerControl::volumeReleasedAt);
   QObject::connect(&control, &PlayerControl::volumeShown, &button, &VolumeButton::showVolume);
   button.show();
@@ -50,11 +57,13 @@ TEST(VolumeButton, ReleaseOfAnyButtonSetsTheVolume) {
     int x;
     Qt::MouseButton button;
     const char* hint;
-  } cases[] = {{30, Qt::LeftButton, "49%"}, {3, Qt::RightButton, "5%"}, {9, Qt::MiddleButton, "15%"},
-               {-20, Qt::LeftButton, "0%"}, {81, Qt::RightButton, "100%"}};
+    int picture;
+  } cases[] = {{30, Qt::LeftButton, "49%", 5}, {3, Qt::RightButton, "5%", 0}, {9, Qt::MiddleButton, "15%", 2},
+               {-20, Qt::LeftButton, "0%", 0}, {81, Qt::RightButton, "100%", 10}};
   for (const auto& c : cases) {
     release_at(&button, c.x, c.button);
     EXPECT_EQ(button.toolTip(), c.hint) << c.x;
+    EXPECT_EQ(shown_picture, c.picture) << c.x;
     EXPECT_FALSE(button.icon().isNull());
   }
   EXPECT_EQ(button.size(), QSize(61, 16));
