@@ -45,5 +45,6 @@ for program in "$work"/unpacked/usr/bin/*; do
       { echo "$(basename "$program") needs $soname from $owner, which Depends lacks: $depends"; status=1; }
   done
 done
-[[ ", $depends," == *", libqt6svg6,"* ]] || { echo "Depends lacks libqt6svg6 (icons are SVG): $depends"; status=1; }
+# The SVG image plugins that draw the program's pictures and icon come with the SVG library.
+[[ ", $depends" == *", libqt6svg6 "* ]] || { echo "Depends lacks libqt6svg6 (the pictures are SVG): $depends"; status=1; }
 exit $status
