@@ -1,3 +1,4 @@
+#include "shell/desktop_identity.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -7,5 +8,6 @@ int main(int argc, char** argv) {
   // windows share their OpenGL contexts; this must be set before the application exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  apply_desktop_identity();
   return run_program(app);
 }

@@ -1,4 +1,5 @@
 // quovi-catalogue: packs, unpacks, lists and generates channel database files.
+#include "build_command.h"
 #include "catalogue/catalogue_dump.h"
 #include "catalogue/catalogue_error.h"
 #include "catalogue/catalogue_generator.h"
@@ -29,7 +30,8 @@ class UsageError : public std::runtime_error {
 
 constexpr const char* kUsage =
     "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | "
-    "generate --tv N --radio N --video N [--seed S] -o OUT";
+    "generate --tv N --radio N --video N [--seed S] -o OUT | "
+    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm]";
 
 std::string local_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -190,6 +192,7 @@ int main(int argc, char** argv) {
   try {
     if (argc < 2) throw UsageError(kUsage);
     const std::string command = argv[1];
+    if (command == "build") return run_build_command(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     Arguments args(argc, argv, 2);
     if (command == "pack") return pack(std::move(args));
     if (command == "unpack") return unpack(std::move(args));

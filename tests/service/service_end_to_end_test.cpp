@@ -1,0 +1,156 @@
+#include "feedback_store.h"
+#include "http_get.h"
+#include "service_process.h"
+#include "test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+QString database_path() { return quovi_test::sandbox_root() + "/feedback.sqlite"; }
+
+QStringList service_options(const QString& catalogue = {}) {
+  return {"--database", database_path(), "--catalogue",
+          catalogue.isEmpty() ? quovi_test::sandbox_root() + "/channels.dat" : catalogue, "--media",
+          QStringLiteral(QUOVI_DEMO_MEDIA_DIR)};
+}
+
+HttpResult get(const ServiceProcess& service, const std::string& target) {
+  return http_get(service.base_url().toStdString() + target);
+}
+
+TEST(ServiceEndToEnd, RecordsEveryFeedbackRequestWithDecodedValues) {
+  ServiceProcess service(service_options());
+  ASSERT_TRUE(service.listening());
+  for (const std::string target : {
+           "/service/rate.php?rating=5&id=1234",
+           "/service/rate.php?rating=1&id=-2",
+           "/service/flag.php?flag=ok&id=1234",
+           "/service/flag.php?flag=bad&id=1234",
+           "/service/flag.php?flag=wrong&id=5",
+           "/service/flag.php?flag=duplicate&id=5",
+           "/service/flag.php?flag=spam&id=6",
+           "/service/bad.php?channel_id=1234",
+           "/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&url=http://example.org/live%20now.mp3"
+           "&bitrate=128&type=1&homepage=&country=44&genre=7&comment=",
+       }) {
+    const auto reply = get(service, target);
+    EXPECT_EQ(reply.status, 200) << target << " " << reply.error << reply.body;
+  }
+
+  FeedbackStore store(database_path().toStdString(), FeedbackStore::Mode::existing);
+  const std::vector<RatingFeedback> ratings = store.ratings();
+  ASSERT_EQ(ratings.size(), 2u);
+  EXPECT_EQ(ratings[0].channel_id, 1234);
+  EXPECT_EQ(ratings[0].rating, 5);
+  EXPECT_EQ(ratings[1].channel_id, -2);
+  EXPECT_EQ(ratings[1].rating, 1);
+
+  const auto flags = store.flags();
+  ASSERT_EQ(flags.size(), 5u);
+  const FlagWord expected_flags[] = {FlagWord::ok, FlagWord::bad, FlagWord::wrong, FlagWord::duplicate,
+                                     FlagWord::spam};
+  const int32_t expected_ids[] = {1234, 1234, 5, 5, 6};
+  for (size_t i = 0; i < flags.size(); ++i) {
+    EXPECT_EQ(flags[i].flag, expected_flags[i]) << i;
+    EXPECT_EQ(flags[i].channel_id, expected_ids[i]) << i;
+  }
+
+  ASSERT_EQ(store.bad_reports().size(), 1u);
+  EXPECT_EQ(store.bad_reports()[0].channel_id, 1234);
+
+  const auto submissions = store.submissions();
+  ASSERT_EQ(submissions.size(), 1u);
+  const auto& s = submissions[0].channel;
+  EXPECT_EQ(s.group_id, 2);
+  EXPECT_EQ(s.name, "My Radio & Friends");
+  EXPECT_EQ(s.url, "http://example.org/live now.mp3");
+  EXPECT_EQ(s.bitrate, 128);
+  EXPECT_EQ(s.type_id, 1);
+  EXPECT_EQ(s.homepage, "");
+  EXPECT_EQ(s.country_id, 44);
+  EXPECT_EQ(s.genre_id, 7);
+  EXPECT_EQ(s.comment, "");
+}
+
+TEST(ServiceEndToEnd, RefusesMalformedRequestsAndRecordsNothing) {
+  ServiceProcess service(service_options());
+  ASSERT_TRUE(service.listening());
+  for (const std::string target : {
+           "/service/rate.php",
+           "/service/rate.php?rating=9&id=1",
+           "/service/rate.php?rating=5&id=one",
+           "/service/flag.php?flag=maybe&id=1",
+           "/service/bad.php?channel_id=99999999999",
+           "/service/bad.php?channel_id=%zz",
+           "/service/new2.php?&group=2&name=&url=http://x&bitrate=1&type=1&homepage=&country=1&genre=1&comment=",
+           "/service/new2.php?&group=2&name=n%0D%0Ax&url=http://x&bitrate=1&type=1&homepage=&country=1&genre=1"
+           "&comment=",
+       }) {
+    const auto reply = get(service, target);
+    EXPECT_EQ(reply.status, 400) << target;
+  }
+  EXPECT_EQ(get(service, "/service/nothing.php?id=1").status, 404);
+
+  FeedbackStore store(database_path().toStdString(), FeedbackStore::Mode::existing);
+  EXPECT_TRUE(store.ratings().empty());
+  EXPECT_TRUE(store.flags().empty());
+  EXPECT_TRUE(store.bad_reports().empty());
+  EXPECT_TRUE(store.submissions().empty());
+  EXPECT_TRUE(service.running());
+}
+
+TEST(ServiceEndToEnd, SurvivesGarbageOnTheWire) {
+  ServiceProcess service(service_options());
+  ASSERT_TRUE(service.listening());
+  const std::string garbage[] = {
+      std::string("\x00\x01\x02\xff\xfe", 5),
+      "GET\r\n\r\n",
+      "GET /service/rate.php?rating=5&id=1 HTTP/9.9\r\n\r\n",
+      "GET /" + std::string(70000, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n",
+      "GET /service/new2.php?" + std::string(20000, '%') + " HTTP/1.1\r\nHost: x\r\n\r\n",
+      "POST /service/rate.php HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999\r\n\r\nrating=5",
+      "GET /service/bad.php?channel_id=1 HTTP/1.1\r\nHost: x\r\nRange: bytes=-1-2--3\r\n\r\n",
+      "GET /media/%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n",
+  };
+  for (const auto& bytes : garbage) {
+    raw_exchange(service.port(), bytes);
+    ASSERT_TRUE(service.running()) << "after " << bytes.substr(0, 60);
+  }
+  EXPECT_EQ(get(service, "/service/rate.php?rating=3&id=8").status, 200);
+  FeedbackStore store(database_path().toStdString(), FeedbackStore::Mode::existing);
+  ASSERT_FALSE(store.ratings().empty());
+  EXPECT_EQ(store.ratings().back().channel_id, 8);
+  EXPECT_TRUE(store.submissions().empty());
+  EXPECT_EQ(service.stop(), 0);
+}
+
+TEST(ServiceEndToEnd, ServesTheUpdatePageAndMediaFiles) {
+  ServiceProcess service(service_options());
+  ASSERT_TRUE(service.listening());
+  const auto page = get(service, "/update.html");
+  EXPECT_EQ(page.status, 200);
+  EXPECT_EQ(content_type_of(service.port(), "/update.html"), "text/html; charset=utf-8");
+  EXPECT_NE(page.body.find("Quovi"), std::string::npos);
+
+  const auto tone = get(service, "/media/tone.ogg");
+  EXPECT_EQ(tone.status, 200);
+  EXPECT_EQ(content_type_of(service.port(), "/media/tone.ogg"), "audio/ogg");
+  EXPECT_EQ(QByteArray::fromStdString(tone.body), quovi_test::read_all(QStringLiteral(QUOVI_DEMO_MEDIA_DIR "/tone.ogg")));
+  EXPECT_EQ(content_type_of(service.port(), "/media/testcard.webm"), "video/webm");
+  EXPECT_EQ(get(service, "/media/nothing.ogg").status, 404);
+  // Sent as it stands (an HTTP client would resolve the dots itself).
+  EXPECT_EQ(raw_exchange(service.port(), "GET /media/../CMakeLists.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", false)
+                .substr(0, 12),
+            "HTTP/1.1 404");
+}
+
+TEST(ServiceEndToEnd, ReportsADatabaseItCannotOpenAndExits) {
+  QDir().mkpath(database_path());  // a folder where the file should be
+  ServiceProcess service(service_options());
+  EXPECT_FALSE(service.listening());
+  EXPECT_EQ(service.stop(), 1);
+  EXPECT_TRUE(service.log().contains("feedback database")) << service.log().toStdString();
+}
+}  // namespace

@@ -1,0 +1,40 @@
+#include "service_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+TEST(ServiceOptions, DefaultPortIsTheProgramsServiceAddress) {
+  EXPECT_EQ(default_service_options().port, 8741);
+  EXPECT_EQ(default_service_options().address, "127.0.0.1");
+  EXPECT_EQ(port_of_address("http://127.0.0.1:8741"), 8741);
+  EXPECT_EQ(port_of_address("http://example.org/x"), 80);
+  EXPECT_EQ(port_of_address("http://example.org:99999"), std::nullopt);
+  EXPECT_EQ(port_of_address("ftp://example.org"), std::nullopt);
+}
+
+TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
+  const auto parsed = parse_service_options(
+      {"--address", "0.0.0.0", "--port=0", "--catalogue", "c.dat", "--database=f.sqlite", "--media", ""},
+      default_service_options());
+  ASSERT_TRUE(parsed.options) << parsed.message;
+  EXPECT_EQ(parsed.options->address, "0.0.0.0");
+  EXPECT_EQ(parsed.options->port, 0);
+  EXPECT_EQ(parsed.options->catalogue, "c.dat");
+  EXPECT_EQ(parsed.options->database, "f.sqlite");
+  EXPECT_EQ(parsed.options->media, "");
+}
+
+TEST(ServiceOptions, RefusesBadOptions) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--port", "65536"}, {"--port", "-1"}, {"--port", "http"}, {"--port"}, {"--bogus"}, {"--catalogue="}}) {
+    const auto parsed = parse_service_options(args, default_service_options());
+    EXPECT_FALSE(parsed.options);
+    EXPECT_TRUE(parsed.error);
+    EXPECT_FALSE(parsed.message.empty());
+  }
+  const auto help = parse_service_options({"--help"}, default_service_options());
+  EXPECT_FALSE(help.options);
+  EXPECT_FALSE(help.error);
+  EXPECT_NE(help.message.find("--database"), std::string::npos);
+}
+}  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ServiceOptions {
+  std::string address = "127.0.0.1";
+  int port = 0;             // 0: any free port (the chosen one is printed)
+  std::string catalogue;    // the channels.dat served to clients
+  std::string database;     // the feedback database, created when missing
+  std::string media;        // folder served under /media/; empty: none
+};
+
+// Defaults: the program's default service port, the demo catalogue and media installed beside
+// the service, and a feedback database in the user's data folder.
+ServiceOptions default_service_options();
+
+struct ParsedOptions {
+  std::optional<ServiceOptions> options;  // nothing: do not start (help shown, or an error)
+  std::string message;                    // help text, or the error
+  bool error = false;
+};
+
+ParsedOptions parse_service_options(const std::vector<std::string>& arguments, ServiceOptions defaults);
+
+std::string service_usage(const ServiceOptions& defaults);
+
+// The port of an "http://host:port" address; 80 when it names none; nothing when malformed.
+std::optional<int> port_of_address(const std::string& url);
