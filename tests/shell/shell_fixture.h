@@ -10,7 +10,7 @@
 // Small catalogues for the main window tests.
 namespace shell_test {
 
-struct ChannelSpec {
+struct ChannelTraits {
   QString name;
   int usdef = 0;
   double rt = 0;
@@ -23,46 +23,46 @@ struct ChannelSpec {
   QString url = QStringLiteral("http://127.0.0.1:9/stream");
 };
 
-inline TItem make_channel(int id, const ChannelSpec& spec) {
+inline TItem make_channel(int id, const ChannelTraits& traits) {
   TItem ch;
   ch.id = id;
-  ch.name = TShortText::from_text(spec.name);
-  ch.usdef = static_cast<uint16_t>(spec.usdef);
-  ch.rt = spec.rt;
-  ch.status = spec.status;
-  ch.homepage = to_packed(spec.homepage);
-  ch.favorited = spec.favorited;
-  ch.genre_id = spec.genre_id;
-  ch.bitrate = spec.bitrate;
-  ch.comment = to_packed(spec.comment);
-  ch.url = to_packed(spec.url);
+  ch.name = TShortText::from_text(traits.name);
+  ch.usdef = static_cast<uint16_t>(traits.usdef);
+  ch.rt = traits.rt;
+  ch.status = traits.status;
+  ch.homepage = to_packed(traits.homepage);
+  ch.favorited = traits.favorited;
+  ch.genre_id = traits.genre_id;
+  ch.bitrate = traits.bitrate;
+  ch.comment = to_packed(traits.comment);
+  ch.url = to_packed(traits.url);
   ch.group_id = 1;
   ch.type_id = 1;
   return ch;
 }
 
 // Channels with the given names, every one visible, TV view, one genre (id 10, "Pop").
-inline AppState state_with(const std::vector<ChannelSpec>& specs) {
+inline AppState state_with(const std::vector<ChannelTraits>& traits_list) {
   AppState state;
   state.catalogue.info.filter.group_id = 1;
   state.catalogue.info.genres.push_back({10, TShortText::from_text(QStringLiteral("Pop"))});
   state.catalogue.info.countries.push_back({0, TShortText::from_text(QStringLiteral("All Countries"))});
   state.catalogue.info.countries.push_back({7, TShortText::from_text(QStringLiteral("Norway"))});
   int id = 1;
-  for (const ChannelSpec& spec : specs) state.catalogue.info.channels.push_back(make_channel(id++, spec));
-  state.visible.resize(specs.size());
+  for (const ChannelTraits& traits : traits_list) state.catalogue.info.channels.push_back(make_channel(id++, traits));
+  state.visible.resize(traits_list.size());
   std::iota(state.visible.begin(), state.visible.end(), 0);
   return state;
 }
 
 inline AppState state_with_names(const std::vector<QString>& names) {
-  std::vector<ChannelSpec> specs;
+  std::vector<ChannelTraits> traits_list;
   for (const QString& n : names) {
-    ChannelSpec spec;
-    spec.name = n;
-    specs.push_back(spec);
+    ChannelTraits traits;
+    traits.name = n;
+    traits_list.push_back(traits);
   }
-  return state_with(specs);
+  return state_with(traits_list);
 }
 
 }  // namespace shell_test
