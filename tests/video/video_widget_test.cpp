@@ -100,6 +100,7 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   ASSERT_TRUE(wait_until([&] { return video->isWindow() && video->isVisible(); }, 10000));
   EXPECT_TRUE(wait_until([&] { return render->hasRenderContext() && surface_lit_share(video) > 0.5; }, 20000))
       << surface_lit_share(video);
+  EXPECT_TRUE(wait_until([&] { return screen_lit_share(video) > 0.5; }, 20000)) << screen_lit_share(video);
 
   QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(video, &esc);
