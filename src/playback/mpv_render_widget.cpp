@@ -88,6 +88,9 @@ void MpvRenderWidget::paintGL() {
     mpv_render_context_render(render_context_.get(), params);
   }
   if (!render_context_ || !shown_) {
+    // mpv leaves framebuffer 0 bound after rendering; clearing that would leave the last frame in
+    // this widget's own framebuffer, which is what the window shows.
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
     gl->glClearColor(0, 0, 0, 1);
     gl->glClear(GL_COLOR_BUFFER_BIT);
   }

@@ -11,11 +11,15 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <algorithm>
+
 
 namespace {
 const char* const kCaptionColour = "rgb(8,55,114)";
 const char* const kValueColour = "rgb(255,0,0)";
 const char* const kGreyedColour = "rgb(192,192,192)";
+// Inside the panel's one-pixel border of the 300-pixel-wide dialog.
+const int kPanelRight = 299;
 
 QFont tahoma(int pixels) {
   QFont font(QStringLiteral("Tahoma"));
@@ -27,11 +31,15 @@ void set_text_colour(QWidget* w, const char* colour) {
   w->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
 }
 
-QCheckBox* check_box(QWidget* panel, const char* name, const QString& caption, QRect geometry) {
+// The widths were laid out for Tahoma; where another font stands in, a box grows to show its whole
+// caption, up to `right` (the next column or the panel's border).
+QCheckBox* check_box(QWidget* panel, const char* name, const QString& caption, QRect geometry, int right) {
   auto* box = new QCheckBox(caption, panel);
   box->setObjectName(QLatin1String(name));
-  box->setGeometry(geometry);
   set_text_colour(box, kCaptionColour);
+  box->ensurePolished();
+  geometry.setWidth(std::max(geometry.width(), std::min(box->sizeHint().width(), right - geometry.left())));
+  box->setGeometry(geometry);
   return box;
 }
 
@@ -97,22 +105,22 @@ T_filterForm::T_filterForm(AppState& state, Hooks hooks, QWidget* parent)
   panel->setGeometry(0, 0, 300, 329);
   panel->setStyleSheet(QStringLiteral("#FilterPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
 
-  name_box_ = check_box(panel, "NameALCheckBox", QStringLiteral("All or part of the file name:"), {8, 17, 114, 17});
+  name_box_ = check_box(panel, "NameALCheckBox", QStringLiteral("All or part of the file name:"), {8, 17, 114, 17}, kPanelRight);
   name_edit_ = value_edit(panel, "NameAdvEdit", {30, 40, 246, 19});
-  country_box_ = check_box(panel, "CountryCheckBox", QStringLiteral("Country"), {8, 62, 114, 17});
+  country_box_ = check_box(panel, "CountryCheckBox", QStringLiteral("Country"), {8, 62, 114, 17}, kPanelRight);
   countries_ = value_list(panel, "CountriesAdvComboBox", QStringLiteral("All Countries"), {30, 85, 246, 19});
-  genre_box_ = check_box(panel, "GenreCheckBox", QStringLiteral("Genre"), {8, 111, 109, 17});
+  genre_box_ = check_box(panel, "GenreCheckBox", QStringLiteral("Genre"), {8, 111, 109, 17}, kPanelRight);
   genres_ = value_list(panel, "GenresAdvComboBox", QStringLiteral("All Genres"), {30, 140, 246, 19});
-  bitrate_box_ = check_box(panel, "BitrateCheckBox", QStringLiteral("Bitrate (at least)"), {8, 161, 109, 17});
+  bitrate_box_ = check_box(panel, "BitrateCheckBox", QStringLiteral("Bitrate (at least)"), {8, 161, 109, 17}, kPanelRight);
   bitrate_edit_ = value_edit(panel, "BitrateAdvEdit", {30, 183, 121, 19});
-  status_box_ = check_box(panel, "FilterCheckBox", QStringLiteral("Filter away channels flaged as:"), {8, 213, 177, 17});
+  status_box_ = check_box(panel, "FilterCheckBox", QStringLiteral("Filter away channels flaged as:"), {8, 213, 177, 17}, kPanelRight);
   status_boxes_ = {
-      check_box(panel, "FineCheckBox", QStringLiteral("Works fine"), {34, 239, 87, 17}),
-      check_box(panel, "NotWorkingCheckBox", QStringLiteral("Not working"), {34, 260, 79, 17}),
-      check_box(panel, "NewCheckBox", QStringLiteral("New"), {125, 239, 44, 17}),
-      check_box(panel, "WrongInfoCheckBox", QStringLiteral("Wrong info"), {125, 260, 76, 17}),
-      check_box(panel, "DuplicateCheckBox", QStringLiteral("Duplicate"), {214, 240, 68, 17}),
-      check_box(panel, "SpamCheckBox", QStringLiteral("Spam"), {214, 261, 44, 17}),
+      check_box(panel, "FineCheckBox", QStringLiteral("Works fine"), {34, 239, 87, 17}, 124),
+      check_box(panel, "NotWorkingCheckBox", QStringLiteral("Not working"), {34, 260, 79, 17}, 124),
+      check_box(panel, "NewCheckBox", QStringLiteral("New"), {125, 239, 44, 17}, 213),
+      check_box(panel, "WrongInfoCheckBox", QStringLiteral("Wrong info"), {125, 260, 76, 17}, 213),
+      check_box(panel, "DuplicateCheckBox", QStringLiteral("Duplicate"), {214, 240, 68, 17}, kPanelRight),
+      check_box(panel, "SpamCheckBox", QStringLiteral("Spam"), {214, 261, 44, 17}, kPanelRight),
   };
   for (QCheckBox* box : status_boxes_) box->setEnabled(false);
 

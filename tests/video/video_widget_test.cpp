@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QOpenGLWidget>
+#include <QPixmap>
+#include <QScreen>
 
 using quovi_test::wait_until;
 
@@ -36,6 +38,17 @@ double lit_share(const QImage& image) {
 double surface_lit_share(VideoWidget* video) {
   auto* surface = qobject_cast<QOpenGLWidget*>(video->renderSurface());
   return surface ? lit_share(surface->grabFramebuffer()) : 0;
+}
+
+// What the X server shows of the video area: the surface's own framebuffer can be black while the
+// window still shows the last frame.
+double screen_lit_share(VideoWidget* video) {
+  QWidget* window = video->window();
+  const QRect area(video->mapTo(window, QPoint(0, 0)), video->size());
+  QScreen* screen = window->screen();
+  return screen ? lit_share(screen->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height())
+                               .toImage())
+                : 0;
 }
 }  // namespace
 
@@ -78,6 +91,7 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   ASSERT_TRUE(wait_until([&] { return status == "Playing"; }, 30000)) << status.toStdString();
   EXPECT_TRUE(video->videoShown());
   EXPECT_TRUE(wait_until([&] { return surface_lit_share(video) > 0.5; }, 20000)) << surface_lit_share(video);
+  EXPECT_TRUE(wait_until([&] { return screen_lit_share(video) > 0.5; }, 20000)) << screen_lit_share(video);
 
   // Full screen makes a new OpenGL context; the picture must come back in it.
   control.fullScreen();
@@ -86,6 +100,7 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   ASSERT_TRUE(wait_until([&] { return video->isWindow() && video->isVisible(); }, 10000));
   EXPECT_TRUE(wait_until([&] { return render->hasRenderContext() && surface_lit_share(video) > 0.5; }, 20000))
       << surface_lit_share(video);
+  EXPECT_TRUE(wait_until([&] { return screen_lit_share(video) > 0.5; }, 20000)) << screen_lit_share(video);
 
   QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(video, &esc);
@@ -99,5 +114,6 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   ASSERT_TRUE(wait_until([&] { return status == "Stopped"; }, 10000));
   EXPECT_FALSE(video->videoShown());
   EXPECT_TRUE(wait_until([&] { return surface_lit_share(video) < 0.01; }, 10000));
+  EXPECT_TRUE(wait_until([&] { return screen_lit_share(video) < 0.01; }, 10000)) << screen_lit_share(video);
   EXPECT_TRUE(messages.shown.empty());
 }
