@@ -83,6 +83,15 @@ void take_u16(const StoredValues& store, const char* value, uint16_t& field) {
   const int32_t n = store.number(value);
   if (n > 0) field = static_cast<uint16_t>(n & 0xFFFF);
 }
+// "selected": 0 is the Favorites view, above 0 a group. A text that is no number, or one beyond the
+// field's 16 bits, counts as absent (the TV view): read as 0, or cut to its low bits, it would name
+// a view nobody chose.
+void take_group(const StoredValues& store, uint16_t& group_id) {
+  const std::optional<QString> text = store.text("selected");
+  if (!text) return;
+  const std::optional<int32_t> n = parse_int32(*text);
+  if (n && *n >= 0 && *n <= std::numeric_limits<uint16_t>::max()) group_id = static_cast<uint16_t>(*n);
+}
 void take_switch(const StoredValues& store, const char* value, bool& field) {
   const int32_t n = store.number(value);
   if (n > 0) field = (n & 0xFF) != 0;
@@ -127,10 +136,14 @@ void load_settings(TFilter& filter) {
   }
 
   const StoredValues store(settings, kSettingsKey);
-  take_u16(store, "selected", filter.group_id);
-  if (const std::optional<QString> selected = store.text("selected"); selected && store.number("selected") == 0)
-    filter.group_id = 0;
+  take_group(store, filter.group_id);
   take_u16(store, "favorited", filter.favorited);
+  // "selected" = 0 names the Favorites view only together with the mark "favorited" = 1 that the
+  // Favorites button writes after it; alone it would list every channel that is not a favourite.
+  if (filter.group_id == 0 && filter.favorited != 1) {
+    filter.group_id = kGroupTV;
+    filter.favorited = 0;
+  }
   take_switch(store, "name_f", filter.name_flag);
   if (store.number("name_f") > 0) filter.name = store.text("name").value_or(QString());
   take_switch(store, "country_f", filter.country_flag);

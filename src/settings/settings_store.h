@@ -28,8 +28,9 @@ bool write_reg_string(const QString& key, const QString& value, const QString& d
 bool delete_reg(const QString& key, const QString& value);
 
 // Reads the stored view and criteria into the filter. Only what the store holds overrides the
-// filter: numbers above 0 (cut to the field's width), "selected" also when it is 0, and "name" only
-// while "name_f" is above 0. A value that is not text reads as absent.
+// filter: numbers above 0 (cut to the field's width), and "name" only while "name_f" is above 0. A
+// value that is not text reads as absent. "selected" is taken from 0 to 65535 and read as absent
+// otherwise; 0 restores the Favorites view only with "favorited" = 1, else the view is TV.
 void load_settings(TFilter& filter);
 
 // While one of these lives, failed writes are collected and told to the user once, when the
