@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include "catalogue/strict_number.h"
+#include "settings/settings_file_aside.h"
 
 #include "widgets/messages.h"
 
@@ -30,11 +31,6 @@ QString full_key(const QString& key, const QString& value) {
   return group.isEmpty() ? value : group + QLatin1Char('/') + value;
 }
 
-QString describe(QSettings::Status status) {
-  return status == QSettings::FormatError ? QStringLiteral("the file is damaged")
-                                          : QStringLiteral("the file cannot be written");
-}
-
 void report_failure(const QString& text) {
   if (batch_depth > 0) {
     if (pending_failure.isEmpty()) pending_failure = text;
@@ -43,18 +39,30 @@ void report_failure(const QString& text) {
   show_error(nullptr, text);
 }
 
-template <typename Change>
-bool change_settings(const QString& what, Change change) {
+}  // namespace
+
+bool change_settings_file(const QString& what, const std::function<void(QSettings&)>& change) {
   const QString path = settings_file_path();
+  const SettingsFileAside aside = set_aside_unreadable_settings_file(path);
+  if (!aside.may_write) {
+    report_failure(aside.message);
+    return false;
+  }
+  // Told at once: the next write finds the new file and has nothing more to say about it.
+  if (!aside.message.isEmpty()) show_warning(nullptr, aside.message);
   QDir().mkpath(QFileInfo(path).absolutePath());
   QSettings settings(path, QSettings::IniFormat);
   change(settings);
   settings.sync();
-  if (settings.status() == QSettings::NoError) return true;
-  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: %3.")
-                     .arg(what, QDir::toNativeSeparators(path), describe(settings.status())));
+  // Only a failed access means the write did not happen: QSettings also writes after reporting a
+  // format fault in what it read (which the set-aside above leaves no room for).
+  if (settings.status() != QSettings::AccessError) return true;
+  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: the file cannot be written.")
+                     .arg(what, QDir::toNativeSeparators(path)));
   return false;
 }
+
+namespace {
 
 
 class StoredValues {
@@ -112,13 +120,13 @@ bool write_reg_integer(const QString& key, const QString& value, int32_t data) {
 }
 
 bool write_reg_string(const QString& key, const QString& value, const QString& data) {
-  return change_settings(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
+  return change_settings_file(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
 }
 
 bool delete_reg(const QString& key, const QString& value) {
   const QString path = settings_file_path();
   if (!QFileInfo::exists(path)) return true;
-  return change_settings(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
+  return change_settings_file(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
 }
 
 void load_settings(TFilter& filter) {

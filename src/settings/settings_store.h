@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -19,6 +20,12 @@ inline const QString kSettingsKey = QStringLiteral("\\SOFTWARE\\Talvex\\Quovi\\"
 QString settings_file_path();
 // The settings file opened in INI format; nothing is written until something is set.
 std::unique_ptr<QSettings> open_settings_file();
+
+// Applies a change to the settings file and writes it at once; every writer of the file goes through
+// here. A file that cannot be read back exactly is first set aside (settings_file_aside.h). A write
+// that cannot be stored is reported to the user (see SettingsWriteBatch) and answers false; "what"
+// names the setting in that message.
+bool change_settings_file(const QString& what, const std::function<void(QSettings&)>& change);
 
 // The writers create the key when needed. A write that cannot be stored is reported to the user
 // (see SettingsWriteBatch) and answers false.
