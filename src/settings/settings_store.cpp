@@ -39,32 +39,6 @@ void report_failure(const QString& text) {
   show_error(nullptr, text);
 }
 
-}  // namespace
-
-bool change_settings_file(const QString& what, const std::function<void(QSettings&)>& change) {
-  const QString path = settings_file_path();
-  const SettingsFileAside aside = set_aside_unreadable_settings_file(path);
-  if (!aside.may_write) {
-    report_failure(aside.message);
-    return false;
-  }
-  // Told at once: the next write finds the new file and has nothing more to say about it.
-  if (!aside.message.isEmpty()) show_warning(nullptr, aside.message);
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QSettings settings(path, QSettings::IniFormat);
-  change(settings);
-  settings.sync();
-  // Only a failed access means the write did not happen: QSettings also writes after reporting a
-  // format fault in what it read (which the set-aside above leaves no room for).
-  if (settings.status() != QSettings::AccessError) return true;
-  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: the file cannot be written.")
-                     .arg(what, QDir::toNativeSeparators(path)));
-  return false;
-}
-
-namespace {
-
-
 class StoredValues {
  public:
   StoredValues(QSettings& settings, const QString& key) : settings_(settings), key_(key) {}
@@ -113,6 +87,27 @@ QString settings_file_path() {
 
 std::unique_ptr<QSettings> open_settings_file() {
   return std::make_unique<QSettings>(settings_file_path(), QSettings::IniFormat);
+}
+
+bool change_settings_file(const QString& what, const std::function<void(QSettings&)>& change) {
+  const QString path = settings_file_path();
+  const SettingsFileAside aside = set_aside_unreadable_settings_file(path);
+  if (!aside.may_write) {
+    report_failure(aside.message);
+    return false;
+  }
+  // Told at once: the next write finds the new file and has nothing more to say about it.
+  if (!aside.message.isEmpty()) show_warning(nullptr, aside.message);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QSettings settings(path, QSettings::IniFormat);
+  change(settings);
+  settings.sync();
+  // Only a failed access means the write did not happen: QSettings also writes after reporting a
+  // format fault in what it read (which the set-aside above leaves no room for).
+  if (settings.status() != QSettings::AccessError) return true;
+  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: the file cannot be written.")
+                     .arg(what, QDir::toNativeSeparators(path)));
+  return false;
 }
 
 bool write_reg_integer(const QString& key, const QString& value, int32_t data) {

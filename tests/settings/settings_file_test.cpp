@@ -95,6 +95,7 @@ TEST(SettingsFileCheck, WhatTheProgramWritesIsAlwaysSound) {
       "tab\tnew\nline\rcr", QString(QChar(0)) + "nul", QString(QChar(0x7f)) + "del", "\u00e9\u20ac\U0001F600",
       QString(QChar(0x85)) + QChar(0x2028), "%41%", "=", "\"",
   };
+  RecordingMessageSink sink;  // the writes find nothing to set aside
   for (const QString& name : names) {
     ASSERT_TRUE(write_reg_string(kSettingsKey, "name", name));
     write_service_base("catalogue", "http://127.0.0.1:9000");
@@ -102,6 +103,8 @@ TEST(SettingsFileCheck, WhatTheProgramWritesIsAlwaysSound) {
     EXPECT_TRUE(check.sound()) << name.toStdString() << " line " << (check.sound() ? 0 : check.bad_lines[0].number);
     EXPECT_EQ(stored("name"), QVariant(name));
   }
+  EXPECT_TRUE(sink.shown.empty());
+  EXPECT_FALSE(QFileInfo::exists(settings_file_path() + ".bad"));
 }
 
 TEST(SettingsFile, DamagedFileIsSetAsideOnceAndTheOtherGroupsSurviveAViewClick) {
