@@ -65,7 +65,8 @@ Line read_setting(QStringView text) {
 }
 
 Line read_line(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // A byte-order mark inside the file is a character to QSettings, not a mark to drop.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   const QString text = utf8(bytes);
   if (utf8.hasError()) return bad(QStringLiteral("holds bytes that are not UTF-8 text"));
   if (has_control_character(text)) return bad(QStringLiteral("holds a control character"));
