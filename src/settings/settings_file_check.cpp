@@ -69,6 +69,8 @@ Line read_line(const QByteArray& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   const QString text = utf8(bytes);
   if (utf8.hasError()) return bad(QStringLiteral("holds bytes that are not UTF-8 text"));
+  // Left from files run together: at the head of a name it would make another setting.
+  if (text.contains(QChar(0xFEFF))) return bad(QStringLiteral("holds a byte-order mark"));
   if (has_control_character(text)) return bad(QStringLiteral("holds a control character"));
   const QStringView line = trimmed(text);
   if (line.isEmpty()) return {Line::Blank, {}, {}};

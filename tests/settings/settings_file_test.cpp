@@ -64,6 +64,7 @@ TEST(SettingsFileCheck, FindsTheLinesThatCannotBeReadBackExactly) {
       {"line ends of another system and a byte-order mark", "\xEF\xBB\xBF[A]\r\nx=1\r\n", {}, "[A]\nx=1\n"},
       {"empty", "", {}, ""},
       {"byte-order mark on a later line", "[A]\nx=1\n\xEF\xBB\xBF\n", {3}, "[A]\nx=1\n"},
+      {"byte-order mark before a name", "x\n\xEF\xBB\xBFx=1\nx=2\n", {1, 2}, "x=2\n"},
       {"unclosed quote", "[A]\nname=\"open\nx=1\n[B]\ny=2\n", {2}, "[A]\nx=1\n[B]\ny=2\n"},
       {"quote in the name", "[A]\nna\"me=1\n[B]\ny=2\n", {2}, "[A]\n[B]\ny=2\n"},
       {"bytes that are not UTF-8", "[A]\nname=ab\xff\xfe" "cd\nx=1\n", {2}, "[A]\nx=1\n"},
