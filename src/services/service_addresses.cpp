@@ -36,8 +36,5 @@ QString catalogue_service_base() { return read_base(QStringLiteral("catalogue"),
 QString feedback_service_base() { return read_base(QStringLiteral("feedback"), QUOVI_DEFAULT_FEEDBACK_SERVICE); }
 
 void write_service_base(const QString& key, const QString& base) {
-  QSettings settings(services_settings_path(), QSettings::IniFormat);
-  settings.beginGroup(kGroup);
-  settings.setValue(key, base);
-  settings.sync();
+  change_settings_file(key, [&](QSettings& settings) { settings.setValue(kGroup + QLatin1Char('/') + key, base); });
 }

@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include "catalogue/strict_number.h"
+#include "settings/settings_file_aside.h"
 
 #include "widgets/messages.h"
 
@@ -30,11 +31,6 @@ QString full_key(const QString& key, const QString& value) {
   return group.isEmpty() ? value : group + QLatin1Char('/') + value;
 }
 
-QString describe(QSettings::Status status) {
-  return status == QSettings::FormatError ? QStringLiteral("the file is damaged")
-                                          : QStringLiteral("the file cannot be written");
-}
-
 void report_failure(const QString& text) {
   if (batch_depth > 0) {
     if (pending_failure.isEmpty()) pending_failure = text;
@@ -42,20 +38,6 @@ void report_failure(const QString& text) {
   }
   show_error(nullptr, text);
 }
-
-template <typename Change>
-bool change_settings(const QString& what, Change change) {
-  const QString path = settings_file_path();
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QSettings settings(path, QSettings::IniFormat);
-  change(settings);
-  settings.sync();
-  if (settings.status() == QSettings::NoError) return true;
-  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: %3.")
-                     .arg(what, QDir::toNativeSeparators(path), describe(settings.status())));
-  return false;
-}
-
 
 class StoredValues {
  public:
@@ -83,6 +65,15 @@ void take_u16(const StoredValues& store, const char* value, uint16_t& field) {
   const int32_t n = store.number(value);
   if (n > 0) field = static_cast<uint16_t>(n & 0xFFFF);
 }
+// "selected": 0 is the Favorites view, above 0 a group. A text that is no number, or one beyond the
+// field's 16 bits, counts as absent (the TV view): read as 0, or cut to its low bits, it would name
+// a view nobody chose.
+void take_group(const StoredValues& store, uint16_t& group_id) {
+  const std::optional<QString> text = store.text("selected");
+  if (!text) return;
+  const std::optional<int32_t> n = parse_int32(*text);
+  if (n && *n >= 0 && *n <= std::numeric_limits<uint16_t>::max()) group_id = static_cast<uint16_t>(*n);
+}
 void take_switch(const StoredValues& store, const char* value, bool& field) {
   const int32_t n = store.number(value);
   if (n > 0) field = (n & 0xFF) != 0;
@@ -98,18 +89,39 @@ std::unique_ptr<QSettings> open_settings_file() {
   return std::make_unique<QSettings>(settings_file_path(), QSettings::IniFormat);
 }
 
+bool change_settings_file(const QString& what, const std::function<void(QSettings&)>& change) {
+  const QString path = settings_file_path();
+  const SettingsFileAside aside = set_aside_unreadable_settings_file(path);
+  if (!aside.may_write) {
+    report_failure(aside.message);
+    return false;
+  }
+  // Told at once: the next write finds the new file and has nothing more to say about it.
+  if (!aside.message.isEmpty()) show_warning(nullptr, aside.message);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QSettings settings(path, QSettings::IniFormat);
+  change(settings);
+  settings.sync();
+  // Only a failed access means the write did not happen: QSettings also writes after reporting a
+  // format fault in what it read (which the set-aside above leaves no room for).
+  if (settings.status() != QSettings::AccessError) return true;
+  report_failure(QStringLiteral("The setting \"%1\" could not be saved to %2: the file cannot be written.")
+                     .arg(what, QDir::toNativeSeparators(path)));
+  return false;
+}
+
 bool write_reg_integer(const QString& key, const QString& value, int32_t data) {
   return write_reg_string(key, value, QString::number(data));
 }
 
 bool write_reg_string(const QString& key, const QString& value, const QString& data) {
-  return change_settings(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
+  return change_settings_file(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
 }
 
 bool delete_reg(const QString& key, const QString& value) {
   const QString path = settings_file_path();
   if (!QFileInfo::exists(path)) return true;
-  return change_settings(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
+  return change_settings_file(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
 }
 
 void load_settings(TFilter& filter) {
@@ -127,10 +139,14 @@ void load_settings(TFilter& filter) {
   }
 
   const StoredValues store(settings, kSettingsKey);
-  take_u16(store, "selected", filter.group_id);
-  if (const std::optional<QString> selected = store.text("selected"); selected && store.number("selected") == 0)
-    filter.group_id = 0;
+  take_group(store, filter.group_id);
   take_u16(store, "favorited", filter.favorited);
+  // "selected" = 0 names the Favorites view only together with the mark "favorited" = 1 that the
+  // Favorites button writes after it; alone it would list every channel that is not a favourite.
+  if (filter.group_id == 0 && filter.favorited != 1) {
+    filter.group_id = kGroupTV;
+    filter.favorited = 0;
+  }
   take_switch(store, "name_f", filter.name_flag);
   if (store.number("name_f") > 0) filter.name = store.text("name").value_or(QString());
   take_switch(store, "country_f", filter.country_flag);

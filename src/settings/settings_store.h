@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -20,6 +21,12 @@ QString settings_file_path();
 // The settings file opened in INI format; nothing is written until something is set.
 std::unique_ptr<QSettings> open_settings_file();
 
+// Applies a change to the settings file and writes it at once; every writer of the file goes through
+// here. A file that cannot be read back exactly is first set aside (settings_file_aside.h). A write
+// that cannot be stored is reported to the user (see SettingsWriteBatch) and answers false; "what"
+// names the setting in that message.
+bool change_settings_file(const QString& what, const std::function<void(QSettings&)>& change);
+
 // The writers create the key when needed. A write that cannot be stored is reported to the user
 // (see SettingsWriteBatch) and answers false.
 bool write_reg_integer(const QString& key, const QString& value, int32_t data);
@@ -28,8 +35,9 @@ bool write_reg_string(const QString& key, const QString& value, const QString& d
 bool delete_reg(const QString& key, const QString& value);
 
 // Reads the stored view and criteria into the filter. Only what the store holds overrides the
-// filter: numbers above 0 (cut to the field's width), "selected" also when it is 0, and "name" only
-// while "name_f" is above 0. A value that is not text reads as absent.
+// filter: numbers above 0 (cut to the field's width), and "name" only while "name_f" is above 0. A
+// value that is not text reads as absent. "selected" is taken from 0 to 65535 and read as absent
+// otherwise; 0 restores the Favorites view only with "favorited" = 1, else the view is TV.
 void load_settings(TFilter& filter);
 
 // While one of these lives, failed writes are collected and told to the user once, when the

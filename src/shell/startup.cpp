@@ -7,6 +7,7 @@
 #include "shell/catalogue_load.h"
 #include "shell/channel_dialogs.h"
 #include "shell/main_form.h"
+#include "shell/session_end.h"
 #include "shell/splash_form.h"
 #include "version.h"
 
@@ -50,6 +51,11 @@ int run_program(QApplication& app) {
   CatalogueRefresh refresh(state, &form, [&] { return update_form.exec(); }, form.reload_hooks());
 
   MainFormHooks& hooks = form.hooks();
+  // A session that ends without a close of the window (a signal, the session manager) writes the
+  // user files as a close does, and only once.
+  SessionEnd session_end(state, &form);
+  hooks.form_close_query = [&] { return session_end.close_query(); };
+  session_end.listen();
   hooks.get_data = [&] {
     if (const auto update = GetData(state, &form, form.before_rebuild())) form.finish_view_change(*update);
   };
