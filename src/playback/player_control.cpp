@@ -185,3 +185,7 @@ void PlayerControl::fullScreen() {
   if (status == QLatin1String(kPlayerReady) || status == QLatin1String(kPlayerStopped)) return;
   player_->setFullScreen(true);
 }
+
+void PlayerControl::leaveFullScreen() {
+  if (player_) player_->setFullScreen(false);
+}

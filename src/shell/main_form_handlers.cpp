@@ -197,6 +197,7 @@ void T_mainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  run(hooks_.leave_fullscreen);
   find_dialog_->hide();
   QWidget::closeEvent(event);
 }
