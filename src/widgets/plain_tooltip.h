@@ -1,0 +1,7 @@
+#pragma once
+#include <QString>
+
+// Qt shows a tooltip as markup whenever its text looks like markup, and has no switch for that.
+// Texts from outside (channel names, comments) go through here so they are shown as typed: every
+// character escaped, spaces kept, long texts wrapped. The empty text stays empty (no tooltip).
+QString plain_tooltip(const QString& text);
