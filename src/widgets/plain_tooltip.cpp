@@ -2,5 +2,5 @@
 
 QString plain_tooltip(const QString& text) {
   if (text.isEmpty()) return {};
-  return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
+  return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }

@@ -3,5 +3,6 @@
 
 // Qt shows a tooltip as markup whenever its text looks like markup, and has no switch for that.
 // Texts from outside (channel names, comments) go through here so they are shown as typed: every
-// character escaped, spaces kept, long texts wrapped. The empty text stays empty (no tooltip).
+// character escaped, spaces and line breaks kept, on one line as a plain tooltip would be. The
+// empty text stays empty (no tooltip).
 QString plain_tooltip(const QString& text);
