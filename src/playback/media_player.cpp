@@ -16,6 +16,9 @@ enum ReplyId : uint64_t {
   kReplyIgnored = 0,
   kReplyPause = 1,
   kReplyLoadBase = uint64_t{1} << 32,  // + load serial
+  // What a load that has started playing ended up with (+ load serial); asked in this order.
+  kReplyVideoIsPictureBase = uint64_t{2} << 32,
+  kReplyAudioOutputBase = uint64_t{3} << 32,
 };
 
 // Every property the player watches, with the id its change events carry.
@@ -52,6 +55,7 @@ bool in_mpv(PlayerPhase phase) { return phase == PlayerPhase::Opening || phase =
 MediaPlayerOptions MediaPlayerOptions::from_environment() {
   MediaPlayerOptions options;
   options.audio_output = qEnvironmentVariable("QUOVI_AUDIO_OUTPUT");
+  options.audio_device = qEnvironmentVariable("QUOVI_AUDIO_DEVICE");
   options.video_output = qEnvironmentVariable("QUOVI_VIDEO_OUTPUT");
   return options;
 }
@@ -96,6 +100,9 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       // Entries of a playlist fetched from the network may only lead to other network streams.
       {"load-unsafe-playlists", "no"},
       {"audio-client-name", "quovi"},
+      // A computer without a sound device still shows the picture; sound-only streams are
+      // stopped with a message of their own (handleOutputReply).
+      {"audio-fallback-to-null", "yes"},
       {mpv_name::volume_max, "100"},
       {mpv_name::volume, volume},
       {mpv_name::video_unscaled, stretch_to_fit_ ? "no" : "downscale-big"},
@@ -107,6 +114,9 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
   }
   if (!options.audio_output.isEmpty())
     mpv_set_option_string(h, mpv_name::audio_output, options.audio_output.toUtf8().constData());
+  if (!options.audio_device.isEmpty())
+    mpv_set_option_string(h, mpv_name::audio_device, options.audio_device.toUtf8().constData());
+  sound_wanted_ = options.audio_output != QLatin1String("null");
 
   if (const int rc = mpv_initialize(h); rc < 0) {
     qWarning("libmpv: mpv_initialize: %s", mpv_error_string(rc));
@@ -183,7 +193,9 @@ void MediaPlayer::startLoad() {
   log_.clear();
   if (!is_network_stream_url(url_)) {
     setPhase(PlayerPhase::Stopped);
-    raiseError(0, refused_stream_message(url_), true);
+    PlayerError refused{0, refused_stream_message(url_)};
+    refused.refused_url = true;
+    raiseError(refused);
     return;
   }
   if (state_.pause) requestPause(false);
@@ -271,7 +283,7 @@ void MediaPlayer::drainEvents() {
   if (alive && pending_error_) {
     const int code = *pending_error_;
     pending_error_.reset();
-    raiseError(code, describe_player_error(error_cause_from_log(log_), QString::fromUtf8(mpv_error_string(code))));
+    raiseError(player_failure(code, log_));
   }
 }
 
@@ -326,8 +338,12 @@ void MediaPlayer::handleEvent(const mpv_event& event) {
     case MPV_EVENT_PLAYBACK_RESTART:
       if (state_.phase == PlayerPhase::Active && state_.restarting && started_id_ && isCurrent(*started_id_)) {
         state_.restarting = false;
+        askForOutputs();
         updateStatus();
       }
+      break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+      handleOutputReply(event);
       break;
     case MPV_EVENT_END_FILE:
       handleEndFile(*static_cast<const mpv_event_end_file*>(event.data));
@@ -397,9 +413,42 @@ void MediaPlayer::handleEndFile(const mpv_event_end_file& end) {
   setPhase(PlayerPhase::Stopped);
 }
 
-void MediaPlayer::raiseError(int code, const QString& description, bool refused_url) {
-  errors_.append(PlayerError{code, description, refused_url});
+void MediaPlayer::raiseError(const PlayerError& error) {
+  errors_.append(error);
   Q_EMIT Error();
+}
+
+void MediaPlayer::askForOutputs() {
+  // Where no sound device opens, mpv plays the sound into nothing (audio-fallback-to-null) so the
+  // picture still shows; whether that happened is only known once the stream plays. The answers
+  // come in the order asked.
+  if (!core_ || !sound_wanted_) return;
+  mpv_get_property_async(core_.get(), kReplyVideoIsPictureBase + load_serial_, mpv_name::video_is_picture,
+                         MPV_FORMAT_FLAG);
+  mpv_get_property_async(core_.get(), kReplyAudioOutputBase + load_serial_, mpv_name::current_audio_output,
+                         MPV_FORMAT_STRING);
+}
+
+void MediaPlayer::handleOutputReply(const mpv_event& event) {
+  const auto* property = static_cast<const mpv_event_property*>(event.data);
+  if (event.reply_userdata == kReplyVideoIsPictureBase + load_serial_) {
+    // Unavailable: the stream has no video track (or mpv dropped it).
+    moving_picture_ = event.error >= 0 && property && property->format == MPV_FORMAT_FLAG && property->data &&
+                      *static_cast<int*>(property->data) == 0;
+    return;
+  }
+  if (event.reply_userdata != kReplyAudioOutputBase + load_serial_ || state_.phase != PlayerPhase::Active) return;
+  const bool no_sound_device = event.error >= 0 && property && property->format == MPV_FORMAT_STRING &&
+                               property->data && std::string_view(*static_cast<char**>(property->data)) == "null";
+  if (!no_sound_device || moving_picture_) return;
+  // Nothing to see and nowhere to hear it: this computer's lack, not the channel's.
+  const char* args[] = {"stop", nullptr};
+  command(args);
+  forgetLoad();
+  setPhase(PlayerPhase::Stopped);
+  PlayerError error{MPV_ERROR_AO_INIT_FAILED, no_sound_device_message()};
+  error.local_failure = true;
+  raiseError(error);
 }
 
 void MediaPlayer::setPhase(PlayerPhase phase) {

@@ -14,8 +14,9 @@
 // How the player reaches the machine's outputs. Tests choose "null" so they make no sound.
 struct MediaPlayerOptions {
   QString audio_output;  // mpv "ao"; empty: mpv's choice
+  QString audio_device;  // mpv "audio-device"; empty: the output's default
   QString video_output;  // mpv "vo"; empty: "libmpv", drawn by a VideoWidget
-  // From QUOVI_AUDIO_OUTPUT and QUOVI_VIDEO_OUTPUT when they are set.
+  // From QUOVI_AUDIO_OUTPUT, QUOVI_AUDIO_DEVICE and QUOVI_VIDEO_OUTPUT when they are set.
   static MediaPlayerOptions from_environment();
 };
 
@@ -82,7 +83,9 @@ class MediaPlayer : public PlayerComponent {
   void startLoad();
   void forgetLoad();
   bool isCurrent(int64_t entry_id) const { return entry_id_ && *entry_id_ == entry_id; }
-  void raiseError(int code, const QString& description, bool refused_url = false);
+  void raiseError(const PlayerError& error);
+  void askForOutputs();
+  void handleOutputReply(const mpv_event& event);
   void setPhase(PlayerPhase phase);
   void updateStatus();
   void command(const char* const* args, uint64_t reply_id = 0);
@@ -107,6 +110,8 @@ class MediaPlayer : public PlayerComponent {
   std::optional<int64_t> started_id_;   // the entry of the last START_FILE
   std::optional<int> pending_error_;  // mpv error code of a failure not raised yet
   QStringList log_;          // warnings and errors since the current load began
+  bool sound_wanted_ = true;      // false when the null audio output was chosen on purpose
+  bool moving_picture_ = false;   // the playing load has a video track that is not a still picture
 
   int volume_ = 100;
   bool mute_ = false;

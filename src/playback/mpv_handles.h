@@ -28,4 +28,7 @@ inline constexpr const char* video_track = "vid";
 inline constexpr const char* video_unscaled = "video-unscaled";
 inline constexpr const char* video_output = "vo";
 inline constexpr const char* audio_output = "ao";
+inline constexpr const char* audio_device = "audio-device";
+inline constexpr const char* current_audio_output = "current-ao";  // "null" where no device opened
+inline constexpr const char* video_is_picture = "current-tracks/video/image";
 }  // namespace mpv_name

@@ -7,6 +7,8 @@ struct PlayerError {
   int code = 0;              // mpv error code; 0 when the player refused the address itself
   QString description;       // the text shown to the user
   bool refused_url = false;  // the address was not a network stream and never reached mpv
+  // This computer failed, not the channel: no sound device, no video output, a decoder missing.
+  bool local_failure = false;
 };
 
 // The members and events of the media player component the program relies on. MediaPlayer is the

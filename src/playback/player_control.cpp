@@ -153,8 +153,9 @@ void PlayerControl::onError() {
   QPointer<PlayerControl> alive(this);
   show_error(window_, error.description);
   if (!alive) return;
-  // A refused address was never tried: the channel is not known to be broken.
-  if (error.refused_url) return;
+  // A refused address was never tried, and a failure of this computer says nothing about the
+  // channel: neither is reported as a broken channel.
+  if (error.refused_url || error.local_failure) return;
   const int row = selectedRow();
   const int index = channelIndexOfRow(row);
   if (index >= 0) Q_EMIT reportBrokenChannel(row, index);
@@ -184,4 +185,8 @@ void PlayerControl::fullScreen() {
   const QString status = player_->status();
   if (status == QLatin1String(kPlayerReady) || status == QLatin1String(kPlayerStopped)) return;
   player_->setFullScreen(true);
+}
+
+void PlayerControl::leaveFullScreen() {
+  if (player_) player_->setFullScreen(false);
 }

@@ -62,6 +62,8 @@ class PlayerControl : public QObject {
   void mute();
   void unmute();
   void fullScreen();
+  // The video comes back into the window (the window is closing); nothing when it is not full screen.
+  void leaveFullScreen();
 
  Q_SIGNALS:
   void statusTextChanged(const QString& status);  // first line of the status label

@@ -2,6 +2,7 @@
 
 #include "shell/channel_row_text.h"
 #include "shell/pictures.h"
+#include "widgets/plain_tooltip.h"
 
 #include <algorithm>
 
@@ -31,8 +32,8 @@ QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
   if (p < 0) return {};
   const TItem& ch = state_.catalogue.info.channels[p];
   switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: return cell_text(ch, state_.catalogue.info.genres, index.column());
+    case Qt::DisplayRole: return cell_text(ch, state_.catalogue.info.genres, index.column());
+    case Qt::ToolTipRole: return plain_tooltip(cell_text(ch, state_.catalogue.info.genres, index.column()));
     case Qt::BackgroundRole: return row_background(ch);
     case Qt::DecorationRole: {
       const int picture = state_picture_index(ch);

@@ -6,6 +6,7 @@
 #include "views/search.h"
 #include "widgets/click_label.h"
 #include "widgets/messages.h"
+#include "widgets/plain_tooltip.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -96,7 +97,7 @@ void T_mainForm::clear_selection() { list_->selectionModel()->clearSelection(); 
 
 void T_mainForm::show_channel_label(const QString& html, const QString& tooltip) {
   channel_label_->setText(html);
-  channel_label_->setToolTip(tooltip);
+  channel_label_->setToolTip(plain_tooltip(tooltip));
   FormResize();  // the label grows to the left for a longer name
 }
 
@@ -197,6 +198,7 @@ void T_mainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  run(hooks_.leave_fullscreen);
   find_dialog_->hide();
   QWidget::closeEvent(event);
 }

@@ -51,6 +51,9 @@ struct MainFormHooks {
   std::function<void()> play;
   std::function<void()> pause;
   std::function<void()> fullscreen;
+  // The window is closing: the video comes back from full screen, whose window would otherwise
+  // stay open on its own and keep the program running.
+  std::function<void()> leave_fullscreen;
   std::function<void()> mute;
   std::function<void()> unmute;
   std::function<void()> favorited_click;

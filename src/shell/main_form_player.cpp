@@ -39,6 +39,7 @@ void T_mainForm::attach_player_control(PlayerControl* control) {
   hooks_.mute = command(&PlayerControl::mute);
   hooks_.unmute = command(&PlayerControl::unmute);
   hooks_.fullscreen = command(&PlayerControl::fullScreen);
+  hooks_.leave_fullscreen = command(&PlayerControl::leaveFullScreen);
   hooks_.sound_mouse_up = [player](int x) {
     if (player) player->volumeReleasedAt(x);
   };

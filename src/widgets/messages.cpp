@@ -8,18 +8,28 @@ QString default_title(const QString& title) {
   return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
+// Texts come from outside as well (catalogue homepages, stream servers' replies): shown as typed,
+// never as markup, and nothing in them can be followed as a link.
+int run_message_box(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton default_button) {
+  QMessageBox box(icon, default_title(title), text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  box.setDefaultButton(default_button);
+  return box.exec();
+}
+
 class MessageBoxSink : public MessageSink {
  public:
   void show(QWidget* parent, MessageKind kind, const QString& title, const QString& text) override {
-    switch (kind) {
-      case MessageKind::Error: QMessageBox::critical(parent, default_title(title), text); break;
-      case MessageKind::Warning: QMessageBox::warning(parent, default_title(title), text); break;
-      default: QMessageBox::information(parent, default_title(title), text); break;
-    }
+    const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
+                                   : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                  : QMessageBox::Information;
+    run_message_box(parent, icon, title, text, QMessageBox::Ok, QMessageBox::Ok);
   }
   bool ask(QWidget* parent, const QString& title, const QString& text) override {
-    return QMessageBox::question(parent, default_title(title), text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return run_message_box(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::No) == QMessageBox::Yes;
   }
 };
 

@@ -48,9 +48,11 @@ class LocalHttpServer {
   QString url(const QString& path) const {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
   }
-  void serve(const std::string& path, const QByteArray& body, const std::string& type) {
+  // status: the reply's status code and reason phrase, as a server may word them.
+  void serve(const std::string& path, const QByteArray& body, const std::string& type,
+             const std::string& status = "200 OK") {
     std::lock_guard lock(mutex_);
-    bodies_[path] = {body, type};
+    bodies_[path] = {body, type, status};
   }
   int requests() const { return requests_; }
 
@@ -71,6 +73,7 @@ class LocalHttpServer {
   struct Body {
     QByteArray bytes;
     std::string type;
+    std::string status;
   };
 
   void run() {
@@ -113,7 +116,7 @@ class LocalHttpServer {
     }
     std::string head;
     if (found) {
-      head = "HTTP/1.1 200 OK\r\nContent-Type: " + body.type +
+      head = "HTTP/1.1 " + body.status + "\r\nContent-Type: " + body.type +
              "\r\nContent-Length: " + std::to_string(body.bytes.size()) + "\r\nConnection: close\r\n\r\n";
     } else {
       body.bytes = "not here";

@@ -260,6 +260,14 @@ TEST_F(PlayerControlTest, AnErrorIsShownThenReported) {
   player.raiseError({0, "not a network stream", true});
   EXPECT_EQ(messages.shown.size(), 3u);
   EXPECT_EQ(window.reported.size(), 1);
+
+  // So is a failure of this computer: it says nothing about the channel.
+  PlayerError local{-14, "Cannot play this channel on this computer: no sound device could be opened."};
+  local.local_failure = true;
+  player.raiseError(local);
+  EXPECT_EQ(messages.shown.size(), 4u);
+  EXPECT_EQ(messages.shown[3].text, local.description);
+  EXPECT_EQ(window.reported.size(), 1);
 }
 
 TEST_F(PlayerControlTest, VolumeMuteAndFullScreen) {

@@ -5,6 +5,8 @@
 #include "playback/stream_url.h"
 #include "playback/volume.h"
 
+#include <mpv/client.h>
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -116,6 +118,58 @@ TEST(PlayerErrorText, DescriptionKeepsMpvsWords) {
             "Cannot play this channel: Connection refused (loading failed).");
   EXPECT_EQ(describe_player_error("", "unrecognized file format"),
             "Cannot play this channel: unrecognized file format.");
+}
+
+TEST(PlayerErrorText, FailuresOfThisComputerAreNamedAndSetApart) {
+  struct Case {
+    int code;
+    QStringList log;
+    const char* text;
+    bool local;
+  };
+  const Case cases[] = {
+      {MPV_ERROR_AO_INIT_FAILED,
+       {"ao/alsa: Playback open error: No such file or directory", "cplayer: Could not open/initialize audio device -> no sound."},
+       "Cannot play this channel on this computer: no sound device could be opened (audio output initialization failed).",
+       true},
+      {MPV_ERROR_VO_INIT_FAILED,
+       {"vo: Error opening/initializing the selected video_out (--vo) device."},
+       "Cannot play this channel on this computer: the video output could not be started (video output initialization "
+       "failed).",
+       true},
+      // mpv ends a load whose video output failed with a vaguer code; its log tells.
+      {MPV_ERROR_GENERIC,
+       {"vo/libmpv: No render context set.", "cplayer: Error opening/initializing the selected video_out (--vo) device."},
+       "Cannot play this channel on this computer: the video output could not be started (something happened).",
+       true},
+      // No decoder at all for a format mpv knows.
+      {MPV_ERROR_NOTHING_TO_PLAY,
+       {"vd: Failed to initialize a decoder for codec 'hevc'.", "cplayer: No video or audio streams selected."},
+       "Cannot play this channel on this computer: no decoder for the format hevc is installed (no audio or video data "
+       "played).",
+       true},
+      // A decoder is there but the stream's data defeats it, or the format has no name: the stream's fault.
+      {MPV_ERROR_NOTHING_TO_PLAY,
+       {"vd: Decoder init failed for h264", "vd: Failed to initialize a decoder for codec 'h264'."},
+       "Cannot play this channel: no audio or video data played.",
+       false},
+      {MPV_ERROR_NOTHING_TO_PLAY,
+       {"mkv: Unknown/unsupported CodecID (V_QUOVI/NO/CDC ) or missing/bad CodecPrivate data (track 1).",
+        "vd: Failed to initialize a decoder for codec ''."},
+       "Cannot play this channel: no audio or video data played.",
+       false},
+      {MPV_ERROR_LOADING_FAILED,
+       {"ffmpeg: http: HTTP error 404 Not Found"},
+       "Cannot play this channel: HTTP error 404 Not Found (loading failed).",
+       false},
+  };
+  for (const Case& c : cases) {
+    const PlayerError error = player_failure(c.code, c.log);
+    EXPECT_EQ(error.code, c.code);
+    EXPECT_EQ(error.description, QString::fromUtf8(c.text)) << c.log.join('|').toStdString();
+    EXPECT_EQ(error.local_failure, c.local) << c.log.join('|').toStdString();
+    EXPECT_FALSE(error.refused_url);
+  }
 }
 
 TEST(Volume, ClickPositionGivesVolume) {

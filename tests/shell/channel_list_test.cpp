@@ -7,6 +7,7 @@
 #include "shell_fixture.h"
 #include "stand_in_player.h"
 #include "widgets/messages.h"
+#include "message_box_probe.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,7 +15,9 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QHelpEvent>
 #include <QTableView>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -343,4 +346,66 @@ TEST_F(FormFixture, PlayerEventsReachTheFeedbackHooks) {
   EXPECT_EQ(state.catalogue.info.channels[2].sent, 1);
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].text, QStringLiteral("Connection refused"));
+}
+
+namespace {
+// What a piece of text looks like on the screen: Qt reads it as markup when it looks like markup.
+QString as_drawn(const QString& text, Qt::TextFormat format = Qt::AutoText) {
+  if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text))) return text;
+  QTextDocument document;
+  document.setHtml(text);
+  return document.toPlainText();
+}
+
+QLabel* shown_tooltip() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == QLatin1String("qtooltip_label") && w->isVisible()) return qobject_cast<QLabel*>(w);
+  return nullptr;
+}
+}  // namespace
+
+// Names, comments and homepages come from a remote catalogue: whatever markup they hold is shown
+// as typed, never drawn, and offers no link.
+TEST(MarkupFromOutside, NamesCommentsAndHomepagesReachTheScreenAsTyped) {
+  const QString name = QStringLiteral("<b>Bold</b> & <a href=\"file:///etc/passwd\">Radio</a>");
+  const QString comment = QStringLiteral("news  <i>daily</i> &amp; <img src=\"file:///quovi-no-such-picture.png\"> more");
+  const QString homepage = QStringLiteral("<a href=\"file:///etc/passwd\">Continue</a>");
+  AppState state = state_with({{name, 0, 3, 0, homepage, 0, 10, 128, comment}});
+  T_mainForm form(state);
+  QList<QUrl> opened;
+  form.set_url_opener([&](const QUrl& url) { opened << url; });
+  form.rebuild_view();
+  form.show();
+  QCoreApplication::processEvents();
+
+  // The cells' tooltips, as the model gives them and as the list shows them under the pointer.
+  for (const auto& [column, typed] : {std::pair{0, name}, std::pair{4, comment}}) {
+    const QModelIndex cell = form.model()->index(0, column);
+    const QString tip = form.model()->data(cell, Qt::ToolTipRole).toString();
+    EXPECT_EQ(as_drawn(tip), typed) << column;
+    const QRect rect = form.channel_list()->visualRect(cell);
+    QHelpEvent hover(QEvent::ToolTip, rect.center(), form.channel_list()->viewport()->mapToGlobal(rect.center()));
+    QApplication::sendEvent(form.channel_list()->viewport(), &hover);
+    const QLabel* shown = shown_tooltip();
+    ASSERT_TRUE(shown) << column;
+    EXPECT_EQ(as_drawn(shown->text(), shown->textFormat()), typed) << column;
+  }
+  // The tooltip of an empty cell stays empty: no tooltip at all.
+  state.catalogue.info.channels[0].comment = to_packed(QString());
+  EXPECT_EQ(form.model()->data(form.model()->index(0, 4), Qt::ToolTipRole).toString(), QString());
+
+  form.select_row(0);
+  EXPECT_EQ(as_drawn(form.channel_label()->toolTip()), name);
+  EXPECT_EQ(as_drawn(form.channel_label()->text(), form.channel_label()->textFormat()), name);
+
+  // A homepage that is no web page is refused in a real message box that shows it as typed.
+  const auto seen = quovi_test::probe_message_box([&] { form.Homepage1Click(); });
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->icon, QMessageBox::Warning);
+  EXPECT_EQ(as_drawn(seen->label_text, seen->label_format),
+            QStringLiteral("The address \"%1\" was not opened: only web pages (http, https) and mail addresses are "
+                           "opened.")
+                .arg(homepage));
+  EXPECT_FALSE(seen->links_accessible);
+  EXPECT_TRUE(opened.isEmpty());
 }
