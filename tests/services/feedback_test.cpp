@@ -1,8 +1,11 @@
 #include "services/feedback.h"
 
 #include "services/service_addresses.h"
+#include "stalled_lookup.h"
 #include "test_server.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -120,6 +123,19 @@ TEST_F(Feedback, PlayerSignalsSendByChannelPosition) {
   EXPECT_EQ(sent[0], "/marker");
   EXPECT_EQ(sent[1], "/service/bad.php?channel_id=1234");
   EXPECT_EQ(sent[2].rfind("/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&", 0), 0u);
+}
+
+// Quitting while feedback requests still look up the service's name ends them without waiting.
+TEST(FeedbackAtQuit, PendingRequestsDoNotHoldUpTheQuit) {
+  if (!run_with_stalling_resolver()) return;
+  const int before = stalled_lookups();
+  send_feedback_request(stalling_url("/service/bad.php?channel_id=1"));
+  send_feedback_request(stalling_url("/service/rate.php?rating=5&id=1"));
+  ASSERT_TRUE(wait_until([&] { return stalled_lookups() >= before + 2; }));
+  QElapsedTimer clock;
+  clock.start();
+  QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+  EXPECT_LT(clock.elapsed(), 500);
 }
 
 TEST(PlayingStatus, AnyCaseAnyLongerText) {

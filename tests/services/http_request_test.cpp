@@ -1,5 +1,6 @@
 #include "services/http_request.h"
 
+#include "stalled_lookup.h"
 #include "test_server.h"
 
 #include <QElapsedTimer>
@@ -111,6 +112,33 @@ TEST(HttpRequest, DestroyingARunningRequestDoesNotWaitForTheServer) {
     HttpRequest request;
     request.get((server.base() + "/slow").toUtf8());
     ASSERT_TRUE(server.wait_for_stalled());
+    clock.start();
+  }
+  EXPECT_LT(clock.elapsed(), 500);
+}
+
+// libcurl's threaded resolver cannot stop a lookup; neither abort() nor the destructor may wait for
+// it, or Cancel freezes the window for the whole DNS time-out.
+TEST(HttpRequest, AbortAndDestructionDoNotWaitForAHangingNameLookup) {
+  if (!run_with_stalling_resolver()) return;
+  {
+    HttpRequest request;
+    const int before = stalled_lookups();
+    request.get(stalling_url());
+    ASSERT_TRUE(wait_for_stalled_lookup(before));
+    QElapsedTimer clock;
+    clock.start();
+    request.abort();
+    ASSERT_TRUE(wait_finished(request, 2000));
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(request.error(), HttpRequest::aborted_text());
+  }
+  QElapsedTimer clock;
+  {
+    HttpRequest request;
+    const int before = stalled_lookups();
+    request.get(stalling_url());
+    ASSERT_TRUE(wait_for_stalled_lookup(before));
     clock.start();
   }
   EXPECT_LT(clock.elapsed(), 500);

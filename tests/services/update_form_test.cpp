@@ -4,11 +4,13 @@
 #include "catalogue/catalogue_paths.h"
 #include "services/http_request.h"
 #include "services/service_addresses.h"
+#include "stalled_lookup.h"
 #include "test_env.h"
 #include "test_server.h"
 #include "widgets/messages.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -162,6 +164,31 @@ TEST_F(UpdateForm, TitleBarCloseCutsTheTransferAndKeepsOutdated) {
   EXPECT_FALSE(form.downloading());
   EXPECT_EQ(form.result(), QDialog::Rejected);
   EXPECT_TRUE(state.outdated);
+}
+
+// While the service's name is being looked up, Cancel and Close and the title-bar close box answer
+// at once, however long the lookup hangs.
+TEST_F(UpdateForm, CancelAndCloseDuringAHangingNameLookup) {
+  if (!run_with_stalling_resolver()) return;
+  write_service_base("catalogue", QStringLiteral("http://") + kStallingHost);
+  for (const bool title_bar : {false, true}) {
+    const int before = stalled_lookups();
+    form.show();
+    ASSERT_TRUE(wait_for_stalled_lookup(before)) << title_bar;
+    QElapsedTimer clock;
+    clock.start();
+    if (title_bar) {
+      form.close();
+    } else {
+      button("CancelAdvToolButton")->click();
+      button("CloseAdvToolButton")->click();
+      ASSERT_TRUE(wait_until([&] { return !form.isVisible(); }, 2000));
+      EXPECT_EQ(form.status_text(), HttpRequest::aborted_text());
+    }
+    EXPECT_LT(clock.elapsed(), 500) << title_bar;
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+  }
 }
 
 TEST_F(UpdateForm, EachShowingStartsAFreshDownload) {
