@@ -73,6 +73,36 @@ TEST(HttpRequest, FailuresCarryAMessage) {
   }
 }
 
+TEST(HttpRequest, RepliesPastTheLimitEndWithAnErrorAndNoBody) {
+  TestServer server;
+  constexpr qint64 kLimit = 1000;
+  server.reply("/announced", 200, QByteArray(kLimit + 1, 'a'));
+  server.reply_chunked("/unannounced", QByteArray(kLimit + 1, 'u'));
+  server.reply("/at-limit", 200, QByteArray(kLimit, 'l'));
+  server.reply_chunked("/chunked-at-limit", QByteArray(kLimit, 'c'));
+  // Refused on the announcement alone, without waiting for a body that may never come.
+  server.stall_after("/announced-only", QByteArray(kLimit + 1, 's'), 0);
+  const std::pair<const char*, bool> cases[] = {{"/announced", true},
+                                                {"/unannounced", true},
+                                                {"/announced-only", true},
+                                                {"/at-limit", false},
+                                                {"/chunked-at-limit", false}};
+  for (const auto& [path, too_large] : cases) {
+    HttpRequest request;
+    request.set_max_body_bytes(kLimit);
+    request.get((server.base() + path).toUtf8());
+    ASSERT_TRUE(wait_finished(request)) << path;
+    EXPECT_EQ(request.too_large(), too_large) << path;
+    if (too_large) {
+      EXPECT_EQ(request.error(), HttpRequest::too_large_text(kLimit)) << path;
+      EXPECT_TRUE(request.body().isEmpty()) << path;
+    } else {
+      EXPECT_TRUE(request.error().isEmpty()) << path << ": " << request.error().toStdString();
+      EXPECT_EQ(request.body().size(), kLimit) << path;
+    }
+  }
+}
+
 TEST(HttpRequest, AbortEndsATransferWaitingForHeaders) {
   TestServer server;
   server.stall("/slow");

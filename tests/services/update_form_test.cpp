@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSettings>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -113,6 +114,27 @@ TEST_F(UpdateForm, EveryOtherOutcomeKeepsTheFileAndCloseGivesCancel) {
     EXPECT_FALSE(state.outdated) << c.what;
   }
   EXPECT_TRUE(messages.shown.empty());
+}
+
+// A hostile or broken service cannot make the program hold more than the limit in memory.
+TEST_F(UpdateForm, AReplyLargerThanTheLimitIsRefused) {
+  QSettings(services_settings_path(), QSettings::IniFormat).setValue("Services/catalogue_limit_mb", 1);
+  const QByteArray old_file = channels_file();
+  const QByteArray too_large = catalogue_reply(258, "GOOD" + QByteArray(1000000 - 3, 'z'));
+  server.reply(kPath, 200, too_large);
+  EXPECT_EQ(download(), "Refused: the reply is larger than 1.00 Mb (setting \"catalogue_limit_mb\")");
+  EXPECT_EQ(channels_file(), old_file);
+  EXPECT_EQ(close(), QDialog::Rejected);
+
+  server.reply_chunked(kPath, too_large);
+  EXPECT_EQ(download(), "Refused: the reply is larger than 1.00 Mb (setting \"catalogue_limit_mb\")");
+  EXPECT_EQ(channels_file(), old_file);
+  close();
+
+  const QByteArray at_limit = catalogue_reply(258, "GOOD" + QByteArray(1000000 - 4, 'z'));
+  server.reply(kPath, 200, at_limit);
+  EXPECT_EQ(download(), "Complete!");
+  EXPECT_EQ(channels_file(), at_limit.mid(6));
 }
 
 TEST_F(UpdateForm, RedirectedRequestWithoutStamp) {
