@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/code_page.h"
+#include "services/service_addresses.h"
 
 #include <QSaveFile>
 
@@ -36,11 +37,18 @@ DownloadReply interpret_reply(const QString& transfer_error, const QByteArray& b
                               (static_cast<uint32_t>(bytes[4]) << 16) | (static_cast<uint32_t>(bytes[5]) << 24);
   const int32_t length = static_cast<int32_t>(raw_length);
   if (length != body.size()) return {Kind::Incomplete, kStatusIncomplete, {}};
-  const QByteArray payload = body.mid(6);
-  if (code == kReplyMessage)
-    return {Kind::Message, cp1252_to_qstring(std::string_view(payload.constData(), payload.size())), {}};
-  if (code == kReplyCatalogue) return {Kind::Catalogue, {}, payload};
+  const std::string_view payload(body.constData() + 6, static_cast<size_t>(body.size() - 6));
+  if (code == kReplyMessage) {
+    if (payload.size() <= static_cast<size_t>(kMaxMessageBytes)) return {Kind::Message, cp1252_to_qstring(payload), {}};
+    return {Kind::Message, cp1252_to_qstring(payload.substr(0, kMaxMessageBytes)) + QStringLiteral("..."), {}};
+  }
+  if (code == kReplyCatalogue) return {Kind::Catalogue, {}, body.mid(6)};
   return {Kind::UnknownProtocol, kStatusUnknownProtocol, {}};
+}
+
+QString reply_too_large_status(qint64 limit_bytes) {
+  return QStringLiteral("Refused: the reply is larger than %1 (setting \"%2\")")
+      .arg(format_size(limit_bytes), kCatalogueLimitKey);
 }
 
 InstallResult install_catalogue(const QString& app_data, const QByteArray& payload, const CatalogueTrialLoad& trial_load) {

@@ -37,7 +37,12 @@ struct DownloadReply {
   QString status;      // the status text, except for Catalogue whose status comes from installing it
   QByteArray payload;  // Catalogue only: the bytes after the header
 };
+// A message longer than kMaxMessageBytes is cut there and ends in "...": the status is one line.
+constexpr qsizetype kMaxMessageBytes = 1024;
 DownloadReply interpret_reply(const QString& transfer_error, const QByteArray& body);
+
+// The status of a reply that was cut off for being larger than `limit_bytes`.
+QString reply_too_large_status(qint64 limit_bytes);
 
 // Loads catalogue bytes into scratch records; answers an empty text when they load cleanly, else
 // the reason they do not.

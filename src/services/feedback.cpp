@@ -23,15 +23,17 @@ int position_of_row(const AppState& state, int row) {
 }
 }  // namespace
 
-void send_feedback_request(const QByteArray& url) {
+HttpRequest* send_feedback_request(const QByteArray& url) {
   auto* request = new HttpRequest(QCoreApplication::instance());
   request->set_timeout_seconds(kFeedbackTimeoutSeconds);
+  request->set_max_body_bytes(kFeedbackReplyLimit);
   QObject::connect(request, &HttpRequest::finished, request, &QObject::deleteLater);
   // At the end of the run nothing is waited for: pending requests are cut off while the event
   // loop still stands.
   if (auto* app = QCoreApplication::instance())
     QObject::connect(app, &QCoreApplication::aboutToQuit, request, [request] { delete request; });
   request->get(url);
+  return request;
 }
 
 void send_rating(Catalogue& catalogue, const QString& rating, int position) {

@@ -7,8 +7,13 @@
 // Requests to the feedback service. Each one is sent and forgotten: the reply is dropped, a failure
 // is swallowed and nothing is retried. The transfer never holds up the caller.
 
-// Starts a GET whose reply nobody reads; the request object deletes itself when it ends.
-void send_feedback_request(const QByteArray& url);
+class HttpRequest;
+
+// The service answers with a word or two; a longer reply ends the request.
+constexpr qint64 kFeedbackReplyLimit = 64 * 1024;
+
+// Starts a GET whose reply nobody reads; the request object deletes itself after finished().
+HttpRequest* send_feedback_request(const QByteArray& url);
 
 // Rating ("5" .. "1") and flag ("ok", "bad", "wrong", "duplicate", "spam") of the channel at
 // `position` in the channel array. The channel's id (which a sort cannot move to another channel) is

@@ -6,9 +6,15 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
-#include <limits>
 #include <mutex>
+#include <thread>
+
+// Without CURLOPT_QUICK_EXIT, ending a transfer during its name lookup waits for the lookup.
+#if LIBCURL_VERSION_NUM < 0x075700
+#error "libcurl 7.87.0 or later is needed"
+#endif
 
 namespace {
 void init_curl_once() {
@@ -20,31 +26,52 @@ void init_curl_once() {
 // quiet transfer looks at the time-out.
 constexpr int kPollMilliseconds = 1000;
 
-// No reply the program understands is larger: its header counts the length in 31 bits.
-constexpr qint64 kMaxBodyBytes = std::numeric_limits<int32_t>::max();
+QString curl_error_text(CURLcode code, const char* buffer) {
+  if (buffer && buffer[0]) return QString::fromUtf8(buffer).trimmed();
+  return QString::fromUtf8(curl_easy_strerror(code));
+}
 }  // namespace
 
+// What a request shares with the thread that carries out its transfer. The thread holds it until
+// it has ended, so the request may go away at any moment without waiting for the thread.
 struct HttpRequest::Transfer {
-  HttpRequest* owner = nullptr;  // alive until the worker has been joined
-  CURLM* multi = nullptr;
+  ~Transfer() {
+    if (multi) curl_multi_cleanup(multi);
+  }
+
+  // Runs `call` on the request's thread, unless the request is gone. The lock keeps the request
+  // from being destroyed while the call is posted; a posted call the request does not live to see
+  // is dropped with it.
+  template <typename Call>
+  void post(Call call) {
+    std::lock_guard lock(owner_mutex);
+    if (HttpRequest* request = owner)
+      QMetaObject::invokeMethod(request, [request, call] { call(request); }, Qt::QueuedConnection);
+  }
+
+  void run(const QByteArray& url, const QByteArray& user_agent, long timeout_seconds);
+  static size_t write_body(char* data, size_t size, size_t count, void* user);
+
+  std::mutex owner_mutex;
+  HttpRequest* owner = nullptr;  // cleared by the request's destructor
+  CURLM* multi = nullptr;        // made before the thread starts; abort() wakes it
+  qint64 max_body = kLargestBody;
   std::atomic<bool> abort{false};
   std::atomic<qint64> received{0};
   std::atomic<bool> work_pending{false};
-  bool begun = false;  // worker only
-  bool too_large = false;  // worker only
+  // The thread's own until it posts the end; the request reads them after that.
   CURL* easy = nullptr;
-  // Written by the worker, read by the owner once the worker has posted its end.
+  bool begun = false;
+  bool too_large = false;
   QByteArray body;
   QString error;
-
-  static size_t write_body(char* data, size_t size, size_t count, void* user);
 };
 
 size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   if (t->abort.load()) return 0;
   const size_t bytes = size * count;
-  if (static_cast<qint64>(bytes) > kMaxBodyBytes - t->body.size()) {
+  if (static_cast<qint64>(bytes) > t->max_body - t->body.size()) {
     t->too_large = true;
     return 0;
   }
@@ -53,44 +80,105 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
     curl_off_t length = -1;
     curl_easy_getinfo(t->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     const qint64 total = length > 0 ? static_cast<qint64>(length) : 0;
-    HttpRequest* owner = t->owner;
-    QMetaObject::invokeMethod(owner, [owner, total] {
-      if (!owner->aborted()) Q_EMIT owner->work_begin(total);
-    }, Qt::QueuedConnection);
+    t->post([total](HttpRequest* request) {
+      if (!request->aborted()) Q_EMIT request->work_begin(total);
+    });
   }
   t->body.append(data, static_cast<qsizetype>(bytes));
   t->received.store(t->body.size());
   // Coalesce: one pending work event at a time carries the latest count.
   if (!t->work_pending.exchange(true)) {
-    HttpRequest* owner = t->owner;
-    QMetaObject::invokeMethod(owner, [owner, t] {
+    t->post([t](HttpRequest* request) {
       t->work_pending.store(false);
-      if (!owner->aborted()) Q_EMIT owner->work(t->received.load());
-    }, Qt::QueuedConnection);
+      if (!request->aborted()) Q_EMIT request->work(t->received.load());
+    });
   }
   return bytes;
 }
 
-namespace {
-QString curl_error_text(CURLcode code, const char* buffer) {
-  if (buffer && buffer[0]) return QString::fromUtf8(buffer).trimmed();
-  return QString::fromUtf8(curl_easy_strerror(code));
+void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_agent, long timeout_seconds) {
+  char error_buffer[CURL_ERROR_SIZE] = {};
+  easy = curl_easy_init();
+  curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 20L);
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, user_agent.constData());
+  curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // The threaded resolver cannot interrupt a lookup; without this, removing the handle below
+  // waits for the lookup to end (up to the system's DNS time-out) instead of leaving it behind.
+  curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+  // A reply that announces more than the limit is refused before its body comes.
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(max_body));
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error_buffer);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::write_body);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  if (timeout_seconds > 0) curl_easy_setopt(easy, CURLOPT_TIMEOUT, timeout_seconds);
+
+  curl_multi_add_handle(multi, easy);
+  QString failure;
+  for (;;) {
+    if (abort.load()) {
+      failure = HttpRequest::aborted_text();
+      break;
+    }
+    int still_running = 0;
+    CURLMcode mc = curl_multi_perform(multi, &still_running);
+    if (mc != CURLM_OK) {
+      failure = QString::fromUtf8(curl_multi_strerror(mc));
+      break;
+    }
+    if (!still_running) {
+      int left = 0;
+      CURLcode result = CURLE_OK;
+      while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+        if (msg->msg == CURLMSG_DONE) result = msg->data.result;
+      }
+      if (result == CURLE_FILESIZE_EXCEEDED) too_large = true;
+      // A write refused because of abort() shows as a write error; report it as the abort.
+      if (abort.load()) failure = HttpRequest::aborted_text();
+      else if (too_large) failure = HttpRequest::too_large_text(max_body);
+      else if (result != CURLE_OK) failure = curl_error_text(result, error_buffer);
+      break;
+    }
+    mc = curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+    if (mc != CURLM_OK) {
+      failure = QString::fromUtf8(curl_multi_strerror(mc));
+      break;
+    }
+  }
+  curl_multi_remove_handle(multi, easy);
+  curl_easy_cleanup(easy);
+  easy = nullptr;
+  // Nothing of a reply past the limit is handed on.
+  if (too_large) body = QByteArray();
+  error = failure;
+  post([](HttpRequest* request) { request->deliver_finish(); });
 }
-}  // namespace
 
 HttpRequest::HttpRequest(QObject* parent) : QObject(parent), user_agent_(default_user_agent()) {}
 
 HttpRequest::~HttpRequest() {
-  abort();
-  if (worker_.joinable()) worker_.join();
-  if (transfer_ && transfer_->multi) curl_multi_cleanup(transfer_->multi);
+  if (!transfer_) return;
+  {
+    std::lock_guard lock(transfer_->owner_mutex);
+    transfer_->owner = nullptr;
+  }
+  transfer_->abort.store(true);
+  curl_multi_wakeup(transfer_->multi);
 }
 
 QByteArray HttpRequest::default_user_agent() { return QByteArrayLiteral("Quovi/" QUOVI_PRODUCT_VERSION); }
 QString HttpRequest::aborted_text() { return QStringLiteral("Transfer aborted"); }
+QString HttpRequest::too_large_text(qint64 max_body_bytes) {
+  return QStringLiteral("The reply is larger than %1 bytes").arg(max_body_bytes);
+}
 
 void HttpRequest::set_user_agent(const QByteArray& user_agent) { user_agent_ = user_agent; }
 void HttpRequest::set_timeout_seconds(long seconds) { timeout_seconds_ = seconds; }
+void HttpRequest::set_max_body_bytes(qint64 bytes) { max_body_bytes_ = std::clamp<qint64>(bytes, 0, kLargestBody); }
 
 bool HttpRequest::running() const { return running_; }
 bool HttpRequest::aborted() const { return transfer_ && transfer_->abort.load(); }
@@ -109,68 +197,17 @@ void HttpRequest::get(const QByteArray& url) {
   transfer_ = std::make_shared<Transfer>();
   transfer_->owner = this;
   transfer_->multi = curl_multi_init();
-
-  worker_ = std::thread([t = transfer_, url, agent = user_agent_, timeout = timeout_seconds_] {
-    char error_buffer[CURL_ERROR_SIZE] = {};
-    CURL* easy = curl_easy_init();
-    t->easy = easy;
-    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 20L);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
-    curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error_buffer);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::write_body);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, t.get());
-    if (timeout > 0) curl_easy_setopt(easy, CURLOPT_TIMEOUT, timeout);
-
-    curl_multi_add_handle(t->multi, easy);
-    QString error;
-    for (;;) {
-      if (t->abort.load()) {
-        error = HttpRequest::aborted_text();
-        break;
-      }
-      int still_running = 0;
-      CURLMcode mc = curl_multi_perform(t->multi, &still_running);
-      if (mc != CURLM_OK) {
-        error = QString::fromUtf8(curl_multi_strerror(mc));
-        break;
-      }
-      if (!still_running) {
-        int left = 0;
-        CURLcode result = CURLE_OK;
-        while (CURLMsg* msg = curl_multi_info_read(t->multi, &left)) {
-          if (msg->msg == CURLMSG_DONE) result = msg->data.result;
-        }
-        // A write refused because of abort() shows as a write error; report it as the abort.
-        if (t->abort.load()) error = HttpRequest::aborted_text();
-        else if (t->too_large) error = QStringLiteral("The reply is too large");
-        else if (result != CURLE_OK) error = curl_error_text(result, error_buffer);
-        break;
-      }
-      mc = curl_multi_poll(t->multi, nullptr, 0, kPollMilliseconds, nullptr);
-      if (mc != CURLM_OK) {
-        error = QString::fromUtf8(curl_multi_strerror(mc));
-        break;
-      }
-    }
-    curl_multi_remove_handle(t->multi, easy);
-    curl_easy_cleanup(easy);
-    t->easy = nullptr;
-    t->error = error;
-    HttpRequest* owner = t->owner;
-    QMetaObject::invokeMethod(owner, [owner] { owner->deliver_finish(); }, Qt::QueuedConnection);
-  });
+  transfer_->max_body = max_body_bytes_;
+  // Never joined: a thread stuck in a name lookup must not hold up the thread that owns the request.
+  std::thread([t = transfer_, url, agent = user_agent_, timeout = timeout_seconds_] {
+    t->run(url, agent, timeout);
+  }).detach();
 }
 
 void HttpRequest::deliver_finish() {
-  if (worker_.joinable()) worker_.join();
   body_ = std::move(transfer_->body);
   error_ = transfer_->error;
+  too_large_ = transfer_->too_large;
   running_ = false;
   Q_EMIT finished();
 }

@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <memory>
-#include <thread>
 
 // One HTTP GET, made once and thrown away. The transfer runs on a thread of its own so the window
 // never waits for the network; its events arrive on the thread that owns this object, through the
@@ -14,18 +13,22 @@ class HttpRequest : public QObject {
   Q_OBJECT
  public:
   explicit HttpRequest(QObject* parent = nullptr);
-  // Aborts a transfer still running and waits for its thread, which ends within milliseconds.
+  // Aborts a transfer still running and returns at once: the transfer's thread winds down on its
+  // own, also when it is stuck in a name lookup, and is never waited for.
   ~HttpRequest() override;
 
   // "Quovi/" and the product version unless set otherwise before get().
   void set_user_agent(const QByteArray& user_agent);
   // Gives up a transfer that has not ended after this many seconds (0: never).
   void set_timeout_seconds(long seconds);
+  // The largest body accepted; a reply that announces or delivers more ends the transfer with
+  // too_large_text(), and nothing of it is kept. Set before get().
+  void set_max_body_bytes(qint64 bytes);
 
   // Starts the transfer of an absolute URL, sent as it stands. Only the first call counts.
   void get(const QByteArray& url);
-  // Ends the transfer at once, also while connecting or waiting for the reply; finished() follows
-  // with an error. Safe to call at any time, also from a slot of work().
+  // Ends the transfer at once, also while looking up the name, connecting or waiting for the reply;
+  // finished() follows with an error. Safe to call at any time, also from a slot of work().
   void abort();
 
   bool running() const;
@@ -34,10 +37,16 @@ class HttpRequest : public QObject {
   // error text, empty when the transfer succeeded.
   const QByteArray& body() const { return body_; }
   const QString& error() const { return error_; }
+  // Valid after finished(): the reply was larger than set_max_body_bytes() allows.
+  bool too_large() const { return too_large_; }
 
   static QByteArray default_user_agent();
   // Text of the error a transfer ends with after abort().
   static QString aborted_text();
+  // Text of the error a transfer ends with when the reply is larger than `max_body_bytes`.
+  static QString too_large_text(qint64 max_body_bytes);
+  // No reply the program understands is larger: the catalogue reply counts its length in 31 bits.
+  static constexpr qint64 kLargestBody = 0x7FFFFFFF;
 
  Q_SIGNALS:
   // Expected size of the body in bytes, or 0 when the reply does not announce it; once, before
@@ -52,11 +61,12 @@ class HttpRequest : public QObject {
   void deliver_finish();
 
   std::shared_ptr<Transfer> transfer_;
-  std::thread worker_;
   QByteArray user_agent_;
   long timeout_seconds_ = 0;
+  qint64 max_body_bytes_ = kLargestBody;
   bool started_ = false;
   bool running_ = false;
+  bool too_large_ = false;
   QByteArray body_;
   QString error_;
 };

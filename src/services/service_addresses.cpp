@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 const QString kGroup = QStringLiteral("Services");
 
@@ -34,6 +36,17 @@ QString services_settings_path() { return settings_file_path(); }
 
 QString catalogue_service_base() { return read_base(QStringLiteral("catalogue"), QUOVI_DEFAULT_CATALOGUE_SERVICE); }
 QString feedback_service_base() { return read_base(QStringLiteral("feedback"), QUOVI_DEFAULT_FEEDBACK_SERVICE); }
+
+int catalogue_limit_mb() {
+  QSettings settings(services_settings_path(), QSettings::IniFormat);
+  settings.beginGroup(kGroup);
+  bool number = false;
+  const qlonglong stored = settings.value(kCatalogueLimitKey).toString().trimmed().toLongLong(&number);
+  if (!number || stored < 1) return kDefaultCatalogueLimitMb;
+  return static_cast<int>(std::min<qlonglong>(stored, kLargestCatalogueLimitMb));
+}
+
+qint64 catalogue_reply_limit() { return qint64{catalogue_limit_mb()} * 1000000 + 6; }
 
 void write_service_base(const QString& key, const QString& base) {
   change_settings_file(key, [&](QSettings& settings) { settings.setValue(kGroup + QLatin1Char('/') + key, base); });

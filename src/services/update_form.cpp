@@ -84,6 +84,8 @@ void T_updateForm::FormActivate() {
   show_close(false);
 
   request_ = new HttpRequest(this);
+  reply_limit_ = catalogue_reply_limit();
+  request_->set_max_body_bytes(reply_limit_);
   connect(request_, &HttpRequest::work_begin, this, &T_updateForm::DownloadWorkBegin);
   connect(request_, &HttpRequest::work, this, &T_updateForm::DownloadWork);
   connect(request_, &HttpRequest::finished, this, &T_updateForm::DownloadFinished);
@@ -107,7 +109,8 @@ void T_updateForm::DownloadWork(qint64 count) {
 void T_updateForm::DownloadFinished() {
   HttpRequest* request = request_;
   request_ = nullptr;
-  const DownloadReply reply = interpret_reply(request->error(), request->body());
+  const QString error = request->too_large() ? reply_too_large_status(reply_limit_) : request->error();
+  const DownloadReply reply = interpret_reply(error, request->body());
   request->deleteLater();
 
   QString status = reply.status;

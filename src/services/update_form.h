@@ -62,4 +62,5 @@ class T_updateForm : public QDialog {
   bool interrupted_ = false;
   bool close_pending_ = false;  // Close was pressed while the cancelled transfer wound down
   int32_t work_total_ = 0;
+  qint64 reply_limit_ = 0;  // of the download under way, from the settings when it began
 };

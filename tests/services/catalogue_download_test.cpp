@@ -1,11 +1,14 @@
 #include "services/catalogue_download.h"
 
 #include "catalogue/catalogue_paths.h"
+#include "services/http_request.h"
+#include "services/service_addresses.h"
 #include "test_env.h"
 #include "test_server.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,6 +65,34 @@ TEST(InterpretReply, HeaderChecks) {
     EXPECT_EQ(reply.status, c.status) << c.what;
   }
   EXPECT_EQ(interpret_reply({}, catalogue_reply(258, "payload")).payload, "payload");
+}
+
+TEST(InterpretReply, AMessageIsCutToOneLineOfStatus) {
+  const QByteArray at_limit(kMaxMessageBytes, 'm');
+  EXPECT_EQ(interpret_reply({}, catalogue_reply(259, at_limit)).status, QString::fromLatin1(at_limit));
+  const DownloadReply cut = interpret_reply({}, catalogue_reply(259, at_limit + QByteArray(1000000, 'n')));
+  EXPECT_EQ(cut.kind, DownloadReply::Kind::Message);
+  EXPECT_EQ(cut.status, QString::fromLatin1(at_limit) + "...");
+}
+
+TEST(CatalogueLimit, FromTheSetting) {
+  const std::pair<QVariant, int> cases[] = {
+      {QVariant(), kDefaultCatalogueLimitMb}, {"1", 1},       {" 450 ", 450},
+      {"0", kDefaultCatalogueLimitMb},        {"-5", kDefaultCatalogueLimitMb},
+      {"many", kDefaultCatalogueLimitMb},     {"2.5", kDefaultCatalogueLimitMb},
+      {"999999999999", kLargestCatalogueLimitMb},
+  };
+  for (const auto& [stored, megabytes] : cases) {
+    {
+      QSettings settings(services_settings_path(), QSettings::IniFormat);
+      if (stored.isValid()) settings.setValue("Services/catalogue_limit_mb", stored);
+      else settings.remove("Services/catalogue_limit_mb");
+    }
+    EXPECT_EQ(catalogue_limit_mb(), megabytes) << stored.toString().toStdString();
+    EXPECT_EQ(catalogue_reply_limit(), qint64{megabytes} * 1000000 + 6) << stored.toString().toStdString();
+  }
+  // The largest limit still fits the reply's 31-bit length.
+  EXPECT_LE(qint64{kLargestCatalogueLimitMb} * 1000000 + 6, HttpRequest::kLargestBody);
 }
 
 // A trial load that accepts what starts with "GOOD" and names the fault otherwise.

@@ -1,10 +1,16 @@
 #include "services/feedback.h"
 
+#include "services/http_request.h"
 #include "services/service_addresses.h"
+#include "stalled_lookup.h"
 #include "test_server.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 TItem channel(int32_t id, const char* name, uint16_t usdef = 0, int32_t sent = 0) {
@@ -120,6 +126,32 @@ TEST_F(Feedback, PlayerSignalsSendByChannelPosition) {
   EXPECT_EQ(sent[0], "/marker");
   EXPECT_EQ(sent[1], "/service/bad.php?channel_id=1234");
   EXPECT_EQ(sent[2].rfind("/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&", 0), 0u);
+}
+
+TEST_F(Feedback, RepliesLargerThanTheLimitAreCutOff) {
+  server.reply("/large", 200, QByteArray(kFeedbackReplyLimit + 1, 'x'));
+  server.reply("/at-limit", 200, QByteArray(kFeedbackReplyLimit, 'x'));
+  std::map<std::string, QString> errors;
+  for (const char* path : {"/large", "/at-limit"}) {
+    HttpRequest* request = send_feedback_request((server.base() + path).toUtf8());
+    QObject::connect(request, &HttpRequest::finished, [&errors, request, path] { errors[path] = request->error(); });
+  }
+  ASSERT_TRUE(wait_until([&] { return errors.size() == 2; }));
+  EXPECT_EQ(errors["/large"], HttpRequest::too_large_text(kFeedbackReplyLimit));
+  EXPECT_EQ(errors["/at-limit"], QString());
+}
+
+// Quitting while feedback requests still look up the service's name ends them without waiting.
+TEST(FeedbackAtQuit, PendingRequestsDoNotHoldUpTheQuit) {
+  if (!run_with_stalling_resolver()) return;
+  const int before = stalled_lookups();
+  send_feedback_request(stalling_url("/service/bad.php?channel_id=1"));
+  send_feedback_request(stalling_url("/service/rate.php?rating=5&id=1"));
+  ASSERT_TRUE(wait_until([&] { return stalled_lookups() >= before + 2; }));
+  QElapsedTimer clock;
+  clock.start();
+  QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+  EXPECT_LT(clock.elapsed(), 500);
 }
 
 TEST(PlayingStatus, AnyCaseAnyLongerText) {

@@ -1,5 +1,6 @@
 #include "services/http_request.h"
 
+#include "stalled_lookup.h"
 #include "test_server.h"
 
 #include <QElapsedTimer>
@@ -72,6 +73,36 @@ TEST(HttpRequest, FailuresCarryAMessage) {
   }
 }
 
+TEST(HttpRequest, RepliesPastTheLimitEndWithAnErrorAndNoBody) {
+  TestServer server;
+  constexpr qint64 kLimit = 1000;
+  server.reply("/announced", 200, QByteArray(kLimit + 1, 'a'));
+  server.reply_chunked("/unannounced", QByteArray(kLimit + 1, 'u'));
+  server.reply("/at-limit", 200, QByteArray(kLimit, 'l'));
+  server.reply_chunked("/chunked-at-limit", QByteArray(kLimit, 'c'));
+  // Refused on the announcement alone, without waiting for a body that may never come.
+  server.stall_after("/announced-only", QByteArray(kLimit + 1, 's'), 0);
+  const std::pair<const char*, bool> cases[] = {{"/announced", true},
+                                                {"/unannounced", true},
+                                                {"/announced-only", true},
+                                                {"/at-limit", false},
+                                                {"/chunked-at-limit", false}};
+  for (const auto& [path, too_large] : cases) {
+    HttpRequest request;
+    request.set_max_body_bytes(kLimit);
+    request.get((server.base() + path).toUtf8());
+    ASSERT_TRUE(wait_finished(request)) << path;
+    EXPECT_EQ(request.too_large(), too_large) << path;
+    if (too_large) {
+      EXPECT_EQ(request.error(), HttpRequest::too_large_text(kLimit)) << path;
+      EXPECT_TRUE(request.body().isEmpty()) << path;
+    } else {
+      EXPECT_TRUE(request.error().isEmpty()) << path << ": " << request.error().toStdString();
+      EXPECT_EQ(request.body().size(), kLimit) << path;
+    }
+  }
+}
+
 TEST(HttpRequest, AbortEndsATransferWaitingForHeaders) {
   TestServer server;
   server.stall("/slow");
@@ -111,6 +142,33 @@ TEST(HttpRequest, DestroyingARunningRequestDoesNotWaitForTheServer) {
     HttpRequest request;
     request.get((server.base() + "/slow").toUtf8());
     ASSERT_TRUE(server.wait_for_stalled());
+    clock.start();
+  }
+  EXPECT_LT(clock.elapsed(), 500);
+}
+
+// libcurl's threaded resolver cannot stop a lookup; neither abort() nor the destructor may wait for
+// it, or Cancel freezes the window for the whole DNS time-out.
+TEST(HttpRequest, AbortAndDestructionDoNotWaitForAHangingNameLookup) {
+  if (!run_with_stalling_resolver()) return;
+  {
+    HttpRequest request;
+    const int before = stalled_lookups();
+    request.get(stalling_url());
+    ASSERT_TRUE(wait_for_stalled_lookup(before));
+    QElapsedTimer clock;
+    clock.start();
+    request.abort();
+    ASSERT_TRUE(wait_finished(request, 2000));
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(request.error(), HttpRequest::aborted_text());
+  }
+  QElapsedTimer clock;
+  {
+    HttpRequest request;
+    const int before = stalled_lookups();
+    request.get(stalling_url());
+    ASSERT_TRUE(wait_for_stalled_lookup(before));
     clock.start();
   }
   EXPECT_LT(clock.elapsed(), 500);

@@ -32,6 +32,20 @@ void TestServer::reply(const std::string& path, int status, const QByteArray& bo
   };
 }
 
+void TestServer::reply_chunked(const std::string& path, const QByteArray& body) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [body](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("application/octet-stream", [body](size_t offset, httplib::DataSink& sink) {
+      const size_t left = static_cast<size_t>(body.size()) - offset;
+      if (left == 0) {
+        sink.done();
+        return true;
+      }
+      return sink.write(body.constData() + offset, std::min<size_t>(left, 4096));
+    });
+  };
+}
+
 void TestServer::redirect(const std::string& path, const std::string& location) {
   std::lock_guard lock(mutex_);
   scripts_[path] = [location](const httplib::Request&, httplib::Response& res) { res.set_redirect(location, 302); };

@@ -35,6 +35,8 @@ class TestServer {
 
   // Replies to GETs of `path` (query ignored); paths without a script get 404.
   void reply(const std::string& path, int status, const QByteArray& body);
+  // The same without announcing the size: the body goes out in chunks.
+  void reply_chunked(const std::string& path, const QByteArray& body);
   void redirect(const std::string& path, const std::string& location);
   // Accepts the request and sends nothing until the server goes away.
   void stall(const std::string& path);

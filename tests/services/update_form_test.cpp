@@ -4,14 +4,17 @@
 #include "catalogue/catalogue_paths.h"
 #include "services/http_request.h"
 #include "services/service_addresses.h"
+#include "stalled_lookup.h"
 #include "test_env.h"
 #include "test_server.h"
 #include "widgets/messages.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSettings>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -113,6 +116,27 @@ TEST_F(UpdateForm, EveryOtherOutcomeKeepsTheFileAndCloseGivesCancel) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
+// A hostile or broken service cannot make the program hold more than the limit in memory.
+TEST_F(UpdateForm, AReplyLargerThanTheLimitIsRefused) {
+  QSettings(services_settings_path(), QSettings::IniFormat).setValue("Services/catalogue_limit_mb", 1);
+  const QByteArray old_file = channels_file();
+  const QByteArray too_large = catalogue_reply(258, "GOOD" + QByteArray(1000000 - 3, 'z'));
+  server.reply(kPath, 200, too_large);
+  EXPECT_EQ(download(), "Refused: the reply is larger than 1.00 Mb (setting \"catalogue_limit_mb\")");
+  EXPECT_EQ(channels_file(), old_file);
+  EXPECT_EQ(close(), QDialog::Rejected);
+
+  server.reply_chunked(kPath, too_large);
+  EXPECT_EQ(download(), "Refused: the reply is larger than 1.00 Mb (setting \"catalogue_limit_mb\")");
+  EXPECT_EQ(channels_file(), old_file);
+  close();
+
+  const QByteArray at_limit = catalogue_reply(258, "GOOD" + QByteArray(1000000 - 4, 'z'));
+  server.reply(kPath, 200, at_limit);
+  EXPECT_EQ(download(), "Complete!");
+  EXPECT_EQ(channels_file(), at_limit.mid(6));
+}
+
 TEST_F(UpdateForm, RedirectedRequestWithoutStamp) {
   state.catalogue.info.stVersion.clear();
   server.redirect(kPath, "/mirror/get.php");
@@ -162,6 +186,31 @@ TEST_F(UpdateForm, TitleBarCloseCutsTheTransferAndKeepsOutdated) {
   EXPECT_FALSE(form.downloading());
   EXPECT_EQ(form.result(), QDialog::Rejected);
   EXPECT_TRUE(state.outdated);
+}
+
+// While the service's name is being looked up, Cancel and Close and the title-bar close box answer
+// at once, however long the lookup hangs.
+TEST_F(UpdateForm, CancelAndCloseDuringAHangingNameLookup) {
+  if (!run_with_stalling_resolver()) return;
+  write_service_base("catalogue", QStringLiteral("http://") + kStallingHost);
+  for (const bool title_bar : {false, true}) {
+    const int before = stalled_lookups();
+    form.show();
+    ASSERT_TRUE(wait_for_stalled_lookup(before)) << title_bar;
+    QElapsedTimer clock;
+    clock.start();
+    if (title_bar) {
+      form.close();
+    } else {
+      button("CancelAdvToolButton")->click();
+      button("CloseAdvToolButton")->click();
+      ASSERT_TRUE(wait_until([&] { return !form.isVisible(); }, 2000));
+      EXPECT_EQ(form.status_text(), HttpRequest::aborted_text());
+    }
+    EXPECT_LT(clock.elapsed(), 500) << title_bar;
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+  }
 }
 
 TEST_F(UpdateForm, EachShowingStartsAFreshDownload) {
