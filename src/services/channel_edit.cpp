@@ -3,6 +3,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/lookups.h"
 #include "catalogue/strict_number.h"
+#include "catalogue/user_file_reading.h"
 #include "catalogue/user_files.h"
 #include "views/sorting.h"
 
@@ -112,6 +113,12 @@ std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fi
   if (auto error = validate_channel_fields(fields)) return error;
   TInfo& info = state.catalogue.info;
   if (auto duplicate = duplicate_url_message(info, fields.url)) return duplicate;
+
+  // Reading keeps ud_max at or below the highest id, so the next one never wraps round.
+  if (info.ud_max >= kHighestUserChannelId)
+    return QStringLiteral("No new channel can be added: your channels already use the highest id a channel may "
+                          "have (%1).")
+        .arg(kHighestUserChannelId);
 
   TItem fresh;
   fresh.id = info.ud_max + 1;
