@@ -128,8 +128,8 @@ std::optional<int32_t> user_line_id(QStringView line) {
 UserChannelsContent read_user_channels_content(const QByteArray& content, const std::vector<int32_t>& favorites,
                                                const std::vector<Tgenre>& genres) {
   UserChannelsContent result;
+  // No room is set aside per line: a file of nothing but line ends would ask for a record each.
   const QStringList lines = user_file_lines(content);
-  result.channels.reserve(static_cast<size_t>(lines.size()));
   const auto count = [&result](int32_t id) { result.highest_id = std::max(result.highest_id.value_or(id), id); };
   for (qsizetype i = 0; i < lines.size(); ++i) {
     TItem item;
