@@ -4,63 +4,24 @@
 #include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
 #include "catalogue/strict_number.h"
+#include "catalogue/user_file_reading.h"
 #include "widgets/messages.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
-#include <limits>
+#include <iterator>
 #include <optional>
+#include <unordered_set>
 
 namespace {
-// Accepts a decimal 32-bit integer with an optional sign and nothing else.
-
-// The field split shared with the channel database: every "|" separates, the text ends at its
-// first NUL, and a single separator at the very end adds no empty field.
-QList<QStringView> split_fields(QStringView line) {
-  QList<QStringView> fields;
-  const qsizetype nul = line.indexOf(QChar(u'\0'));
-  if (nul >= 0) line = line.left(nul);
-  qsizetype pos = 0;
-  while (pos < line.size()) {
-    const qsizetype bar = line.indexOf(u'|', pos);
-    const qsizetype end = bar < 0 ? line.size() : bar;
-    fields << line.mid(pos, end - pos);
-    pos = bar < 0 ? line.size() : bar + 1;
-  }
-  return fields;
-}
-
-// What went wrong while reading a user file.
-struct ReadProblem {
-  int first_line = 0;  // 1-based; 0 when the file as a whole could not be read
-  QString reason;
-  int bad_lines = 0;
-
-  bool any() const { return !reason.isEmpty(); }
-  void note(int line, const QString& why) {
-    if (!any()) {
-      first_line = line;
-      reason = why;
-    }
-    ++bad_lines;
-  }
-  QString where() const {
-    if (first_line == 0) return reason;
-    QString text = QStringLiteral("line %1 %2").arg(first_line).arg(reason);
-    if (bad_lines > 1) text += QStringLiteral(" (%1 lines in all could not be read)").arg(bad_lines);
-    return text;
-  }
-};
-
 struct ReadFile {
   bool exists = false;
-  QStringList lines;
-  ReadProblem problem;
+  QByteArray content;
+  UserFileProblem problem;  // only for a file that cannot be opened or read
 };
 
 ReadFile read_user_file(const QString& path) {
@@ -72,12 +33,9 @@ ReadFile read_user_file(const QString& path) {
     result.problem.note(0, QStringLiteral("the file cannot be opened: %1").arg(file.errorString()));
     return result;
   }
-  const QByteArray content = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
+  result.content = file.readAll();
+  if (file.error() != QFileDevice::NoError)
     result.problem.note(0, QStringLiteral("the file cannot be read: %1").arg(file.errorString()));
-    return result;
-  }
-  result.lines = user_file_lines(content);
   return result;
 }
 
@@ -89,7 +47,7 @@ QString aside_path(const QString& path) {
 }
 
 // Moves the unreadable file aside and tells the user; answers false when it could not be moved.
-bool set_aside_and_report(const QString& path, const QString& opening, const ReadProblem& problem,
+bool set_aside_and_report(const QString& path, const QString& opening, const UserFileProblem& problem,
                           const QString& kept, QWidget* parent) {
   const QString copy = aside_path(path);
   QFile file(path);
@@ -112,74 +70,56 @@ bool read_favorites(AppState& state, QWidget* parent) {
   std::vector<int32_t>& favorites = state.catalogue.favorites;
   favorites.clear();
   const QString path = favorites_path(state.app_data);
-  ReadFile file = read_user_file(path);
+  const ReadFile file = read_user_file(path);
   if (!file.exists) return true;
-  favorites.reserve(static_cast<size_t>(file.lines.size()));
-  for (qsizetype i = 0; i < file.lines.size(); ++i) {
-    const QString& line = file.lines[i];
-    if (const std::optional<int32_t> id = parse_int32(line))
-      favorites.push_back(*id);
-    else
-      file.problem.note(static_cast<int>(i + 1), line.isEmpty() ? QStringLiteral("is empty")
-                                                                : QStringLiteral("is not a channel id: \"%1\"").arg(line.left(40)));
-  }
-  if (!file.problem.any()) return true;
+  FavoritesContent read = read_favorites_content(file.content);
+  favorites = std::move(read.ids);
+  const UserFileProblem& problem = file.problem.any() ? file.problem : read.problem;
+  if (!problem.any()) return true;
   return set_aside_and_report(path, QStringLiteral("Your favourites could not all be read from favorites.dat: "),
-                              file.problem, QStringLiteral("the %1 favourites that could be read").arg(favorites.size()),
+                              problem, QStringLiteral("the %1 favourites that could be read").arg(favorites.size()),
                               parent);
 }
 
-// Fills one channel from the fields of a line; answers why it cannot, or nothing.
-std::optional<QString> fill_user_channel(const QList<QStringView>& f, const TInfo& info, const AppState& state,
-                                         TItem& item) {
-  if (f.size() < 10) return QStringLiteral("has %1 fields instead of at least ten").arg(f.size());
-  static constexpr struct {
-    int index;
-    const char* name;
-  } kNumbers[] = {{0, "id"}, {1, "group"}, {2, "sent"}, {5, "bitrate"}, {6, "type"}, {8, "country"}, {9, "genre"}};
-  int32_t n[10] = {};
-  for (const auto& field : kNumbers) {
-    const std::optional<int32_t> value = parse_int32(f[field.index]);
-    if (!value) return QStringLiteral("has no number in its %1 field").arg(QLatin1String(field.name));
-    n[field.index] = *value;
+// The copies of userdef.dat set aside at earlier starts: userdef.dat.bad, userdef.dat.bad.2 and so on.
+QStringList set_aside_copies(const QString& path) {
+  const QFileInfo original(path);
+  const QString name = original.fileName() + QStringLiteral(".bad");
+  QStringList copies;
+  const QStringList found = original.dir().entryList({name, name + QStringLiteral(".*")}, QDir::Files);
+  for (const QString& entry : found) {
+    const QStringView suffix = QStringView(entry).mid(name.size());
+    if (suffix.isEmpty() || (suffix.size() > 1 && parse_int32(suffix.mid(1)).has_value()))
+      copies << original.dir().filePath(entry);
   }
-  item.id = n[0];
-  item.group_id = n[1];
-  item.sent = n[2];
-  item.favorited = is_favorite(state.catalogue.favorites, item.id) ? 1 : 0;
-  item.name = TShortText::from_text(f[3].left(254).toString());
-  item.url = to_packed(f[4].toString());
-  item.bitrate = n[5];
-  item.type_id = n[6];
-  item.homepage = to_packed(f[7].toString());
-  item.country_id = n[8];
-  item.genre_id = n[9];
-  item.genre = TShortText::from_text(genre_name_by_id(item.genre_id, info.genres));
-  if (f.size() > 10) item.comment = to_packed(f[10].toString());
-  item.usdef = 1;
-  return std::nullopt;
+  return copies;
+}
+
+// Raises ud_max to the ids on the lines of the copies set aside earlier, so a line repaired and put
+// back into userdef.dat keeps an id that no channel added since has taken.
+void count_set_aside_ids(TInfo& info, const QString& path) {
+  for (const QString& copy : set_aside_copies(path)) {
+    const ReadFile file = read_user_file(copy);
+    for (const QString& line : user_file_lines(file.content))
+      if (const std::optional<int32_t> id = user_line_id(line)) info.ud_max = std::max(info.ud_max, *id);
+  }
 }
 
 bool read_user_channels(AppState& state, QWidget* parent) {
   TInfo& info = state.catalogue.info;
   const QString path = userdef_path(state.app_data);
-  ReadFile file = read_user_file(path);
+  count_set_aside_ids(info, path);
+  const ReadFile file = read_user_file(path);
   if (!file.exists) return true;
-  info.channels.reserve(info.channels.size() + static_cast<size_t>(file.lines.size()));
-  int read = 0;
-  for (qsizetype i = 0; i < file.lines.size(); ++i) {
-    TItem item;
-    if (const std::optional<QString> why = fill_user_channel(split_fields(file.lines[i]), info, state, item)) {
-      file.problem.note(static_cast<int>(i + 1), *why);
-      continue;
-    }
-    info.ud_max = std::max(info.ud_max, item.id);
-    info.channels.push_back(std::move(item));
-    ++read;
-  }
-  if (!file.problem.any()) return true;
-  return set_aside_and_report(path, QStringLiteral("Error reading userdef.dat "), file.problem,
-                              QStringLiteral("the %1 channels of yours that could be read").arg(read), parent);
+  UserChannelsContent read = read_user_channels_content(file.content, state.catalogue.favorites, info.genres);
+  if (read.highest_id) info.ud_max = std::max(info.ud_max, *read.highest_id);
+  const size_t count = read.channels.size();
+  info.channels.insert(info.channels.end(), std::make_move_iterator(read.channels.begin()),
+                       std::make_move_iterator(read.channels.end()));
+  const UserFileProblem& problem = file.problem.any() ? file.problem : read.problem;
+  if (!problem.any()) return true;
+  return set_aside_and_report(path, QStringLiteral("Error reading userdef.dat "), problem,
+                              QStringLiteral("the %1 channels of yours that could be read").arg(count), parent);
 }
 
 // Text fields may not carry what separates fields or lines in the file.
@@ -220,31 +160,6 @@ TItem& channel_at_row(AppState& state, int row) {
 }
 }  // namespace
 
-QStringList user_file_lines(const QByteArray& content) {
-  QString text;
-  if (content.startsWith("\xEF\xBB\xBF")) {
-    text = QString::fromUtf8(content.mid(3));
-  } else if (content.startsWith("\xFF\xFE")) {
-    text = QStringDecoder(QStringDecoder::Utf16LE).decode(content.mid(2));
-  } else if (content.startsWith("\xFE\xFF")) {
-    text = QStringDecoder(QStringDecoder::Utf16BE).decode(content.mid(2));
-  } else {
-    text = cp1252_to_qstring(std::string_view(content.constData(), static_cast<size_t>(content.size())));
-  }
-  QStringList lines;
-  qsizetype start = 0;
-  const qsizetype n = text.size();
-  for (qsizetype k = 0; k < n; ++k) {
-    const QChar c = text[k];
-    if (c != u'\r' && c != u'\n') continue;
-    lines << text.mid(start, k - start);
-    if (c == u'\r' && k + 1 < n && text[k + 1] == u'\n') ++k;
-    start = k + 1;
-  }
-  if (start < n) lines << text.mid(start);
-  return lines;
-}
-
 void load_favorites(AppState& state, QWidget* parent) {
   if (!read_favorites(state, parent)) state.user_files_loaded = false;
 }
@@ -264,11 +179,35 @@ void resolve_user_channel_genres(TInfo& info) {
     if (item.usdef == 1) item.genre = TShortText::from_text(genre_name_by_id(item.genre_id, info.genres));
 }
 
-std::string favorites_file_text(const TInfo& info) {
+bool holds_database_channels(const TInfo& info) {
+  return std::any_of(info.channels.begin(), info.channels.end(), [](const TItem& item) { return item.usdef != 1; });
+}
+
+std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
+  const TInfo& info = catalogue.info;
+  std::vector<int32_t> ids;
+  if (holds_database_channels(info)) {
+    for (const TItem& item : info.channels)
+      if (item.favorited == 1) ids.push_back(item.id);
+    return ids;
+  }
+  // The catalogue's channels are not in memory, so only the list knows which of them the user
+  // marked (the favourite commands keep it in step): every id in it stays, each once, then those of
+  // the user's channels marked outside the list.
+  std::unordered_set<int32_t> written;
+  const auto add = [&](int32_t id) {
+    if (written.insert(id).second) ids.push_back(id);
+  };
+  for (int32_t id : catalogue.favorites) add(id);
+  for (const TItem& item : info.channels)
+    if (item.favorited == 1) add(item.id);
+  return ids;
+}
+
+std::string favorites_file_text(const Catalogue& catalogue) {
   std::string out;
-  for (const TItem& item : info.channels) {
-    if (item.favorited != 1) continue;
-    append_number(out, item.id);
+  for (int32_t id : favorite_ids_to_write(catalogue)) {
+    append_number(out, id);
     out += "\r\n";
   }
   return out;
@@ -309,7 +248,7 @@ QStringList write_user_files(const AppState& state) {
   if (!state.user_files_loaded) return failures;
   const TInfo& info = state.catalogue.info;
   const QString favorites = favorites_path(state.app_data);
-  if (const QString error = save(favorites, favorites_file_text(info)); !error.isEmpty())
+  if (const QString error = save(favorites, favorites_file_text(state.catalogue)); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(favorites), error);
   const QString channels = userdef_path(state.app_data);
   if (const QString error = save(channels, userdef_file_text(info)); !error.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 #include "catalogue/app_state.h"
 #include "catalogue/records.h"
+#include "catalogue/user_file_reading.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,8 +21,9 @@ class QWidget;
 
 // Reads favorites.dat into the favourites id list. A missing file means no favourites.
 void load_favorites(AppState& state, QWidget* parent = nullptr);
-// Appends the channels of userdef.dat to the channel array, raises ud_max to the highest id read,
-// marks favourites from the id list and gives each channel its genre name from the genre table as
+// Appends the channels of userdef.dat to the channel array, raises ud_max to the highest id on its
+// lines and on those of the copies set aside earlier (userdef.dat.bad...), marks favourites from the
+// id list and gives each channel its genre name from the genre table as
 // it stands (see resolve_user_channel_genres).
 void load_user_channels(AppState& state, QWidget* parent = nullptr);
 // Start-up and every reload, right after reset_catalogue: favorites.dat unless it was read earlier
@@ -33,7 +35,13 @@ void load_user_files(AppState& state, QWidget* parent = nullptr);
 void resolve_user_channel_genres(TInfo& info);
 
 // The file contents as written: Windows-1252, CR LF after every line.
-std::string favorites_file_text(const TInfo& info);
+//
+// While the catalogue holds channels of the channel database, favorites.dat lists the marked
+// channels in array order, so an id that marks no channel goes. Without them (the database is
+// missing, did not load or holds no channel) nothing can tell a stale id from a channel that is
+// merely not loaded, so every id of the favourites id list stays, followed by marked channels of
+// the user's that the list lacks.
+std::string favorites_file_text(const Catalogue& catalogue);
 std::string userdef_file_text(const TInfo& info);
 
 // Writes favorites.dat, then userdef.dat, each whole or not at all; files never read in this run are
@@ -58,6 +66,3 @@ bool set_favorite_at_row(AppState& state, int row, bool on);
 bool add_to_favorites(AppState& state, int selected_row, QWidget* parent = nullptr);
 bool remove_from_favorites(AppState& state, int selected_row, QWidget* parent = nullptr);
 bool remove_user_channel(AppState& state, int selected_row, QWidget* parent = nullptr);
-
-// Splits a user file's content into lines after decoding it (byte-order mark, else Windows-1252).
-QStringList user_file_lines(const QByteArray& content);

@@ -1,7 +1,6 @@
 #include "services/add_form.h"
 
 #include "catalogue/app_state.h"
-#include "catalogue/user_files.h"
 #include "services/stream_address.h"
 #include "widgets/messages.h"
 
@@ -161,11 +160,10 @@ void T_addForm::FormActivate() {
   refill_lists();
   ChannelFields f;
   if (!addnew) {
-    // The caller sets index to the id of the selected row's channel; the rewrite finds it the same way.
+    // The record the rewrite will change, found the same way.
     const TInfo& info = state_.catalogue.info;
-    const int at = find_channel_by_id(info, index);
-    if (at >= 0)
-      f = fields_from_channel(info, info.channels[static_cast<size_t>(at)], entries_of(countries_), entries_of(genres_));
+    if (const TItem* channel = channel_to_rewrite(info, position, index))
+      f = fields_from_channel(info, *channel, entries_of(countries_), entries_of(genres_));
   }
   show_fields(f);
   confirm_->setChecked(false);
@@ -204,7 +202,7 @@ ChannelFields T_addForm::fields() const {
 void T_addForm::AddAdvToolButtonClick() {
   const ChannelFields f = fields();
   const std::optional<QString> refusal =
-      index == 0 ? add_user_channel(state_, f) : rewrite_user_channel(state_, index, f);
+      index == 0 ? add_user_channel(state_, f) : rewrite_user_channel(state_, position, index, f);
   if (refusal) {
     show_error(this, *refusal);
     return;

@@ -23,10 +23,12 @@ class T_addForm : public QDialog {
 
   T_addForm(AppState& state, Hooks hooks, QWidget* parent = nullptr);
 
-  // Set together by the caller before showing: true and 0 for a new channel; false and the id of
-  // the user-defined channel to rewrite.
+  // Set together by the caller before showing: true, 0 and -1 for a new channel; false, the id of
+  // the user-defined channel to rewrite and its position in the channel array (the selected row's
+  // record, since a catalogue channel may carry the same id).
   bool addnew = true;
   int32_t index = 0;
+  int position = -1;
 
   // Fills the fields; runs each time the dialog is shown.
   void FormActivate();

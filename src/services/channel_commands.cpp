@@ -11,13 +11,14 @@ UpdateChannelAction update_channel_action(const AppState& state, int selected_ro
   const int position = state.visible[static_cast<size_t>(selected_row)];
   if (position < 0 || static_cast<size_t>(position) >= channels.size()) return {};
   const TItem& channel = channels[static_cast<size_t>(position)];
-  if (channel.usdef == 1) return {UpdateChannelAction::Kind::Edit, channel.id};
-  return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id};
+  if (channel.usdef == 1) return {UpdateChannelAction::Kind::Edit, channel.id, position};
+  return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id, position};
 }
 
 void add_channel_command(T_addForm& form) {
   form.addnew = true;
   form.index = 0;
+  form.position = -1;
   form.exec();
 }
 
@@ -32,6 +33,7 @@ void update_channel_command(T_addForm& form, const AppState& state, int selected
     case UpdateChannelAction::Kind::Edit:
       form.addnew = false;
       form.index = action.id;
+      form.position = action.position;
       form.exec();
       return;
   }

@@ -11,7 +11,8 @@ class T_addForm;
 struct UpdateChannelAction {
   enum class Kind { Nothing, Edit, ExplainCatalogueChannel };
   Kind kind = Kind::Nothing;
-  int32_t id = 0;  // the channel to edit
+  int32_t id = 0;     // the channel to edit
+  int position = -1;  // its place in the channel array: the selected row's record
 };
 
 // Nothing without a selected row (row < 0 or beyond the list); editing for a user-defined channel;

@@ -3,7 +3,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/lookups.h"
 #include "catalogue/strict_number.h"
-#include "catalogue/user_files.h"
+#include "catalogue/user_file_reading.h"
 #include "views/sorting.h"
 
 #include <string>
@@ -113,6 +113,12 @@ std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fi
   TInfo& info = state.catalogue.info;
   if (auto duplicate = duplicate_url_message(info, fields.url)) return duplicate;
 
+  // Reading keeps ud_max at or below the highest id, so the next one never wraps round.
+  if (info.ud_max >= kHighestUserChannelId)
+    return QStringLiteral("No new channel can be added: your channels already use the highest id a channel may "
+                          "have (%1).")
+        .arg(kHighestUserChannelId);
+
   TItem fresh;
   fresh.id = info.ud_max + 1;
   fresh.usdef = 1;
@@ -125,12 +131,17 @@ std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fi
   return std::nullopt;
 }
 
-std::optional<QString> rewrite_user_channel(AppState& state, int32_t id, const ChannelFields& fields) {
+const TItem* channel_to_rewrite(const TInfo& info, int position, int32_t id) {
+  if (position < 0 || static_cast<size_t>(position) >= info.channels.size()) return nullptr;
+  const TItem& channel = info.channels[static_cast<size_t>(position)];
+  return channel.usdef == 1 && channel.id == id ? &channel : nullptr;
+}
+
+std::optional<QString> rewrite_user_channel(AppState& state, int position, int32_t id, const ChannelFields& fields) {
   if (auto error = validate_channel_fields(fields)) return error;
   TInfo& info = state.catalogue.info;
-  const int at = find_channel_by_id(info, id);
-  if (at < 0) return QStringLiteral("The channel to update no longer exists.");
-  TItem& channel = info.channels[static_cast<size_t>(at)];
+  if (!channel_to_rewrite(info, position, id)) return QStringLiteral("The channel to update no longer exists.");
+  TItem& channel = info.channels[static_cast<size_t>(position)];
   channel = channel_with_fields(info, fields, channel);
   return std::nullopt;
 }

@@ -48,8 +48,13 @@ TItem channel_with_fields(const TInfo& info, const ChannelFields& fields, TItem 
 // Answers the message to show when it refuses; the catalogue is untouched then.
 std::optional<QString> add_user_channel(AppState& state, const ChannelFields& fields);
 
-// Validates and rewrites the channel with that id in its place; id, sent and favourite mark stay.
-std::optional<QString> rewrite_user_channel(AppState& state, int32_t id, const ChannelFields& fields);
+// The user's channel at that position of the channel array when it still carries that id; nothing
+// otherwise. Editing goes by position: a catalogue channel may carry the same id and lie earlier.
+const TItem* channel_to_rewrite(const TInfo& info, int position, int32_t id);
+
+// Validates and rewrites the channel that channel_to_rewrite finds, in its place; id, sent and
+// favourite mark stay.
+std::optional<QString> rewrite_user_channel(AppState& state, int position, int32_t id, const ChannelFields& fields);
 
 // Where the dialog starts when it opens for an existing channel. The lists' entries are needed to
 // choose the country and genre entries the way the dialog shows them.

@@ -1,5 +1,6 @@
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/user_files.h"
+#include "services/channel_edit.h"
 #include "test_env.h"
 #include "widgets/messages.h"
 
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <random>
 #include <sys/resource.h>
@@ -216,7 +218,7 @@ TEST(UserFiles, UnreadableUserChannelsAreSetAsideAndTheRestKept) {
   ASSERT_EQ(state.catalogue.info.channels.size(), 2u);
   EXPECT_EQ(state.catalogue.info.channels[1].name.text(), "Also good");
   EXPECT_EQ(to_qstring(state.catalogue.info.channels[1].comment), "c");
-  EXPECT_EQ(state.catalogue.info.ud_max, 100003);
+  EXPECT_EQ(state.catalogue.info.ud_max, 100009);  // the short line's id stays taken
   EXPECT_EQ(read_all(userdef_file() + ".bad"), damaged);
   ASSERT_EQ(sink.shown.size(), 1u);
   const QString& text = sink.shown[0].text;
@@ -317,7 +319,7 @@ TEST(UserFiles, FailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(sink.shown[0].kind, MessageKind::Question);
   EXPECT_TRUE(sink.shown[0].text.contains("userdef.dat"));
   EXPECT_EQ(read_all(userdef_file()), old_channels);
-  EXPECT_EQ(read_all(favorites_file()), "100001\r\n");  // small enough to be written
+  EXPECT_EQ(read_all(favorites_file()), "1\r\n100001\r\n");  // small enough to be written
   EXPECT_EQ(QDir(catalogue_folder(state.app_data)).entryList(QDir::Files).size(), 2);  // no temporary left
 
   sink.answers = {true};
@@ -426,4 +428,79 @@ TEST(UserFiles, WritingBeforeAReloadKeepsTheRunsChanges) {
   load_user_files(state);
   ASSERT_EQ(state.catalogue.info.channels.size(), 2u);
   EXPECT_EQ(state.catalogue.info.channels[1].name.text(), "Added in this run");
+}
+
+namespace {
+ChannelFields new_channel_fields() {
+  ChannelFields f;
+  f.category_index = 1;
+  f.name = "New";
+  f.url = "http://new.example/";
+  f.type_index = 1;
+  f.country_index = 1;
+  f.genre_index = 1;
+  return f;
+}
+}  // namespace
+
+TEST(UserIds, NewIdsStayPositiveAndUniqueWhateverTheFileHolds) {
+  const struct {
+    const char* id;
+    bool read;          // the line is read, not set aside
+    int32_t ud_max;
+    int32_t next_id;    // 0: adding is refused
+  } cases[] = {
+      {"2147483647", false, 100001, 100002},
+      {"1000000000", false, 100001, 100002},
+      {"999999999", true, 999999999, 0},
+      {"100005", true, 100005, 100006},
+  };
+  for (const auto& c : cases) {
+    QDir(quovi_test::catalogue_folder()).removeRecursively();
+    write_all(userdef_file(), QByteArray("100001|1|0|Mine|u|1|1||1|1|\r\n") + c.id + "|1|0|Top|t|1|1||1|1|\r\n");
+    RecordingMessageSink sink;
+    AppState state = fresh_state();
+    load_user_files(state);
+    const TInfo& info = state.catalogue.info;
+    EXPECT_EQ(info.channels.size(), c.read ? 2u : 1u) << c.id;
+    EXPECT_EQ(sink.shown.size(), c.read ? 0u : 1u) << c.id;
+    EXPECT_EQ(info.ud_max, c.ud_max) << c.id;
+
+    const std::optional<QString> refusal = add_user_channel(state, new_channel_fields());
+    if (c.next_id == 0) {
+      ASSERT_TRUE(refusal.has_value()) << c.id;
+      EXPECT_TRUE(refusal->contains("999999999")) << refusal->toStdString();
+      EXPECT_EQ(info.channels.size(), 2u);
+      EXPECT_EQ(info.ud_max, c.ud_max);
+      continue;
+    }
+    ASSERT_FALSE(refusal.has_value()) << c.id << ": " << refusal->toStdString();
+    const auto fresh = std::find_if(info.channels.begin(), info.channels.end(),
+                                    [](const TItem& item) { return item.name.text() == "New"; });
+    ASSERT_NE(fresh, info.channels.end());
+    EXPECT_EQ(fresh->id, c.next_id) << c.id;
+    EXPECT_EQ(std::count_if(info.channels.begin(), info.channels.end(),
+                            [&](const TItem& item) { return item.id == fresh->id; }),
+              1);
+  }
+}
+
+TEST(UserIds, IdsOnLinesSetAsideStayTakenAtLaterStarts) {
+  RecordingMessageSink sink;
+  write_all(userdef_file() + ".bad", "100020|an older damaged line\r\n2147483647|no room above\r\n");
+  write_all(userdef_file(), "100001|1|0|Mine|u|1|1||1|1|\r\n100030|1|0|Short|u\r\n");
+  AppState state = fresh_state();
+  load_user_files(state);
+  EXPECT_EQ(state.catalogue.info.ud_max, 100030);
+  ASSERT_TRUE(QFileInfo::exists(userdef_file() + ".bad.2"));
+  ASSERT_TRUE(save_user_files(state));  // userdef.dat now holds 100001 alone
+
+  AppState next_start = fresh_state();
+  load_user_files(next_start);
+  EXPECT_EQ(next_start.catalogue.info.ud_max, 100030);
+
+  ASSERT_TRUE(QFile::remove(userdef_file() + ".bad.2"));
+  AppState without_the_newer_copy = fresh_state();
+  load_user_files(without_the_newer_copy);
+  EXPECT_EQ(without_the_newer_copy.catalogue.info.ud_max, 100020);  // an id with no room above counts for nothing
 }

@@ -43,6 +43,7 @@ struct AddDialog {
   void open_for(int32_t id) {
     form.addnew = false;
     form.index = id;
+    form.position = position_of(id);
     form.show();
   }
   // Everything a valid new channel needs.
@@ -424,6 +425,7 @@ TEST(ChannelCommands, RowsMapThroughTheViewToTheRightAction) {
   const UpdateChannelAction edit = update_channel_action(s, 1);
   EXPECT_EQ(edit.kind, Kind::Edit);
   EXPECT_EQ(edit.id, 100001);
+  EXPECT_EQ(edit.position, 1);
 }
 
 TEST(ChannelCommands, AddAndUpdateOpenTheDialogForTheRightChannel) {

@@ -85,3 +85,29 @@ TEST_F(WiredWindow, UpdateChannelExplainsCatalogueChannelsWithTheSupportAddress)
   form.hooks().update_channel(-1);  // no selection: nothing at all
   EXPECT_EQ(sink.shown.size(), 1u);
 }
+
+TEST_F(WiredWindow, UpdateChannelEditsTheSelectedRecordWhenACatalogueChannelSharesItsId) {
+  RecordingMessageSink sink;
+  // Catalogues of more than 100 000 channels use the ids of the user's range too.
+  auto& channels = state.catalogue.info.channels;
+  channels.insert(channels.begin(), dialogs_test::channel(100001, "Able TV", "http://able.example/", kGroupTV));
+  form.rebuild_view();  // rows: "Able TV", "Mine", "Zulu TV"
+
+  QString shown_name;
+  when_open([&] {
+    T_addForm& add = *dialogs.add_form;
+    auto* name = add.findChild<QLineEdit*>("NameAdvEdit");
+    shown_name = name->text();
+    name->setText("Mine, renamed");
+    add.findChild<QCheckBox*>("ConfirmCheckBox")->setChecked(true);
+    add.findChild<QPushButton*>("AddAdvToolButton")->click();
+    if (add.isVisible()) add.reject();
+  });
+  form.hooks().update_channel(1);
+  EXPECT_EQ(shown_name.toStdString(), "Mine");
+  EXPECT_TRUE(sink.shown.empty());
+  EXPECT_EQ(channels[0].name.text().toStdString(), "Able TV");
+  EXPECT_EQ(channels[0].usdef, 0);
+  EXPECT_EQ(channels[2].name.text().toStdString(), "Mine, renamed");
+  EXPECT_EQ(channels[2].usdef, 1);
+}

@@ -177,6 +177,25 @@ TEST(CatalogueRefresh, UnsavedUserFilesStopTheReload) {
   EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
   EXPECT_TRUE(messages.shown[0].text.contains("userdef.dat"));
 }
+TEST(CatalogueRefresh, WriteBeforeTheReloadKeepsFavouritesOfACatalogueThatDidNotLoad) {
+  RecordingMessageSink messages;
+  Program p;
+  // The channel database did not load at start: only the user's channel is in memory, and the
+  // favourites id list also names two catalogue channels.
+  TItem mine = named("Mine", 100001, 1);
+  mine.favorited = 1;
+  p.state.catalogue.info.channels = {mine};
+  p.state.catalogue.favorites = {1, 101, 100001};
+  QByteArray favourites_at_reload;
+  ReloadHooks hooks = p.hooks();
+  hooks.load_channel_database = [&](AppState&) {
+    favourites_at_reload = quovi_test::read_all(favorites_path(p.state.app_data));
+  };
+  EXPECT_TRUE(reload_after_download(p.state, ReloadCaller::UpdateButton, nullptr, hooks));
+  EXPECT_EQ(favourites_at_reload, "1\r\n101\r\n100001\r\n");
+  EXPECT_EQ(p.state.catalogue.favorites, (std::vector<int32_t>{1, 101, 100001}));
+}
+
 TEST(CatalogueRefresh, ReloadReadsTheNewFileWithTheRealLoader) {
   RecordingMessageSink messages;
   Program p;

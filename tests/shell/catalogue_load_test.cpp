@@ -1,5 +1,6 @@
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_cipher.h"
+#include "catalogue/user_files.h"
 #include "catalogue/zip_memory_writer.h"
 #include "shell/catalogue_load.h"
 #include "test_env.h"
@@ -72,4 +73,48 @@ TEST(GetData, DamagedDatabaseKeepsUserChannelsAndTheFile) {
   EXPECT_TRUE(sink.shown[0].text.contains("tv.dat")) << sink.shown[0].text.toStdString();
   EXPECT_TRUE(sink.shown[0].text.contains(QDir::toNativeSeparators(channels_file())));
   EXPECT_EQ(quovi_test::read_all(channels_file()).toStdString(), file);
+}
+
+namespace {
+QString favorites_file() { return quovi_test::catalogue_folder() + "/favorites.dat"; }
+
+// The lines of a file in sorted order, joined with ",".
+std::string sorted_lines(const QByteArray& content) {
+  QStringList lines = QString::fromLatin1(content).split("\r\n", Qt::SkipEmptyParts);
+  lines.sort();
+  return lines.join(',').toStdString();
+}
+}  // namespace
+
+// favorites.dat may name channels of the catalogue; only a catalogue in memory can tell which of
+// them are gone.
+TEST(GetData, FavouritesOfTheCatalogueSurviveADatabaseThatBringsNoChannels) {
+  const std::string no_channel_members = encrypt_channel_file(
+      make_zip({{"version.dat", "201301311200\r\n"}, {"countries.dat", "0|All\r\n"}, {"genres.dat", "0|All\r\n"}}));
+  const std::string damaged = encrypt_channel_file(make_zip({{"tv.dat", "x1|QQ==|http://a/|1|1||0|0||0|0|0|0|0|0|0\r\n"}}));
+  const struct {
+    const char* what;
+    QByteArray database;
+    const char* favourites_after_close;  // sorted
+  } cases[] = {
+      {"damaged", QByteArray::fromStdString(damaged), "1,100001,101"},
+      {"empty", "", "1,100001,101"},
+      {"no channel members", QByteArray::fromStdString(no_channel_members), "1,100001,101"},
+      // Loaded with channels: 1 marks none of them and goes, 101 is one of them.
+      {"sample", quovi_test::read_all(quovi_test::fixture("catalogue/sample-channels.dat")), "100001,101"},
+  };
+  for (const auto& c : cases) {
+    RecordingMessageSink sink;
+    QDir(quovi_test::catalogue_folder()).removeRecursively();
+    ASSERT_TRUE(quovi_test::write_all(channels_file(), c.database));
+    ASSERT_TRUE(quovi_test::write_all(favorites_file(), "1\r\n101\r\n100001\r\n"));
+    ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
+    AppState state;
+    ASSERT_TRUE(GetData(state, nullptr, {}, kNow).has_value()) << c.what;
+    ASSERT_TRUE(save_user_files(state)) << c.what;
+    EXPECT_EQ(sorted_lines(quovi_test::read_all(favorites_file())), c.favourites_after_close) << c.what;
+    if (std::string(c.favourites_after_close) == "1,100001,101") {  // nothing dropped: the order stays too
+      EXPECT_EQ(quovi_test::read_all(favorites_file()), "1\r\n101\r\n100001\r\n") << c.what;
+    }
+  }
 }
