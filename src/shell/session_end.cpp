@@ -12,7 +12,7 @@
 SessionEnd::SessionEnd(AppState& state, QWidget* main_window) : state_(state), window_(main_window) {}
 
 SessionEnd::FileTexts SessionEnd::file_texts() const {
-  return {favorites_file_text(state_.catalogue.info), userdef_file_text(state_.catalogue.info)};
+  return {favorites_file_text(state_.catalogue), userdef_file_text(state_.catalogue.info)};
 }
 
 bool SessionEnd::close_query() {

@@ -111,7 +111,7 @@ TEST_F(SessionCommit, WritesAsAtACloseAndTheCloseThatEndsTheSessionDoesNotWriteA
   state_.catalogue.favorites.push_back(channel.id);
   EXPECT_TRUE(session_.close_query());
   const QByteArray written = quovi_test::read_all(favorites_file());
-  EXPECT_EQ(written, QByteArray::fromStdString(favorites_file_text(state_.catalogue.info)));
+  EXPECT_EQ(written, QByteArray::fromStdString(favorites_file_text(state_.catalogue)));
   EXPECT_TRUE(written.contains(QByteArray::number(channel.id) + "\r\n")) << written.toStdString();
 }
 
