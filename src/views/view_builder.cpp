@@ -75,11 +75,6 @@ ViewUpdate choose_group(AppState& state, uint16_t group, const BeforeRebuild& be
 }
 }  // namespace
 
-bool channel_matches_filter(const TItem& item, const TFilter& filter) {
-  if (!matches_except_name(item, filter)) return false;
-  return !filter.name_flag || name_contains(item, name_fragment_bytes(filter.name));
-}
-
 std::optional<QString> view_caption(const TFilter& filter) {
   const char* suffix = nullptr;
   switch (filter.group_id) {

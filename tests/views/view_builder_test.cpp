@@ -63,11 +63,16 @@ void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.what; }
 
 class ChannelMatches : public testing::TestWithParam<MatchCase> {};
 
+// Each case builds the list of a catalogue that holds one channel.
 TEST_P(ChannelMatches, FollowsEachCriterion) {
   TItem item = channel(1, kGroupTV, "Radio FM");
   TFilter filter = tv_view();
   GetParam().prepare(item, filter);
-  EXPECT_EQ(channel_matches_filter(item, filter), GetParam().visible);
+  AppState state;
+  state.catalogue.info.filter = filter;
+  state.catalogue.info.channels = {item};
+  build_visible_list(state);
+  EXPECT_EQ(state.visible, GetParam().visible ? std::vector<int>{0} : std::vector<int>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
