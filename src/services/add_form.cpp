@@ -3,6 +3,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/user_files.h"
 #include "services/stream_address.h"
+#include "widgets/fonts.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -17,12 +18,6 @@
 #include <QShowEvent>
 
 namespace {
-QFont tahoma(int pixels) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixels);
-  return font;
-}
-
 void caption(QWidget* panel, const QString& text, int top) {
   auto* label = new QLabel(text, panel);
   label->setGeometry(15, top + 3, 64, 15);

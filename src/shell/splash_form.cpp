@@ -1,5 +1,7 @@
 #include "shell/splash_form.h"
 
+#include "widgets/fonts.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -18,9 +20,7 @@ T_splashForm::T_splashForm(QWidget* over)
 
   auto* text = new QLabel(QStringLiteral("Please wait ..."), panel);
   text->setObjectName(QStringLiteral("SplashLabel"));
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPointSize(8);
-  text->setFont(font);
+  text->setFont(tahoma(11));  // 8 points
   text->setStyleSheet(QStringLiteral("color: rgb(8,55,114); background: transparent;"));
   text->move(89, 23);
   text->adjustSize();

@@ -2,6 +2,7 @@
 
 #include "catalogue/app_state.h"
 #include "settings/settings_store.h"
+#include "widgets/fonts.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -20,12 +21,6 @@ const char* const kValueColour = "rgb(255,0,0)";
 const char* const kGreyedColour = "rgb(192,192,192)";
 // Inside the panel's one-pixel border of the 300-pixel-wide dialog.
 const int kPanelRight = 299;
-
-QFont tahoma(int pixels) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixels);
-  return font;
-}
 
 void set_text_colour(QWidget* w, const char* colour) {
   w->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
