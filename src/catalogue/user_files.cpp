@@ -1,5 +1,6 @@
 #include "catalogue/user_files.h"
 
+#include "catalogue/aside_path.h"
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
@@ -81,17 +82,10 @@ ReadFile read_user_file(const QString& path) {
   return result;
 }
 
-// A free name beside the file for its damaged copy.
-QString aside_path(const QString& path) {
-  QString candidate = path + QStringLiteral(".bad");
-  for (int n = 2; QFileInfo::exists(candidate); ++n) candidate = path + QStringLiteral(".bad.%1").arg(n);
-  return candidate;
-}
-
 // Moves the unreadable file aside and tells the user; answers false when it could not be moved.
 bool set_aside_and_report(const QString& path, const QString& opening, const ReadProblem& problem,
                           const QString& kept, QWidget* parent) {
-  const QString copy = aside_path(path);
+  const QString copy = free_aside_path(path);
   QFile file(path);
   const bool moved = file.rename(copy);
   QString text = opening + problem.where() + QStringLiteral(".\n");
