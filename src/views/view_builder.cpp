@@ -49,7 +49,13 @@ bool name_contains(const TItem& item, const std::optional<std::string>& fragment
   return fragment && item.name.bytes().find(*fragment) != std::string_view::npos;
 }
 
-QString table_name(const TShortText& name) { return name.text(); }
+template <typename Row>
+QStringList names_of(const std::vector<Row>& table) {
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(table.size()));
+  for (const Row& row : table) names << row.name.text();
+  return names;
+}
 
 ViewUpdate finish_command(AppState& state, const BeforeRebuild& before) { return rebuild_view(state, before); }
 
@@ -105,19 +111,8 @@ CountryList country_list(const TInfo& info) {
   return list;
 }
 
-QStringList country_names(const TInfo& info) {
-  QStringList names;
-  names.reserve(static_cast<qsizetype>(info.countries.size()));
-  for (const Tcountry& c : info.countries) names << table_name(c.name);
-  return names;
-}
-
-QStringList genre_names(const TInfo& info) {
-  QStringList names;
-  names.reserve(static_cast<qsizetype>(info.genres.size()));
-  for (const Tgenre& g : info.genres) names << table_name(g.name);
-  return names;
-}
+QStringList country_names(const TInfo& info) { return names_of(info.countries); }
+QStringList genre_names(const TInfo& info) { return names_of(info.genres); }
 
 ViewUpdate build_visible_list(AppState& state) {
   const TInfo& info = state.catalogue.info;
