@@ -4,6 +4,7 @@
 #include "catalogue/user_files.h"
 #include "services/stream_address.h"
 #include "widgets/fonts.h"
+#include "widgets/framed_panel.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -66,10 +67,7 @@ T_addForm::T_addForm(AppState& state, Hooks hooks, QWidget* parent)
   setFixedSize(292, 331);
   setFont(tahoma(11));
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("AddPanel"));
-  panel->setGeometry(0, 0, 292, 331);
-  panel->setStyleSheet(QStringLiteral("#AddPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+  QFrame* panel = framed_panel(this, QStringLiteral("AddPanel"), {0, 0, 292, 331});
 
   const QString none = QStringLiteral(" -----");
   category_ = choice_list(panel, "CategoryAdvComboBox", QStringLiteral("Category*"), 80, 20, 190,

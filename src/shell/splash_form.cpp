@@ -1,6 +1,7 @@
 #include "shell/splash_form.h"
 
 #include "widgets/fonts.h"
+#include "widgets/framed_panel.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -13,10 +14,7 @@ T_splashForm::T_splashForm(QWidget* over)
   setFixedSize(251, 60);
   setAttribute(Qt::WA_ShowWithoutActivating);
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("SplashPanel"));
-  panel->setGeometry(0, 0, 251, 60);
-  panel->setStyleSheet(QStringLiteral("#SplashPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+  QFrame* panel = framed_panel(this, QStringLiteral("SplashPanel"), {0, 0, 251, 60});
 
   auto* text = new QLabel(QStringLiteral("Please wait ..."), panel);
   text->setObjectName(QStringLiteral("SplashLabel"));

@@ -3,6 +3,7 @@
 #include "catalogue/app_state.h"
 #include "settings/settings_store.h"
 #include "widgets/fonts.h"
+#include "widgets/framed_panel.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -95,10 +96,7 @@ T_filterForm::T_filterForm(AppState& state, Hooks hooks, QWidget* parent)
   setFixedSize(300, 329);
   setFont(tahoma(11));
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("FilterPanel"));
-  panel->setGeometry(0, 0, 300, 329);
-  panel->setStyleSheet(QStringLiteral("#FilterPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+  QFrame* panel = framed_panel(this, QStringLiteral("FilterPanel"), {0, 0, 300, 329});
 
   name_box_ = check_box(panel, "NameALCheckBox", QStringLiteral("All or part of the file name:"), {8, 17, 114, 17}, kPanelRight);
   name_edit_ = value_edit(panel, "NameAdvEdit", {30, 40, 246, 19});
