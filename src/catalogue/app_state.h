@@ -17,3 +17,12 @@ struct AppState {
   QString app_data;             // user's data folder, fixed for the run
   bool user_files_loaded = false;  // favourites and user channels were read in this run
 };
+
+// The channel-array position of the channel in `row` of the list, or -1 when the row shows none
+// (no row selected, a row past the list, or an entry outside the channel array).
+inline int channel_position(const AppState& state, int row) {
+  if (row < 0 || static_cast<size_t>(row) >= state.visible.size()) return -1;
+  const int position = state.visible[static_cast<size_t>(row)];
+  if (position < 0 || static_cast<size_t>(position) >= state.catalogue.info.channels.size()) return -1;
+  return position;
+}

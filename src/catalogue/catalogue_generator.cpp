@@ -117,41 +117,50 @@ struct Table {
   std::string text;
 };
 
+// A country or genre table. Row 0 stands for all entries; the rows after it are numbered upwards
+// from 1, each leaving a gap of up to `most_skipped` ids before the next, as the service's tables do.
+class TableBuilder {
+ public:
+  TableBuilder(Random& random, const char* all_entries, size_t most_skipped)
+      : random_(random), most_skipped_(most_skipped) {
+    table_.ids.push_back(0);
+    table_.text = std::string("0|") + all_entries + "\r\n";
+  }
+  void add(const std::string& name) {
+    table_.ids.push_back(next_id_);
+    table_.text += std::to_string(next_id_) + "|" + name + "\r\n";
+    next_id_ += 1 + static_cast<int32_t>(random_.below(most_skipped_ + 1));
+  }
+  size_t size() const { return table_.ids.size(); }
+  const Table& table() const { return table_; }
+
+ private:
+  Random& random_;
+  size_t most_skipped_;
+  Table table_;
+  int32_t next_id_ = 1;
+};
+
 Table make_countries(Random& random) {
-  Table table;
-  table.text = "0|All Countries\r\n";
-  table.ids.push_back(0);
-  int32_t id = 1;
-  auto add = [&](const std::string& name) {
-    table.ids.push_back(id);
-    table.text += std::to_string(id) + "|" + name + "\r\n";
-    id += 1 + static_cast<int32_t>(random.below(3));
-  };
-  for (const char* name : kCountryNames) add(cp1252(name));
-  while (table.ids.size() < 200) {
+  TableBuilder countries(random, "All Countries", 2);
+  for (const char* name : kCountryNames) countries.add(cp1252(name));
+  while (countries.size() < 200) {
     std::string name;
     const size_t syllables = 2 + random.below(3);
     for (size_t i = 0; i < syllables; ++i) name += random.pick(kSyllables);
     name[0] = static_cast<char>(name[0] - 'a' + 'A');
-    add(cp1252(name.c_str()) + (random.chance(30) ? " Republic" : ""));
+    countries.add(cp1252(name.c_str()) + (random.chance(30) ? " Republic" : ""));
   }
-  return table;
+  return countries.table();
 }
 
 Table make_genres(Random& random) {
-  Table table;
-  table.text = "0|All Genres\r\n";
-  table.ids.push_back(0);
-  int32_t id = 1;
-  auto add = [&](const std::string& name) {
-    table.ids.push_back(id);
-    table.text += std::to_string(id) + "|" + name + "\r\n";
-    id += 1 + static_cast<int32_t>(random.below(2));
-  };
-  for (const char* name : kGenreNames) add(cp1252(name));
-  for (size_t i = 0; table.ids.size() < 100; ++i)
-    add(cp1252(kGenreQualifiers[i % kGenreQualifiers.size()]) + " " + cp1252(kGenreNames[(i * 7) % kGenreNames.size()]));
-  return table;
+  TableBuilder genres(random, "All Genres", 1);
+  for (const char* name : kGenreNames) genres.add(cp1252(name));
+  for (size_t i = 0; genres.size() < 100; ++i)
+    genres.add(cp1252(kGenreQualifiers[i % kGenreQualifiers.size()]) + " " +
+               cp1252(kGenreNames[(i * 7) % kGenreNames.size()]));
+  return genres.table();
 }
 
 struct Counts {

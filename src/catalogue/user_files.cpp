@@ -1,5 +1,6 @@
 #include "catalogue/user_files.h"
 
+#include "catalogue/aside_path.h"
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
@@ -39,17 +40,10 @@ ReadFile read_user_file(const QString& path) {
   return result;
 }
 
-// A free name beside the file for its damaged copy.
-QString aside_path(const QString& path) {
-  QString candidate = path + QStringLiteral(".bad");
-  for (int n = 2; QFileInfo::exists(candidate); ++n) candidate = path + QStringLiteral(".bad.%1").arg(n);
-  return candidate;
-}
-
 // Moves the unreadable file aside and tells the user; answers false when it could not be moved.
 bool set_aside_and_report(const QString& path, const QString& opening, const UserFileProblem& problem,
                           const QString& kept, QWidget* parent) {
-  const QString copy = aside_path(path);
+  const QString copy = free_aside_path(path);
   QFile file(path);
   const bool moved = file.rename(copy);
   QString text = opening + problem.where() + QStringLiteral(".\n");
@@ -147,16 +141,6 @@ QString save(const QString& path, const std::string& content) {
   }
   if (!file.commit()) return file.errorString();
   return {};
-}
-
-bool valid_row(const AppState& state, int row) {
-  if (row < 0 || static_cast<size_t>(row) >= state.visible.size()) return false;
-  const int p = state.visible[static_cast<size_t>(row)];
-  return p >= 0 && static_cast<size_t>(p) < state.catalogue.info.channels.size();
-}
-
-TItem& channel_at_row(AppState& state, int row) {
-  return state.catalogue.info.channels[static_cast<size_t>(state.visible[static_cast<size_t>(row)])];
 }
 }  // namespace
 
@@ -273,13 +257,15 @@ int find_channel_by_id(const TInfo& info, int32_t id) {
 }
 
 QString channel_name_at_row(const AppState& state, int row) {
-  if (!valid_row(state, row)) return {};
-  return state.catalogue.info.channels[static_cast<size_t>(state.visible[static_cast<size_t>(row)])].name.text();
+  const int position = channel_position(state, row);
+  if (position < 0) return {};
+  return state.catalogue.info.channels[static_cast<size_t>(position)].name.text();
 }
 
 bool set_favorite_at_row(AppState& state, int row, bool on) {
-  if (!valid_row(state, row)) return false;
-  TItem& item = channel_at_row(state, row);
+  const int position = channel_position(state, row);
+  if (position < 0) return false;
+  TItem& item = state.catalogue.info.channels[static_cast<size_t>(position)];
   std::vector<int32_t>& favorites = state.catalogue.favorites;
   if (on) {
     item.favorited = 1;
@@ -292,7 +278,7 @@ bool set_favorite_at_row(AppState& state, int row, bool on) {
 }
 
 bool add_to_favorites(AppState& state, int selected_row, QWidget* parent) {
-  if (!valid_row(state, selected_row)) return false;
+  if (channel_position(state, selected_row) < 0) return false;
   const QString name = channel_name_at_row(state, selected_row);
   if (!ask_yes_no(parent, QStringLiteral("Would you like to add ") + name + QStringLiteral(" to your favorites?")))
     return false;
@@ -300,7 +286,7 @@ bool add_to_favorites(AppState& state, int selected_row, QWidget* parent) {
 }
 
 bool remove_from_favorites(AppState& state, int selected_row, QWidget* parent) {
-  if (!valid_row(state, selected_row)) return false;
+  if (channel_position(state, selected_row) < 0) return false;
   const QString name = channel_name_at_row(state, selected_row);
   if (!ask_yes_no(parent,
                   QStringLiteral("Would you like to remove ") + name + QStringLiteral(" from your favorites?")))
@@ -309,10 +295,11 @@ bool remove_from_favorites(AppState& state, int selected_row, QWidget* parent) {
 }
 
 bool remove_user_channel(AppState& state, int selected_row, QWidget* parent) {
-  if (!valid_row(state, selected_row)) return false;
+  const int row_position = channel_position(state, selected_row);
+  if (row_position < 0) return false;
   if (!ask_yes_no(parent, QStringLiteral("Are you sure that you want to permanently delete the selected channel?")))
     return false;
-  const size_t position = static_cast<size_t>(state.visible[static_cast<size_t>(selected_row)]);
+  const size_t position = static_cast<size_t>(row_position);
   std::vector<TItem>& channels = state.catalogue.info.channels;
   if (channels[position].usdef != 1) return false;
   // The selected record itself goes: a catalogue channel sharing its id may lie earlier.

@@ -161,11 +161,7 @@ void MediaPlayer::requestPause(bool pause) {
 
 void MediaPlayer::setURL(const QString& url) {
   url_ = url;
-  if (in_mpv(state_.phase)) {
-    const char* args[] = {"stop", nullptr};
-    command(args);
-  }
-  forgetLoad();
+  endLoad();
   if (url.isEmpty()) {
     setPhase(PlayerPhase::Empty);
     return;
@@ -216,12 +212,16 @@ void MediaPlayer::pause() {
 
 void MediaPlayer::stop() {
   if (!core_) return;
+  endLoad();
+  setPhase(url_.isEmpty() ? PlayerPhase::Empty : PlayerPhase::Stopped);
+}
+
+void MediaPlayer::endLoad() {
   if (in_mpv(state_.phase)) {
     const char* args[] = {"stop", nullptr};
     command(args);
   }
   forgetLoad();
-  setPhase(url_.isEmpty() ? PlayerPhase::Empty : PlayerPhase::Stopped);
 }
 
 void MediaPlayer::forgetLoad() {
@@ -442,9 +442,7 @@ void MediaPlayer::handleOutputReply(const mpv_event& event) {
                                property->data && std::string_view(*static_cast<char**>(property->data)) == "null";
   if (!no_sound_device || moving_picture_) return;
   // Nothing to see and nowhere to hear it: this computer's lack, not the channel's.
-  const char* args[] = {"stop", nullptr};
-  command(args);
-  forgetLoad();
+  endLoad();
   setPhase(PlayerPhase::Stopped);
   PlayerError error{MPV_ERROR_AO_INIT_FAILED, no_sound_device_message()};
   error.local_failure = true;

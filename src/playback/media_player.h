@@ -81,6 +81,9 @@ class MediaPlayer : public PlayerComponent {
   void handleProperty(uint64_t id, const mpv_event_property& property);
   void handleEndFile(const mpv_event_end_file& end);
   void startLoad();
+  // Stops what mpv plays of ours, if anything, and forgets the load.
+  void endLoad();
+  // Marks the current load's replies and events stale.
   void forgetLoad();
   bool isCurrent(int64_t entry_id) const { return entry_id_ && *entry_id_ == entry_id; }
   void raiseError(const PlayerError& error);

@@ -11,8 +11,6 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include <exception>
-
 PlayerControl::PlayerControl(AppState& state, QWidget* window, QObject* parent)
     : QObject(parent), state_(state), window_(window) {}
 
@@ -65,15 +63,8 @@ void PlayerControl::attach(PlayerComponent* player) {
 
 int PlayerControl::selectedRow() const { return selected_row_ ? selected_row_() : -1; }
 
-int PlayerControl::channelIndexOfRow(int row) const {
-  if (row < 0 || static_cast<size_t>(row) >= state_.visible.size()) return -1;
-  const int index = state_.visible[static_cast<size_t>(row)];
-  if (index < 0 || static_cast<size_t>(index) >= state_.catalogue.info.channels.size()) return -1;
-  return index;
-}
-
 void PlayerControl::loadRow(int row) {
-  const int index = channelIndexOfRow(row);
+  const int index = channel_position(state_, row);
   if (index >= 0) {
     if (player_) player_->setURL(to_qstring(state_.catalogue.info.channels[static_cast<size_t>(index)].url));
     Q_EMIT playPauseChanged(false);
@@ -95,18 +86,13 @@ void PlayerControl::play() {
 }
 
 void PlayerControl::pause() {
-  if (!player_) return;
-  try {
-    if (player_->URL().isEmpty()) return;
-    Q_EMIT playPauseChanged(false);
-    // Live TV and radio cannot be resumed where they were; only videos are paused.
-    if (state_.catalogue.info.filter.group_id == kGroupVideo)
-      player_->pause();
-    else
-      player_->stop();
-  } catch (const std::exception&) {
-    offer_player_download(window_);
-  }
+  if (!player_ || player_->URL().isEmpty()) return;
+  Q_EMIT playPauseChanged(false);
+  // Live TV and radio cannot be resumed where they were; only videos are paused.
+  if (state_.catalogue.info.filter.group_id == kGroupVideo)
+    player_->pause();
+  else
+    player_->stop();
 }
 
 void PlayerControl::onStatusChange() {
@@ -126,7 +112,7 @@ void PlayerControl::onStatusChange() {
 
 void PlayerControl::submitIfFirstPlay() {
   const int row = selectedRow();
-  const int index = channelIndexOfRow(row);
+  const int index = channel_position(state_, row);
   if (index < 0) return;
   auto& channels = state_.catalogue.info.channels;
   const TItem& channel = channels[static_cast<size_t>(index)];
@@ -157,7 +143,7 @@ void PlayerControl::onError() {
   // channel: neither is reported as a broken channel.
   if (error.refused_url || error.local_failure) return;
   const int row = selectedRow();
-  const int index = channelIndexOfRow(row);
+  const int index = channel_position(state_, row);
   if (index >= 0) Q_EMIT reportBrokenChannel(row, index);
 }
 

@@ -85,7 +85,6 @@ class PlayerControl : public QObject {
   void onStatusChange();
   void onError();
   int selectedRow() const;
-  int channelIndexOfRow(int row) const;
   void submitIfFirstPlay();
 
   AppState& state_;

@@ -2,6 +2,8 @@
 
 #include "catalogue/app_state.h"
 #include "services/stream_address.h"
+#include "widgets/fonts.h"
+#include "widgets/framed_panel.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -16,12 +18,6 @@
 #include <QShowEvent>
 
 namespace {
-QFont tahoma(int pixels) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixels);
-  return font;
-}
-
 void caption(QWidget* panel, const QString& text, int top) {
   auto* label = new QLabel(text, panel);
   label->setGeometry(15, top + 3, 64, 15);
@@ -70,10 +66,7 @@ T_addForm::T_addForm(AppState& state, Hooks hooks, QWidget* parent)
   setFixedSize(292, 331);
   setFont(tahoma(11));
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("AddPanel"));
-  panel->setGeometry(0, 0, 292, 331);
-  panel->setStyleSheet(QStringLiteral("#AddPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+  QFrame* panel = framed_panel(this, QStringLiteral("AddPanel"), {0, 0, 292, 331});
 
   const QString none = QStringLiteral(" -----");
   category_ = choice_list(panel, "CategoryAdvComboBox", QStringLiteral("Category*"), 80, 20, 190,

@@ -6,11 +6,9 @@
 #include "widgets/messages.h"
 
 UpdateChannelAction update_channel_action(const AppState& state, int selected_row) {
-  const auto& channels = state.catalogue.info.channels;
-  if (selected_row < 0 || static_cast<size_t>(selected_row) >= state.visible.size()) return {};
-  const int position = state.visible[static_cast<size_t>(selected_row)];
-  if (position < 0 || static_cast<size_t>(position) >= channels.size()) return {};
-  const TItem& channel = channels[static_cast<size_t>(position)];
+  const int position = channel_position(state, selected_row);
+  if (position < 0) return {};
+  const TItem& channel = state.catalogue.info.channels[static_cast<size_t>(position)];
   if (channel.usdef == 1) return {UpdateChannelAction::Kind::Edit, channel.id, position};
   return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id, position};
 }

@@ -15,12 +15,6 @@ const TItem* channel_at_position(const Catalogue& catalogue, int position) {
   if (position < 0 || static_cast<size_t>(position) >= channels.size()) return nullptr;
   return &channels[static_cast<size_t>(position)];
 }
-
-int position_of_row(const AppState& state, int row) {
-  if (row < 0 || static_cast<size_t>(row) >= state.visible.size()) return -1;
-  const int position = state.visible[static_cast<size_t>(row)];
-  return channel_at_position(state.catalogue, position) ? position : -1;
-}
 }  // namespace
 
 HttpRequest* send_feedback_request(const QByteArray& url) {
@@ -50,37 +44,14 @@ void send_flag(Catalogue& catalogue, const QString& flag, int position) {
   send_feedback_request(flag_url(feedback_service_base(), flag, channel->id));
 }
 
-void report_bad_channel(const AppState& state, int row) { report_bad_channel_at(state, position_of_row(state, row)); }
-
 void report_bad_channel_at(const AppState& state, int position) {
   const TItem* channel = channel_at_position(state.catalogue, position);
   if (!channel) return;
   send_feedback_request(bad_channel_url(feedback_service_base(), channel->id));
 }
 
-bool status_means_playing(const QString& status) {
-  return status.contains(QLatin1String("PLAYING"), Qt::CaseInsensitive);
-}
-
-bool submission_due(const AppState& state, int row) {
-  const int position = position_of_row(state, row);
-  if (position < 0) return false;
-  const TItem& channel = state.catalogue.info.channels[position];
-  return channel.usdef == 1 && channel.sent == 0;
-}
-
-void submit_channel(AppState& state, int row) { submit_channel_at(state, position_of_row(state, row)); }
-
-void submit_channel_at(AppState& state, int position) {
-  if (!channel_at_position(state.catalogue, position)) return;
-  TItem& channel = state.catalogue.info.channels[static_cast<size_t>(position)];
-  const QByteArray url = submission_url(feedback_service_base(), channel);
-  channel.sent = 1;
-  send_feedback_request(url);
-}
-
-bool submit_if_playing(AppState& state, int selected_row, const QString& status) {
-  if (!status_means_playing(status) || !submission_due(state, selected_row)) return false;
-  submit_channel(state, selected_row);
-  return true;
+void submit_channel_at(const AppState& state, int position) {
+  const TItem* channel = channel_at_position(state.catalogue, position);
+  if (!channel) return;
+  send_feedback_request(submission_url(feedback_service_base(), *channel));
 }

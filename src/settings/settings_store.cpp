@@ -16,6 +16,7 @@
 namespace {
 int batch_depth = 0;
 QString pending_failure;  // first failure seen inside the running batch
+SettingsWriteLog* write_log = nullptr;
 
 // "\SOFTWARE\Talvex\Quovi\" becomes the group "SOFTWARE/Talvex/Quovi".
 QString group_of(const QString& key) {
@@ -115,10 +116,12 @@ bool write_reg_integer(const QString& key, const QString& value, int32_t data) {
 }
 
 bool write_reg_string(const QString& key, const QString& value, const QString& data) {
+  if (write_log) write_log->entries << value + QLatin1Char('=') + data;
   return change_settings_file(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
 }
 
 bool delete_reg(const QString& key, const QString& value) {
+  if (write_log) write_log->entries << QLatin1Char('-') + value;
   const QString path = settings_file_path();
   if (!QFileInfo::exists(path)) return true;
   return change_settings_file(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
@@ -163,6 +166,9 @@ void load_settings(TFilter& filter) {
   take_switch(store, "duplicate", filter.duplicate);
   take_switch(store, "spam", filter.spam);
 }
+
+SettingsWriteLog::SettingsWriteLog() : outer_(write_log) { write_log = this; }
+SettingsWriteLog::~SettingsWriteLog() { write_log = outer_; }
 
 SettingsWriteBatch::SettingsWriteBatch() { ++batch_depth; }
 

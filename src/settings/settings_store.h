@@ -2,6 +2,7 @@
 #include "catalogue/records.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -39,6 +40,22 @@ bool delete_reg(const QString& key, const QString& value);
 // value that is not text reads as absent. "selected" is taken from 0 to 65535 and read as absent
 // otherwise; 0 restores the Favorites view only with "favorited" = 1, else the view is TV.
 void load_settings(TFilter& filter);
+
+// While one of these lives it records every write and removal of a value asked of the store, in
+// the order they are asked for: "value=data" for a write, "-value" for a removal. Tests read from
+// it what a command stores and in which order.
+class SettingsWriteLog {
+ public:
+  SettingsWriteLog();
+  ~SettingsWriteLog();
+  SettingsWriteLog(const SettingsWriteLog&) = delete;
+  SettingsWriteLog& operator=(const SettingsWriteLog&) = delete;
+
+  QStringList entries;
+
+ private:
+  SettingsWriteLog* outer_;
+};
 
 // While one of these lives, failed writes are collected and told to the user once, when the
 // outermost batch ends; a command that writes several values thus shows at most one message.

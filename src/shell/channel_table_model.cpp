@@ -18,9 +18,7 @@ void ChannelTableModel::set_row_count(int rows) {
 }
 
 int ChannelTableModel::channel_position(int row) const {
-  if (row < 0 || row >= rows_ || row >= static_cast<int>(state_.visible.size())) return -1;
-  const int p = state_.visible[row];
-  return p >= 0 && p < static_cast<int>(state_.catalogue.info.channels.size()) ? p : -1;
+  return row < rows_ ? ::channel_position(state_, row) : -1;
 }
 
 int ChannelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }

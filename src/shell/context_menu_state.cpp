@@ -8,13 +8,6 @@ bool holds_channel_id(const std::vector<int>& ids, const Catalogue& catalogue, i
   if (position < 0 || position >= static_cast<int>(channels.size())) return false;
   return std::find(ids.begin(), ids.end(), channels[position].id) != ids.end();
 }
-
-// The channel-array position of a list row, or -1 when the row shows nothing.
-int position_of_row(const AppState& state, int row) {
-  if (row < 0 || row >= static_cast<int>(state.visible.size())) return -1;
-  const int p = state.visible[row];
-  return p >= 0 && p < static_cast<int>(state.catalogue.info.channels.size()) ? p : -1;
-}
 }  // namespace
 
 bool was_rated(const Catalogue& catalogue, int position) {
@@ -35,7 +28,7 @@ ContextMenuState right_click_menu_state(const ContextMenuState& before, const Ap
   s.update_enabled = false;
   s.remove_channel_enabled = false;
   if (clicked_row == -1 || selected_row < 0) return s;
-  const int p = position_of_row(state, selected_row);
+  const int p = channel_position(state, selected_row);
   if (p < 0) return s;
   const TItem& ch = state.catalogue.info.channels[p];
 

@@ -9,6 +9,7 @@
 #include "playback/volume_button.h"
 #include "version.h"
 #include "widgets/click_label.h"
+#include "widgets/fonts.h"
 #include "widgets/gradient_panel.h"
 
 #include <QAbstractItemView>
@@ -30,17 +31,6 @@ using namespace main_layout;
 
 const QColor kListText(8, 55, 114);
 const QColor kWhiteText(254, 254, 254);
-
-QFont tahoma(int pixel_size, bool bold = false) {
-  // Tahoma where it is installed, else the narrowest look-alike, so the captions fit their places.
-  QFont font;
-  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                    QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixel_size);
-  font.setBold(bold);
-  return font;
-}
 
 void set_colour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
   QPalette palette = widget->palette();
@@ -392,12 +382,6 @@ void T_mainForm::connect_context_menu() {
 }
 
 QWidget* T_mainForm::video_area() const { return video_area_; }
-
-void T_mainForm::set_video_widget(QWidget* video) {
-  if (!video) return;
-  video->setParent(video_area_);
-  video_area_->layout()->addWidget(video);
-}
 
 void T_mainForm::FormResize() {
   const Geometry g = layout_for(size(), status_label_->sizeHint().width(), channel_label_->sizeHint().width());

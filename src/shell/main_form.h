@@ -45,8 +45,6 @@ class T_mainForm : public QWidget {
 
   // --- The view: every change of view, criteria, channel array or order ends with rebuild_view.
   void rebuild_view();
-  // The visible list built again without the rest of the rebuild (the reload after a download).
-  void build_visible_list();
   // What a view command or rebuild of the view builder hands to the window: before_rebuild() runs
   // before the visible list changes, finish_view_change() with its answer afterwards.
   BeforeRebuild before_rebuild();
@@ -76,9 +74,6 @@ class T_mainForm : public QWidget {
   // reports the first status, volume and button states.
   void attach_player_control(PlayerControl* control);
   QWidget* video_area() const;
-  // Puts the player's video widget into the video area, filling it (the window keeps it there
-  // through every resize). The window takes ownership.
-  void set_video_widget(QWidget* video);
   QLabel* status_label() const { return status_label_; }
   QLabel* channel_label() const { return channel_label_; }
   // The status line's text, shown as typed.

@@ -61,8 +61,6 @@ void T_mainForm::finish_view_change(const ViewUpdate& update) {
   run(hooks_.refill_dialog_lists);
 }
 
-void T_mainForm::build_visible_list() { apply_view_update(::build_visible_list(state_)); }
-
 void T_mainForm::rebuild_view() { finish_view_change(::rebuild_view(state_, before_rebuild())); }
 
 void T_mainForm::refill_countries() {

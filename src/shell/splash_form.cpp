@@ -1,5 +1,8 @@
 #include "shell/splash_form.h"
 
+#include "widgets/fonts.h"
+#include "widgets/framed_panel.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -11,16 +14,11 @@ T_splashForm::T_splashForm(QWidget* over)
   setFixedSize(251, 60);
   setAttribute(Qt::WA_ShowWithoutActivating);
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("SplashPanel"));
-  panel->setGeometry(0, 0, 251, 60);
-  panel->setStyleSheet(QStringLiteral("#SplashPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+  QFrame* panel = framed_panel(this, QStringLiteral("SplashPanel"), {0, 0, 251, 60});
 
   auto* text = new QLabel(QStringLiteral("Please wait ..."), panel);
   text->setObjectName(QStringLiteral("SplashLabel"));
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPointSize(8);
-  text->setFont(font);
+  text->setFont(tahoma(11));  // 8 points
   text->setStyleSheet(QStringLiteral("color: rgb(8,55,114); background: transparent;"));
   text->move(89, 23);
   text->adjustSize();

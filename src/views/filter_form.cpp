@@ -2,6 +2,8 @@
 
 #include "catalogue/app_state.h"
 #include "settings/settings_store.h"
+#include "widgets/fonts.h"
+#include "widgets/framed_panel.h"
 #include "widgets/messages.h"
 
 #include <QCheckBox>
@@ -20,12 +22,6 @@ const char* const kValueColour = "rgb(255,0,0)";
 const char* const kGreyedColour = "rgb(192,192,192)";
 // Inside the panel's one-pixel border of the 300-pixel-wide dialog.
 const int kPanelRight = 299;
-
-QFont tahoma(int pixels) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixels);
-  return font;
-}
 
 void set_text_colour(QWidget* w, const char* colour) {
   w->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
@@ -100,10 +96,7 @@ T_filterForm::T_filterForm(AppState& state, Hooks hooks, QWidget* parent)
   setFixedSize(300, 329);
   setFont(tahoma(11));
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("FilterPanel"));
-  panel->setGeometry(0, 0, 300, 329);
-  panel->setStyleSheet(QStringLiteral("#FilterPanel { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }"));
+  QFrame* panel = framed_panel(this, QStringLiteral("FilterPanel"), {0, 0, 300, 329});
 
   name_box_ = check_box(panel, "NameALCheckBox", QStringLiteral("All or part of the file name:"), {8, 17, 114, 17}, kPanelRight);
   name_edit_ = value_edit(panel, "NameAdvEdit", {30, 40, 246, 19});

@@ -10,6 +10,20 @@ int32_t id_at(const std::vector<Row>& rows, int index) {
   if (index < 0 || static_cast<size_t>(index) >= rows.size()) return 0;
   return rows[static_cast<size_t>(index)].id;
 }
+
+// A criterion chosen from a table (country, genre): switched on, the chosen row's id is kept in
+// the filter and stored beside the switch; switched off, only the switch goes from the store.
+void take_table_choice(bool on, int32_t id, bool& flag, uint16_t& field, const QString& value,
+                       std::vector<StoreWrite>& writes) {
+  flag = on;
+  if (!on) {
+    writes.push_back(StoreWrite::remove(value + QStringLiteral("_f")));
+    return;
+  }
+  field = static_cast<uint16_t>(id);
+  writes.push_back(StoreWrite::integer(value + QStringLiteral("_f"), 1));
+  writes.push_back(StoreWrite::integer(value, id));
+}
 }  // namespace
 
 const std::array<QString, 6>& status_value_names() {
@@ -59,25 +73,10 @@ std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const Fil
     w.push_back(StoreWrite::remove(QStringLiteral("name_f")));
   }
 
-  f.country_flag = c.country_on;
-  if (c.country_on) {
-    const int32_t id = id_at(info.countries, c.country_index);
-    f.country_id = static_cast<uint16_t>(id);
-    w.push_back(StoreWrite::integer(QStringLiteral("country_f"), 1));
-    w.push_back(StoreWrite::integer(QStringLiteral("country"), id));
-  } else {
-    w.push_back(StoreWrite::remove(QStringLiteral("country_f")));
-  }
-
-  f.genre_flag = c.genre_on;
-  if (c.genre_on) {
-    const int32_t id = id_at(info.genres, c.genre_index);
-    f.genre_id = static_cast<uint16_t>(id);
-    w.push_back(StoreWrite::integer(QStringLiteral("genre_f"), 1));
-    w.push_back(StoreWrite::integer(QStringLiteral("genre"), id));
-  } else {
-    w.push_back(StoreWrite::remove(QStringLiteral("genre_f")));
-  }
+  take_table_choice(c.country_on, id_at(info.countries, c.country_index), f.country_flag, f.country_id,
+                    QStringLiteral("country"), w);
+  take_table_choice(c.genre_on, id_at(info.genres, c.genre_index), f.genre_flag, f.genre_id, QStringLiteral("genre"),
+                    w);
 
   f.bitrate_flag = c.bitrate_on;
   if (c.bitrate_on) {

@@ -11,20 +11,12 @@ QString fold_ascii_letters(const QString& text) {
 }
 
 bool row_matches(const AppState& state, int row, const QString& needle, bool match_case) {
-  if (row < 0 || row >= static_cast<int>(state.visible.size())) return false;
-  const int p = state.visible[row];
-  const auto& channels = state.catalogue.info.channels;
-  if (p < 0 || p >= static_cast<int>(channels.size())) return false;
-  const QString name = channels[p].name.text();
+  const int p = channel_position(state, row);
+  if (p < 0) return false;
+  const QString name = state.catalogue.info.channels[static_cast<size_t>(p)].name.text();
   return (match_case ? name : fold_ascii_letters(name)).contains(needle);
 }
 }  // namespace
-
-bool name_contains(const QString& name, const QString& text, bool match_case) {
-  if (text.isEmpty()) return false;
-  if (match_case) return name.contains(text);
-  return fold_ascii_letters(name).contains(fold_ascii_letters(text));
-}
 
 int FindDialogFind(AppState& state, int row_count, const SearchRequest& request) {
   const int n = std::min(row_count, static_cast<int>(state.visible.size()));

@@ -15,11 +15,8 @@ struct SearchRequest {
 // the row and moves the search position past it (row + 1 going down, row - 1 going up); without
 // one answers -1 and leaves the position alone. A start outside the list is brought back to its
 // nearest end when the direction leads into the list; rows that do not exist are never examined.
+// Without match case the letters a-z count as A-Z (and no others); the empty text is found nowhere.
 int FindDialogFind(AppState& state, int row_count, const SearchRequest& request);
-
-// True when `text` occurs in `name`; without match case the letters a-z count as A-Z (and no
-// others). The empty text occurs nowhere.
-bool name_contains(const QString& name, const QString& text, bool match_case);
 
 // The message shown when nothing is found: Could not find "text".
 QString not_found_message(const QString& text);

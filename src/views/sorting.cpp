@@ -202,20 +202,16 @@ void sort_texts(std::vector<TItem>& channels, TextKeys& keys, bool ascending) {
                            [&keys](const TextEntry& x, const TextEntry& y) { return keys.compare(x, y) > 0; });
 }
 
+void sort_short_texts(std::vector<TItem>& channels, int count, TShortText TItem::*field, bool ascending) {
+  TextKeys keys;
+  short_text_keys(channels, count, field, keys);
+  sort_texts(channels, keys, ascending);
+}
+
 void sort_range(std::vector<TItem>& channels, int count, int column, bool flag) {
   switch (column) {
-    case kSortChannel: {
-      TextKeys keys;
-      short_text_keys(channels, count, &TItem::name, keys);
-      sort_texts(channels, keys, !flag);
-      break;
-    }
-    case kSortGenre: {
-      TextKeys keys;
-      short_text_keys(channels, count, &TItem::genre, keys);
-      sort_texts(channels, keys, !flag);
-      break;
-    }
+    case kSortChannel: sort_short_texts(channels, count, &TItem::name, !flag); break;
+    case kSortGenre: sort_short_texts(channels, count, &TItem::genre, !flag); break;
     case kSortRating: sort_numbers(channels, count, &TItem::rt, flag); break;
     case kSortBitrate: sort_numbers(channels, count, &TItem::bitrate, flag); break;
     case kSortComments: {

@@ -49,7 +49,13 @@ bool name_contains(const TItem& item, const std::optional<std::string>& fragment
   return fragment && item.name.bytes().find(*fragment) != std::string_view::npos;
 }
 
-QString table_name(const TShortText& name) { return name.text(); }
+template <typename Row>
+QStringList names_of(const std::vector<Row>& table) {
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(table.size()));
+  for (const Row& row : table) names << row.name.text();
+  return names;
+}
 
 ViewUpdate finish_command(AppState& state, const BeforeRebuild& before) { return rebuild_view(state, before); }
 
@@ -74,11 +80,6 @@ ViewUpdate choose_group(AppState& state, uint16_t group, const BeforeRebuild& be
   return finish_command(state, before);
 }
 }  // namespace
-
-bool channel_matches_filter(const TItem& item, const TFilter& filter) {
-  if (!matches_except_name(item, filter)) return false;
-  return !filter.name_flag || name_contains(item, name_fragment_bytes(filter.name));
-}
 
 std::optional<QString> view_caption(const TFilter& filter) {
   const char* suffix = nullptr;
@@ -110,19 +111,8 @@ CountryList country_list(const TInfo& info) {
   return list;
 }
 
-QStringList country_names(const TInfo& info) {
-  QStringList names;
-  names.reserve(static_cast<qsizetype>(info.countries.size()));
-  for (const Tcountry& c : info.countries) names << table_name(c.name);
-  return names;
-}
-
-QStringList genre_names(const TInfo& info) {
-  QStringList names;
-  names.reserve(static_cast<qsizetype>(info.genres.size()));
-  for (const Tgenre& g : info.genres) names << table_name(g.name);
-  return names;
-}
+QStringList country_names(const TInfo& info) { return names_of(info.countries); }
+QStringList genre_names(const TInfo& info) { return names_of(info.genres); }
 
 ViewUpdate build_visible_list(AppState& state) {
   const TInfo& info = state.catalogue.info;

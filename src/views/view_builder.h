@@ -11,8 +11,6 @@
 // Which channels the list shows. The list reads AppState::visible: its size is the row count and
 // row r shows catalogue.info.channels[visible[r]].
 
-bool channel_matches_filter(const TItem& item, const TFilter& filter);
-
 // The window caption for the view, or nothing when the group id names no view (the caption stays).
 std::optional<QString> view_caption(const TFilter& filter);
 
@@ -38,7 +36,11 @@ struct ViewUpdate {
   bool clear_filter_visible = false;
 };
 
-// Refills state.visible from the filter; answers what the window must show.
+// Refills state.visible with the positions of the channels the filter lets through, in array
+// order; answers what the window must show. A channel is listed when its type_id is at most 1, it
+// belongs to the view (its group; in the Favorites view a favourite of any group) and it passes
+// every criterion that is on: the name fragment (exact characters), country, genre, a bitrate above
+// the threshold, and a report status whose switch is off.
 ViewUpdate build_visible_list(AppState& state);
 
 // Called by rebuild_view before the visible list changes. The window puts itself into the

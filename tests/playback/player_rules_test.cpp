@@ -38,11 +38,8 @@ TEST(PlayerStatus, TextFollowsPhaseAndMpvFlags) {
 }
 
 TEST(PlayerStatus, WhatTheWindowReadsFromTheText) {
-  EXPECT_TRUE(status_is_playing("Playing"));
-  EXPECT_TRUE(status_is_playing("now PLAYING stream"));
-  EXPECT_TRUE(status_is_playing("playing"));
-  EXPECT_FALSE(status_is_playing("Paused"));
-  EXPECT_FALSE(status_is_playing("Play ing"));
+  for (const char* yes : {"Playing", "playing", "PLAYING", "now PLAYING stream"}) EXPECT_TRUE(status_is_playing(yes)) << yes;
+  for (const char* no : {"Paused", "Ready", "Buffering...", "Play ing", ""}) EXPECT_FALSE(status_is_playing(no)) << no;
   EXPECT_TRUE(status_runs_pause_command("Paused"));
   EXPECT_TRUE(status_runs_pause_command("Stopped"));
   EXPECT_FALSE(status_runs_pause_command("paused"));

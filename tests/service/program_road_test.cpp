@@ -87,14 +87,13 @@ TEST_F(ProgramRoad, EveryFeedbackRequestOfThePlayerIsRecordedWithItsValues) {
   mine.genre_id = 2;
   mine.comment = "Late night, 100% vinyl";
   channels.push_back(mine);
-  state_.visible = {0, 1, 2};
 
   send_rating(state_.catalogue, "5", 0);
   send_rating(state_.catalogue, "2", 1);
   send_flag(state_.catalogue, "ok", 0);
   send_flag(state_.catalogue, "duplicate", 1);
-  report_bad_channel(state_, 1);
-  submit_channel(state_, 2);
+  report_bad_channel_at(state_, 1);
+  submit_channel_at(state_, 2);
 
   FeedbackStore store(database_.toStdString(), FeedbackStore::Mode::existing);
   ASSERT_TRUE(wait_for([&] {

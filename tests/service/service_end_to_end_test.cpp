@@ -10,10 +10,8 @@
 namespace {
 QString database_path() { return quovi_test::sandbox_root() + "/feedback.sqlite"; }
 
-QStringList service_options(const QString& catalogue = {}) {
-  return {"--database", database_path(), "--catalogue",
-          catalogue.isEmpty() ? quovi_test::sandbox_root() + "/channels.dat" : catalogue, "--media",
-          QStringLiteral(QUOVI_DEMO_MEDIA_DIR)};
+QStringList service_options(const QString& media = QStringLiteral(QUOVI_DEMO_MEDIA_DIR)) {
+  return {"--database", database_path(), "--catalogue", quovi_test::sandbox_root() + "/channels.dat", "--media", media};
 }
 
 HttpResult get(const ServiceProcess& service, const std::string& target) {
@@ -112,7 +110,6 @@ TEST(ServiceEndToEnd, SurvivesGarbageOnTheWire) {
       "GET /service/new2.php?" + std::string(20000, '%') + " HTTP/1.1\r\nHost: x\r\n\r\n",
       "POST /service/rate.php HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999\r\n\r\nrating=5",
       "GET /service/bad.php?channel_id=1 HTTP/1.1\r\nHost: x\r\nRange: bytes=-1-2--3\r\n\r\n",
-      "GET /media/%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n",
   };
   for (const auto& bytes : garbage) {
     raw_exchange(service.port(), bytes);
@@ -140,10 +137,42 @@ TEST(ServiceEndToEnd, ServesTheUpdatePageAndMediaFiles) {
   EXPECT_EQ(QByteArray::fromStdString(tone.body), quovi_test::read_all(QStringLiteral(QUOVI_DEMO_MEDIA_DIR "/tone.ogg")));
   EXPECT_EQ(content_type_of(service.port(), "/media/testcard.webm"), "video/webm");
   EXPECT_EQ(get(service, "/media/nothing.ogg").status, 404);
-  // Sent as it stands (an HTTP client would resolve the dots itself).
-  EXPECT_EQ(raw_exchange(service.port(), "GET /media/../CMakeLists.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", false)
-                .substr(0, 12),
-            "HTTP/1.1 404");
+}
+
+TEST(ServiceEndToEnd, NoPathLeadsOutOfTheMediaFolder) {
+  const QString site = quovi_test::sandbox_root() + "/site";
+  ASSERT_TRUE(QDir().mkpath(site + "/media/sub"));
+  const std::string secret = "beside the media folder: 7d41c9e0b2";
+  ASSERT_TRUE(quovi_test::write_all(site + "/secret.txt", QByteArray::fromStdString(secret)));
+  ASSERT_TRUE(quovi_test::write_all(site + "/media/sub/clip.ogg", "OggS in the media folder"));
+  ServiceProcess service(service_options(site + "/media"));
+  ASSERT_TRUE(service.listening());
+  const auto raw_get = [&](const std::string& target) {
+    // Sent as it stands: an HTTP client would resolve the dots itself.
+    return raw_exchange(service.port(), "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", false);
+  };
+  ASSERT_EQ(raw_get("/media/sub/clip.ogg").substr(0, 12), "HTTP/1.1 200");
+  EXPECT_EQ(raw_get("/media/sub/../sub/clip.ogg").substr(0, 12), "HTTP/1.1 200");  // stays inside
+
+  for (const std::string target : {
+           "/media/../secret.txt",
+           "/media/sub/../../secret.txt",
+           "/media/%2e%2e/secret.txt",
+           "/media/%2E%2E%2Fsecret.txt",
+           "/media/..%2fsecret.txt",
+           "/media/.%2e/secret.txt",
+           "/media/sub/%2e%2e/%2e%2e/secret.txt",
+           "/media/%2e%2e%5csecret.txt",
+           "/media/%252e%252e/secret.txt",
+           "/media//../secret.txt",
+           "/media/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/etc/passwd",
+       }) {
+    const std::string reply = raw_get(target);
+    EXPECT_EQ(reply.substr(0, 12), "HTTP/1.1 404") << target;
+    EXPECT_EQ(reply.find(secret), std::string::npos) << target;
+    EXPECT_EQ(reply.find("root:"), std::string::npos) << target;
+  }
+  EXPECT_TRUE(service.running());
 }
 
 TEST(ServiceEndToEnd, ReportsADatabaseItCannotOpenAndExits) {

@@ -1,15 +1,22 @@
 #include "services/feedback.h"
 
+#include "../shell/stand_in_player.h"
+#include "playback/player_control.h"
+#include "requests_answered.h"
 #include "services/http_request.h"
 #include "services/service_addresses.h"
+#include "shell/channel_table_model.h"
+#include "shell/main_form.h"
 #include "stalled_lookup.h"
 #include "test_server.h"
+#include "widgets/messages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -31,21 +38,18 @@ class Feedback : public testing::Test {
     write_service_base("feedback", server.base());
     auto& channels = state.catalogue.info.channels;
     channels = {channel(1234, "News"), channel(-3, "My Radio & Friends", 1, 0), channel(-4, "Old Mine", 1, 1)};
-    state.visible = {2, 1, 0};  // rows show the channels in reverse order
   }
+  void TearDown() override { EXPECT_TRUE(wait_until(quovi_test::all_requests_answered)); }
 
   std::vector<std::string> targets() const {
     std::vector<std::string> result;
     for (const auto& r : server.received()) result.push_back(r.target);
     return result;
   }
-  // Sends a marker request and waits for it, then a little longer for any stray request that a
-  // step under test should not have sent.
-  void settle() {
-    const size_t before = server.received().size();
-    send_feedback_request((server.base() + "/marker").toUtf8());
-    ASSERT_TRUE(server.wait_for_requests(before + 1));
-    wait_until([] { return false; }, 100);
+  // What reached the server once every request sent so far has its answer.
+  std::vector<std::string> answered_targets() {
+    EXPECT_TRUE(wait_until(quovi_test::all_requests_answered));
+    return targets();
   }
 
   TestServer server;
@@ -55,8 +59,7 @@ class Feedback : public testing::Test {
 TEST_F(Feedback, RatingAndFlagReachTheServiceAndAreRecorded) {
   send_rating(state.catalogue, "5", 0);
   send_flag(state.catalogue, "bad", 0);
-  ASSERT_TRUE(server.wait_for_requests(2));
-  auto sent = targets();
+  auto sent = answered_targets();
   std::sort(sent.begin(), sent.end());
   EXPECT_EQ(sent, (std::vector<std::string>{"/service/flag.php?flag=bad&id=1234", "/service/rate.php?rating=5&id=1234"}));
   for (const auto& r : server.received()) EXPECT_EQ(r.user_agent, "Quovi/5.1.5.0");
@@ -75,42 +78,6 @@ TEST_F(Feedback, FailedRequestsStillMarkTheChannel) {
   send_flag(state.catalogue, "ok", -1);
   EXPECT_EQ(state.catalogue.rated_positions.size(), 1u);
   EXPECT_EQ(state.catalogue.flagged_positions.size(), 1u);
-  wait_until([] { return false; }, 100);
-}
-
-TEST_F(Feedback, EveryReportWithASelectedRowGoesOut) {
-  report_bad_channel(state, -1);
-  report_bad_channel(state, 3);
-  report_bad_channel(state, 2);
-  report_bad_channel(state, 2);
-  settle();
-  const auto sent = targets();
-  EXPECT_EQ(std::count(sent.begin(), sent.end(), "/service/bad.php?channel_id=1234"), 2);
-  EXPECT_EQ(sent.size(), 3u);  // two reports and the marker
-}
-
-TEST_F(Feedback, UserChannelIsSubmittedOnceAtItsFirstPlayingStatus) {
-  EXPECT_FALSE(submit_if_playing(state, 1, "Buffering..."));
-  EXPECT_TRUE(submit_if_playing(state, 1, "Playing"));
-  EXPECT_EQ(state.catalogue.info.channels[1].sent, 1);
-  // A second status while the first request may still be on its way sends nothing.
-  EXPECT_FALSE(submit_if_playing(state, 1, "playing"));
-  ASSERT_TRUE(server.wait_for_requests(1));
-  settle();
-  const auto sent = targets();
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0],
-            "/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&url=http%3A%2F%2Fradio.example%2Flive"
-            "&bitrate=128&type=0&homepage=&country=0&genre=0&comment=");
-}
-
-TEST_F(Feedback, OnlyUnsentUserChannelsInASelectedRowAreSubmitted) {
-  EXPECT_FALSE(submit_if_playing(state, 0, "PLAYING"));   // user channel already sent
-  EXPECT_FALSE(submit_if_playing(state, 2, "PLAYING"));   // catalogue channel
-  EXPECT_FALSE(submit_if_playing(state, -1, "PLAYING"));  // nothing selected
-  EXPECT_FALSE(submit_if_playing(state, 7, "PLAYING"));   // no such row
-  settle();
-  EXPECT_EQ(server.received().size(), 1u);  // the marker alone
 }
 
 TEST_F(Feedback, PlayerSignalsSendByChannelPosition) {
@@ -118,14 +85,76 @@ TEST_F(Feedback, PlayerSignalsSendByChannelPosition) {
   report_bad_channel_at(state, 9);  // no such channel
   submit_channel_at(state, 1);
   submit_channel_at(state, -1);
-  EXPECT_EQ(state.catalogue.info.channels[1].sent, 1);
-  settle();
-  auto sent = targets();
+  auto sent = answered_targets();
   std::sort(sent.begin(), sent.end());
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0], "/marker");
-  EXPECT_EQ(sent[1], "/service/bad.php?channel_id=1234");
-  EXPECT_EQ(sent[2].rfind("/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&", 0), 0u);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], "/service/bad.php?channel_id=1234");
+  EXPECT_EQ(sent[1].rfind("/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends&", 0), 0u);
+}
+
+// The player's events on their way through the main window: a stand-in player behind the player
+// control, the control attached to the window, the channel chosen by selecting its row.
+class FeedbackFromThePlayer : public Feedback {
+ protected:
+  void SetUp() override {
+    Feedback::SetUp();
+    auto& channels = state.catalogue.info.channels;
+    TItem tv = channel(77, "Not In This View");
+    tv.group_id = kGroupTV;
+    channels.insert(channels.begin(), tv);  // rows 0, 1, 2 show positions 1, 2, 3
+    state.catalogue.info.filter.group_id = kGroupRadio;
+    form.attach_player_control(control);
+    control->attach(player);
+    form.rebuild_view();
+    ASSERT_EQ(form.model()->rowCount(), 3);
+  }
+  void play_row(int row) {
+    form.select_row(row);
+    player->raise_status("Playing");
+  }
+  const TItem& in_row(int row) { return state.catalogue.info.channels[static_cast<size_t>(row + 1)]; }
+
+  RecordingMessageSink messages;
+  T_mainForm form{state};
+  PlayerControl* control = new PlayerControl(state, &form, &form);
+  shell_test::StandInPlayer* player = new shell_test::StandInPlayer(control);
+};
+
+TEST_F(FeedbackFromThePlayer, AUserChannelIsSubmittedOnceAtItsFirstPlayingStatus) {
+  form.select_row(1);
+  player->raise_status("Buffering...");
+  EXPECT_TRUE(answered_targets().empty());
+  player->raise_status("Playing");
+  EXPECT_EQ(in_row(1).sent, 1);
+  player->raise_status("Stopped");
+  player->raise_status("playing");
+  EXPECT_EQ(answered_targets(),
+            (std::vector<std::string>{"/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends"
+                                      "&url=http%3A%2F%2Fradio.example%2Flive&bitrate=128&type=0&homepage="
+                                      "&country=0&genre=0&comment="}));
+}
+
+TEST_F(FeedbackFromThePlayer, OnlyUnsentUserChannelsInTheSelectedRowAreSubmitted) {
+  play_row(2);  // a user channel already sent
+  play_row(0);  // a catalogue channel
+  form.clear_selection();
+  player->raise_status("PLAYING");
+  EXPECT_TRUE(answered_targets().empty());
+  EXPECT_EQ(in_row(1).sent, 0);
+}
+
+TEST_F(FeedbackFromThePlayer, EveryErrorWithASelectedRowReportsItsChannel) {
+  player->raise_error("Cannot play this channel.");
+  form.select_row(0);
+  player->raise_error("Cannot play this channel.");
+  player->raise_error("Cannot play this channel.");
+  form.select_row(1);  // a user channel is reported as well
+  player->raise_error("Cannot play this channel.");
+  EXPECT_EQ(messages.shown.size(), 4u);
+  auto sent = answered_targets();
+  std::sort(sent.begin(), sent.end());
+  EXPECT_EQ(sent, (std::vector<std::string>{"/service/bad.php?channel_id=-3", "/service/bad.php?channel_id=1234",
+                                            "/service/bad.php?channel_id=1234"}));
 }
 
 TEST_F(Feedback, RepliesLargerThanTheLimitAreCutOff) {
@@ -152,10 +181,5 @@ TEST(FeedbackAtQuit, PendingRequestsDoNotHoldUpTheQuit) {
   clock.start();
   QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
   EXPECT_LT(clock.elapsed(), 500);
-}
-
-TEST(PlayingStatus, AnyCaseAnyLongerText) {
-  for (const char* yes : {"Playing", "playing", "PLAYING", "Now playing stream"}) EXPECT_TRUE(status_means_playing(yes)) << yes;
-  for (const char* no : {"Paused", "Ready", "Buffering...", "Play ing", ""}) EXPECT_FALSE(status_means_playing(no)) << no;
 }
 }  // namespace

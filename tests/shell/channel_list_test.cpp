@@ -133,10 +133,24 @@ struct FormFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(FormFixture, RebuildLeavesNoChannelAndSetsCaptionAndCommentsWidth) {
+  // A channel plays and the user has widened the Comments column.
+  form.select_row(1);
+  form.play_button()->click();
+  list()->setColumnWidth(4, 200);
+  ASSERT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
+  ASSERT_EQ(player->count("play"), 1);
+  ASSERT_NE(form.channel_label()->text(), no_channel_label_html());
+  ASSERT_FALSE(showing_play());
+
+  form.rebuild_view();
+  EXPECT_EQ(player->url, QString());
+  EXPECT_EQ(player->calls.last(), QStringLiteral("url:"));
+  EXPECT_EQ(form.selected_row(), -1);
+  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+  EXPECT_FALSE(showing_play());
   EXPECT_EQ(form.model()->rowCount(), 3);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Tv"));
   EXPECT_EQ(list()->columnWidth(4), 110);
-  EXPECT_EQ(player->url, QString());
   EXPECT_TRUE(form.clear_filter_label()->isHidden());
   EXPECT_EQ(form.countries()->count(), 2);
   EXPECT_EQ(form.countries()->currentIndex(), 0);

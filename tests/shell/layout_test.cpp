@@ -1,3 +1,5 @@
+#include "playback/player_control.h"
+#include "playback/video_widget.h"
 #include "shell/main_form.h"
 #include "shell/main_layout.h"
 
@@ -120,8 +122,11 @@ TEST(MainForm, ResizeFollowsTheRule) {
 TEST(MainForm, VideoWidgetFillsTheVideoArea) {
   AppState state;
   T_mainForm form(state);
-  auto* video = new QWidget;  // stands in for the player's video widget
-  form.set_video_widget(video);
+  auto* control = new PlayerControl(state, &form, &form);
+  form.attach_player_control(control);
+  ASSERT_TRUE(control->createPlayer(form.video_area()));
+  QWidget* video = control->videoWidget();
+  ASSERT_TRUE(video);
   form.resize(1200, 600);
   form.show();
   QCoreApplication::processEvents();

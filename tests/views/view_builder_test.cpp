@@ -4,11 +4,8 @@
 #include "widgets/messages.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QSettings>
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -26,14 +23,6 @@ TFilter tv_view() {
   TFilter f;
   f.group_id = kGroupTV;
   return f;
-}
-
-std::set<std::string> stored_values() {
-  QSettings s(settings_file_path(), QSettings::IniFormat);
-  s.beginGroup("SOFTWARE/Talvex/Quovi");
-  std::set<std::string> out;
-  for (const QString& key : s.childKeys()) out.insert((key + "=" + s.value(key).toString()).toStdString());
-  return out;
 }
 
 Tcountry country(int32_t id, const char* name) { return {id, TShortText::from_text(QString::fromUtf8(name))}; }
@@ -63,11 +52,16 @@ void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.what; }
 
 class ChannelMatches : public testing::TestWithParam<MatchCase> {};
 
+// Each case builds the list of a catalogue that holds one channel.
 TEST_P(ChannelMatches, FollowsEachCriterion) {
   TItem item = channel(1, kGroupTV, "Radio FM");
   TFilter filter = tv_view();
   GetParam().prepare(item, filter);
-  EXPECT_EQ(channel_matches_filter(item, filter), GetParam().visible);
+  AppState state;
+  state.catalogue.info.filter = filter;
+  state.catalogue.info.channels = {item};
+  build_visible_list(state);
+  EXPECT_EQ(state.visible, GetParam().visible ? std::vector<int>{0} : std::vector<int>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -173,7 +167,7 @@ TEST(CountryList, SelectsTheChosenCountryOnlyWhileTheCriterionIsOn) {
 struct CommandCase {
   const char* what;
   ViewUpdate (*run)(AppState&);
-  std::set<std::string> stored_after;
+  QStringList writes;  // in the order they reach the store: "value=data", "-value" for a removal
   uint16_t group_id;
   uint16_t favorited;
   bool criteria_on_after;
@@ -196,9 +190,10 @@ TEST_P(ViewCommands, WriteTheStoreAndChangeTheFilter) {
   f.name_flag = f.country_flag = f.genre_flag = f.bitrate_flag = f.flag_flag = true;
   f.name = "FM";
   f.country_id = 33;
+  SettingsWriteLog log;
   const ViewUpdate update = GetParam().run(state);
 
-  EXPECT_EQ(stored_values(), GetParam().stored_after);
+  EXPECT_EQ(log.entries.join(", ").toStdString(), GetParam().writes.join(", ").toStdString());
   EXPECT_EQ(f.group_id, GetParam().group_id);
   EXPECT_EQ(f.favorited, GetParam().favorited);
   EXPECT_EQ(update.clear_filter_visible, GetParam().criteria_on_after);
@@ -206,31 +201,20 @@ TEST_P(ViewCommands, WriteTheStoreAndChangeTheFilter) {
   EXPECT_EQ(static_cast<size_t>(update.row_count), state.visible.size());
 }
 
-const std::set<std::string> kCriteriaKept = {"name=FM", "country=33"};
-std::set<std::string> with(std::set<std::string> base, std::initializer_list<const char*> more) {
-  for (const char* m : more) base.insert(m);
-  return base;
-}
+const QStringList kDropCriteria = {"-name_f", "-country_f", "-genre_f", "-bitrate_f", "-flag_f"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ViewCommands,
     testing::Values(
-        CommandCase{"tv", [](AppState& s) { return choose_tv_view(s); },
-                    with(kCriteriaKept, {"name_f=1", "country_f=1", "genre_f=1", "bitrate_f=1", "flag_f=1"}), 1, 0, true},
-        CommandCase{"radio", [](AppState& s) { return choose_radio_view(s); },
-                    with(kCriteriaKept, {"selected=2", "name_f=1", "country_f=1", "genre_f=1", "bitrate_f=1", "flag_f=1"}), 2, 0, true},
-        CommandCase{"video", [](AppState& s) { return choose_video_view(s); },
-                    with(kCriteriaKept, {"selected=3", "name_f=1", "country_f=1", "genre_f=1", "bitrate_f=1", "flag_f=1"}), 3, 0, true},
+        CommandCase{"tv", [](AppState& s) { return choose_tv_view(s); }, {"-selected", "-favorited"}, 1, 0, true},
+        CommandCase{"radio", [](AppState& s) { return choose_radio_view(s); }, {"selected=2", "-favorited"}, 2, 0, true},
+        CommandCase{"video", [](AppState& s) { return choose_video_view(s); }, {"selected=3", "-favorited"}, 3, 0, true},
         CommandCase{"favorites", [](AppState& s) { return choose_favorites_view(s); },
-                    with(kCriteriaKept, {"selected=0", "favorited=1"}), 0, 1, false},
-        CommandCase{"clear_filter", [](AppState& s) { return clear_filter(s); },
-                    with(kCriteriaKept, {"selected=2", "favorited=1"}), 1, 0, false},
-        CommandCase{"country_germany", [](AppState& s) { return choose_country(s, 2); },
-                    {"name=FM", "country=49", "selected=2", "favorited=1", "name_f=1", "country_f=1", "genre_f=1", "bitrate_f=1", "flag_f=1"}, 1, 0, true},
-        CommandCase{"all_countries", [](AppState& s) { return choose_country(s, 0); },
-                    with(kCriteriaKept, {"selected=2", "favorited=1", "name_f=1", "genre_f=1", "bitrate_f=1", "flag_f=1"}), 1, 0, true},
-        CommandCase{"no_entry_chosen", [](AppState& s) { return choose_country(s, -1); },
-                    with(kCriteriaKept, {"selected=2", "favorited=1", "name_f=1", "genre_f=1", "bitrate_f=1", "flag_f=1"}), 1, 0, true}),
+                    QStringList{"selected=0", "favorited=1"} + kDropCriteria, 0, 1, false},
+        CommandCase{"clear_filter", [](AppState& s) { return clear_filter(s); }, kDropCriteria, 1, 0, false},
+        CommandCase{"country_germany", [](AppState& s) { return choose_country(s, 2); }, {"country_f=1", "country=49"}, 1, 0, true},
+        CommandCase{"all_countries", [](AppState& s) { return choose_country(s, 0); }, {"-country_f"}, 1, 0, true},
+        CommandCase{"no_entry_chosen", [](AppState& s) { return choose_country(s, -1); }, {"-country_f"}, 1, 0, true}),
     [](const testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.what); });
 
 TEST(ViewCommands, CountryChoiceSetsTheFilter) {
