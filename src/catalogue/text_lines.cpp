@@ -46,25 +46,38 @@ const char* scan_line(const char* const start, const char* const end, size_t wan
 }
 }  // namespace
 
+namespace {
+constexpr size_t kFirstStep = size_t{1} << 12;
+}
+
 LineStream::LineStream(Source source, size_t max_line, size_t piece)
     : source_(std::move(source)),
       max_line_(max_line),
       piece_(std::max<size_t>(piece, 1)),
+      step_(std::min(piece_, kFirstStep)),
       // Room for the longest line there may be plus a whole piece after it, so that a refill always
       // has room to read one.
-      capacity_(max_line_ + piece_),
-      buffer_(new char[capacity_]) {}
+      capacity_(max_line_ + piece_) {}
 
 bool LineStream::refill() {
   if (source_done_) return false;
-  char* const data = buffer_.get();
+  char* data = buffer_.get();
   if (begin_ > 0) {
     std::memmove(data, data + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
+  const size_t until = std::min(capacity_, end_ + step_);
+  step_ = std::min(step_ * 2, piece_);
+  if (until > size_) {
+    const size_t grown = std::max(until, std::min(capacity_, size_ * 2));
+    std::unique_ptr<char[]> larger(new char[grown]);
+    if (end_ > 0) std::memcpy(larger.get(), data, end_);
+    buffer_ = std::move(larger);
+    size_ = grown;
+    data = buffer_.get();
+  }
   const size_t before = end_;
-  const size_t until = std::min(capacity_, end_ + piece_);
   while (end_ < until) {
     const size_t got = source_(data + end_, until - end_);
     if (got == 0) {

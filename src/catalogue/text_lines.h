@@ -31,7 +31,8 @@ class LineStream {
 
   static constexpr size_t kPiece = size_t{1} << 18;
 
-  // max_line bounds the length of a line; piece is how much is read at a time.
+  // max_line bounds the length of a line; piece is the most that is read at a time. The reads start
+  // small and grow to a piece, so a short text needs only a small buffer.
   LineStream(Source source, size_t max_line, size_t piece = kPiece);
 
   enum class Result { line, end, too_long };
@@ -49,7 +50,9 @@ class LineStream {
   Source source_;
   size_t max_line_;
   size_t piece_;
-  size_t capacity_;
+  size_t step_;      // the next read, doubled up to piece_
+  size_t capacity_;  // the most the buffer may grow to
+  size_t size_ = 0;  // what it holds now
   std::unique_ptr<char[]> buffer_;
   size_t begin_ = 0;  // the unread bytes are [begin_, end_)
   size_t end_ = 0;

@@ -153,6 +153,7 @@ TEST(ChannelDatabase, VersionStampIsTwelveDigitsOfAValidDateAndTime) {
       {"201301311530", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},
       {"2013013115301999", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},  // only the first twelve bytes count
       {"202402290000", QDateTime(QDate(2024, 2, 29), QTime(0, 0))},
+      {"101301311530", QDateTime(QDate(1013, 1, 31), QTime(15, 30))},  // before 1899-12-30: below zero
       {"2013", refused},
       {"20130131153", refused},  // eleven digits
       {"2013013115", refused},
