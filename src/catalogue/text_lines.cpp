@@ -6,6 +6,8 @@
 #include <cstring>
 
 namespace {
+constexpr size_t kFirstStep = size_t{1} << 12;
+
 bool ends_text_or_line(char c) { return c == '\r' || c == '\n' || c == '\0'; }
 
 // Scans [start, end) for the end of the line, the first CR, LF or NUL, in a single pass that also
@@ -45,10 +47,6 @@ const char* scan_line(const char* const start, const char* const end, size_t wan
   return found;
 }
 }  // namespace
-
-namespace {
-constexpr size_t kFirstStep = size_t{1} << 12;
-}
 
 LineStream::LineStream(Source source, size_t max_line, size_t piece)
     : source_(std::move(source)),
