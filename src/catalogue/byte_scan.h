@@ -26,17 +26,6 @@ inline uint32_t mask16(const char* p, char c) {
 }
 #endif
 
-// The first byte in [p, end) equal to a or b, or end.
-inline const char* find_either(const char* p, const char* end, char a, char b) {
-  for (; end - p >= 16; p += 16) {
-    const uint32_t mask = mask16(p, a) | mask16(p, b);
-    if (mask) return p + __builtin_ctz(mask);
-  }
-  for (; p != end; ++p)
-    if (*p == a || *p == b) return p;
-  return end;
-}
-
 // Calls found(position) for every byte in [p, end) equal to c, in order.
 template <typename Found>
 inline void for_each(const char* p, const char* end, char c, Found&& found) {

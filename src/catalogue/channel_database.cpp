@@ -4,15 +4,12 @@
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_cipher.h"
 #include "catalogue/channel_members.h"
-#include "catalogue/text_lines.h"
 #include "catalogue/zip_memory_reader.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <array>
-#include <exception>
-#include <optional>
+#include <cstddef>
 
 namespace {
 std::string read_whole_file(const QString& path) {
@@ -33,9 +30,41 @@ std::string read_whole_file(const QString& path) {
   return bytes;
 }
 
-std::optional<std::string> member_content(MemoryZipReader& archive, std::string_view name) {
-  if (!archive.locate(name)) return std::nullopt;
-  return read_archive_member(archive.handle());
+// The first bytes of the current member, at most `count`; the rest is not inflated.
+std::string first_bytes(unzFile archive, size_t count) {
+  MemberReader member(archive);
+  std::string bytes(count, '\0');
+  size_t done = 0;
+  while (done < count) {
+    const size_t read = member.read(bytes.data() + done, count - done);
+    if (read == 0) break;
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+// Reads the current member through `load`, which takes the member's text as a LineStream source.
+// When the member itself cannot be read (damaged data, a failed CRC check), `discard` takes back
+// what was loaded from it before the error is passed on: the member counts as unreadable as a
+// whole. An error in a line leaves what came before it.
+template <typename Load, typename Discard>
+void read_member(unzFile archive, Load&& load, Discard&& discard) {
+  MemberReader member(archive);
+  bool unreadable = false;
+  try {
+    load([&](char* into, size_t capacity) {
+      try {
+        return member.read(into, capacity);
+      } catch (const CatalogueError&) {
+        unreadable = true;
+        throw;
+      }
+    }, member.size());
+  } catch (const CatalogueError&) {
+    if (unreadable) discard();
+    throw;
+  }
 }
 
 constexpr ChannelMember kChannelMembers[] = {
@@ -46,47 +75,42 @@ constexpr ChannelMember kChannelMembers[] = {
 }  // namespace
 
 void load_channel_database_bytes(TInfo& info, const std::vector<int32_t>& favorites, std::string bytes) {
+  LoadAllowance allowance(bytes.size());
   decrypt_channel_file_in_place(bytes);
   MemoryZipReader archive(bytes);
   if (!archive.is_open()) return;
 
-  if (auto version = member_content(archive, "version.dat")) load_version_member(info, *version);
-  if (auto countries = member_content(archive, "countries.dat")) load_country_member(info.countries, *countries);
-  if (auto genres = member_content(archive, "genres.dat")) {
-    load_genre_member(info.genres, *genres);
-    assign_genre_names(info.channels, GenreNames(info.genres));
-  }
-  const FavoriteIds favorite_ids(favorites);
+  if (archive.locate("version.dat")) load_version_member(info, first_bytes(archive.handle(), 12));
+  if (archive.locate("countries.dat"))
+    read_member(
+        archive.handle(),
+        [&](LineStream::Source text, uint64_t) { load_country_member(info.countries, std::move(text), allowance); },
+        [&] { info.countries.clear(); });
+  const bool genres = archive.locate("genres.dat");
+  if (genres)
+    read_member(
+        archive.handle(), [&](LineStream::Source text, uint64_t) { load_genre_member(info.genres, std::move(text), allowance); },
+        [&] { info.genres.clear(); });
   const GenreNames genre_names(info.genres);
+  if (genres) assign_genre_names(info.channels, genre_names);
 
-  // All channel members are inflated before the first is read, so that the array can be reserved
-  // once for all of them: growing it member by member would move every record already loaded.
-  // A member that cannot be inflated raises its error at its own turn, after the members before
-  // it were loaded, and the members after it are not touched.
-  struct Pending {
-    std::optional<std::string> content;
-    size_t lines = 0;
-    std::exception_ptr error;
-  };
-  std::array<Pending, std::size(kChannelMembers)> pending;
-  size_t total = info.channels.size();
-  for (size_t i = 0; i < pending.size(); ++i) {
-    try {
-      pending[i].content = member_content(archive, kChannelMembers[i].member);
-    } catch (const CatalogueError&) {
-      pending[i].error = std::current_exception();
-      break;
-    }
-    if (pending[i].content) total += pending[i].lines = count_lines(*pending[i].content);
+  const FavoriteIds favorite_ids(favorites);
+  ChannelLoad load{favorite_ids, genre_names, allowance};
+  uint64_t stated[std::size(kChannelMembers)] = {};
+  for (size_t i = 0; i < std::size(kChannelMembers); ++i) {
+    if (archive.locate(kChannelMembers[i].member)) stated[i] = archive.current_size();
+    load.bytes_ahead += stated[i];
   }
-  info.channels.reserve(total);
-  for (size_t i = 0; i < pending.size(); ++i) {
-    if (pending[i].error) std::rethrow_exception(pending[i].error);
-    if (pending[i].content) {
-      load_channel_member(info.channels, kChannelMembers[i], *pending[i].content, pending[i].lines, favorite_ids,
-                          genre_names);
-      pending[i].content.reset();  // its text is no longer needed
-    }
+  for (size_t i = 0; i < std::size(kChannelMembers); ++i) {
+    load.bytes_ahead -= stated[i];
+    if (!archive.locate(kChannelMembers[i].member)) continue;
+    const size_t first = info.channels.size();
+    read_member(
+        archive.handle(),
+        [&](LineStream::Source text, uint64_t size) {
+          load_channel_member(info.channels, kChannelMembers[i], std::move(text), size, load);
+        },
+        [&] { info.channels.erase(info.channels.begin() + static_cast<std::ptrdiff_t>(first), info.channels.end()); });
   }
 }
 

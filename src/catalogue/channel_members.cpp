@@ -4,10 +4,8 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/code_page.h"
 #include "catalogue/date_time.h"
-#include "catalogue/implode_explode.h"
 #include "catalogue/report_status.h"
 #include "catalogue/strict_number.h"
-#include "catalogue/text_lines.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -97,48 +95,100 @@ PackedText packed_utf8(std::string_view cp1252, std::string& scratch) {
   return PackedText(std::string_view(scratch.data(), static_cast<size_t>(out - scratch.data())));
 }
 
-// A piece of the stamp, empty where the stamp is too short.
-std::string_view piece(std::string_view text, size_t position, size_t length) {
-  return position >= text.size() ? std::string_view() : text.substr(position, length);
+[[noreturn]] void fail_long_line(std::string_view member, size_t line) {
+  throw CatalogueError(where(member, line) + ", is longer than " + std::to_string(kLongestLine) +
+                       " bytes; no valid line comes near that.");
 }
 
+// The line's number, and an error unless it holds at least `needed` fields.
+size_t checked_line(const LineStream& lines, LineStream::Result result, const LineFields& line,
+                    std::string_view member, size_t needed) {
+  if (result == LineStream::Result::too_long) fail_long_line(member, lines.lines() + 1);
+  if (line.count < needed) fail_short_line(member, lines.lines(), line.count, needed);
+  return lines.lines();
+}
+
+uint64_t text_cost(std::string_view text) { return text.empty() ? 0 : text.size() + kTextBlockCost; }
+
+// A table row also costs its share of the genre lookup built from the table and of growing the table.
+constexpr uint64_t kRowCost = 96;
+
 template <typename Row>
-void load_table(std::vector<Row>& rows, std::string_view member, std::string_view content) {
-  content = text_before_nul(content);
+void load_table(std::vector<Row>& rows, std::string_view member, LineStream::Source text, LoadAllowance& allowance) {
   rows.clear();
-  rows.resize(count_lines(content));
-  TDynStringArray fields;
-  for (size_t index = 0; index < rows.size() && next_line_fields(content, '|', fields); ++index) {
-    if (fields.size() < kTableFields) fail_short_line(member, index + 1, fields.size(), kTableFields);
-    rows[index].id = int_field(member, index + 1, "id", fields[0]);
-    rows[index].name = TShortText::from_bytes(fields[1].substr(0, kTableNameLimit));
+  LineStream lines(std::move(text), kLongestLine);
+  LineFields line;
+  for (LineStream::Result result; (result = lines.next(line, kTableFields)) != LineStream::Result::end;) {
+    const size_t number = checked_line(lines, result, line, member, kTableFields);
+    allowance.charge(sizeof(Row) + kRowCost + line.text.size());
+    Row& row = rows.emplace_back();
+    row.id = int_field(member, number, "id", line[0]);
+    row.name = TShortText::from_bytes(line[1].substr(0, kTableNameLimit));
+    allowance.charge(text_cost(row.name.bytes()));
   }
+}
+
+bool twelve_digits(std::string_view text) {
+  return text.size() == 12 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int digits_at(std::string_view text, size_t position, size_t length) {
+  int value = 0;
+  for (char c : text.substr(position, length)) value = value * 10 + (c - '0');
+  return value;
+}
+
+// The fewest bytes a channel line that passes its checks can take: twelve one-digit numbers,
+// fifteen separators and a line end.
+constexpr uint64_t kShortestChannelLine = 28;
+constexpr uint64_t kFirstGrowth = 1024;
+
+// Grows the full channel array for the lines still to come: as many as the text ahead holds at the
+// average length of the lines read so far, a little more rather than less, and never more records
+// than the allowance could still pay for. Moving the records into the grown array briefly needs
+// them twice over, so the move is paid for too.
+void make_room(std::vector<TItem>& channels, ChannelLoad& load, uint64_t stated_bytes, const LineStream& lines) {
+  load.allowance.charge(channels.size() * sizeof(TItem));
+  const uint64_t lines_read = load.lines_read + lines.lines();
+  const uint64_t bytes_read = load.bytes_read + lines.consumed();
+  const uint64_t bytes_left = load.bytes_ahead + (stated_bytes > lines.consumed() ? stated_bytes - lines.consumed() : 0);
+  uint64_t more = std::min(kFirstGrowth, bytes_left / kShortestChannelLine + 1);
+  if (lines_read >= kFirstGrowth) {
+    more = bytes_left / std::max<uint64_t>(bytes_read / lines_read, 1);
+    more += more / 16 + 16;
+  }
+  more = std::max<uint64_t>(more, channels.size() / 8 + 16);
+  more = std::min<uint64_t>(more, std::max<uint64_t>(load.allowance.left() / sizeof(TItem), 1));
+  channels.reserve(channels.size() + static_cast<size_t>(more));
 }
 }  // namespace
 
-void load_version_member(TInfo& info, std::string_view content) {
-  info.stVersion = std::string(content.substr(0, 12));
-  const std::string_view stamp = info.stVersion;
-  const auto year = parse_int32(piece(stamp, 0, 4));
-  const auto month = parse_int32(piece(stamp, 4, 2));
-  const auto day = parse_int32(piece(stamp, 6, 2));
-  const auto hour = parse_int32(piece(stamp, 8, 2));
-  const auto minute = parse_int32(piece(stamp, 10, 2));
-  const bool numbers = year && month && day && hour && minute;
-  const QDate date = numbers ? QDate(*year, *month, *day) : QDate();
-  const QTime time = numbers ? QTime(*hour, *minute) : QTime();
-  if (!numbers || *year < 1 || !date.isValid() || !time.isValid())
-    throw CatalogueError("The version stamp " + quoted(stamp) + " of the channel database is no valid date and time.");
+void load_version_member(TInfo& info, std::string_view first_bytes) {
+  const std::string_view stamp = first_bytes.substr(0, 12);
+  bool valid = twelve_digits(stamp);
+  QDate date;
+  QTime time;
+  if (valid) {
+    date = QDate(digits_at(stamp, 0, 4), digits_at(stamp, 4, 2), digits_at(stamp, 6, 2));
+    time = QTime(digits_at(stamp, 8, 2), digits_at(stamp, 10, 2));
+    valid = date.year() >= 1 && date.isValid() && time.isValid();
+  }
+  // A stamp that is no stamp is never kept: the download request sends the stamp as it stands.
+  if (!valid)
+    throw CatalogueError("The version stamp " + quoted(stamp) +
+                         " of the channel database is no valid date and time (twelve digits: year, month, day, "
+                         "hour, minute).");
+  info.stVersion = std::string(stamp);
   // The stamp is a wall-clock time: no time zone rule may move it.
   info.dtVersion = to_serial_date(QDateTime(date, time, Qt::UTC));
 }
 
-void load_country_member(std::vector<Tcountry>& countries, std::string_view content) {
-  load_table(countries, "countries.dat", content);
+void load_country_member(std::vector<Tcountry>& countries, LineStream::Source text, LoadAllowance& allowance) {
+  load_table(countries, "countries.dat", std::move(text), allowance);
 }
 
-void load_genre_member(std::vector<Tgenre>& genres, std::string_view content) {
-  load_table(genres, "genres.dat", content);
+void load_genre_member(std::vector<Tgenre>& genres, LineStream::Source text, LoadAllowance& allowance) {
+  load_table(genres, "genres.dat", std::move(text), allowance);
 }
 
 GenreNames::GenreNames(const std::vector<Tgenre>& genres) {
@@ -166,36 +216,25 @@ void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres) 
   for (TItem& item : channels) item.genre = genres.name(item.genre_id);
 }
 
-void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
-                         const FavoriteIds& favorites, const GenreNames& genres) {
-  load_channel_member(channels, kind, content, count_lines(content), favorites, genres);
-}
-
-void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, std::string_view content,
-                         size_t count, const FavoriteIds& favorites, const GenreNames& genres) {
-  content = text_before_nul(content);
-  const size_t first = channels.size();
-  // Grown exactly, so a million channels cost no spare capacity.
-  channels.reserve(first + count);
-  channels.resize(first + count);
-
-  TDynStringArray fields;
-  fields.reserve(kChannelFields + 1);
+void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, LineStream::Source text,
+                         uint64_t stated_bytes, ChannelLoad& load) {
+  LineStream lines(std::move(text), kLongestLine);
+  LineFields fields;
   std::string decoded;
   std::string scratch;
-  // The bound keeps every write inside the records just grown, whatever the text holds.
-  for (size_t index = 0; index < count && next_line_fields(content, '|', fields); ++index) {
-    const size_t line_number = index + 1;
-    if (fields.size() < kChannelFields) fail_short_line(kind.member, line_number, fields.size(), kChannelFields);
+  for (LineStream::Result result; (result = lines.next(fields, kChannelFields)) != LineStream::Result::end;) {
+    const size_t line_number = checked_line(lines, result, fields, kind.member, kChannelFields);
     const auto number = [&](size_t field) {
       return int_field(kind.member, line_number, kChannelFieldNames[field], fields[field]);
     };
+    load.allowance.charge(sizeof(TItem) + fields.text.size());
+    if (channels.size() == channels.capacity()) make_room(channels, load, stated_bytes, lines);
 
-    TItem& item = channels[first + index];
+    TItem& item = channels.emplace_back();
     item.id = number(0);
     item.group_id = kind.group_id;
     item.sent = 0;
-    item.favorited = favorites.contains(item.id) ? 1 : 0;
+    item.favorited = load.favorites.contains(item.id) ? 1 : 0;
     decode_base64_into(fields[1], decoded);
     item.name = TShortText::from_bytes(std::string_view(decoded).substr(0, kind.name_limit));
     item.url = packed_utf8(fields[2], scratch);
@@ -204,9 +243,11 @@ void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind
     item.homepage = packed_utf8(fields[5], scratch);
     item.country_id = number(6);
     item.genre_id = number(7);
-    item.genre = genres.name(item.genre_id);
+    item.genre = load.genres.name(item.genre_id);
     decode_base64_into(fields[8], decoded);
     item.comment = packed_utf8(decoded, scratch);
+    load.allowance.charge(text_cost(item.name.bytes()) + text_cost(item.url) + text_cost(item.homepage) +
+                          text_cost(item.comment));
     const auto rating = parse_real(fields[9]);
     if (!rating) fail_number(kind.member, line_number, kChannelFieldNames[9], fields[9]);
     item.rating = *rating;
@@ -220,4 +261,6 @@ void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind
     item.usdef = 0;
     item.status = report_status(item.workfine, item.notworking, item.wrong, item.duplicate, item.spam);
   }
+  load.lines_read += lines.lines();
+  load.bytes_read += lines.consumed();
 }

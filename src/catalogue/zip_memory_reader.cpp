@@ -64,30 +64,11 @@ std::string current_member_name(unzFile archive) {
   throw CatalogueError("The member \"" + current_member_name(archive) + "\" of the channel database " + std::string(why));
 }
 
-// Deflate cannot expand data more than about 1032 times: a larger size in the directory is a lie
-// and would only make us reserve memory that the member can never fill.
+// Deflate cannot expand data more than about 1032 times: a larger size in the directory is a lie.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint64_t kDeflateSlack = 1024;
-constexpr unsigned kReadChunk = 1u << 20;
-
-class OpenMember {
- public:
-  explicit OpenMember(unzFile archive) : archive_(archive) {
-    if (unzOpenCurrentFile(archive) != UNZ_OK) fail_member(archive, "cannot be opened (damaged or unsupported).");
-  }
-  ~OpenMember() {
-    if (archive_) unzCloseCurrentFile(archive_);
-  }
-  // Closing is where the CRC is compared, once the whole content has been read.
-  int close() {
-    const int result = unzCloseCurrentFile(archive_);
-    archive_ = nullptr;
-    return result;
-  }
-
- private:
-  unzFile archive_;
-};
+// minizip reads at most an unsigned int at a time.
+constexpr size_t kLargestRead = size_t{1} << 30;
 }  // namespace
 
 MemoryZipReader::MemoryZipReader(std::string_view archive) {
@@ -128,28 +109,54 @@ bool MemoryZipReader::locate(std::string_view name) {
   return false;
 }
 
-std::string read_archive_member(unzFile archive) {
+uint64_t MemoryZipReader::current_size() const {
+  unz_file_info64 info{};
+  if (!file_ || unzGetCurrentFileInfo64(file_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return 0;
+  return info.uncompressed_size;
+}
+
+MemberReader::MemberReader(unzFile archive) : archive_(archive) {
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     fail_member(archive, "has a damaged directory entry.");
-  const uint64_t size = info.uncompressed_size;
-  const bool plausible = info.compression_method == 0 ? size == info.compressed_size
+  size_ = info.uncompressed_size;
+  const bool plausible = info.compression_method == 0 ? size_ == info.compressed_size
                          : info.compressed_size <= (std::numeric_limits<uint64_t>::max() - kDeflateSlack) / kMaxDeflateRatio &&
-                               size <= info.compressed_size * kMaxDeflateRatio + kDeflateSlack;
-  if (!plausible || size > std::numeric_limits<size_t>::max() / 2)
-    fail_member(archive, "is damaged (its sizes do not fit together).");
+                               size_ <= info.compressed_size * kMaxDeflateRatio + kDeflateSlack;
+  if (!plausible) fail_member(archive, "is damaged (its sizes do not fit together).");
+  if (unzOpenCurrentFile(archive) != UNZ_OK) fail_member(archive, "cannot be opened (damaged or unsupported).");
+  open_ = true;
+}
 
-  OpenMember member(archive);
-  std::string content(static_cast<size_t>(size), '\0');
-  for (uint64_t done = 0; done < size;) {
-    const unsigned chunk = static_cast<unsigned>(std::min<uint64_t>(kReadChunk, size - done));
-    const int read = unzReadCurrentFile(archive, content.data() + done, chunk);
-    if (read < 0) fail_member(archive, "cannot be inflated (damaged data).");
-    if (read == 0) fail_member(archive, "is shorter than its directory entry says.");
-    done += static_cast<uint64_t>(read);
+MemberReader::~MemberReader() {
+  if (open_) unzCloseCurrentFile(archive_);
+}
+
+size_t MemberReader::read(char* into, size_t capacity) {
+  if (!open_) return 0;
+  if (done_ == size_) {
+    // The whole stated size is in: closing compares the CRC.
+    open_ = false;
+    const int closed = unzCloseCurrentFile(archive_);
+    if (closed == UNZ_CRCERROR) fail_member(archive_, "fails its CRC check.");
+    if (closed != UNZ_OK) fail_member(archive_, "cannot be read to its end.");
+    return 0;
   }
-  const int closed = member.close();
-  if (closed == UNZ_CRCERROR) fail_member(archive, "fails its CRC check.");
-  if (closed != UNZ_OK) fail_member(archive, "cannot be read to its end.");
+  if (capacity == 0) return 0;
+  const uint64_t wanted = std::min<uint64_t>({capacity, kLargestRead, size_ - done_});
+  const int read = unzReadCurrentFile(archive_, into, static_cast<unsigned>(wanted));
+  if (read < 0) fail_member(archive_, "cannot be inflated (damaged data).");
+  if (read == 0) fail_member(archive_, "is shorter than its directory entry says.");
+  done_ += static_cast<uint64_t>(read);
+  return static_cast<size_t>(read);
+}
+
+std::string read_archive_member(unzFile archive) {
+  MemberReader member(archive);
+  if (member.size() > std::numeric_limits<size_t>::max() / 2)
+    fail_member(archive, "is damaged (its sizes do not fit together).");
+  std::string content(static_cast<size_t>(member.size()), '\0');
+  size_t done = 0;
+  while (const size_t read = member.read(content.data() + done, content.size() - done)) done += read;
   return content;
 }

@@ -22,6 +22,9 @@ class MemoryZipReader {
   // ("data/tv.dat") is not the same name as "tv.dat".
   bool locate(std::string_view name);
 
+  // The uncompressed size the current member's directory entry states; 0 when it cannot be read.
+  uint64_t current_size() const;
+
   struct Stream {
     std::string_view bytes;
     uint64_t position = 0;
@@ -32,9 +35,35 @@ class MemoryZipReader {
   unzFile file_ = nullptr;
 };
 
+// The archive's current member (the one just located), inflated a piece at a time so that it never
+// has to be in memory whole. Throws CatalogueError naming the member when its directory entry is
+// damaged, its sizes cannot fit together, or it cannot be opened.
+class MemberReader {
+ public:
+  explicit MemberReader(unzFile archive);
+  ~MemberReader();
+  MemberReader(const MemberReader&) = delete;
+  MemberReader& operator=(const MemberReader&) = delete;
+
+  // The uncompressed size its directory entry states.
+  uint64_t size() const { return size_; }
+
+  // Inflates the next bytes into [into, into + capacity), capacity > 0, and answers how many; 0
+  // only once the member has been read to its end and passed its CRC check. Throws CatalogueError naming the
+  // member when its data cannot be inflated, ends before its stated size or fails the check. A
+  // reader that stops early checks nothing.
+  size_t read(char* into, size_t capacity);
+
+ private:
+  unzFile archive_;
+  uint64_t size_ = 0;
+  uint64_t done_ = 0;
+  bool open_ = false;
+};
+
 // The whole uncompressed content of the archive's current member, as long as its directory entry
-// says. Throws CatalogueError naming the member when it cannot be inflated, is shorter than its
-// entry says or fails its CRC check.
+// says, with the errors of MemberReader. For tools that unpack an archive; the loader never takes a
+// member whole.
 std::string read_archive_member(unzFile archive);
 
 // True when the two names are equal with ASCII letters compared without regard to case.

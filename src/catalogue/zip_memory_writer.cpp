@@ -69,20 +69,23 @@ std::string make_zip(const std::vector<ZipMember>& members, int level, ZipTimest
   zip_fileinfo info{};
   info.tmz_date = {when.second, when.minute, when.hour, when.day, when.month - 1, when.year};
   for (const ZipMember& member : members) {
-    const int zip64 = member.content.size() >= 0xFFFFFFFFu ? 1 : 0;
+    const uint64_t size = member.content.size() * member.repeat;
+    const int zip64 = size >= 0xFFFFFFFFu ? 1 : 0;
     const int method = member.deflate ? Z_DEFLATED : 0;
     if (zipOpenNewFileInZip64(zip, member.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
                               member.deflate ? level : 0, zip64) != ZIP_OK) {
       zipClose(zip, nullptr);
       fail("cannot add " + member.name);
     }
-    for (size_t done = 0; done < member.content.size();) {
-      const unsigned chunk = static_cast<unsigned>(std::min<size_t>(member.content.size() - done, 1u << 24));
-      if (zipWriteInFileInZip(zip, member.content.data() + done, chunk) != ZIP_OK) {
-        zipClose(zip, nullptr);
-        fail("cannot write " + member.name);
+    for (uint64_t round = 0; round < member.repeat; ++round) {
+      for (size_t done = 0; done < member.content.size();) {
+        const unsigned chunk = static_cast<unsigned>(std::min<size_t>(member.content.size() - done, 1u << 24));
+        if (zipWriteInFileInZip(zip, member.content.data() + done, chunk) != ZIP_OK) {
+          zipClose(zip, nullptr);
+          fail("cannot write " + member.name);
+        }
+        done += chunk;
       }
-      done += chunk;
     }
     if (zipCloseFileInZip(zip) != ZIP_OK) {
       zipClose(zip, nullptr);

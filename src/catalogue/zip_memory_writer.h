@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@ struct ZipMember {
   std::string name;
   std::string content;
   bool deflate = true;  // false: stored as it is
+  uint64_t repeat = 1;  // the member holds content this many times over: huge members from a small text
 };
 
 struct ZipTimestamp {

@@ -57,11 +57,10 @@ TEST(CatalogueDump, FailedLoadListsWhatWasLoadedThenTheError) {
   std::ostringstream out;
   const std::string file = channel_file({{"countries.dat", "1|A\r\n"}, {"tv.dat", "1|x|\r\n"}});
   EXPECT_EQ(dump_channel_file(out, file), 1);
-  const std::string text = out.str();
-  EXPECT_EQ(text.rfind("version\t\t\ncountry\t0\t1\tA\nchannel\t0\t0\t0\t0\t0\t0\t\t", 0), 0u) << text;
-  EXPECT_NE(text.find("\nerror\tThe channel database member \"tv.dat\", line 1, holds 2 fields where 16 are needed.\n"),
-            std::string::npos)
-      << text;
+  // The short line gets no record: it is checked before one is made for it.
+  EXPECT_EQ(out.str(),
+            "version\t\t\ncountry\t0\t1\tA\n"
+            "error\tThe channel database member \"tv.dat\", line 1, holds 2 fields where 16 are needed.\n");
 }
 
 TEST(CatalogueGenerator, SameSeedSameBytesAndEveryStatusOccurs) {

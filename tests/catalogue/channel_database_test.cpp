@@ -3,10 +3,12 @@
 #include "catalogue/code_page.h"
 #include "catalogue/date_time.h"
 #include "catalogue/lookups.h"
+#include "services/service_urls.h"
 #include "channel_file_helpers.h"
 #include "test_env.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -140,41 +142,54 @@ TEST(ChannelDatabase, CutsNamesPerMember) {
   EXPECT_EQ(tables.channels[0].genre.size(), 254u);
 }
 
-TEST(ChannelDatabase, VersionStamp) {
+TEST(ChannelDatabase, VersionStampIsTwelveDigitsOfAValidDateAndTime) {
   struct Case {
     std::string content;
-    bool loads;
-    std::string stamp;
-    QDateTime when;
+    QDateTime when;  // invalid: the stamp is refused
   };
+  const QDateTime refused;
   const Case cases[] = {
-      {"201301311530\r\n", true, "201301311530", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},
-      {"201301311530", true, "201301311530", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},
-      {"2013013115301999", true, "201301311530", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},
-      {"202402290000", true, "202402290000", QDateTime(QDate(2024, 2, 29), QTime(0, 0))},
-      {"2013", false, "2013", {}},
-      {"20130131153", true, "20130131153", QDateTime(QDate(2013, 1, 31), QTime(15, 3))},  // minute "3"
-      {"2013013115", false, "2013013115", {}},
-      {"", false, "", {}},
-      {"201313011530", false, "201313011530", {}},  // month 13
-      {"202302290000", false, "202302290000", {}},  // no 29 February
-      {"201301312400", false, "201301312400", {}},
-      {"201301311560", false, "201301311560", {}},
-      {"000001010000", false, "000001010000", {}},
-      {"2013-1-31 15", false, "2013-1-31 15", {}},
+      {"201301311530\r\n", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},
+      {"201301311530", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},
+      {"2013013115301999", QDateTime(QDate(2013, 1, 31), QTime(15, 30))},  // only the first twelve bytes count
+      {"202402290000", QDateTime(QDate(2024, 2, 29), QTime(0, 0))},
+      {"101301311530", QDateTime(QDate(1013, 1, 31), QTime(15, 30))},  // before 1899-12-30: below zero
+      {"2013", refused},
+      {"20130131153", refused},  // eleven digits
+      {"2013013115", refused},
+      {"", refused},
+      {"201313011530", refused},  // month 13
+      {"202302290000", refused},  // no 29 February
+      {"201301312400", refused},
+      {"201301311560", refused},
+      {"000001010000", refused},
+      {"2013-1-31 15", refused},
+      {"20130101+1+1", refused},  // signs
+      {"2013010+1530", refused},
+      {"-20130101153", refused},
+      {"2013 1311530", refused},  // blanks
+      {"201301311530"s.replace(11, 1, "\0"s), refused},
+      {"\xef\xbb\xbf201301311530", refused},
   };
   for (const Case& c : cases) {
     TInfo info;
     const std::string error = load_members(info, {{"version.dat", c.content}, {"tv.dat", line(1)}});
-    EXPECT_EQ(error.empty(), c.loads) << c.content << ": " << error;
-    EXPECT_EQ(info.stVersion, c.stamp) << c.content;
-    if (c.loads) {
-      EXPECT_EQ(info.dtVersion, to_serial_date(c.when)) << c.content;
-      EXPECT_EQ(info.channels.size(), 1u);
+    const std::string shown = testing::PrintToString(c.content);
+    if (c.when.isValid()) {
+      EXPECT_EQ(error, "") << shown;
+      EXPECT_EQ(info.stVersion, c.content.substr(0, 12)) << shown;
+      EXPECT_EQ(info.dtVersion, to_serial_date(c.when)) << shown;
+      EXPECT_EQ(info.channels.size(), 1u) << shown;
     } else {
-      EXPECT_EQ(info.dtVersion, 0);
-      EXPECT_TRUE(info.channels.empty()) << "the load ends at the stamp";
+      EXPECT_NE(error.find("version stamp"), std::string::npos) << shown << ": " << error;
+      // A stamp that is no stamp is not kept, so it can never reach the download request.
+      EXPECT_EQ(info.stVersion, "") << shown;
+      EXPECT_EQ(info.dtVersion, 0) << shown;
+      EXPECT_TRUE(info.channels.empty()) << "the load ends at the stamp: " << shown;
     }
+    const QByteArray url = catalogue_request_url(QStringLiteral("http://127.0.0.1:1"), info.stVersion);
+    EXPECT_TRUE(url.endsWith("key='") || QRegularExpression(QStringLiteral("key='&date=[0-9]{12}$")).match(QString::fromLatin1(url)).hasMatch())
+        << url.toStdString();
   }
 }
 
@@ -220,18 +235,17 @@ TEST(ChannelDatabase, MalformedNumbersEndTheLoadNamingMemberLineAndField) {
   }
 }
 
-TEST(ChannelDatabase, FailingLineLeavesLaterRecordsEmpty) {
+TEST(ChannelDatabase, FailingLineEndsTheLoadWithNoRecordForLaterLines) {
   TInfo info;
   const std::string tv = line(1) + channel_line(2, "TmFtZQ==", "u|1|1|h|1|7|c|4,5|2|0|0|0|0|0") + "\r\n" + line(3);
   EXPECT_NE(load_members(info, with_tables({{"tv.dat", tv}, {"radio.dat", line(4)}})), "");
-  ASSERT_EQ(info.channels.size(), 3u);  // grown by the whole member before its lines were read
+  // Each line is checked before a record is made for it: none stands for the third line.
+  ASSERT_EQ(info.channels.size(), 2u);
   EXPECT_EQ(info.channels[0].id, 1);
   EXPECT_EQ(info.channels[1].id, 2);  // filled up to the failing field
   EXPECT_EQ(name_bytes(info.channels[1]), "Name");
   EXPECT_EQ(info.channels[1].genre.bytes(), "News");
   EXPECT_EQ(info.channels[1].rating, 0);
-  EXPECT_EQ(info.channels[2].id, 0);
-  EXPECT_TRUE(info.channels[2].name.empty());
   EXPECT_EQ(info.countries.size(), 2u);  // what was loaded before stays
 }
 

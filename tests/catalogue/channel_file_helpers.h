@@ -19,14 +19,19 @@ inline std::string channel_line(int id, const std::string& name64, const std::st
   return std::to_string(id) + "|" + name64 + "|" + rest;
 }
 
-// Loads the members into info; answers the error message, empty when the load succeeded.
-inline std::string load_members(TInfo& info, const std::vector<ZipMember>& members,
-                                const std::vector<int32_t>& favorites = {}) {
+// Loads the file's bytes into info; answers the error message, empty when the load succeeded.
+inline std::string load_members_file(TInfo& info, const std::string& file, const std::vector<int32_t>& favorites = {}) {
   try {
-    load_channel_database_bytes(info, favorites, channel_file(members));
+    load_channel_database_bytes(info, favorites, file);
   } catch (const CatalogueError& e) {
     return e.what();
   }
   return {};
+}
+
+// The same for a file holding the members.
+inline std::string load_members(TInfo& info, const std::vector<ZipMember>& members,
+                                const std::vector<int32_t>& favorites = {}) {
+  return load_members_file(info, channel_file(members), favorites);
 }
 }  // namespace quovi_test

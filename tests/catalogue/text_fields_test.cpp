@@ -16,7 +16,13 @@ using Fields = std::vector<std::string>;
 
 namespace {
 Fields strings(const TDynStringArray& views) { return Fields(views.begin(), views.end()); }
-Fields strings(const std::vector<std::string_view>& views, int) { return Fields(views.begin(), views.end()); }
+
+size_t streamed_count(LineStream& stream) {
+  LineFields line;
+  size_t lines = 0;
+  while (stream.next(line, 16) == LineStream::Result::line) ++lines;
+  return lines;
+}
 }  // namespace
 
 TEST(Explode, SplitsAsTheFileRulesSay) {
@@ -54,7 +60,46 @@ TEST(PadWithNul, ExtendsToTheNextMultiple) {
   EXPECT_EQ(pad_with_nul("abc", 0), "abc");  // no multiple of 0: left alone rather than dividing by it
 }
 
-TEST(Lines, EndAtCrLfOrCrLfAndAtTheFirstNul) {
+namespace {
+// Pieces small enough to put line ends, CR LF pairs and separators on every boundary.
+constexpr size_t kPieces[] = {1, 2, 3, 5, 16, 17, LineStream::kPiece};
+
+// The lines as a LineStream reads them, `piece` bytes at a time: each line's text, or its first
+// `wanted` fields.
+Fields streamed_lines(std::string_view text, size_t piece) {
+  LineStream stream(text_source(text), text.size(), piece);
+  Fields lines;
+  LineFields line;
+  while (stream.next(line, 0) == LineStream::Result::line) lines.emplace_back(line.text);
+  return lines;
+}
+
+std::vector<Fields> streamed_fields(std::string_view text, size_t piece, size_t wanted) {
+  LineStream stream(text_source(text), text.size(), piece);
+  std::vector<Fields> lines;
+  LineFields line;
+  while (stream.next(line, wanted) == LineStream::Result::line)
+    lines.emplace_back(line.field.begin(), line.field.begin() + static_cast<std::ptrdiff_t>(line.count));
+  return lines;
+}
+
+// A source that never ends: `prefix`, then `filler` for ever. Counts what it hands out.
+struct EndlessSource {
+  std::string prefix;
+  char filler;
+  size_t handed_out = 0;
+
+  LineStream::Source source() {
+    return [this](char* into, size_t capacity) {
+      for (size_t i = 0; i < capacity; ++i, ++handed_out)
+        into[i] = handed_out < prefix.size() ? prefix[handed_out] : filler;
+      return capacity;
+    };
+  }
+};
+}  // namespace
+
+TEST(Lines, EndAtCrLfOrCrLfAndAtTheFirstNulWhereverThePiecesEnd) {
   struct Case {
     std::string text;
     Fields expected;
@@ -71,34 +116,67 @@ TEST(Lines, EndAtCrLfOrCrLfAndAtTheFirstNul) {
       {"a\r\r\nb", {"a", "", "b"}},  // CR, then a CR LF pair
       {"a\n\rb", {"a", "", "b"}},    // LF then CR are two line ends
       {"a\r\nb\0c\nd"s, {"a", "b"}},
+      {"a\r\0\nb"s, {"a"}},
       {"\0a"s, {}},
+      {"a very long first line|with|fields\r\nshort\r", {"a very long first line|with|fields", "short"}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(strings(split_lines(c.text), 0), c.expected) << testing::PrintToString(c.text);
-    EXPECT_EQ(count_lines(c.text), c.expected.size()) << testing::PrintToString(c.text);
+    EXPECT_EQ(split_lines(c.text), c.expected) << testing::PrintToString(c.text);
+    for (size_t piece : kPieces)
+      EXPECT_EQ(streamed_lines(c.text, piece), c.expected) << testing::PrintToString(c.text) << " piece " << piece;
   }
 }
 
 TEST(Lines, SinglePassSplittingAgreesWithLinesThenExplode) {
-  // Texts from a small alphabet, long enough to cross the 16-byte blocks of the fast paths.
+  // Texts from a small alphabet, long enough to cross the 16-byte blocks of the fast paths and to
+  // hold more fields than are asked for.
   uint32_t state = 12345;
-  const char alphabet[] = {'a', 'b', '|', '|', '\r', '\n'};
-  for (int round = 0; round < 3000; ++round) {
+  const char alphabet[] = {'a', 'b', '|', '|', '|', '\r', '\n'};
+  for (int round = 0; round < 2000; ++round) {
     std::string text;
     state = state * 1103515245u + 12345u;
-    const size_t length = (state >> 16) % 90;
+    const size_t length = (state >> 16) % 120;
     for (size_t i = 0; i < length; ++i) {
       state = state * 1103515245u + 12345u;
       text += alphabet[(state >> 16) % sizeof alphabet];
     }
-    std::vector<Fields> expected;
-    for (std::string_view line : split_lines(text)) expected.push_back(strings(explode("|", line)));
-    std::vector<Fields> actual;
-    std::string_view rest = text;
-    TDynStringArray fields;
-    while (next_line_fields(rest, '|', fields)) actual.push_back(strings(fields));
-    ASSERT_EQ(actual, expected) << testing::PrintToString(text);
-    ASSERT_EQ(count_lines(text), expected.size()) << testing::PrintToString(text);
+    for (size_t wanted : {size_t{2}, LineFields::kMost}) {
+      std::vector<Fields> expected;
+      for (const std::string& line : split_lines(text)) {
+        Fields fields = strings(explode("|", line));
+        if (fields.size() > wanted) fields.resize(wanted);
+        expected.push_back(fields);
+      }
+      for (size_t piece : {size_t{1}, size_t{7}, size_t{16}, LineStream::kPiece})
+        ASSERT_EQ(streamed_fields(text, piece, wanted), expected) << testing::PrintToString(text) << " piece " << piece;
+    }
+  }
+}
+
+TEST(Lines, ALineLongerThanTheBoundIsRefusedHavingReadLittleMore) {
+  for (size_t piece : {size_t{1}, size_t{16}, size_t{100}}) {
+    LineFields line;
+    const std::string fits = std::string(64, '|') + "\r\n" + std::string(65, 'x') + "\n";
+    LineStream stream(text_source(fits), 64, piece);
+    ASSERT_EQ(stream.next(line, 16), LineStream::Result::line);
+    EXPECT_EQ(line.text.size(), 64u);
+    EXPECT_EQ(line.count, 16u);
+    EXPECT_EQ(stream.next(line, 16), LineStream::Result::too_long) << piece;
+
+    // One endless line: refused once it is longer than the bound, not at the end of the text.
+    EndlessSource bars{"1|2", '|'};
+    LineStream endless(bars.source(), 64, piece);
+    EXPECT_EQ(endless.next(line, 16), LineStream::Result::too_long);
+    EXPECT_LE(bars.handed_out, 64 + 2 * piece) << piece;
+  }
+}
+
+TEST(Lines, NothingAfterTheFirstNulIsRead) {
+  for (size_t piece : {size_t{1}, size_t{16}, LineStream::kPiece}) {
+    EndlessSource nuls{"a|b\r\nc", '\0'};
+    LineStream stream(nuls.source(), 64, piece);
+    EXPECT_EQ(streamed_count(stream), 2u);
+    EXPECT_LE(nuls.handed_out, 8 + piece) << piece;
   }
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/catalogue_generator.h"
 #include "catalogue/channel_cipher.h"
+#include "catalogue/hostile_catalogue.h"
 #include "catalogue/zip_memory_reader.h"
 #include "catalogue/zip_memory_writer.h"
 
@@ -31,6 +32,7 @@ class UsageError : public std::runtime_error {
 constexpr const char* kUsage =
     "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | "
     "generate --tv N --radio N --video N [--seed S] -o OUT | "
+    "hostile nuls|line-ends|bars|channels [--size N] -o OUT | "
     "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm]";
 
 std::string local_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -180,6 +182,17 @@ int generate(Arguments args) {
   return 0;
 }
 
+// Small files that inflate enormously, to try the loader against.
+int hostile(Arguments args) {
+  const QString out = q(args.take("-o"));
+  const std::string size = args.take_or("--size", "");
+  args.expect_done(1);
+  const auto kind = hostile_kind(args.positional[0]);
+  if (!kind) throw UsageError("no such hostile catalogue: " + args.positional[0]);
+  write_file(out, hostile_channel_file(*kind, size.empty() ? default_hostile_size(*kind) : count_argument("--size", size)));
+  return 0;
+}
+
 // Keeps the one-line promise even when a message holds line ends.
 std::string one_line(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -198,6 +211,7 @@ int main(int argc, char** argv) {
     if (command == "unpack") return unpack(std::move(args));
     if (command == "dump") return dump(std::move(args));
     if (command == "generate") return generate(std::move(args));
+    if (command == "hostile") return hostile(std::move(args));
     throw UsageError(kUsage);
   } catch (const UsageError& e) {
     std::cerr << "quovi-catalogue: " << one_line(e.what()) << '\n';
