@@ -2,6 +2,7 @@
 #include "playback/media_player.h"
 
 #include "local_http_server.h"
+#include "test_media.h"
 #include "test_env.h"
 #include "wait_until.h"
 
@@ -10,14 +11,10 @@
 #include <QFile>
 
 using quovi_test::LocalHttpServer;
+using quovi_test::test_media;
 using quovi_test::wait_until;
 
 namespace {
-QByteArray test_media(const QString& name) {
-  QFile f(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/") + name);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 MediaPlayerOptions silent() {
   MediaPlayerOptions options;
   options.audio_output = QStringLiteral("null");

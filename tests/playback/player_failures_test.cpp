@@ -6,6 +6,7 @@
 
 #include "catalogue/app_state.h"
 #include "local_http_server.h"
+#include "test_media.h"
 #include "message_box_probe.h"
 #include "requests_answered.h"
 #include "services/feedback.h"
@@ -21,14 +22,10 @@
 #include <memory>
 
 using quovi_test::LocalHttpServer;
+using quovi_test::test_media;
 using quovi_test::wait_until;
 
 namespace {
-QByteArray test_media(const QString& name) {
-  QFile f(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/") + name);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A picture drawn nowhere stands in for the screen (there is no video surface here).
 MediaPlayerOptions silent() {
   MediaPlayerOptions options;
