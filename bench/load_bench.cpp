@@ -110,7 +110,7 @@ void BM_Load(benchmark::State& state) {
   size_t peak_growth_kib = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    TInfo info;
+    Catalogue info;
     malloc_trim(0);
     const size_t before = heap_in_use();
     const size_t rss_before = status_kib("VmRSS");
@@ -120,7 +120,7 @@ void BM_Load(benchmark::State& state) {
     state.PauseTiming();
     peak_growth_kib = std::max(peak_growth_kib, status_kib("VmHWM") - rss_before);
     catalogue_bytes = heap_in_use() - before;
-    info = TInfo();
+    info = Catalogue();
     // Freeing a million records leaves the allocator work it would otherwise do inside the next
     // load; that is the cost of the old catalogue, not of loading.
     malloc_trim(0);

@@ -1,7 +1,7 @@
 // The channel list over a million channels: a rebuild's row-count change and the painting of a
 // screenful of rows must not depend on the number of rows.
 #include "shell/channel_table_model.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 
 #include <QApplication>
 #include <QTableView>
@@ -12,21 +12,21 @@
 namespace {
 AppState& big_state(int channels) {
   static AppState state;
-  if (static_cast<int>(state.catalogue.info.channels.size()) != channels) {
+  if (static_cast<int>(state.catalogue.channels.size()) != channels) {
     state = AppState{};
-    state.catalogue.info.filter.group_id = 1;
-    state.catalogue.info.genres.push_back({1, TShortText::from_text(QStringLiteral("News"))});
-    state.catalogue.info.channels.resize(channels);
+    state.catalogue.filter.group_id = 1;
+    state.catalogue.genres.push_back({1, ShortText::from_text(QStringLiteral("News"))});
+    state.catalogue.channels.resize(channels);
     for (int i = 0; i < channels; ++i) {
-      TItem& ch = state.catalogue.info.channels[i];
+      Channel& ch = state.catalogue.channels[i];
       ch.id = i;
-      ch.name = TShortText::from_text(QStringLiteral("Channel %1").arg(i));
+      ch.name = ShortText::from_text(QStringLiteral("Channel %1").arg(i));
       ch.genre_id = 1;
       ch.group_id = kGroupTV;
       ch.type_id = 1;
-      ch.rt = (i % 500) / 100.0;
+      ch.average_rating = (i % 500) / 100.0;
       ch.status = i % 6;
-      ch.usdef = i % 50 == 0;
+      ch.user_defined = i % 50 == 0;
       ch.comment = to_packed(QStringLiteral("comment %1").arg(i));
     }
     state.visible.resize(channels);
@@ -37,30 +37,30 @@ AppState& big_state(int channels) {
 
 void BM_RebuildView(benchmark::State& bench) {
   AppState& state = big_state(static_cast<int>(bench.range(0)));
-  T_mainForm form(state);
-  form.show();
+  MainWindow window(state);
+  window.show();
   for (auto _ : bench) {
-    form.rebuild_view();
+    window.rebuild_view();
     QCoreApplication::processEvents();
   }
-  bench.counters["rows"] = form.model()->rowCount();
+  bench.counters["rows"] = window.model()->rowCount();
 }
 BENCHMARK(BM_RebuildView)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_PaintScreenful(benchmark::State& bench) {
   AppState& state = big_state(static_cast<int>(bench.range(0)));
-  T_mainForm form(state);
-  form.rebuild_view();
-  form.show();
-  QTableView* list = form.channel_list();
+  MainWindow window(state);
+  window.rebuild_view();
+  window.show();
+  QTableView* list = window.channel_list();
   int row = 0;
-  if (form.model()->rowCount() == 0) {
+  if (window.model()->rowCount() == 0) {
     bench.SkipWithError("no rows");
     return;
   }
   for (auto _ : bench) {
-    row = (row + 7919) % form.model()->rowCount();
-    list->scrollTo(form.model()->index(row, 0));
+    row = (row + 7919) % window.model()->rowCount();
+    list->scrollTo(window.model()->index(row, 0));
     benchmark::DoNotOptimize(list->viewport()->grab());
   }
 }

@@ -6,8 +6,8 @@
 #include <map>
 
 namespace {
-const TInfo& catalogue_of(int count) {
-  static std::map<int, TInfo> made;
+const Catalogue& catalogue_of(int count) {
+  static std::map<int, Catalogue> made;
   auto it = made.find(count);
   if (it == made.end()) it = made.emplace(count, bench::generated_catalogue(count)).first;
   return it->second;
@@ -18,8 +18,8 @@ void BM_SortColumn(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   const int column = static_cast<int>(state.range(1));
   const bool flag = state.range(2) != 0;
-  const TInfo& original = catalogue_of(count);
-  TInfo info;
+  const Catalogue& original = catalogue_of(count);
+  Catalogue info;
   for (auto _ : state) {
     state.PauseTiming();
     info.channels = original.channels;

@@ -7,12 +7,12 @@
 #include <map>
 
 namespace {
-AppState& state_of(int count) {
-  static std::map<int, AppState> made;
+ChannelListState& state_of(int count) {
+  static std::map<int, ChannelListState> made;
   auto it = made.find(count);
   if (it == made.end()) {
-    it = made.emplace(count, AppState{}).first;
-    it->second.catalogue.info = bench::generated_catalogue(count);
+    it = made.emplace(count, ChannelListState{}).first;
+    it->second.catalogue = bench::generated_catalogue(count);
     sort_after_load(it->second);
   }
   return it->second;
@@ -20,9 +20,9 @@ AppState& state_of(int count) {
 
 // Arguments: channel count, view (0 Favorites, 1 TV, 2 Radio, 3 Video), name criterion on.
 void BM_RebuildView(benchmark::State& bench_state) {
-  AppState& state = state_of(static_cast<int>(bench_state.range(0)));
-  TFilter& f = state.catalogue.info.filter;
-  f = TFilter{};
+  ChannelListState& state = state_of(static_cast<int>(bench_state.range(0)));
+  ChannelFilter& f = state.catalogue.filter;
+  f = ChannelFilter{};
   f.group_id = static_cast<uint16_t>(bench_state.range(1));
   f.favorited = f.group_id == 0 ? 1 : 0;
   f.name_flag = bench_state.range(2) != 0;

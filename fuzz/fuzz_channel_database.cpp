@@ -41,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     case 1: file = encrypt_channel_file(data); break;
     default: file = members_file(data); break;
   }
-  TInfo info;
-  TItem user;  // a user channel before the load, as at start-up
+  Catalogue info;
+  Channel user;  // a user channel before the load, as at start-up
   user.id = 100001;
   user.genre_id = 3;
-  user.usdef = 1;
+  user.user_defined = 1;
   info.channels.push_back(user);
   try {
     load_channel_database_bytes(info, {5, 101, 100001}, std::move(file));

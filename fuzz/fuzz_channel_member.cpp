@@ -15,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size == 0) return 0;
   const ChannelMember& kind = kKinds[bytes[0] % 3];
   const std::string_view text(reinterpret_cast<const char*>(bytes) + 1, size - 1);
-  static const std::vector<Tgenre> genres{{0, TShortText::from_bytes("All")}, {7, TShortText::from_bytes("News")}};
+  static const std::vector<Genre> genres{{0, ShortText::from_bytes("All")}, {7, ShortText::from_bytes("News")}};
   static const GenreNames genre_names(genres);
   static const FavoriteIds favorites({5, 101, 100001});
-  std::vector<TItem> channels(1);
+  std::vector<Channel> channels(1);
   channels[0].id = 100001;
-  channels[0].usdef = 1;
+  channels[0].user_defined = 1;
   LoadAllowance allowance(size);
   ChannelLoad load{favorites, genre_names, allowance};
   try {
@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     // Refusing bad input with a message is the expected outcome.
   }
   // A record per line at most, and a line that passes is at least 27 bytes; the user channel stays first.
-  if (channels.size() > 1 + text.size() / 27 + 1 || channels[0].id != 100001 || channels[0].usdef != 1) __builtin_trap();
+  if (channels.size() > 1 + text.size() / 27 + 1 || channels[0].id != 100001 || channels[0].user_defined != 1) __builtin_trap();
   for (size_t i = 1; i < channels.size(); ++i)
-    if (channels[i].name.size() > kind.name_limit || channels[i].usdef != 0) __builtin_trap();
+    if (channels[i].name.size() > kind.name_limit || channels[i].user_defined != 0) __builtin_trap();
   return 0;
 }

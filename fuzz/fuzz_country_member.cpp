@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(bytes), size);
-  std::vector<Tcountry> countries{{99, TShortText::from_bytes("replaced")}};
+  std::vector<Country> countries{{99, ShortText::from_bytes("replaced")}};
   LoadAllowance allowance(size);
   try {
     load_country_member(countries, text_source(text), allowance);
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   // One row per line at most, each line at least two bytes ("1|" is too short), names cut to 254 bytes.
   if (countries.size() > size / 2 + 1) __builtin_trap();
-  for (const Tcountry& country : countries)
+  for (const Country& country : countries)
     if (country.name.size() > 254) __builtin_trap();
   return 0;
 }

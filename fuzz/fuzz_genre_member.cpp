@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(bytes), size);
-  std::vector<Tgenre> genres;
+  std::vector<Genre> genres;
   LoadAllowance allowance(size);
   try {
     load_genre_member(genres, text_source(text), allowance);
@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   if (genres.size() > size / 2 + 1) __builtin_trap();
   const GenreNames names(genres);
-  std::vector<TItem> channels(std::min<size_t>(genres.size(), 64) + 1);
+  std::vector<Channel> channels(std::min<size_t>(genres.size(), 64) + 1);
   for (size_t i = 0; i < channels.size(); ++i) channels[i].genre_id = i < genres.size() ? genres[i].id : -12345;
   assign_genre_names(channels, names);
-  for (const TItem& item : channels)
+  for (const Channel& item : channels)
     if (item.genre.text() != genre_name_by_id(item.genre_id, genres)) __builtin_trap();
   return 0;
 }

@@ -15,14 +15,14 @@
 
 namespace {
 const std::vector<int32_t> kFavorites = {5, 101, 100001};
-const std::vector<Tgenre> kGenres = {{0, TShortText::from_text("All")}, {12, TShortText::from_text("Jazz")}};
+const std::vector<Genre> kGenres = {{0, ShortText::from_text("All")}, {12, ShortText::from_text("Jazz")}};
 
 void require(bool condition) {
   if (!condition) std::abort();
 }
 
-std::string written(const std::vector<TItem>& channels) {
-  TInfo info;
+std::string written(const std::vector<Channel>& channels) {
+  Catalogue info;
   info.channels = channels;
   return userdef_file_text(info);
 }
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const QByteArray content(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
   const UserChannelsContent read = read_user_channels_content(content, kFavorites, kGenres);
   require(read.problem.any() == (read.problem.bad_lines > 0));
-  for (const TItem& item : read.channels) {
-    require(item.usdef == 1);
+  for (const Channel& item : read.channels) {
+    require(item.user_defined == 1);
     require(item.id <= kHighestUserChannelId);
     require(read.highest_id.has_value() && *read.highest_id >= item.id);
     require(item.favorited == (item.id == 5 || item.id == 101 || item.id == 100001 ? 1 : 0));

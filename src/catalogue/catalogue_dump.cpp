@@ -30,7 +30,7 @@ class Line {
     out_ += escape_dump_text(utf8);
     return *this;
   }
-  Line& name(const TShortText& name) { return text(cp1252_to_utf8(name.bytes())); }
+  Line& name(const ShortText& name) { return text(cp1252_to_utf8(name.bytes())); }
   ~Line() { out_ += '\n'; }
 
  private:
@@ -81,18 +81,18 @@ std::string format_serial_date_time(double serial) {
          time.toString(QStringLiteral("HH:mm:ss")).toStdString();
 }
 
-void write_catalogue_dump(std::ostream& out, const TInfo& info) {
+void write_catalogue_dump(std::ostream& out, const Catalogue& catalogue) {
   std::string buffer;
-  Line(buffer, "version").text(cp1252_to_utf8(info.stVersion)).text(format_serial_date_time(info.dtVersion));
-  write_table(buffer, "country", info.countries);
-  write_table(buffer, "genre", info.genres);
-  for (size_t i = 0; i < info.channels.size(); ++i) {
-    const TItem& c = info.channels[i];
+  Line(buffer, "version").text(cp1252_to_utf8(catalogue.version_stamp)).text(format_serial_date_time(catalogue.version_time));
+  write_table(buffer, "country", catalogue.countries);
+  write_table(buffer, "genre", catalogue.genres);
+  for (size_t i = 0; i < catalogue.channels.size(); ++i) {
+    const Channel& c = catalogue.channels[i];
     Line(buffer, "channel")
         .number(static_cast<int64_t>(i)).number(c.id).number(c.group_id).number(c.favorited).number(c.sent)
-        .number(c.usdef).name(c.name).text(c.url).number(c.bitrate).number(c.type_id).text(c.homepage)
+        .number(c.user_defined).name(c.name).text(c.url).number(c.bitrate).number(c.type_id).text(c.homepage)
         .number(c.country_id).number(c.genre_id).name(c.genre).text(c.comment).real(c.rating).number(c.rated)
-        .real(c.rt).number(c.workfine).number(c.notworking).number(c.wrong).number(c.duplicate).number(c.spam)
+        .real(c.average_rating).number(c.workfine).number(c.notworking).number(c.wrong).number(c.duplicate).number(c.spam)
         .number(c.status);
     if (buffer.size() > (1u << 16)) flush(out, buffer);
   }
@@ -109,12 +109,12 @@ int dump_channel_file(std::ostream& out, std::string bytes) {
   int code = 0;
   std::string error;
   try {
-    load_channel_database_bytes(catalogue.info, catalogue.favorites, std::move(bytes));
+    load_channel_database_bytes(catalogue, catalogue.favorites, std::move(bytes));
   } catch (const CatalogueError& e) {
     error = e.what();
     code = 1;
   }
-  write_catalogue_dump(out, catalogue.info);
+  write_catalogue_dump(out, catalogue);
   if (code != 0) write_dump_error(out, error);
   return code;
 }

@@ -9,12 +9,12 @@
 //   version <stamp> <YYYY-MM-DD HH:MM:SS, empty when there is none>
 //   country <index> <id> <name>            (table order)
 //   genre <index> <id> <name>
-//   channel <index> <id> <group_id> <favorited> <sent> <usdef> <name> <url> <bitrate> <type_id>
-//           <homepage> <country_id> <genre_id> <genre> <comment> <rating> <rated> <rt> <workfine>
+//   channel <index> <id> <group_id> <favorited> <sent> <user_defined> <name> <url> <bitrate> <type_id>
+//           <homepage> <country_id> <genre_id> <genre> <comment> <rating> <rated> <average_rating> <workfine>
 //           <notworking> <wrong> <duplicate> <spam> <status>   (array order)
 // Texts are UTF-8 with backslash, TAB, CR and LF written as \\ \t \r \n; real numbers in their
 // shortest form that reads back to the same value.
-void write_catalogue_dump(std::ostream& out, const TInfo& info);
+void write_catalogue_dump(std::ostream& out, const Catalogue& catalogue);
 void write_dump_error(std::ostream& out, std::string_view message);  // "error" TAB message
 
 // Loads the file's bytes into a freshly reset catalogue with no favourites and no user channels

@@ -1,7 +1,7 @@
 #include "catalogue/channel_cipher.h"
 
 #include "catalogue/catalogue_error.h"
-#include "catalogue/implode_explode.h"
+#include "catalogue/text_split.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

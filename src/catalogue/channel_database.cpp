@@ -74,25 +74,25 @@ constexpr ChannelMember kChannelMembers[] = {
 };
 }  // namespace
 
-void load_channel_database_bytes(TInfo& info, const std::vector<int32_t>& favorites, std::string bytes) {
+void load_channel_database_bytes(Catalogue& catalogue, const std::vector<int32_t>& favorites, std::string bytes) {
   LoadAllowance allowance(bytes.size());
   decrypt_channel_file_in_place(bytes);
   MemoryZipReader archive(bytes);
   if (!archive.is_open()) return;
 
-  if (archive.locate("version.dat")) load_version_member(info, first_bytes(archive.handle(), 12));
+  if (archive.locate("version.dat")) load_version_member(catalogue, first_bytes(archive.handle(), 12));
   if (archive.locate("countries.dat"))
     read_member(
         archive.handle(),
-        [&](LineStream::Source text, uint64_t) { load_country_member(info.countries, std::move(text), allowance); },
-        [&] { info.countries.clear(); });
+        [&](LineStream::Source text, uint64_t) { load_country_member(catalogue.countries, std::move(text), allowance); },
+        [&] { catalogue.countries.clear(); });
   const bool genres = archive.locate("genres.dat");
   if (genres)
     read_member(
-        archive.handle(), [&](LineStream::Source text, uint64_t) { load_genre_member(info.genres, std::move(text), allowance); },
-        [&] { info.genres.clear(); });
-  const GenreNames genre_names(info.genres);
-  if (genres) assign_genre_names(info.channels, genre_names);
+        archive.handle(), [&](LineStream::Source text, uint64_t) { load_genre_member(catalogue.genres, std::move(text), allowance); },
+        [&] { catalogue.genres.clear(); });
+  const GenreNames genre_names(catalogue.genres);
+  if (genres) assign_genre_names(catalogue.channels, genre_names);
 
   const FavoriteIds favorite_ids(favorites);
   ChannelLoad load{favorite_ids, genre_names, allowance};
@@ -104,17 +104,17 @@ void load_channel_database_bytes(TInfo& info, const std::vector<int32_t>& favori
   for (size_t i = 0; i < std::size(kChannelMembers); ++i) {
     load.bytes_ahead -= stated[i];
     if (!archive.locate(kChannelMembers[i].member)) continue;
-    const size_t first = info.channels.size();
+    const size_t first = catalogue.channels.size();
     read_member(
         archive.handle(),
         [&](LineStream::Source text, uint64_t size) {
-          load_channel_member(info.channels, kChannelMembers[i], std::move(text), size, load);
+          load_channel_member(catalogue.channels, kChannelMembers[i], std::move(text), size, load);
         },
-        [&] { info.channels.erase(info.channels.begin() + static_cast<std::ptrdiff_t>(first), info.channels.end()); });
+        [&] { catalogue.channels.erase(catalogue.channels.begin() + static_cast<std::ptrdiff_t>(first), catalogue.channels.end()); });
   }
 }
 
-void load_channel_database(TInfo& info, const std::vector<int32_t>& favorites, const QString& app_data) {
+void load_channel_database(Catalogue& catalogue, const std::vector<int32_t>& favorites, const QString& app_data) {
   ensure_catalogue_folder(app_data);
-  load_channel_database_bytes(info, favorites, read_whole_file(channels_path(app_data)));
+  load_channel_database_bytes(catalogue, favorites, read_whole_file(channels_path(app_data)));
 }

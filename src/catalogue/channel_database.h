@@ -20,8 +20,8 @@
 // catalogue of its size (LoadAllowance). What was loaded before the failure stays in info, except
 // that a member that cannot be inflated or fails its CRC leaves nothing of itself. Each member is
 // read as it is inflated, through a buffer of a fixed size.
-void load_channel_database(TInfo& info, const std::vector<int32_t>& favorites, const QString& app_data);
+void load_channel_database(Catalogue& catalogue, const std::vector<int32_t>& favorites, const QString& app_data);
 
 // The same from the file's bytes in memory, e.g. a downloaded catalogue tried before it replaces
 // the file.
-void load_channel_database_bytes(TInfo& info, const std::vector<int32_t>& favorites, std::string bytes);
+void load_channel_database_bytes(Catalogue& catalogue, const std::vector<int32_t>& favorites, std::string bytes);

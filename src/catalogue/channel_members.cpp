@@ -123,7 +123,7 @@ void load_table(std::vector<Row>& rows, std::string_view member, LineStream::Sou
     allowance.charge(sizeof(Row) + kRowCost + line.text.size());
     Row& row = rows.emplace_back();
     row.id = int_field(member, number, "id", line[0]);
-    row.name = TShortText::from_bytes(line[1].substr(0, kTableNameLimit));
+    row.name = ShortText::from_bytes(line[1].substr(0, kTableNameLimit));
     allowance.charge(text_cost(row.name.bytes()));
   }
 }
@@ -147,8 +147,8 @@ constexpr uint64_t kFirstGrowth = 1024;
 // average length of the lines read so far, a little more rather than less, and never more records
 // than the allowance could still pay for. Moving the records into the grown array briefly needs
 // them twice over, so the move is paid for too.
-void make_room(std::vector<TItem>& channels, ChannelLoad& load, uint64_t stated_bytes, const LineStream& lines) {
-  load.allowance.charge(channels.size() * sizeof(TItem));
+void make_room(std::vector<Channel>& channels, ChannelLoad& load, uint64_t stated_bytes, const LineStream& lines) {
+  load.allowance.charge(channels.size() * sizeof(Channel));
   const uint64_t lines_read = load.lines_read + lines.lines();
   const uint64_t bytes_read = load.bytes_read + lines.consumed();
   const uint64_t bytes_left = load.bytes_ahead + (stated_bytes > lines.consumed() ? stated_bytes - lines.consumed() : 0);
@@ -158,12 +158,12 @@ void make_room(std::vector<TItem>& channels, ChannelLoad& load, uint64_t stated_
     more += more / 16 + 16;
   }
   more = std::max<uint64_t>(more, channels.size() / 8 + 16);
-  more = std::min<uint64_t>(more, std::max<uint64_t>(load.allowance.left() / sizeof(TItem), 1));
+  more = std::min<uint64_t>(more, std::max<uint64_t>(load.allowance.left() / sizeof(Channel), 1));
   channels.reserve(channels.size() + static_cast<size_t>(more));
 }
 }  // namespace
 
-void load_version_member(TInfo& info, std::string_view first_bytes) {
+void load_version_member(Catalogue& catalogue, std::string_view first_bytes) {
   const std::string_view stamp = first_bytes.substr(0, 12);
   bool valid = twelve_digits(stamp);
   QDate date;
@@ -178,30 +178,30 @@ void load_version_member(TInfo& info, std::string_view first_bytes) {
     throw CatalogueError("The version stamp " + quoted(stamp) +
                          " of the channel database is no valid date and time (twelve digits: year, month, day, "
                          "hour, minute).");
-  info.stVersion = std::string(stamp);
+  catalogue.version_stamp = std::string(stamp);
   // The stamp is a wall-clock time: no time zone rule may move it.
-  info.dtVersion = to_serial_date(QDateTime(date, time, Qt::UTC));
+  catalogue.version_time = to_serial_date(QDateTime(date, time, Qt::UTC));
 }
 
-void load_country_member(std::vector<Tcountry>& countries, LineStream::Source text, LoadAllowance& allowance) {
+void load_country_member(std::vector<Country>& countries, LineStream::Source text, LoadAllowance& allowance) {
   load_table(countries, "countries.dat", std::move(text), allowance);
 }
 
-void load_genre_member(std::vector<Tgenre>& genres, LineStream::Source text, LoadAllowance& allowance) {
+void load_genre_member(std::vector<Genre>& genres, LineStream::Source text, LoadAllowance& allowance) {
   load_table(genres, "genres.dat", std::move(text), allowance);
 }
 
-GenreNames::GenreNames(const std::vector<Tgenre>& genres) {
+GenreNames::GenreNames(const std::vector<Genre>& genres) {
   names_.reserve(genres.size());
   // The first row with an id decides, as in the lookup by id.
-  for (const Tgenre& genre : genres)
+  for (const Genre& genre : genres)
     names_.try_emplace(genre.id, genre.name.size() <= kTableNameLimit
                                      ? genre.name
-                                     : TShortText::from_bytes(genre.name.bytes().substr(0, kTableNameLimit)));
+                                     : ShortText::from_bytes(genre.name.bytes().substr(0, kTableNameLimit)));
 }
 
-const TShortText& GenreNames::name(int32_t id) const {
-  static const TShortText none;
+const ShortText& GenreNames::name(int32_t id) const {
+  static const ShortText none;
   const auto it = names_.find(id);
   return it == names_.end() ? none : it->second;
 }
@@ -212,11 +212,11 @@ FavoriteIds::FavoriteIds(const std::vector<int32_t>& favorites) : sorted_(favori
 
 bool FavoriteIds::contains(int32_t id) const { return std::binary_search(sorted_.begin(), sorted_.end(), id); }
 
-void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres) {
-  for (TItem& item : channels) item.genre = genres.name(item.genre_id);
+void assign_genre_names(std::vector<Channel>& channels, const GenreNames& genres) {
+  for (Channel& item : channels) item.genre = genres.name(item.genre_id);
 }
 
-void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, LineStream::Source text,
+void load_channel_member(std::vector<Channel>& channels, const ChannelMember& kind, LineStream::Source text,
                          uint64_t stated_bytes, ChannelLoad& load) {
   LineStream lines(std::move(text), kLongestLine);
   LineFields fields;
@@ -227,16 +227,16 @@ void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind
     const auto number = [&](size_t field) {
       return int_field(kind.member, line_number, kChannelFieldNames[field], fields[field]);
     };
-    load.allowance.charge(sizeof(TItem) + fields.text.size());
+    load.allowance.charge(sizeof(Channel) + fields.text.size());
     if (channels.size() == channels.capacity()) make_room(channels, load, stated_bytes, lines);
 
-    TItem& item = channels.emplace_back();
+    Channel& item = channels.emplace_back();
     item.id = number(0);
     item.group_id = kind.group_id;
     item.sent = 0;
     item.favorited = load.favorites.contains(item.id) ? 1 : 0;
     decode_base64_into(fields[1], decoded);
-    item.name = TShortText::from_bytes(std::string_view(decoded).substr(0, kind.name_limit));
+    item.name = ShortText::from_bytes(std::string_view(decoded).substr(0, kind.name_limit));
     item.url = packed_utf8(fields[2], scratch);
     item.bitrate = number(3);
     item.type_id = number(4);
@@ -252,13 +252,13 @@ void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind
     if (!rating) fail_number(kind.member, line_number, kChannelFieldNames[9], fields[9]);
     item.rating = *rating;
     item.rated = number(10);
-    item.rt = item.rated >= 1 ? item.rating / item.rated : 0;
+    item.average_rating = item.rated >= 1 ? item.rating / item.rated : 0;
     item.workfine = number(11);
     item.notworking = number(12);
     item.wrong = number(13);
     item.duplicate = number(14);
     item.spam = number(15);
-    item.usdef = 0;
+    item.user_defined = 0;
     item.status = report_status(item.workfine, item.notworking, item.wrong, item.duplicate, item.spam);
   }
   load.lines_read += lines.lines();

@@ -20,23 +20,23 @@ constexpr size_t kLongestLine = size_t{1} << 20;
 
 // "version.dat": the stamp is its first 12 bytes, twelve digits giving the year, month, day, hour
 // and minute of a valid date and time; info takes stamp and date-time only then.
-void load_version_member(TInfo& info, std::string_view first_bytes);
+void load_version_member(Catalogue& catalogue, std::string_view first_bytes);
 
 // "countries.dat" / "genres.dat": one row per line, id and name (first 254 bytes). The table is
 // replaced.
-void load_country_member(std::vector<Tcountry>& countries, LineStream::Source text, LoadAllowance& allowance);
-void load_genre_member(std::vector<Tgenre>& genres, LineStream::Source text, LoadAllowance& allowance);
+void load_country_member(std::vector<Country>& countries, LineStream::Source text, LoadAllowance& allowance);
+void load_genre_member(std::vector<Genre>& genres, LineStream::Source text, LoadAllowance& allowance);
 
 // Names of the genre table by id, built once per load: the first row with an id wins and its
 // name is cut to 254 bytes, as genre_name_by_id answers it. Views into the table.
 class GenreNames {
  public:
-  explicit GenreNames(const std::vector<Tgenre>& genres);
+  explicit GenreNames(const std::vector<Genre>& genres);
   // The table's name cut to 254 bytes, shared rather than copied; empty for an unknown id.
-  const TShortText& name(int32_t id) const;
+  const ShortText& name(int32_t id) const;
 
  private:
-  std::unordered_map<int32_t, TShortText> names_;
+  std::unordered_map<int32_t, ShortText> names_;
 };
 
 // Favourite ids sorted once, so that marking a million channels stays fast.
@@ -50,7 +50,7 @@ class FavoriteIds {
 };
 
 // Gives every record already present its genre name from the table (user-defined channels).
-void assign_genre_names(std::vector<TItem>& channels, const GenreNames& genres);
+void assign_genre_names(std::vector<Channel>& channels, const GenreNames& genres);
 
 // "tv.dat", "radio.dat", "video.dat".
 struct ChannelMember {
@@ -73,5 +73,5 @@ struct ChannelLoad {
 
 // Appends one record per line to channels. stated_bytes is the member's size as its directory entry
 // states it (a guide for growing the array, not trusted).
-void load_channel_member(std::vector<TItem>& channels, const ChannelMember& kind, LineStream::Source text,
+void load_channel_member(std::vector<Channel>& channels, const ChannelMember& kind, LineStream::Source text,
                          uint64_t stated_bytes, ChannelLoad& load);

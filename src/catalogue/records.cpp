@@ -2,14 +2,14 @@
 
 #include "catalogue/code_page.h"
 
-TShortText TShortText::from_text(const QString& text) {
+ShortText ShortText::from_text(const QString& text) {
   return from_bytes(qstring_to_cp1252(text.left(static_cast<qsizetype>(kMaxBytes))));
 }
 
-TShortText TShortText::from_bytes(std::string_view cp1252) {
-  TShortText t;
+ShortText ShortText::from_bytes(std::string_view cp1252) {
+  ShortText t;
   t.bytes_ = PackedText(cp1252.substr(0, kMaxBytes));
   return t;
 }
 
-QString TShortText::text() const { return cp1252_to_qstring(bytes_.view()); }
+QString ShortText::text() const { return cp1252_to_qstring(bytes_.view()); }

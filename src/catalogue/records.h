@@ -9,21 +9,21 @@
 #include <vector>
 
 // A name of at most 255 bytes of Windows-1252 text.
-class TShortText {
+class ShortText {
  public:
   static constexpr size_t kMaxBytes = 255;
 
-  TShortText() = default;
+  ShortText() = default;
   // Keeps at most the first 255 characters, converted to Windows-1252, then at most 255 bytes.
-  static TShortText from_text(const QString& text);
+  static ShortText from_text(const QString& text);
   // Takes Windows-1252 bytes as they are, keeping at most the first 255.
-  static TShortText from_bytes(std::string_view cp1252);
+  static ShortText from_bytes(std::string_view cp1252);
 
   QString text() const;                      // decoded from Windows-1252
   std::string_view bytes() const { return bytes_.view(); }
   size_t size() const { return bytes_.size(); }
   bool empty() const { return bytes_.empty(); }
-  friend bool operator==(const TShortText& a, const TShortText& b) { return a.bytes_ == b.bytes_; }
+  friend bool operator==(const ShortText& a, const ShortText& b) { return a.bytes_ == b.bytes_; }
 
  private:
   PackedText bytes_;
@@ -42,51 +42,51 @@ enum : int32_t {
   kStatusSpam = 5,
 };
 
-struct Tcountry {
+struct Country {
   int32_t id = 0;
-  TShortText name;
+  ShortText name;
 };
 
-struct Tgenre {
+struct Genre {
   int32_t id = 0;
-  TShortText name;
+  ShortText name;
 };
 
 // One channel. Texts other than the two names are UTF-8.
-struct TItem {
+struct Channel {
   int32_t id = 0;
   int32_t favorited = 0;
   int32_t group_id = 0;
   int32_t sent = 0;
-  TShortText name;
+  ShortText name;
   PackedText url;
   int32_t bitrate = 0;
   int32_t type_id = 0;
   PackedText homepage;
   int32_t country_id = 0;
   int32_t genre_id = 0;
-  TShortText genre;
+  ShortText genre;
   PackedText comment;
   double rating = 0;
   int32_t rated = 0;
-  double rt = 0;
+  double average_rating = 0;
   int32_t workfine = 0;
   int32_t notworking = 0;
   int32_t wrong = 0;
   int32_t duplicate = 0;
   int32_t spam = 0;
   int32_t status = 0;
-  uint16_t usdef = 0;
+  uint16_t user_defined = 0;
 };
 
-struct TFilter {
+struct ChannelFilter {
   uint16_t group_id = 0;
   uint16_t favorited = 0;
   bool name_flag = false;
   bool country_flag = false;
   bool genre_flag = false;
   bool bitrate_flag = false;
-  bool flag_flag = false;
+  bool status_flag = false;
   QString name;
   uint16_t country_id = 0;
   uint16_t genre_id = 0;
@@ -99,22 +99,21 @@ struct TFilter {
   bool spam = false;
 };
 
-struct TInfo {
-  std::string stVersion;  // at most 12 digits: YYYYMMDDhhmm; empty when none was loaded
-  double dtVersion = 0;   // days since 1899-12-30, local time; 0 when none
-  TFilter filter;
-  std::vector<Tcountry> countries;
-  std::vector<Tgenre> genres;
-  std::vector<TItem> channels;
-  int32_t ud_max = 0;
-};
-
-// The catalogue with the lists kept beside it; the main window owns the single instance.
+// The channel catalogue and the lists kept beside it; the main window owns the single instance.
 struct Catalogue {
-  TInfo info;
-  std::vector<int32_t> favorites;       // channel ids read from the favourites file
-  std::vector<int> rated_positions;     // ids of the channels rated since the last reset (ids survive a sort)
-  std::vector<int> flagged_positions;   // ids of the channels flagged since the last reset
+  std::string version_stamp;  // at most 12 digits: YYYYMMDDhhmm; empty when none was loaded
+  double version_time = 0;    // days since 1899-12-30, local time; 0 when none
+  ChannelFilter filter;
+  std::vector<Country> countries;
+  std::vector<Genre> genres;
+  std::vector<Channel> channels;
+  int32_t highest_user_id = 0;  // of the user's channels: a new one gets the next id
+
+  std::vector<int32_t> favorites;  // channel ids read from the favourites file
+  std::vector<int> rated_ids;      // channels rated since the last reset (ids survive a sort)
+  std::vector<int> flagged_ids;    // channels flagged since the last reset
+  QString app_data;                // the user's data folder, fixed for the run
+  bool user_files_loaded = false;  // favourites and user channels were read in this run
 };
 
 // Text conversions of the UTF-8 fields.

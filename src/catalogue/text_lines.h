@@ -10,7 +10,7 @@
 
 // Lines of a catalogue text member. A line ends at CR, LF or a CR LF pair; the text ends at its
 // first NUL; a last line without a line end counts; a line end at the very end starts no further
-// line; an empty line is a line. Each line is split at "|" as explode does with no limit.
+// line; an empty line is a line. Each line is split at "|" as split_text does with no limit.
 
 // The first fields of one line: views into the stream's buffer, valid until the next line.
 struct LineFields {

@@ -27,7 +27,7 @@ QList<QStringView> split_fields(QStringView line) {
 
 // Fills one channel from the fields of a line; answers why it cannot, or nothing.
 std::optional<QString> fill_user_channel(const QList<QStringView>& f, const std::vector<int32_t>& favorites,
-                                         const std::vector<Tgenre>& genres, TItem& item) {
+                                         const std::vector<Genre>& genres, Channel& item) {
   if (f.size() < 10) return QStringLiteral("has %1 fields instead of at least ten").arg(f.size());
   static constexpr struct {
     int index;
@@ -47,16 +47,16 @@ std::optional<QString> fill_user_channel(const QList<QStringView>& f, const std:
   item.group_id = n[1];
   item.sent = n[2];
   item.favorited = is_favorite(favorites, item.id) ? 1 : 0;
-  item.name = TShortText::from_text(f[3].left(254).toString());
+  item.name = ShortText::from_text(f[3].left(254).toString());
   item.url = to_packed(f[4].toString());
   item.bitrate = n[5];
   item.type_id = n[6];
   item.homepage = to_packed(f[7].toString());
   item.country_id = n[8];
   item.genre_id = n[9];
-  item.genre = TShortText::from_text(genre_name_by_id(item.genre_id, genres));
+  item.genre = ShortText::from_text(genre_name_by_id(item.genre_id, genres));
   if (f.size() > 10) item.comment = to_packed(f[10].toString());
-  item.usdef = 1;
+  item.user_defined = 1;
   return std::nullopt;
 }
 }  // namespace
@@ -126,13 +126,13 @@ std::optional<int32_t> user_line_id(QStringView line) {
 }
 
 UserChannelsContent read_user_channels_content(const QByteArray& content, const std::vector<int32_t>& favorites,
-                                               const std::vector<Tgenre>& genres) {
+                                               const std::vector<Genre>& genres) {
   UserChannelsContent result;
   // No room is set aside per line: a file of nothing but line ends would ask for a record each.
   const QStringList lines = user_file_lines(content);
   const auto count = [&result](int32_t id) { result.highest_id = std::max(result.highest_id.value_or(id), id); };
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    TItem item;
+    Channel item;
     if (const std::optional<QString> why = fill_user_channel(split_fields(lines[i]), favorites, genres, item)) {
       result.problem.note(static_cast<int>(i + 1), *why);
       if (const std::optional<int32_t> id = user_line_id(lines[i])) count(*id);

@@ -43,7 +43,7 @@ struct FavoritesContent {
 FavoritesContent read_favorites_content(const QByteArray& content);
 
 struct UserChannelsContent {
-  std::vector<TItem> channels;  // the readable lines, in file order, usdef 1
+  std::vector<Channel> channels;  // the readable lines, in file order, user_defined 1
   // The highest id on any line, readable or not, that a channel may carry; nothing when no line has
   // one. Ids on lines that could not be read count too: such a line, repaired and put back, must not
   // meet a channel added in the meantime with its id.
@@ -52,7 +52,7 @@ struct UserChannelsContent {
 };
 // favorites marks the channels read; genres gives them their genre names where the table has them.
 UserChannelsContent read_user_channels_content(const QByteArray& content, const std::vector<int32_t>& favorites,
-                                               const std::vector<Tgenre>& genres);
+                                               const std::vector<Genre>& genres);
 
 // The id a line of userdef.dat starts with, when it is one a channel of the user's may carry.
 std::optional<int32_t> user_line_id(QStringView line);

@@ -60,10 +60,10 @@ bool set_aside_and_report(const QString& path, const QString& opening, const Use
 }
 
 // Returns false when an unreadable file had to stay where it is.
-bool read_favorites(AppState& state, QWidget* parent) {
-  std::vector<int32_t>& favorites = state.catalogue.favorites;
+bool read_favorites(Catalogue& catalogue, QWidget* parent) {
+  std::vector<int32_t>& favorites = catalogue.favorites;
   favorites.clear();
-  const QString path = favorites_path(state.app_data);
+  const QString path = favorites_path(catalogue.app_data);
   const ReadFile file = read_user_file(path);
   if (!file.exists) return true;
   FavoritesContent read = read_favorites_content(file.content);
@@ -89,26 +89,25 @@ QStringList set_aside_copies(const QString& path) {
   return copies;
 }
 
-// Raises ud_max to the ids on the lines of the copies set aside earlier, so a line repaired and put
+// Raises highest_user_id to the ids on the lines of the copies set aside earlier, so a line repaired and put
 // back into userdef.dat keeps an id that no channel added since has taken.
-void count_set_aside_ids(TInfo& info, const QString& path) {
+void count_set_aside_ids(Catalogue& catalogue, const QString& path) {
   for (const QString& copy : set_aside_copies(path)) {
     const ReadFile file = read_user_file(copy);
     for (const QString& line : user_file_lines(file.content))
-      if (const std::optional<int32_t> id = user_line_id(line)) info.ud_max = std::max(info.ud_max, *id);
+      if (const std::optional<int32_t> id = user_line_id(line)) catalogue.highest_user_id = std::max(catalogue.highest_user_id, *id);
   }
 }
 
-bool read_user_channels(AppState& state, QWidget* parent) {
-  TInfo& info = state.catalogue.info;
-  const QString path = userdef_path(state.app_data);
-  count_set_aside_ids(info, path);
+bool read_user_channels(Catalogue& catalogue, QWidget* parent) {
+  const QString path = userdef_path(catalogue.app_data);
+  count_set_aside_ids(catalogue, path);
   const ReadFile file = read_user_file(path);
   if (!file.exists) return true;
-  UserChannelsContent read = read_user_channels_content(file.content, state.catalogue.favorites, info.genres);
-  if (read.highest_id) info.ud_max = std::max(info.ud_max, *read.highest_id);
+  UserChannelsContent read = read_user_channels_content(file.content, catalogue.favorites, catalogue.genres);
+  if (read.highest_id) catalogue.highest_user_id = std::max(catalogue.highest_user_id, *read.highest_id);
   const size_t count = read.channels.size();
-  info.channels.insert(info.channels.end(), std::make_move_iterator(read.channels.begin()),
+  catalogue.channels.insert(catalogue.channels.end(), std::make_move_iterator(read.channels.begin()),
                        std::make_move_iterator(read.channels.end()));
   const UserFileProblem& problem = file.problem.any() ? file.problem : read.problem;
   if (!problem.any()) return true;
@@ -142,36 +141,39 @@ QString save(const QString& path, const std::string& content) {
   if (!file.commit()) return file.errorString();
   return {};
 }
+
+bool valid_position(const Catalogue& catalogue, int position) {
+  return position >= 0 && static_cast<size_t>(position) < catalogue.channels.size();
+}
 }  // namespace
 
-void load_favorites(AppState& state, QWidget* parent) {
-  if (!read_favorites(state, parent)) state.user_files_loaded = false;
+void load_favorites(Catalogue& catalogue, QWidget* parent) {
+  if (!read_favorites(catalogue, parent)) catalogue.user_files_loaded = false;
 }
 
-void load_user_channels(AppState& state, QWidget* parent) {
-  if (!read_user_channels(state, parent)) state.user_files_loaded = false;
+void load_user_channels(Catalogue& catalogue, QWidget* parent) {
+  if (!read_user_channels(catalogue, parent)) catalogue.user_files_loaded = false;
 }
 
-void load_user_files(AppState& state, QWidget* parent) {
-  const bool favorites_ok = state.user_files_loaded || read_favorites(state, parent);
-  const bool channels_ok = read_user_channels(state, parent);
-  state.user_files_loaded = favorites_ok && channels_ok;
+void load_user_files(Catalogue& catalogue, QWidget* parent) {
+  const bool favorites_ok = catalogue.user_files_loaded || read_favorites(catalogue, parent);
+  const bool channels_ok = read_user_channels(catalogue, parent);
+  catalogue.user_files_loaded = favorites_ok && channels_ok;
 }
 
-void resolve_user_channel_genres(TInfo& info) {
-  for (TItem& item : info.channels)
-    if (item.usdef == 1) item.genre = TShortText::from_text(genre_name_by_id(item.genre_id, info.genres));
+void resolve_user_channel_genres(Catalogue& catalogue) {
+  for (Channel& item : catalogue.channels)
+    if (item.user_defined == 1) item.genre = ShortText::from_text(genre_name_by_id(item.genre_id, catalogue.genres));
 }
 
-bool holds_database_channels(const TInfo& info) {
-  return std::any_of(info.channels.begin(), info.channels.end(), [](const TItem& item) { return item.usdef != 1; });
+bool holds_database_channels(const Catalogue& catalogue) {
+  return std::any_of(catalogue.channels.begin(), catalogue.channels.end(), [](const Channel& item) { return item.user_defined != 1; });
 }
 
 std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
-  const TInfo& info = catalogue.info;
   std::vector<int32_t> ids;
-  if (holds_database_channels(info)) {
-    for (const TItem& item : info.channels)
+  if (holds_database_channels(catalogue)) {
+    for (const Channel& item : catalogue.channels)
       if (item.favorited == 1) ids.push_back(item.id);
     return ids;
   }
@@ -183,7 +185,7 @@ std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
     if (written.insert(id).second) ids.push_back(id);
   };
   for (int32_t id : catalogue.favorites) add(id);
-  for (const TItem& item : info.channels)
+  for (const Channel& item : catalogue.channels)
     if (item.favorited == 1) add(item.id);
   return ids;
 }
@@ -197,10 +199,10 @@ std::string favorites_file_text(const Catalogue& catalogue) {
   return out;
 }
 
-std::string userdef_file_text(const TInfo& info) {
+std::string userdef_file_text(const Catalogue& catalogue) {
   std::string out;
-  for (const TItem& item : info.channels) {
-    if (item.usdef != 1) continue;
+  for (const Channel& item : catalogue.channels) {
+    if (item.user_defined != 1) continue;
     append_number(out, item.id);
     out += '|';
     append_number(out, item.group_id);
@@ -227,21 +229,20 @@ std::string userdef_file_text(const TInfo& info) {
   return out;
 }
 
-QStringList write_user_files(const AppState& state) {
+QStringList write_user_files(const Catalogue& catalogue) {
   QStringList failures;
-  if (!state.user_files_loaded) return failures;
-  const TInfo& info = state.catalogue.info;
-  const QString favorites = favorites_path(state.app_data);
-  if (const QString error = save(favorites, favorites_file_text(state.catalogue)); !error.isEmpty())
+  if (!catalogue.user_files_loaded) return failures;
+  const QString favorites = favorites_path(catalogue.app_data);
+  if (const QString error = save(favorites, favorites_file_text(catalogue)); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(favorites), error);
-  const QString channels = userdef_path(state.app_data);
-  if (const QString error = save(channels, userdef_file_text(info)); !error.isEmpty())
+  const QString channels = userdef_path(catalogue.app_data);
+  if (const QString error = save(channels, userdef_file_text(catalogue)); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(channels), error);
   return failures;
 }
 
-bool save_user_files(AppState& state, QWidget* parent) {
-  const QStringList failures = write_user_files(state);
+bool save_user_files(Catalogue& catalogue, QWidget* parent) {
+  const QStringList failures = write_user_files(catalogue);
   if (failures.isEmpty()) return true;
   return ask_yes_no(parent, QStringLiteral("Your favourites and channels could not all be saved.\n%1\n"
                                            "The files that could not be saved are as they were before.\n\n"
@@ -250,23 +251,21 @@ bool save_user_files(AppState& state, QWidget* parent) {
                                 .arg(failures.join(QLatin1Char('\n'))));
 }
 
-int find_channel_by_id(const TInfo& info, int32_t id) {
-  for (size_t k = 0; k < info.channels.size(); ++k)
-    if (info.channels[k].id == id) return static_cast<int>(k);
+int find_channel_by_id(const Catalogue& catalogue, int32_t id) {
+  for (size_t k = 0; k < catalogue.channels.size(); ++k)
+    if (catalogue.channels[k].id == id) return static_cast<int>(k);
   return -1;
 }
 
-QString channel_name_at_row(const AppState& state, int row) {
-  const int position = channel_position(state, row);
-  if (position < 0) return {};
-  return state.catalogue.info.channels[static_cast<size_t>(position)].name.text();
+QString channel_name_at(const Catalogue& catalogue, int position) {
+  if (!valid_position(catalogue, position)) return {};
+  return catalogue.channels[static_cast<size_t>(position)].name.text();
 }
 
-bool set_favorite_at_row(AppState& state, int row, bool on) {
-  const int position = channel_position(state, row);
-  if (position < 0) return false;
-  TItem& item = state.catalogue.info.channels[static_cast<size_t>(position)];
-  std::vector<int32_t>& favorites = state.catalogue.favorites;
+bool set_favorite(Catalogue& catalogue, int position, bool on) {
+  if (!valid_position(catalogue, position)) return false;
+  Channel& item = catalogue.channels[static_cast<size_t>(position)];
+  std::vector<int32_t>& favorites = catalogue.favorites;
   if (on) {
     item.favorited = 1;
     if (!is_favorite(favorites, item.id)) favorites.push_back(item.id);
@@ -277,31 +276,29 @@ bool set_favorite_at_row(AppState& state, int row, bool on) {
   return true;
 }
 
-bool add_to_favorites(AppState& state, int selected_row, QWidget* parent) {
-  if (channel_position(state, selected_row) < 0) return false;
-  const QString name = channel_name_at_row(state, selected_row);
+bool add_to_favorites(Catalogue& catalogue, int position, QWidget* parent) {
+  if (!valid_position(catalogue, position)) return false;
+  const QString name = channel_name_at(catalogue, position);
   if (!ask_yes_no(parent, QStringLiteral("Would you like to add ") + name + QStringLiteral(" to your favorites?")))
     return false;
-  return set_favorite_at_row(state, selected_row, true);
+  return set_favorite(catalogue, position, true);
 }
 
-bool remove_from_favorites(AppState& state, int selected_row, QWidget* parent) {
-  if (channel_position(state, selected_row) < 0) return false;
-  const QString name = channel_name_at_row(state, selected_row);
+bool remove_from_favorites(Catalogue& catalogue, int position, QWidget* parent) {
+  if (!valid_position(catalogue, position)) return false;
+  const QString name = channel_name_at(catalogue, position);
   if (!ask_yes_no(parent,
                   QStringLiteral("Would you like to remove ") + name + QStringLiteral(" from your favorites?")))
     return false;
-  return set_favorite_at_row(state, selected_row, false);
+  return set_favorite(catalogue, position, false);
 }
 
-bool remove_user_channel(AppState& state, int selected_row, QWidget* parent) {
-  const int row_position = channel_position(state, selected_row);
-  if (row_position < 0) return false;
+bool remove_user_channel(Catalogue& catalogue, int position, QWidget* parent) {
+  if (!valid_position(catalogue, position)) return false;
   if (!ask_yes_no(parent, QStringLiteral("Are you sure that you want to permanently delete the selected channel?")))
     return false;
-  const size_t position = static_cast<size_t>(row_position);
-  std::vector<TItem>& channels = state.catalogue.info.channels;
-  if (channels[position].usdef != 1) return false;
+  std::vector<Channel>& channels = catalogue.channels;
+  if (channels[static_cast<size_t>(position)].user_defined != 1) return false;
   // The selected record itself goes: a catalogue channel sharing its id may lie earlier.
   channels.erase(channels.begin() + static_cast<std::ptrdiff_t>(position));
   return true;

@@ -1,5 +1,4 @@
 #pragma once
-#include "catalogue/app_state.h"
 #include "catalogue/records.h"
 #include "catalogue/user_file_reading.h"
 
@@ -20,19 +19,19 @@ class QWidget;
 // at close, so nothing stored is lost.
 
 // Reads favorites.dat into the favourites id list. A missing file means no favourites.
-void load_favorites(AppState& state, QWidget* parent = nullptr);
-// Appends the channels of userdef.dat to the channel array, raises ud_max to the highest id on its
+void load_favorites(Catalogue& catalogue, QWidget* parent = nullptr);
+// Appends the channels of userdef.dat to the channel array, raises highest_user_id to the highest id on its
 // lines and on those of the copies set aside earlier (userdef.dat.bad...), marks favourites from the
 // id list and gives each channel its genre name from the genre table as
 // it stands (see resolve_user_channel_genres).
-void load_user_channels(AppState& state, QWidget* parent = nullptr);
+void load_user_channels(Catalogue& catalogue, QWidget* parent = nullptr);
 // Start-up and every reload, right after reset_catalogue: favorites.dat unless it was read earlier
 // in this run (a reload keeps the list), then userdef.dat. From then on both files count as read and
 // are written at close.
-void load_user_files(AppState& state, QWidget* parent = nullptr);
+void load_user_files(Catalogue& catalogue, QWidget* parent = nullptr);
 // Gives the user's channels the names of their genres once the genre table is there; the channel
 // database load calls for this after reading the genre table, and calling it again does no harm.
-void resolve_user_channel_genres(TInfo& info);
+void resolve_user_channel_genres(Catalogue& catalogue);
 
 // The file contents as written: Windows-1252, CR LF after every line.
 //
@@ -42,27 +41,29 @@ void resolve_user_channel_genres(TInfo& info);
 // merely not loaded, so every id of the favourites id list stays, followed by marked channels of
 // the user's that the list lacks.
 std::string favorites_file_text(const Catalogue& catalogue);
-std::string userdef_file_text(const TInfo& info);
+std::string userdef_file_text(const Catalogue& catalogue);
 
 // Writes favorites.dat, then userdef.dat, each whole or not at all; files never read in this run are
 // left as they are. Answers one line (file: reason) per file that could not be written; the old
 // file is then unchanged. A reload after a download can call this first, so that channels added,
 // edited or removed in the run survive it.
-QStringList write_user_files(const AppState& state);
-// The close query (FormCloseQuery): write_user_files, and on a failure the user is told which file
+QStringList write_user_files(const Catalogue& catalogue);
+// The close query (save_before_close): write_user_files, and on a failure the user is told which file
 // and why and asked whether to close anyway. Answers true when the window may close.
-bool save_user_files(AppState& state, QWidget* parent = nullptr);
+bool save_user_files(Catalogue& catalogue, QWidget* parent = nullptr);
 
 // Index of the first channel with that id, or -1.
-int find_channel_by_id(const TInfo& info, int32_t id);
-// The name shown in a list row; empty for a row that shows nothing.
-QString channel_name_at_row(const AppState& state, int row);
-// Sets the channel of the row a favourite or not; keeps the favourites id list in step so a reload
-// marks the same channels. Answers true when the view must be rebuilt (a favourite was removed).
-bool set_favorite_at_row(AppState& state, int row, bool on);
+int find_channel_by_id(const Catalogue& catalogue, int32_t id);
+// The name of the channel at this position of the channel array; empty for a position outside it.
+QString channel_name_at(const Catalogue& catalogue, int position);
+// Makes the channel at this position a favourite or not; keeps the favourites id list in step so a
+// reload marks the same channels. Answers true when the view must be rebuilt (a favourite was
+// removed).
+bool set_favorite(Catalogue& catalogue, int position, bool on);
 
-// The context menu commands on the selected row, each after a Yes to its question. They answer true
-// when the view must be rebuilt.
-bool add_to_favorites(AppState& state, int selected_row, QWidget* parent = nullptr);
-bool remove_from_favorites(AppState& state, int selected_row, QWidget* parent = nullptr);
-bool remove_user_channel(AppState& state, int selected_row, QWidget* parent = nullptr);
+// The context menu commands on the selected row's channel, given by its position in the channel
+// array (-1 when no row is selected), each after a Yes to its question. They answer true when the
+// view must be rebuilt.
+bool add_to_favorites(Catalogue& catalogue, int position, QWidget* parent = nullptr);
+bool remove_from_favorites(Catalogue& catalogue, int position, QWidget* parent = nullptr);
+bool remove_user_channel(Catalogue& catalogue, int position, QWidget* parent = nullptr);

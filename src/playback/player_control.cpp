@@ -1,17 +1,17 @@
 #include "playback/player_control.h"
 
-#include "catalogue/app_state.h"
 #include "playback/media_player.h"
 #include "playback/player_status.h"
 #include "playback/player_version.h"
 #include "playback/video_widget.h"
 #include "playback/volume.h"
+#include "views/channel_list_state.h"
 #include "widgets/messages.h"
 
 #include <QVBoxLayout>
 #include <QWidget>
 
-PlayerControl::PlayerControl(AppState& state, QWidget* window, QObject* parent)
+PlayerControl::PlayerControl(ChannelListState& state, QWidget* window, QObject* parent)
     : QObject(parent), state_(state), window_(window) {}
 
 PlayerControl::~PlayerControl() = default;
@@ -66,7 +66,7 @@ int PlayerControl::selectedRow() const { return selected_row_ ? selected_row_() 
 void PlayerControl::loadRow(int row) {
   const int index = channel_position(state_, row);
   if (index >= 0) {
-    if (player_) player_->setURL(to_qstring(state_.catalogue.info.channels[static_cast<size_t>(index)].url));
+    if (player_) player_->setURL(to_qstring(state_.catalogue.channels[static_cast<size_t>(index)].url));
     Q_EMIT playPauseChanged(false);
   } else {
     if (player_) player_->setURL(QString());
@@ -89,7 +89,7 @@ void PlayerControl::pause() {
   if (!player_ || player_->URL().isEmpty()) return;
   Q_EMIT playPauseChanged(false);
   // Live TV and radio cannot be resumed where they were; only videos are paused.
-  if (state_.catalogue.info.filter.group_id == kGroupVideo)
+  if (state_.catalogue.filter.group_id == kGroupVideo)
     player_->pause();
   else
     player_->stop();
@@ -114,9 +114,9 @@ void PlayerControl::submitIfFirstPlay() {
   const int row = selectedRow();
   const int index = channel_position(state_, row);
   if (index < 0) return;
-  auto& channels = state_.catalogue.info.channels;
-  const TItem& channel = channels[static_cast<size_t>(index)];
-  if (channel.usdef != 1 || channel.sent != 0) return;
+  auto& channels = state_.catalogue.channels;
+  const Channel& channel = channels[static_cast<size_t>(index)];
+  if (channel.user_defined != 1 || channel.sent != 0) return;
   // The submission lets the window handle events while it transfers; a second "Playing" meanwhile
   // must not send the same channel again.
   if (submitting_id_ == channel.id) return;
@@ -129,7 +129,7 @@ void PlayerControl::submitIfFirstPlay() {
   submitting_id_.reset();
   // The catalogue may have been reloaded while the request ran; mark only the same channel.
   if (static_cast<size_t>(index) < channels.size() && channels[static_cast<size_t>(index)].id == id &&
-      channels[static_cast<size_t>(index)].usdef == 1)
+      channels[static_cast<size_t>(index)].user_defined == 1)
     channels[static_cast<size_t>(index)].sent = 1;
 }
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-struct AppState;
+struct ChannelListState;
 class QWidget;
 
 // The main window's side of the media player: the start check, the Play and Pause commands, what a
@@ -30,7 +30,7 @@ class PlayerControl : public QObject {
   Q_OBJECT
  public:
   // window: parent of message boxes. The selected row is asked through setSelectedRowSource.
-  PlayerControl(AppState& state, QWidget* window, QObject* parent = nullptr);
+  PlayerControl(ChannelListState& state, QWidget* window, QObject* parent = nullptr);
   ~PlayerControl() override;
 
   // The presence check: answers false after the start message (the window then asks to quit).
@@ -87,7 +87,7 @@ class PlayerControl : public QObject {
   int selectedRow() const;
   void submitIfFirstPlay();
 
-  AppState& state_;
+  ChannelListState& state_;
   QPointer<QWidget> window_;
   QPointer<PlayerComponent> player_;
   QPointer<VideoWidget> video_;

@@ -6,14 +6,14 @@
 #include <exception>
 
 QString trial_load_catalogue(const std::string& bytes) {
-  TInfo scratch;
+  Catalogue scratch;
   try {
     load_channel_database_bytes(scratch, {}, bytes);
   } catch (const std::exception& error) {
     const QString reason = QString::fromUtf8(error.what());
     return reason.isEmpty() ? QStringLiteral("it cannot be read") : reason;
   }
-  if (scratch.stVersion.empty() && scratch.channels.empty() && scratch.countries.empty() && scratch.genres.empty())
+  if (scratch.version_stamp.empty() && scratch.channels.empty() && scratch.countries.empty() && scratch.genres.empty())
     return QStringLiteral("it holds no channel list");
   return {};
 }

@@ -10,8 +10,8 @@ namespace {
 // A feedback request the service leaves unanswered is given up after this long.
 constexpr long kFeedbackTimeoutSeconds = 60;
 
-const TItem* channel_at_position(const Catalogue& catalogue, int position) {
-  const auto& channels = catalogue.info.channels;
+const Channel* channel_at_position(const Catalogue& catalogue, int position) {
+  const auto& channels = catalogue.channels;
   if (position < 0 || static_cast<size_t>(position) >= channels.size()) return nullptr;
   return &channels[static_cast<size_t>(position)];
 }
@@ -31,27 +31,27 @@ HttpRequest* send_feedback_request(const QByteArray& url) {
 }
 
 void send_rating(Catalogue& catalogue, const QString& rating, int position) {
-  const TItem* channel = channel_at_position(catalogue, position);
+  const Channel* channel = channel_at_position(catalogue, position);
   if (!channel) return;
-  catalogue.rated_positions.push_back(channel->id);
+  catalogue.rated_ids.push_back(channel->id);
   send_feedback_request(rating_url(feedback_service_base(), rating, channel->id));
 }
 
 void send_flag(Catalogue& catalogue, const QString& flag, int position) {
-  const TItem* channel = channel_at_position(catalogue, position);
+  const Channel* channel = channel_at_position(catalogue, position);
   if (!channel) return;
-  catalogue.flagged_positions.push_back(channel->id);
+  catalogue.flagged_ids.push_back(channel->id);
   send_feedback_request(flag_url(feedback_service_base(), flag, channel->id));
 }
 
-void report_bad_channel_at(const AppState& state, int position) {
-  const TItem* channel = channel_at_position(state.catalogue, position);
+void report_bad_channel_at(const ChannelListState& state, int position) {
+  const Channel* channel = channel_at_position(state.catalogue, position);
   if (!channel) return;
   send_feedback_request(bad_channel_url(feedback_service_base(), channel->id));
 }
 
-void submit_channel_at(const AppState& state, int position) {
-  const TItem* channel = channel_at_position(state.catalogue, position);
+void submit_channel_at(const ChannelListState& state, int position) {
+  const Channel* channel = channel_at_position(state.catalogue, position);
   if (!channel) return;
   send_feedback_request(submission_url(feedback_service_base(), *channel));
 }

@@ -31,7 +31,7 @@ QByteArray bad_channel_url(const QString& base, int32_t channel_id) {
   return base.toUtf8() + "/service/bad.php?channel_id=" + number(channel_id);
 }
 
-QByteArray submission_url(const QString& base, const TItem& channel) {
+QByteArray submission_url(const QString& base, const Channel& channel) {
   // The "&" right after the "?" is what the service has always received.
   QByteArray url = base.toUtf8() + "/service/new2.php?";
   url += "&group=" + number(channel.group_id);

@@ -21,7 +21,7 @@ QByteArray update_page_url(const QString& base);
 QByteArray rating_url(const QString& base, const QString& rating, int32_t channel_id);
 QByteArray flag_url(const QString& base, const QString& flag, int32_t channel_id);
 QByteArray bad_channel_url(const QString& base, int32_t channel_id);
-QByteArray submission_url(const QString& base, const TItem& channel);
+QByteArray submission_url(const QString& base, const Channel& channel);
 
 // A query value as it goes on the wire.
 QByteArray encode_query_value(const QString& value);

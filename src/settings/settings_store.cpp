@@ -111,23 +111,23 @@ bool change_settings_file(const QString& what, const std::function<void(QSetting
   return false;
 }
 
-bool write_reg_integer(const QString& key, const QString& value, int32_t data) {
-  return write_reg_string(key, value, QString::number(data));
+bool write_integer_setting(const QString& key, const QString& value, int32_t data) {
+  return write_text_setting(key, value, QString::number(data));
 }
 
-bool write_reg_string(const QString& key, const QString& value, const QString& data) {
+bool write_text_setting(const QString& key, const QString& value, const QString& data) {
   if (write_log) write_log->entries << value + QLatin1Char('=') + data;
   return change_settings_file(value, [&](QSettings& s) { s.setValue(full_key(key, value), data); });
 }
 
-bool delete_reg(const QString& key, const QString& value) {
+bool delete_setting(const QString& key, const QString& value) {
   if (write_log) write_log->entries << QLatin1Char('-') + value;
   const QString path = settings_file_path();
   if (!QFileInfo::exists(path)) return true;
   return change_settings_file(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
 }
 
-void load_settings(TFilter& filter) {
+void load_settings(ChannelFilter& filter) {
   const QString path = settings_file_path();
   QSettings settings(path, QSettings::IniFormat);
   const QString group = group_of(kSettingsKey);
@@ -158,7 +158,7 @@ void load_settings(TFilter& filter) {
   take_u16(store, "genre", filter.genre_id);
   take_switch(store, "bitrate_f", filter.bitrate_flag);
   if (const int32_t bitrate = store.number("bitrate"); bitrate > 0) filter.bitrate = bitrate;
-  take_switch(store, "flag_f", filter.flag_flag);
+  take_switch(store, "flag_f", filter.status_flag);
   take_switch(store, "workfine", filter.workfine);
   take_switch(store, "notworking", filter.notworking);
   take_switch(store, "new", filter.new_);

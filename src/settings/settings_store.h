@@ -30,16 +30,16 @@ bool change_settings_file(const QString& what, const std::function<void(QSetting
 
 // The writers create the key when needed. A write that cannot be stored is reported to the user
 // (see SettingsWriteBatch) and answers false.
-bool write_reg_integer(const QString& key, const QString& value, int32_t data);
-bool write_reg_string(const QString& key, const QString& value, const QString& data);
+bool write_integer_setting(const QString& key, const QString& value, int32_t data);
+bool write_text_setting(const QString& key, const QString& value, const QString& data);
 // Removing a value that is not there is no error.
-bool delete_reg(const QString& key, const QString& value);
+bool delete_setting(const QString& key, const QString& value);
 
 // Reads the stored view and criteria into the filter. Only what the store holds overrides the
 // filter: numbers above 0 (cut to the field's width), and "name" only while "name_f" is above 0. A
 // value that is not text reads as absent. "selected" is taken from 0 to 65535 and read as absent
 // otherwise; 0 restores the Favorites view only with "favorited" = 1, else the view is TV.
-void load_settings(TFilter& filter);
+void load_settings(ChannelFilter& filter);
 
 // While one of these lives it records every write and removal of a value asked of the store, in
 // the order they are asked for: "value=data" for a write, "-value" for a removal. Tests read from

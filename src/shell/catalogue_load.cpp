@@ -16,45 +16,45 @@
 #include <exception>
 
 QString load_database_keeping_user_channels(AppState& state) {
-  TInfo& info = state.catalogue.info;
+  Catalogue& catalogue = state.catalogue;
   try {
-    load_channel_database(info, state.catalogue.favorites, state.app_data);
-    resolve_user_channel_genres(info);
+    load_channel_database(catalogue, state.catalogue.favorites, state.catalogue.app_data);
+    resolve_user_channel_genres(catalogue);
     return {};
   } catch (const std::exception& error) {
     // Whatever the database added is incomplete; the user's own channels stay.
-    std::erase_if(info.channels, [](const TItem& item) { return item.usdef != 1; });
-    info.stVersion.clear();
-    info.dtVersion = 0;
-    info.countries.clear();
-    info.genres.clear();
+    std::erase_if(catalogue.channels, [](const Channel& item) { return item.user_defined != 1; });
+    catalogue.version_stamp.clear();
+    catalogue.version_time = 0;
+    catalogue.countries.clear();
+    catalogue.genres.clear();
     const QString text = QString::fromUtf8(error.what());
     return text.isEmpty() ? QStringLiteral("The channel list could not be read.") : text;
   }
 }
 
-std::optional<ViewUpdate> GetData(AppState& state, QWidget* parent, const BeforeRebuild& before,
+std::optional<ViewUpdate> load_catalogue(AppState& state, QWidget* parent, const BeforeRebuild& before,
                                   const QDateTime& now) {
   state.outdated = false;
-  state.app_data = app_data_folder();
-  const QString database = channels_path(state.app_data);
+  state.catalogue.app_data = app_data_folder();
+  const QString database = channels_path(state.catalogue.app_data);
   if (!QFileInfo::exists(database)) {
     state.outdated = true;
     return std::nullopt;
   }
 
   reset_catalogue(state.catalogue);
-  load_user_files(state, parent);
+  load_user_files(state.catalogue, parent);
   const QString failure = load_database_keeping_user_channels(state);
   if (failure.isEmpty()) {
-    state.outdated = catalogue_outdated(state.catalogue.info.dtVersion, now);
+    state.outdated = catalogue_outdated(state.catalogue.version_time, now);
   } else {
     state.outdated = true;
     show_error(parent, QStringLiteral("The channel list could not be loaded:\n%1\n\nFile: %2\n\n"
                                       "The file was left as it is; you can download a fresh channel list.")
                            .arg(failure, QDir::toNativeSeparators(database)));
   }
-  load_settings(state.catalogue.info.filter);
+  load_settings(state.catalogue.filter);
   sort_after_load(state);
   return rebuild_view(state, before);
 }

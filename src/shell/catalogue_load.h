@@ -1,5 +1,5 @@
 #pragma once
-#include "catalogue/app_state.h"
+#include "shell/app_state.h"
 #include "views/view_builder.h"
 
 #include <QDateTime>
@@ -14,7 +14,7 @@ class QWidget;
 // A database that fails to load does not end the program: the error and the file's path are shown,
 // the file stays as it is, the catalogue keeps the user's channels only, and `outdated` is set so a
 // fresh catalogue is offered.
-std::optional<ViewUpdate> GetData(AppState& state, QWidget* parent, const BeforeRebuild& before,
+std::optional<ViewUpdate> load_catalogue(AppState& state, QWidget* parent, const BeforeRebuild& before,
                                   const QDateTime& now = QDateTime::currentDateTime());
 
 // Loads channels.dat behind the user channels already in the catalogue. On failure drops what the

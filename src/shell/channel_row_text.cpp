@@ -29,7 +29,7 @@ QString format_rating(double value) {
       .arg(whole % 100, 2, 10, QLatin1Char('0'));
 }
 
-QString cell_text(const TItem& channel, const std::vector<Tgenre>& genres, int column) {
+QString cell_text(const Channel& channel, const std::vector<Genre>& genres, int column) {
   switch (column) {
     case kColumnChannel: return channel.name.text();
     case kColumnGenre: {
@@ -37,17 +37,17 @@ QString cell_text(const TItem& channel, const std::vector<Tgenre>& genres, int c
       if (index < 0 || index >= static_cast<int>(genres.size()) || genres[index].id != channel.genre_id) return {};
       return genres[index].name.text();
     }
-    case kColumnRating: return channel.usdef == 1 ? QStringLiteral("no") : format_rating(channel.rt);
+    case kColumnRating: return channel.user_defined == 1 ? QStringLiteral("no") : format_rating(channel.average_rating);
     case kColumnBitrate: return QString::number(channel.bitrate);
     case kColumnComments: return to_qstring(channel.comment);
     default: return {};
   }
 }
 
-QColor row_background(const TItem& channel) {
-  return channel.usdef == 1 ? QColor(192, 220, 192) : QColor(255, 255, 255);
+QColor row_background(const Channel& channel) {
+  return channel.user_defined == 1 ? QColor(192, 220, 192) : QColor(255, 255, 255);
 }
 
-int state_picture_index(const TItem& channel) {
+int state_picture_index(const Channel& channel) {
   return channel.status >= 0 && channel.status <= 5 ? channel.status : -1;
 }

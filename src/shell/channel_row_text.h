@@ -15,10 +15,10 @@ QString format_rating(double value);
 
 // Text of one cell; the empty text for a column out of range. The genre cell is empty when no
 // genre row has the channel's genre id (the first row would name a genre the channel lacks).
-QString cell_text(const TItem& channel, const std::vector<Tgenre>& genres, int column);
+QString cell_text(const Channel& channel, const std::vector<Genre>& genres, int column);
 
 // Light green for user-defined channels, white for the others.
-QColor row_background(const TItem& channel);
+QColor row_background(const Channel& channel);
 
 // The state picture of a row (0 to 5), or -1 when the status has no picture.
-int state_picture_index(const TItem& channel);
+int state_picture_index(const Channel& channel);

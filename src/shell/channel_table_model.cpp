@@ -28,10 +28,10 @@ int ChannelTableModel::columnCount(const QModelIndex& parent) const { return par
 QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
   const int p = index.isValid() ? channel_position(index.row()) : -1;
   if (p < 0) return {};
-  const TItem& ch = state_.catalogue.info.channels[p];
+  const Channel& ch = state_.catalogue.channels[p];
   switch (role) {
-    case Qt::DisplayRole: return cell_text(ch, state_.catalogue.info.genres, index.column());
-    case Qt::ToolTipRole: return plain_tooltip(cell_text(ch, state_.catalogue.info.genres, index.column()));
+    case Qt::DisplayRole: return cell_text(ch, state_.catalogue.genres, index.column());
+    case Qt::ToolTipRole: return plain_tooltip(cell_text(ch, state_.catalogue.genres, index.column()));
     case Qt::BackgroundRole: return row_background(ch);
     case Qt::DecorationRole: {
       const int picture = state_picture_index(ch);

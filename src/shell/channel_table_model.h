@@ -1,5 +1,5 @@
 #pragma once
-#include "catalogue/app_state.h"
+#include "shell/app_state.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -14,32 +14,32 @@ QAction* add_entry(QMenu* menu, const char* object_name, const QString& caption,
 }  // namespace
 
 ChannelContextMenu::ChannelContextMenu(QWidget* parent) : QObject(parent), menu_(new QMenu(parent)) {
-  menu_->setObjectName(QStringLiteral("AdvPopupMenu"));
-  watch_ = add_entry(menu_, "Watch1", QStringLiteral("Watch/Listen"), QStringLiteral("menu_watch"));
-  add_favorite_ = add_entry(menu_, "AddtoFavorites1", QStringLiteral("Add to Favorites"), QStringLiteral("menu_favorite_add"));
+  menu_->setObjectName(QStringLiteral("ChannelMenu"));
+  watch_ = add_entry(menu_, "WatchAction", QStringLiteral("Watch/Listen"), QStringLiteral("menu_watch"));
+  add_favorite_ = add_entry(menu_, "AddFavoriteAction", QStringLiteral("Add to Favorites"), QStringLiteral("menu_favorite_add"));
   remove_favorite_ =
-      add_entry(menu_, "RemovefromFavorites1", QStringLiteral("Remove from Fav"), QStringLiteral("menu_favorite_remove"));
-  menu_->addSeparator()->setObjectName(QStringLiteral("N1"));
-  homepage_ = add_entry(menu_, "Homepage1", QStringLiteral("Visit Homepage"), QStringLiteral("menu_homepage"));
+      add_entry(menu_, "RemoveFavoriteAction", QStringLiteral("Remove from Fav"), QStringLiteral("menu_favorite_remove"));
+  menu_->addSeparator()->setObjectName(QStringLiteral("FavoritesSeparator"));
+  homepage_ = add_entry(menu_, "HomepageAction", QStringLiteral("Visit Homepage"), QStringLiteral("menu_homepage"));
   QAction* hidden_separator = menu_->addSeparator();
-  hidden_separator->setObjectName(QStringLiteral("N2"));
+  hidden_separator->setObjectName(QStringLiteral("HiddenSeparator"));
   hidden_separator->setVisible(false);
 
   QMenu* rate_menu = menu_->addMenu(picture(QStringLiteral("menu_rate")), QStringLiteral("Rate Channel"));
   rate_menu->setObjectName(QStringLiteral("RateMenu"));
   rate_ = rate_menu->menuAction();
-  rate_->setObjectName(QStringLiteral("Rate1"));
+  rate_->setObjectName(QStringLiteral("RateAction"));
   for (int stars = 5; stars >= 1; --stars) {
     const QString caption = stars == 1 ? QStringLiteral("1 star") : QStringLiteral("%1 stars").arg(stars);
     QAction* entry = rate_menu->addAction(picture(QStringLiteral("menu_stars_%1").arg(stars)), caption);
-    entry->setObjectName(QStringLiteral("Rate%1Stars1").arg(stars));
+    entry->setObjectName(QStringLiteral("Rate%1StarsAction").arg(stars));
     connect(entry, &QAction::triggered, this, [this, stars] { Q_EMIT rate_chosen(stars); });
   }
 
   QMenu* flag_menu = menu_->addMenu(picture(QStringLiteral("menu_flag")), QStringLiteral("Flag Channel"));
   flag_menu->setObjectName(QStringLiteral("FlagMenu"));
   flag_ = flag_menu->menuAction();
-  flag_->setObjectName(QStringLiteral("Flag1"));
+  flag_->setObjectName(QStringLiteral("FlagAction"));
   struct FlagEntry {
     const char* object_name;
     const char* caption;
@@ -47,11 +47,11 @@ ChannelContextMenu::ChannelContextMenu(QWidget* parent) : QObject(parent), menu_
     const char* picture_name;
   };
   static const FlagEntry flags[] = {
-      {"WorkFine1", "Work fine", "ok", "state_works"},
-      {"NotWorking1", "Not working", "bad", "state_broken"},
-      {"WrongInfo1", "Wrong info", "wrong", "state_wrong"},
-      {"Duplicate1", "Duplicate", "duplicate", "state_duplicate"},
-      {"Spam1", "Spam", "spam", "state_spam"},
+      {"WorksFineAction", "Work fine", "ok", "state_works"},
+      {"NotWorkingAction", "Not working", "bad", "state_broken"},
+      {"WrongInfoAction", "Wrong info", "wrong", "state_wrong"},
+      {"DuplicateAction", "Duplicate", "duplicate", "state_duplicate"},
+      {"SpamAction", "Spam", "spam", "state_spam"},
   };
   for (const FlagEntry& f : flags) {
     QAction* entry = add_entry(flag_menu, f.object_name, QString::fromLatin1(f.caption), QString::fromLatin1(f.picture_name));
@@ -59,8 +59,8 @@ ChannelContextMenu::ChannelContextMenu(QWidget* parent) : QObject(parent), menu_
     connect(entry, &QAction::triggered, this, [this, word] { Q_EMIT flag_chosen(word); });
   }
 
-  update_ = add_entry(menu_, "Update1", QStringLiteral("Update Channel"), QStringLiteral("menu_edit"));
-  remove_channel_ = add_entry(menu_, "RemoveChannel1", QStringLiteral("Remove Channel"), QStringLiteral("menu_remove"));
+  update_ = add_entry(menu_, "UpdateChannelAction", QStringLiteral("Update Channel"), QStringLiteral("menu_edit"));
+  remove_channel_ = add_entry(menu_, "RemoveChannelAction", QStringLiteral("Remove Channel"), QStringLiteral("menu_remove"));
 
   connect(watch_, &QAction::triggered, this, &ChannelContextMenu::watch_chosen);
   connect(add_favorite_, &QAction::triggered, this, &ChannelContextMenu::add_favorite_chosen);

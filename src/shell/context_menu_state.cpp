@@ -4,17 +4,17 @@
 
 namespace {
 bool holds_channel_id(const std::vector<int>& ids, const Catalogue& catalogue, int position) {
-  const auto& channels = catalogue.info.channels;
+  const auto& channels = catalogue.channels;
   if (position < 0 || position >= static_cast<int>(channels.size())) return false;
   return std::find(ids.begin(), ids.end(), channels[position].id) != ids.end();
 }
 }  // namespace
 
 bool was_rated(const Catalogue& catalogue, int position) {
-  return holds_channel_id(catalogue.rated_positions, catalogue, position);
+  return holds_channel_id(catalogue.rated_ids, catalogue, position);
 }
 bool was_flagged(const Catalogue& catalogue, int position) {
-  return holds_channel_id(catalogue.flagged_positions, catalogue, position);
+  return holds_channel_id(catalogue.flagged_ids, catalogue, position);
 }
 
 ContextMenuState right_click_menu_state(const ContextMenuState& before, const AppState& state, int clicked_row,
@@ -30,10 +30,10 @@ ContextMenuState right_click_menu_state(const ContextMenuState& before, const Ap
   if (clicked_row == -1 || selected_row < 0) return s;
   const int p = channel_position(state, selected_row);
   if (p < 0) return s;
-  const TItem& ch = state.catalogue.info.channels[p];
+  const Channel& ch = state.catalogue.channels[p];
 
   s.watch_enabled = true;
-  if (state.catalogue.info.filter.favorited != 0) {
+  if (state.catalogue.filter.favorited != 0) {
     s.add_favorite_visible = false;
     s.remove_favorite_visible = true;
   } else {
@@ -43,7 +43,7 @@ ContextMenuState right_click_menu_state(const ContextMenuState& before, const Ap
   }
   s.homepage_enabled = !ch.homepage.empty();
   s.update_enabled = true;
-  if (ch.usdef == 1) {
+  if (ch.user_defined == 1) {
     s.remove_channel_enabled = true;
   } else {
     s.rate_enabled = !was_rated(state.catalogue, p);

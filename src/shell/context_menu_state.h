@@ -1,5 +1,5 @@
 #pragma once
-#include "catalogue/app_state.h"
+#include "shell/app_state.h"
 
 // Shown and enabled state of the channel list's context menu entries.
 struct ContextMenuState {

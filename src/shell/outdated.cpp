@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-bool catalogue_outdated(double dtVersion, const QDateTime& now) {
-  const qint64 ms = std::llabs(from_serial_date(dtVersion).msecsTo(now));
+bool catalogue_outdated(double version_time, const QDateTime& now) {
+  const qint64 ms = std::llabs(from_serial_date(version_time).msecsTo(now));
   return ms / 86400000 > 14;
 }

@@ -12,7 +12,7 @@
 SessionEnd::SessionEnd(AppState& state, QWidget* main_window) : state_(state), window_(main_window) {}
 
 SessionEnd::FileTexts SessionEnd::file_texts() const {
-  return {favorites_file_text(state_.catalogue), userdef_file_text(state_.catalogue.info)};
+  return {favorites_file_text(state_.catalogue), userdef_file_text(state_.catalogue)};
 }
 
 bool SessionEnd::close_query() {
@@ -21,7 +21,7 @@ bool SessionEnd::close_query() {
   FileTexts texts = file_texts();
   if (last_written_ == texts) return true;
   in_close_query_ = true;
-  const bool may_close = save_user_files(state_, window_);
+  const bool may_close = save_user_files(state_.catalogue, window_);
   in_close_query_ = false;
   if (may_close) last_written_ = std::move(texts);
   return may_close;
@@ -39,7 +39,7 @@ bool SessionEnd::commit_data(bool may_ask) {
   if (may_ask) return close_query();
   // Nobody may be asked: what cannot be written stays as it was, and a later close tries again.
   FileTexts texts = file_texts();
-  if (last_written_ != texts && write_user_files(state_).isEmpty()) last_written_ = std::move(texts);
+  if (last_written_ != texts && write_user_files(state_.catalogue).isEmpty()) last_written_ = std::move(texts);
   return true;
 }
 

@@ -33,18 +33,18 @@ const std::array<QString, 6>& status_value_names() {
   return names;
 }
 
-FilterChoices filter_choices_from(const TInfo& info) {
-  const TFilter& f = info.filter;
+FilterChoices filter_choices_from(const Catalogue& catalogue) {
+  const ChannelFilter& f = catalogue.filter;
   FilterChoices c;
   c.name_on = f.name_flag;
   c.name_text = f.name;
   c.country_on = f.country_flag;
-  c.country_index = country_index_by_id(info.countries, f.country_id);
+  c.country_index = country_index_by_id(catalogue.countries, f.country_id);
   c.genre_on = f.genre_flag;
-  c.genre_index = genre_index_by_id(info.genres, f.genre_id);
+  c.genre_index = genre_index_by_id(catalogue.genres, f.genre_id);
   c.bitrate_on = f.bitrate_flag;
   c.bitrate_text = QString::number(f.bitrate);
-  c.status_on = f.flag_flag;
+  c.status_on = f.status_flag;
   c.statuses = {f.workfine, f.notworking, f.new_, f.wrong, f.duplicate, f.spam};
   return c;
 }
@@ -53,15 +53,15 @@ QString invalid_bitrate_message(const QString& text) {
   return QStringLiteral("'%1' is not a valid integer value for the bitrate.").arg(text);
 }
 
-std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const FilterChoices& c) {
+std::variant<FilterUpdate, QString> plan_set_filter(const Catalogue& catalogue, const FilterChoices& c) {
   std::optional<int32_t> bitrate;
   if (c.bitrate_on) {
     bitrate = parse_int32(QStringView(c.bitrate_text));
     if (!bitrate) return invalid_bitrate_message(c.bitrate_text);
   }
 
-  FilterUpdate u{info.filter, {}};
-  TFilter& f = u.filter;
+  FilterUpdate u{catalogue.filter, {}};
+  ChannelFilter& f = u.filter;
   auto& w = u.writes;
 
   f.name_flag = c.name_on;
@@ -73,9 +73,9 @@ std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const Fil
     w.push_back(StoreWrite::remove(QStringLiteral("name_f")));
   }
 
-  take_table_choice(c.country_on, id_at(info.countries, c.country_index), f.country_flag, f.country_id,
+  take_table_choice(c.country_on, id_at(catalogue.countries, c.country_index), f.country_flag, f.country_id,
                     QStringLiteral("country"), w);
-  take_table_choice(c.genre_on, id_at(info.genres, c.genre_index), f.genre_flag, f.genre_id, QStringLiteral("genre"),
+  take_table_choice(c.genre_on, id_at(catalogue.genres, c.genre_index), f.genre_flag, f.genre_id, QStringLiteral("genre"),
                     w);
 
   f.bitrate_flag = c.bitrate_on;
@@ -87,7 +87,7 @@ std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const Fil
     w.push_back(StoreWrite::remove(QStringLiteral("bitrate_f")));
   }
 
-  f.flag_flag = c.status_on;
+  f.status_flag = c.status_on;
   if (c.status_on) {
     f.workfine = c.statuses[0];
     f.notworking = c.statuses[1];

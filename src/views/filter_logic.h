@@ -42,11 +42,11 @@ struct StoreWrite {
 const std::array<QString, 6>& status_value_names();
 
 // The dialog's content for the current criteria.
-FilterChoices filter_choices_from(const TInfo& info);
+FilterChoices filter_choices_from(const Catalogue& catalogue);
 
 // The criteria "Set Filter" takes over, with the store writes in the order they are made.
 struct FilterUpdate {
-  TFilter filter;
+  ChannelFilter filter;
   std::vector<StoreWrite> writes;
 };
 
@@ -55,4 +55,4 @@ QString invalid_bitrate_message(const QString& text);
 
 // Works out what "Set Filter" does. An unusable bitrate text (with its box checked) is reported
 // before anything is taken over, so a refused attempt leaves criteria, store and view alone.
-std::variant<FilterUpdate, QString> plan_set_filter(const TInfo& info, const FilterChoices& choices);
+std::variant<FilterUpdate, QString> plan_set_filter(const Catalogue& catalogue, const FilterChoices& choices);

@@ -10,15 +10,15 @@ QString fold_ascii_letters(const QString& text) {
   return folded;
 }
 
-bool row_matches(const AppState& state, int row, const QString& needle, bool match_case) {
+bool row_matches(const ChannelListState& state, int row, const QString& needle, bool match_case) {
   const int p = channel_position(state, row);
   if (p < 0) return false;
-  const QString name = state.catalogue.info.channels[static_cast<size_t>(p)].name.text();
+  const QString name = state.catalogue.channels[static_cast<size_t>(p)].name.text();
   return (match_case ? name : fold_ascii_letters(name)).contains(needle);
 }
 }  // namespace
 
-int FindDialogFind(AppState& state, int row_count, const SearchRequest& request) {
+int find_channel_row(ChannelListState& state, int row_count, const SearchRequest& request) {
   const int n = std::min(row_count, static_cast<int>(state.visible.size()));
   if (request.text.isEmpty() || n <= 0) return -1;
   const QString needle = request.match_case ? request.text : fold_ascii_letters(request.text);

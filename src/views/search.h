@@ -1,5 +1,5 @@
 #pragma once
-#include "catalogue/app_state.h"
+#include "views/channel_list_state.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ struct SearchRequest {
 // one answers -1 and leaves the position alone. A start outside the list is brought back to its
 // nearest end when the direction leads into the list; rows that do not exist are never examined.
 // Without match case the letters a-z count as A-Z (and no others); the empty text is found nowhere.
-int FindDialogFind(AppState& state, int row_count, const SearchRequest& request);
+int find_channel_row(ChannelListState& state, int row_count, const SearchRequest& request);
 
 // The message shown when nothing is found: Could not find "text".
 QString not_found_message(const QString& text);

@@ -56,11 +56,11 @@ void scheme_sort(Entry* a, int lo, int hi, Before before) {
 
 // Puts channels[k] := old channels[order[k]] for k in 0..order.size()-1, following cycles so that
 // each record moves once and no second array is needed.
-void permute(std::vector<TItem>& channels, std::vector<int32_t>& order) {
+void permute(std::vector<Channel>& channels, std::vector<int32_t>& order) {
   const int32_t n = static_cast<int32_t>(order.size());
   for (int32_t start = 0; start < n; ++start) {
     if (order[start] == start) continue;
-    TItem held = std::move(channels[start]);
+    Channel held = std::move(channels[start]);
     int32_t k = start;
     for (;;) {
       const int32_t from = order[k];
@@ -76,7 +76,7 @@ void permute(std::vector<TItem>& channels, std::vector<int32_t>& order) {
 }
 
 template <typename Entry, typename Before>
-void sort_entries_and_apply(std::vector<TItem>& channels, std::vector<Entry>& entries, Before before) {
+void sort_entries_and_apply(std::vector<Channel>& channels, std::vector<Entry>& entries, Before before) {
   scheme_sort(entries.data(), 0, static_cast<int>(entries.size()) - 1, before);
   std::vector<int32_t> order(entries.size());
   for (size_t k = 0; k < entries.size(); ++k) order[k] = entries[k].index;
@@ -92,7 +92,7 @@ struct NumberEntry {
 };
 
 template <typename Number>
-void sort_numbers(std::vector<TItem>& channels, int count, Number TItem::*field, bool ascending) {
+void sort_numbers(std::vector<Channel>& channels, int count, Number Channel::*field, bool ascending) {
   std::vector<NumberEntry<Number>> entries(static_cast<size_t>(count));
   for (int p = 0; p < count; ++p) entries[p] = {channels[p].*field, p};
   if (ascending)
@@ -160,7 +160,7 @@ const std::array<unsigned char, 256>& cp1252_ranks() {
   return ranks;
 }
 
-void short_text_keys(const std::vector<TItem>& channels, int count, TShortText TItem::*field, TextKeys& keys) {
+void short_text_keys(const std::vector<Channel>& channels, int count, ShortText Channel::*field, TextKeys& keys) {
   const auto& ranks = cp1252_ranks();
   size_t bytes = 0;
   for (int p = 0; p < count; ++p) bytes += (channels[p].*field).size();
@@ -176,7 +176,7 @@ void short_text_keys(const std::vector<TItem>& channels, int count, TShortText T
 
 // Comments may hold any character: their key is the folded UTF-16 text, each unit as two bytes
 // with the high byte first.
-void comment_keys(const std::vector<TItem>& channels, int count, TextKeys& keys) {
+void comment_keys(const std::vector<Channel>& channels, int count, TextKeys& keys) {
   size_t bytes = 0;
   for (int p = 0; p < count; ++p) bytes += 2 * channels[p].comment.size();
   keys.reserve(static_cast<size_t>(count), bytes);
@@ -193,7 +193,7 @@ void comment_keys(const std::vector<TItem>& channels, int count, TextKeys& keys)
   }
 }
 
-void sort_texts(std::vector<TItem>& channels, TextKeys& keys, bool ascending) {
+void sort_texts(std::vector<Channel>& channels, TextKeys& keys, bool ascending) {
   if (ascending)
     sort_entries_and_apply(channels, keys.entries(),
                            [&keys](const TextEntry& x, const TextEntry& y) { return keys.compare(x, y) < 0; });
@@ -202,18 +202,18 @@ void sort_texts(std::vector<TItem>& channels, TextKeys& keys, bool ascending) {
                            [&keys](const TextEntry& x, const TextEntry& y) { return keys.compare(x, y) > 0; });
 }
 
-void sort_short_texts(std::vector<TItem>& channels, int count, TShortText TItem::*field, bool ascending) {
+void sort_short_texts(std::vector<Channel>& channels, int count, ShortText Channel::*field, bool ascending) {
   TextKeys keys;
   short_text_keys(channels, count, field, keys);
   sort_texts(channels, keys, ascending);
 }
 
-void sort_range(std::vector<TItem>& channels, int count, int column, bool flag) {
+void sort_range(std::vector<Channel>& channels, int count, int column, bool flag) {
   switch (column) {
-    case kSortChannel: sort_short_texts(channels, count, &TItem::name, !flag); break;
-    case kSortGenre: sort_short_texts(channels, count, &TItem::genre, !flag); break;
-    case kSortRating: sort_numbers(channels, count, &TItem::rt, flag); break;
-    case kSortBitrate: sort_numbers(channels, count, &TItem::bitrate, flag); break;
+    case kSortChannel: sort_short_texts(channels, count, &Channel::name, !flag); break;
+    case kSortGenre: sort_short_texts(channels, count, &Channel::genre, !flag); break;
+    case kSortRating: sort_numbers(channels, count, &Channel::average_rating, flag); break;
+    case kSortBitrate: sort_numbers(channels, count, &Channel::bitrate, flag); break;
     case kSortComments: {
       TextKeys keys;
       comment_keys(channels, count, keys);
@@ -235,35 +235,35 @@ int compare_in_text_order(QStringView a, QStringView b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-void sort_channels(TInfo& info, int hi, int column, bool& sort_flag, int& last_sort_column) {
+void sort_channels(Catalogue& catalogue, int hi, int column, bool& sort_flag, int& last_sort_column) {
   last_sort_column = column;
   if (column < kSortChannel || column > kSortComments) return;
-  const int last = std::min<long long>(hi, static_cast<long long>(info.channels.size()) - 1);
-  if (last >= 1) sort_range(info.channels, last + 1, column, sort_flag);
+  const int last = std::min<long long>(hi, static_cast<long long>(catalogue.channels.size()) - 1);
+  if (last >= 1) sort_range(catalogue.channels, last + 1, column, sort_flag);
   sort_flag = !sort_flag;
 }
 
-void sort_channels(AppState& state, int hi, int column) {
-  sort_channels(state.catalogue.info, hi, column, state.sort_flag, state.last_sort_column);
+void sort_channels(ChannelListState& state, int hi, int column) {
+  sort_channels(state.catalogue, hi, column, state.sort_flag, state.last_sort_column);
 }
 
 namespace {
-int last_position(const AppState& state) { return static_cast<int>(state.catalogue.info.channels.size()) - 1; }
+int last_position(const ChannelListState& state) { return static_cast<int>(state.catalogue.channels.size()) - 1; }
 }  // namespace
 
-void sort_after_load(AppState& state) { sort_channels(state, last_position(state), kSortChannel); }
+void sort_after_load(ChannelListState& state) { sort_channels(state, last_position(state), kSortChannel); }
 
-void sort_after_update_reload(AppState& state) {
+void sort_after_update_reload(ChannelListState& state) {
   state.sort_flag = !state.sort_flag;
   sort_channels(state, last_position(state), kSortChannel);
 }
 
-void sort_after_adding_channel(AppState& state) {
+void sort_after_adding_channel(ChannelListState& state) {
   state.sort_flag = !state.sort_flag;
   sort_channels(state, last_position(state), state.last_sort_column);
 }
 
-bool sort_by_column_click(AppState& state, int column) {
+bool sort_by_column_click(ChannelListState& state, int column) {
   if (state.visible.empty()) return false;
   sort_channels(state, last_position(state), column);
   return true;

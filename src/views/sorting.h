@@ -1,6 +1,6 @@
 #pragma once
-#include "catalogue/app_state.h"
 #include "catalogue/records.h"
+#include "views/channel_list_state.h"
 
 #include <QStringView>
 
@@ -9,7 +9,7 @@
 enum SortColumn : int {
   kSortChannel = 0,   // name, text order, ascending while the flag is false
   kSortGenre = 1,     // genre name held in the channel, text order, ascending while false
-  kSortRating = 2,    // rt, descending while false
+  kSortRating = 2,    // average_rating, descending while false
   kSortBitrate = 3,   // bitrate, descending while false
   kSortComments = 4,  // comment, text order, ascending while false
 };
@@ -22,16 +22,16 @@ int compare_in_text_order(QStringView a, QStringView b);
 // Channels with equal keys end in the order the partition scheme below gives them from the order
 // before the sort, exactly as if whole records were swapped by it. Sets last_sort_column to the
 // column in every case. Does not rebuild the view.
-void sort_channels(TInfo& info, int hi, int column, bool& sort_flag, int& last_sort_column);
-void sort_channels(AppState& state, int hi, int column);
+void sort_channels(Catalogue& catalogue, int hi, int column, bool& sort_flag, int& last_sort_column);
+void sort_channels(ChannelListState& state, int hi, int column);
 
 // The callers, each with its handling of the flag. After each one the caller rebuilds the view.
 // Catalogue load at start-up and the reload after the download question: by name.
-void sort_after_load(AppState& state);
+void sort_after_load(ChannelListState& state);
 // Reload by the Update button: by name with the flag value of the sort before.
-void sort_after_update_reload(AppState& state);
+void sort_after_update_reload(ChannelListState& state);
 // After a channel was added: the last column with the flag value of the last sort.
-void sort_after_adding_channel(AppState& state);
+void sort_after_adding_channel(ChannelListState& state);
 // Column header click: false (nothing sorted, flag kept) while the list has no rows; otherwise the
 // whole array is sorted and the window rebuilds the view under a busy pointer.
-bool sort_by_column_click(AppState& state, int column);
+bool sort_by_column_click(ChannelListState& state, int column);

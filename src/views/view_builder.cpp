@@ -8,7 +8,7 @@
 #include <string_view>
 
 namespace {
-bool hidden_by_status(const TItem& item, const TFilter& f) {
+bool hidden_by_status(const Channel& item, const ChannelFilter& f) {
   switch (item.status) {
     case kStatusWorksFine: return f.workfine;
     case kStatusNotWorking: return f.notworking;
@@ -21,7 +21,7 @@ bool hidden_by_status(const TItem& item, const TFilter& f) {
 }
 
 // Every test but the name, which the list build does on bytes once for all channels.
-bool matches_except_name(const TItem& item, const TFilter& f) {
+bool matches_except_name(const Channel& item, const ChannelFilter& f) {
   if (item.type_id > 1) return false;
   if (f.group_id != 0) {
     if (static_cast<uint32_t>(item.group_id) != f.group_id) return false;
@@ -31,7 +31,7 @@ bool matches_except_name(const TItem& item, const TFilter& f) {
   if (f.country_flag && static_cast<uint32_t>(item.country_id) != f.country_id) return false;
   if (f.genre_flag && static_cast<uint32_t>(item.genre_id) != f.genre_id) return false;
   if (f.bitrate_flag && !(item.bitrate > f.bitrate)) return false;
-  if (f.flag_flag && hidden_by_status(item, f)) return false;
+  if (f.status_flag && hidden_by_status(item, f)) return false;
   return true;
 }
 
@@ -45,7 +45,7 @@ std::optional<std::string> name_fragment_bytes(const QString& fragment) {
   return bytes;
 }
 
-bool name_contains(const TItem& item, const std::optional<std::string>& fragment) {
+bool name_contains(const Channel& item, const std::optional<std::string>& fragment) {
   return fragment && item.name.bytes().find(*fragment) != std::string_view::npos;
 }
 
@@ -57,31 +57,31 @@ QStringList names_of(const std::vector<Row>& table) {
   return names;
 }
 
-ViewUpdate finish_command(AppState& state, const BeforeRebuild& before) { return rebuild_view(state, before); }
+ViewUpdate finish_command(ChannelListState& state, const BeforeRebuild& before) { return rebuild_view(state, before); }
 
-void drop_criteria(TFilter& f) {
+void drop_criteria(ChannelFilter& f) {
   SettingsWriteBatch batch;
   for (const char* value : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"})
-    delete_reg(kSettingsKey, QLatin1String(value));
-  f.name_flag = f.country_flag = f.genre_flag = f.bitrate_flag = f.flag_flag = false;
+    delete_setting(kSettingsKey, QLatin1String(value));
+  f.name_flag = f.country_flag = f.genre_flag = f.bitrate_flag = f.status_flag = false;
 }
 
-ViewUpdate choose_group(AppState& state, uint16_t group, const BeforeRebuild& before) {
+ViewUpdate choose_group(ChannelListState& state, uint16_t group, const BeforeRebuild& before) {
   {
     SettingsWriteBatch batch;
     if (group == kGroupTV)
-      delete_reg(kSettingsKey, QStringLiteral("selected"));
+      delete_setting(kSettingsKey, QStringLiteral("selected"));
     else
-      write_reg_integer(kSettingsKey, QStringLiteral("selected"), group);
-    delete_reg(kSettingsKey, QStringLiteral("favorited"));
+      write_integer_setting(kSettingsKey, QStringLiteral("selected"), group);
+    delete_setting(kSettingsKey, QStringLiteral("favorited"));
   }
-  state.catalogue.info.filter.group_id = group;
-  state.catalogue.info.filter.favorited = 0;
+  state.catalogue.filter.group_id = group;
+  state.catalogue.filter.favorited = 0;
   return finish_command(state, before);
 }
 }  // namespace
 
-std::optional<QString> view_caption(const TFilter& filter) {
+std::optional<QString> view_caption(const ChannelFilter& filter) {
   const char* suffix = nullptr;
   switch (filter.group_id) {
     case 0: suffix = " - Favorites"; break;
@@ -93,16 +93,16 @@ std::optional<QString> view_caption(const TFilter& filter) {
   return QStringLiteral(QUOVI_PRODUCT_NAME " - " QUOVI_PRODUCT_VERSION) + QLatin1String(suffix);
 }
 
-bool clear_filter_shown(const TFilter& f) {
-  return f.name_flag || f.country_flag || f.genre_flag || f.bitrate_flag || f.flag_flag;
+bool clear_filter_shown(const ChannelFilter& f) {
+  return f.name_flag || f.country_flag || f.genre_flag || f.bitrate_flag || f.status_flag;
 }
 
-CountryList country_list(const TInfo& info) {
+CountryList country_list(const Catalogue& catalogue) {
   CountryList list;
-  list.entries = country_names(info);
-  if (info.filter.country_flag) {
-    for (size_t i = 0; i < info.countries.size(); ++i) {
-      if (info.countries[i].id == info.filter.country_id) {
+  list.entries = country_names(catalogue);
+  if (catalogue.filter.country_flag) {
+    for (size_t i = 0; i < catalogue.countries.size(); ++i) {
+      if (catalogue.countries[i].id == catalogue.filter.country_id) {
         list.selected = static_cast<int>(i);
         break;
       }
@@ -111,13 +111,13 @@ CountryList country_list(const TInfo& info) {
   return list;
 }
 
-QStringList country_names(const TInfo& info) { return names_of(info.countries); }
-QStringList genre_names(const TInfo& info) { return names_of(info.genres); }
+QStringList country_names(const Catalogue& catalogue) { return names_of(catalogue.countries); }
+QStringList genre_names(const Catalogue& catalogue) { return names_of(catalogue.genres); }
 
-ViewUpdate build_visible_list(AppState& state) {
-  const TInfo& info = state.catalogue.info;
-  const TFilter& filter = info.filter;
-  const std::vector<TItem>& channels = info.channels;
+ViewUpdate build_visible_list(ChannelListState& state) {
+  const Catalogue& catalogue = state.catalogue;
+  const ChannelFilter& filter = catalogue.filter;
+  const std::vector<Channel>& channels = catalogue.channels;
 
   std::vector<int>& visible = state.visible;
   visible.resize(channels.size());
@@ -143,27 +143,27 @@ ViewUpdate build_visible_list(AppState& state) {
   return update;
 }
 
-ViewUpdate rebuild_view(AppState& state, const BeforeRebuild& before) {
+ViewUpdate rebuild_view(ChannelListState& state, const BeforeRebuild& before) {
   if (before) before();
   return build_visible_list(state);
 }
 
-ViewUpdate choose_tv_view(AppState& state, const BeforeRebuild& before) {
+ViewUpdate choose_tv_view(ChannelListState& state, const BeforeRebuild& before) {
   return choose_group(state, kGroupTV, before);
 }
-ViewUpdate choose_radio_view(AppState& state, const BeforeRebuild& before) {
+ViewUpdate choose_radio_view(ChannelListState& state, const BeforeRebuild& before) {
   return choose_group(state, kGroupRadio, before);
 }
-ViewUpdate choose_video_view(AppState& state, const BeforeRebuild& before) {
+ViewUpdate choose_video_view(ChannelListState& state, const BeforeRebuild& before) {
   return choose_group(state, kGroupVideo, before);
 }
 
-ViewUpdate choose_favorites_view(AppState& state, const BeforeRebuild& before) {
-  TFilter& f = state.catalogue.info.filter;
+ViewUpdate choose_favorites_view(ChannelListState& state, const BeforeRebuild& before) {
+  ChannelFilter& f = state.catalogue.filter;
   {
     SettingsWriteBatch batch;
-    write_reg_integer(kSettingsKey, QStringLiteral("selected"), 0);
-    write_reg_integer(kSettingsKey, QStringLiteral("favorited"), 1);
+    write_integer_setting(kSettingsKey, QStringLiteral("selected"), 0);
+    write_integer_setting(kSettingsKey, QStringLiteral("favorited"), 1);
     f.group_id = 0;
     f.favorited = 1;
     drop_criteria(f);
@@ -173,26 +173,26 @@ ViewUpdate choose_favorites_view(AppState& state, const BeforeRebuild& before) {
   return finish_command(state, before);
 }
 
-ViewUpdate clear_filter(AppState& state, const BeforeRebuild& before) {
-  drop_criteria(state.catalogue.info.filter);
+ViewUpdate clear_filter(ChannelListState& state, const BeforeRebuild& before) {
+  drop_criteria(state.catalogue.filter);
   return finish_command(state, before);
 }
 
-ViewUpdate choose_country(AppState& state, int entry, const BeforeRebuild& before) {
-  TInfo& info = state.catalogue.info;
-  if (entry >= 1 && static_cast<size_t>(entry) < info.countries.size()) {
-    const int32_t id = info.countries[static_cast<size_t>(entry)].id;
+ViewUpdate choose_country(ChannelListState& state, int entry, const BeforeRebuild& before) {
+  Catalogue& catalogue = state.catalogue;
+  if (entry >= 1 && static_cast<size_t>(entry) < catalogue.countries.size()) {
+    const int32_t id = catalogue.countries[static_cast<size_t>(entry)].id;
     {
       SettingsWriteBatch batch;
-      write_reg_integer(kSettingsKey, QStringLiteral("country_f"), 1);
-      write_reg_integer(kSettingsKey, QStringLiteral("country"), id);
+      write_integer_setting(kSettingsKey, QStringLiteral("country_f"), 1);
+      write_integer_setting(kSettingsKey, QStringLiteral("country"), id);
     }
-    info.filter.country_id = static_cast<uint16_t>(id & 0xFFFF);
-    info.filter.country_flag = true;
+    catalogue.filter.country_id = static_cast<uint16_t>(id & 0xFFFF);
+    catalogue.filter.country_flag = true;
   } else {
-    delete_reg(kSettingsKey, QStringLiteral("country_f"));
-    info.filter.country_id = 0;
-    info.filter.country_flag = false;
+    delete_setting(kSettingsKey, QStringLiteral("country_f"));
+    catalogue.filter.country_id = 0;
+    catalogue.filter.country_flag = false;
   }
   return finish_command(state, before);
 }

@@ -43,7 +43,7 @@ TEST(CatalogueDump, EscapesTextsAndWritesShortestReals) {
   EXPECT_EQ(format_serial_date_time(0), "");
   EXPECT_EQ(format_serial_date_time(41305.645833333336), "2013-01-31 15:30:00");
 
-  TInfo info;
+  Catalogue info;
   ASSERT_EQ(load_members(info, {{"tv.dat", "1|" + encode_base64("tab\there") + "|u|1|1|h|1|1|" +
                                                  encode_base64("line\r\nbreak \\") + "|0.1|3|0|0|0|0|0"}}),
             "");
@@ -69,17 +69,17 @@ TEST(CatalogueGenerator, SameSeedSameBytesAndEveryStatusOccurs) {
   EXPECT_EQ(generate_channel_file(options), file);
   EXPECT_NE(generate_channel_file({300, 400, 100, 43}), file);
 
-  TInfo info;
+  Catalogue info;
   load_channel_database_bytes(info, {}, file);
-  EXPECT_EQ(info.stVersion.size(), 12u);
-  EXPECT_GT(info.dtVersion, 0);
+  EXPECT_EQ(info.version_stamp.size(), 12u);
+  EXPECT_GT(info.version_time, 0);
   EXPECT_EQ(info.countries.size(), 200u);
   EXPECT_EQ(info.genres.size(), 100u);
   ASSERT_EQ(info.channels.size(), 800u);
 
   std::set<int32_t> statuses, ids, groups;
   size_t non_ascii = 0, cut_radio = 0, long_tv = 0, empty_genre = 0;
-  for (const TItem& item : info.channels) {
+  for (const Channel& item : info.channels) {
     statuses.insert(item.status);
     ids.insert(item.id);
     groups.insert(item.group_id);

@@ -3,8 +3,8 @@
 #include "catalogue/code_page.h"
 #include "catalogue/date_time.h"
 #include "catalogue/lookups.h"
-#include "services/service_urls.h"
 #include "channel_file_helpers.h"
+#include "services/service_urls.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -33,25 +33,25 @@ std::vector<ZipMember> with_tables(std::vector<ZipMember> members) {
   return members;
 }
 
-TItem user_channel(int32_t id, int32_t genre_id) {
-  TItem item;
+Channel user_channel(int32_t id, int32_t genre_id) {
+  Channel item;
   item.id = id;
-  item.usdef = 1;
+  item.user_defined = 1;
   item.group_id = kGroupRadio;
   item.genre_id = genre_id;
-  item.genre = TShortText::from_bytes("stale");
+  item.genre = ShortText::from_bytes("stale");
   return item;
 }
 
-std::string name_bytes(const TItem& item) { return std::string(item.name.bytes()); }
+std::string name_bytes(const Channel& item) { return std::string(item.name.bytes()); }
 }  // namespace
 
 TEST(ChannelDatabase, LoadsTheSampleAsItsMembersSay) {
-  TInfo info;
+  Catalogue info;
   info.channels.push_back(user_channel(100001, 12));
   load_channel_database_bytes(info, {102, 301, 999}, to_std(read_all(fixture("catalogue/sample-channels.dat"))));
 
-  EXPECT_EQ(info.stVersion, "201301311530");
+  EXPECT_EQ(info.version_stamp, "201301311530");
   ASSERT_EQ(info.countries.size(), 4u);
   EXPECT_EQ(info.countries[3].id, 44);
   EXPECT_EQ(info.countries[3].name.bytes(), "United Kingdom");
@@ -61,9 +61,9 @@ TEST(ChannelDatabase, LoadsTheSampleAsItsMembersSay) {
 
   ASSERT_EQ(info.channels.size(), 7u);
   EXPECT_EQ(info.channels[0].genre.bytes(), "Jazz");  // the user channel got its genre from the table
-  EXPECT_EQ(info.channels[0].usdef, 1);
+  EXPECT_EQ(info.channels[0].user_defined, 1);
 
-  const TItem& news = info.channels[1];
+  const Channel& news = info.channels[1];
   EXPECT_EQ(news.id, 101);
   EXPECT_EQ(news.group_id, kGroupTV);
   EXPECT_EQ(name_bytes(news), "Euro News");
@@ -77,18 +77,18 @@ TEST(ChannelDatabase, LoadsTheSampleAsItsMembersSay) {
   EXPECT_EQ(news.comment.view(), "24h news");
   EXPECT_EQ(news.rating, 9.0);
   EXPECT_EQ(news.rated, 2);
-  EXPECT_EQ(news.rt, 4.5);
+  EXPECT_EQ(news.average_rating, 4.5);
   EXPECT_EQ(news.workfine, 3);
   EXPECT_EQ(news.status, kStatusWorksFine);
   EXPECT_EQ(news.favorited, 0);
   EXPECT_EQ(news.sent, 0);
-  EXPECT_EQ(news.usdef, 0);
+  EXPECT_EQ(news.user_defined, 0);
 
   EXPECT_EQ(name_bytes(info.channels[2]), "T\xe9l\xe9 Jazz");  // Windows-1252 bytes, kept as they are
   EXPECT_EQ(info.channels[2].name.text(), QStringLiteral("T\u00e9l\u00e9 Jazz"));
   EXPECT_EQ(info.channels[2].favorited, 1);
   EXPECT_EQ(info.channels[2].status, kStatusNew);
-  EXPECT_EQ(info.channels[3].rt, 0);  // 7.5 with no ratings counted
+  EXPECT_EQ(info.channels[3].average_rating, 0);  // 7.5 with no ratings counted
   EXPECT_EQ(info.channels[3].status, kStatusNotWorking);
   EXPECT_EQ(info.channels[4].group_id, kGroupRadio);
   EXPECT_EQ(info.channels[4].comment.view(), "rock | roll");
@@ -102,7 +102,7 @@ TEST(ChannelDatabase, LoadsTheSampleAsItsMembersSay) {
 
 TEST(ChannelDatabase, ReadsTheFileInTheCatalogueFolder) {
   const QString app_data = sandbox_root() + "/data";
-  TInfo info;
+  Catalogue info;
   EXPECT_THROW(load_channel_database(info, {}, app_data), CatalogueError);  // no file
   EXPECT_TRUE(QDir(catalogue_folder()).exists());
   ASSERT_TRUE(write_all(channels_path(app_data), read_all(fixture("catalogue/sample-channels.dat"))));
@@ -112,7 +112,7 @@ TEST(ChannelDatabase, ReadsTheFileInTheCatalogueFolder) {
 
 TEST(ChannelDatabase, CreatesTheCatalogueFolderBeforeReading) {
   const QString app_data = sandbox_root() + "/fresh/data";
-  TInfo info;
+  Catalogue info;
   EXPECT_THROW(load_channel_database(info, {}, app_data), CatalogueError);
   EXPECT_TRUE(QDir(::catalogue_folder(app_data)).exists());
 }
@@ -120,7 +120,7 @@ TEST(ChannelDatabase, CreatesTheCatalogueFolderBeforeReading) {
 TEST(ChannelDatabase, CutsNamesPerMember) {
   const std::string two_hundred(200, 'n');
   const std::string long_name = std::string(300, 'm');
-  TInfo info;
+  Catalogue info;
   const std::string error = load_members(
       info, with_tables({{"tv.dat", line(1, encode_base64(two_hundred)) + line(2, encode_base64(long_name))},
                          {"radio.dat", line(3, encode_base64(two_hundred)) + line(4, encode_base64(long_name))},
@@ -132,7 +132,7 @@ TEST(ChannelDatabase, CutsNamesPerMember) {
   for (size_t i = 0; i < 5; ++i) EXPECT_EQ(info.channels[i].name.size(), expected[i]) << i;
 
   // Table names keep 254 of their bytes, and the genre copied into a channel as well.
-  TInfo tables;
+  Catalogue tables;
   const std::string genre_name(255, 'g');
   ASSERT_EQ(load_members(tables, {{"genres.dat", "7|" + genre_name + "\r\n"}, {"countries.dat", "1|" + std::string(300, 'c')},
                                   {"tv.dat", line(1)}}),
@@ -172,22 +172,22 @@ TEST(ChannelDatabase, VersionStampIsTwelveDigitsOfAValidDateAndTime) {
       {"\xef\xbb\xbf201301311530", refused},
   };
   for (const Case& c : cases) {
-    TInfo info;
+    Catalogue info;
     const std::string error = load_members(info, {{"version.dat", c.content}, {"tv.dat", line(1)}});
     const std::string shown = testing::PrintToString(c.content);
     if (c.when.isValid()) {
       EXPECT_EQ(error, "") << shown;
-      EXPECT_EQ(info.stVersion, c.content.substr(0, 12)) << shown;
-      EXPECT_EQ(info.dtVersion, to_serial_date(c.when)) << shown;
+      EXPECT_EQ(info.version_stamp, c.content.substr(0, 12)) << shown;
+      EXPECT_EQ(info.version_time, to_serial_date(c.when)) << shown;
       EXPECT_EQ(info.channels.size(), 1u) << shown;
     } else {
       EXPECT_NE(error.find("version stamp"), std::string::npos) << shown << ": " << error;
       // A stamp that is no stamp is not kept, so it can never reach the download request.
-      EXPECT_EQ(info.stVersion, "") << shown;
-      EXPECT_EQ(info.dtVersion, 0) << shown;
+      EXPECT_EQ(info.version_stamp, "") << shown;
+      EXPECT_EQ(info.version_time, 0) << shown;
       EXPECT_TRUE(info.channels.empty()) << "the load ends at the stamp: " << shown;
     }
-    const QByteArray url = catalogue_request_url(QStringLiteral("http://127.0.0.1:1"), info.stVersion);
+    const QByteArray url = catalogue_request_url(QStringLiteral("http://127.0.0.1:1"), info.version_stamp);
     EXPECT_TRUE(url.endsWith("key='") || QRegularExpression(QStringLiteral("key='&date=[0-9]{12}$")).match(QString::fromLatin1(url)).hasMatch())
         << url.toStdString();
   }
@@ -196,7 +196,7 @@ TEST(ChannelDatabase, VersionStampIsTwelveDigitsOfAValidDateAndTime) {
 TEST(ChannelDatabase, AverageRatingAndStatus) {
   struct Case {
     std::string rating_to_spam;  // fields 9 to 15
-    double rating, rt;
+    double rating, average_rating;
     int32_t status;
   };
   const Case cases[] = {
@@ -205,11 +205,11 @@ TEST(ChannelDatabase, AverageRatingAndStatus) {
       {"0|0|0|0|0|2|2", 0, 0, kStatusDuplicate},  {"-4.5|1|0|0|0|0|1", -4.5, -4.5, kStatusSpam},
   };
   for (const Case& c : cases) {
-    TInfo info;
+    Catalogue info;
     ASSERT_EQ(load_members(info, {{"radio.dat", line(1, "", "u|1|1|h|1|1|c|" + c.rating_to_spam)}}), "");
     ASSERT_EQ(info.channels.size(), 1u);
     EXPECT_EQ(info.channels[0].rating, c.rating) << c.rating_to_spam;
-    EXPECT_DOUBLE_EQ(info.channels[0].rt, c.rt) << c.rating_to_spam;
+    EXPECT_DOUBLE_EQ(info.channels[0].average_rating, c.average_rating) << c.rating_to_spam;
     EXPECT_EQ(info.channels[0].status, c.status) << c.rating_to_spam;
   }
 }
@@ -228,7 +228,7 @@ TEST(ChannelDatabase, MalformedNumbersEndTheLoadNamingMemberLineAndField) {
       {"genres.dat", "1.5|Rock\r\n", "line 1, field id"},
   };
   for (const Case& c : cases) {
-    TInfo info;
+    Catalogue info;
     const std::string error = load_members(info, {{c.member, c.text}});
     EXPECT_NE(error.find("\"" + c.member + "\""), std::string::npos) << error;
     EXPECT_NE(error.find(c.needle), std::string::npos) << error;
@@ -236,7 +236,7 @@ TEST(ChannelDatabase, MalformedNumbersEndTheLoadNamingMemberLineAndField) {
 }
 
 TEST(ChannelDatabase, FailingLineEndsTheLoadWithNoRecordForLaterLines) {
-  TInfo info;
+  Catalogue info;
   const std::string tv = line(1) + channel_line(2, "TmFtZQ==", "u|1|1|h|1|7|c|4,5|2|0|0|0|0|0") + "\r\n" + line(3);
   EXPECT_NE(load_members(info, with_tables({{"tv.dat", tv}, {"radio.dat", line(4)}})), "");
   // Each line is checked before a record is made for it: none stands for the third line.
@@ -262,7 +262,7 @@ TEST(ChannelDatabase, ShortLinesEndTheLoadAndNoMissingFieldIsRead) {
       {"genres.dat", "0|All\r\n\r\n", "line 2, holds 0 fields where 2"},
   };
   for (const Case& c : cases) {
-    TInfo info;
+    Catalogue info;
     const std::string error = load_members(info, {{c.member, c.text}});
     EXPECT_NE(error.find("\"" + c.member + "\""), std::string::npos) << error;
     EXPECT_NE(error.find(c.needle), std::string::npos) << error;
@@ -278,7 +278,7 @@ TEST(ChannelDatabase, LineEndsAndExtraFields) {
       line(1) + seventeen + "\r\n\0garbage after the end"s,
   };
   for (const std::string& text : texts) {
-    TInfo info;
+    Catalogue info;
     ASSERT_EQ(load_members(info, with_tables({{"tv.dat", text}})), "") << testing::PrintToString(text);
     ASSERT_EQ(info.channels.size(), 2u) << testing::PrintToString(text);
     EXPECT_EQ(info.channels[1].id, 2);
@@ -294,7 +294,7 @@ TEST(ChannelDatabase, MembersFollowUserChannelsInOrderWhicheverAreMissing) {
       with_tables({{"Radio.DAT", line(20) + line(21)}, {"VIDEO.dat", line(30)}, {"data/tv.dat", line(10)}}),
   };
   for (const auto& members : archives) {
-    TInfo info;
+    Catalogue info;
     info.channels.push_back(user_channel(100001, 3));
     info.channels.push_back(user_channel(100002, 99));
     ASSERT_EQ(load_members(info, members), "");
@@ -311,7 +311,7 @@ TEST(ChannelDatabase, MembersFollowUserChannelsInOrderWhicheverAreMissing) {
 }
 
 TEST(ChannelDatabase, UserChannelsKeepTheirGenreWithoutAGenreTable) {
-  TInfo info;
+  Catalogue info;
   info.channels.push_back(user_channel(100001, 3));
   ASSERT_EQ(load_members(info, {{"tv.dat", line(1)}}), "");
   EXPECT_EQ(info.channels[0].genre.bytes(), "stale");
@@ -320,25 +320,25 @@ TEST(ChannelDatabase, UserChannelsKeepTheirGenreWithoutAGenreTable) {
 
 TEST(ChannelDatabase, GenreNamesMatchTheLookup) {
   // The first of two rows sharing an id wins, as genre_name_by_id answers.
-  TInfo info;
+  Catalogue info;
   ASSERT_EQ(load_members(info, {{"genres.dat", "5|Caf\xe9\r\n5|Second\r\n6||\r\n"},
                                 {"video.dat", line(1, "", "u|1|1|h|1|5|c|0|0|0|0|0|0|0") +
                                                   line(2, "", "u|1|1|h|1|6|c|0|0|0|0|0|0|0") +
                                                   line(3, "", "u|1|1|h|1|-5|c|0|0|0|0|0|0|0")}}),
             "");
-  for (const TItem& item : info.channels)
+  for (const Channel& item : info.channels)
     EXPECT_EQ(item.genre.text(), genre_name_by_id(item.genre_id, info.genres)) << item.id;
   EXPECT_EQ(info.channels[0].genre.bytes(), "Caf\xe9");
 }
 
 TEST(ChannelDatabase, TextsAreStoredAsUtf8AndNamesAsWindows1252) {
-  TInfo info;
+  Catalogue info;
   const std::string name = encode_base64("\x80uro \xc5lborg");
   const std::string comment = encode_base64("Gr\xfc\xdf\x65 | tab\there");
   ASSERT_EQ(load_members(info, {{"tv.dat", line(1, name, "http://h/\xe9|1|1|http://\xfc.de|1|1|" + comment +
                                                              "|0|0|0|0|0|0|0")}}),
             "");
-  const TItem& item = info.channels[0];
+  const Channel& item = info.channels[0];
   EXPECT_EQ(name_bytes(item), "\x80uro \xc5lborg");
   EXPECT_EQ(item.name.text(), QStringLiteral("\u20acuro \u00c5lborg"));
   EXPECT_EQ(item.url.view(), "http://h/\xc3\xa9");
@@ -351,9 +351,9 @@ TEST(ChannelDatabase, FavouritesAreMarkedByIdAmongMany) {
   for (int32_t id = 1000; id > 0; id -= 3) favorites.push_back(id);  // unsorted on purpose
   std::string tv;
   for (int id = 1; id <= 30; ++id) tv += line(id);
-  TInfo info;
+  Catalogue info;
   ASSERT_EQ(load_members(info, {{"tv.dat", tv}}, favorites), "");
-  for (const TItem& item : info.channels) EXPECT_EQ(item.favorited, is_favorite(favorites, item.id) ? 1 : 0) << item.id;
+  for (const Channel& item : info.channels) EXPECT_EQ(item.favorited, is_favorite(favorites, item.id) ? 1 : 0) << item.id;
 }
 
 TEST(ChannelDatabase, DamagedOrEmptyFilesLoadNothingWithoutError) {
@@ -361,18 +361,18 @@ TEST(ChannelDatabase, DamagedOrEmptyFilesLoadNothingWithoutError) {
   const std::string files[] = {"", "x", std::string(4096, '\0'), sample.substr(0, sample.size() / 2),
                                encrypt_channel_file("PK\x05\x06 not quite an archive")};
   for (const std::string& file : files) {
-    TInfo info;
+    Catalogue info;
     info.channels.push_back(user_channel(100001, 3));
     EXPECT_NO_THROW(load_channel_database_bytes(info, {}, file)) << file.size();
     EXPECT_EQ(info.channels.size(), 1u);
-    EXPECT_TRUE(info.stVersion.empty());
-    EXPECT_EQ(info.dtVersion, 0);
+    EXPECT_TRUE(info.version_stamp.empty());
+    EXPECT_EQ(info.version_time, 0);
     EXPECT_TRUE(info.countries.empty());
   }
 }
 
 TEST(ChannelDatabase, ArchiveWithoutMembersOrWithEmptyMembers) {
-  TInfo info;
+  Catalogue info;
   ASSERT_EQ(load_members(info, {{"readme.txt", "hello"}}), "");
   EXPECT_TRUE(info.channels.empty());
   ASSERT_EQ(load_members(info, {{"countries.dat", ""}, {"tv.dat", ""}, {"radio.dat", "\0junk"s}}), "");
@@ -383,7 +383,7 @@ TEST(ChannelDatabase, ArchiveWithoutMembersOrWithEmptyMembers) {
 TEST(ChannelDatabase, MemberFailingItsCrcEndsTheLoad) {
   std::string zip = make_zip(with_tables({{"tv.dat", line(1), false}, {"radio.dat", line(2)}}));
   zip[zip.find("http://127.0.0.1:1/s")] = 'H';
-  TInfo info;
+  Catalogue info;
   try {
     load_channel_database_bytes(info, {}, encrypt_channel_file(zip));
     FAIL() << "no error";
@@ -397,7 +397,7 @@ TEST(ChannelDatabase, MemberFailingItsCrcEndsTheLoad) {
 TEST(ChannelDatabase, MembersBeforeADamagedMemberStayLoaded) {
   std::string zip = make_zip(with_tables({{"tv.dat", line(1) + line(2)}, {"radio.dat", line(3), false}, {"video.dat", line(4)}}));
   zip[zip.find("|http://127.0.0.1:1/s|") + 1] = 'H';  // the stored radio member's only line
-  TInfo info;
+  Catalogue info;
   info.channels.push_back(user_channel(100001, 3));
   try {
     load_channel_database_bytes(info, {}, encrypt_channel_file(zip));
@@ -411,8 +411,8 @@ TEST(ChannelDatabase, MembersBeforeADamagedMemberStayLoaded) {
 }
 
 TEST(ChannelDatabase, TablesAreReplacedAndChannelsAppended) {
-  TInfo info;
-  info.countries.push_back({99, TShortText::from_bytes("old")});
+  Catalogue info;
+  info.countries.push_back({99, ShortText::from_bytes("old")});
   ASSERT_EQ(load_members(info, with_tables({{"tv.dat", line(1)}})), "");
   ASSERT_EQ(load_members(info, {{"tv.dat", line(2)}}), "");
   EXPECT_EQ(info.countries.size(), 2u);

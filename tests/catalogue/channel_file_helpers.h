@@ -20,9 +20,9 @@ inline std::string channel_line(int id, const std::string& name64, const std::st
 }
 
 // Loads the file's bytes into info; answers the error message, empty when the load succeeded.
-inline std::string load_members_file(TInfo& info, const std::string& file, const std::vector<int32_t>& favorites = {}) {
+inline std::string load_members_file(Catalogue& catalogue, const std::string& file, const std::vector<int32_t>& favorites = {}) {
   try {
-    load_channel_database_bytes(info, favorites, file);
+    load_channel_database_bytes(catalogue, favorites, file);
   } catch (const CatalogueError& e) {
     return e.what();
   }
@@ -30,8 +30,8 @@ inline std::string load_members_file(TInfo& info, const std::string& file, const
 }
 
 // The same for a file holding the members.
-inline std::string load_members(TInfo& info, const std::vector<ZipMember>& members,
+inline std::string load_members(Catalogue& catalogue, const std::vector<ZipMember>& members,
                                 const std::vector<int32_t>& favorites = {}) {
-  return load_members_file(info, channel_file(members), favorites);
+  return load_members_file(catalogue, channel_file(members), favorites);
 }
 }  // namespace quovi_test

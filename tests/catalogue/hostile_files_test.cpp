@@ -74,10 +74,10 @@ TEST(HostileFiles, AreRefusedOrLoadedWithoutMemoryGrowingWithTheirText) {
     const std::string file = hostile_file(c.kind, c.size);
     const std::string name = std::to_string(static_cast<int>(c.kind));
     ASSERT_LT(file.size(), 1'000'000u) << name;
-    TInfo info;
+    Catalogue info;
     std::string error;
     const auto peak = peak_growth_mb([&] { error = load_members_file(info, file); });
-    EXPECT_EQ(info.stVersion, "201301311530") << name;
+    EXPECT_EQ(info.version_stamp, "201301311530") << name;
     if (c.error.empty()) {
       EXPECT_EQ(error, "") << name;
       EXPECT_TRUE(info.channels.empty()) << name;
@@ -92,7 +92,7 @@ TEST(HostileFiles, AreRefusedOrLoadedWithoutMemoryGrowingWithTheirText) {
 TEST(HostileFiles, ARealCatalogueLoadsWithinItsAllowance) {
   // Real text compresses a few times over; the allowance leaves room for much better ratios.
   const std::string file = generate_channel_file(GeneratorOptions{3000, 5000, 2000, 7});
-  TInfo info;
+  Catalogue info;
   ASSERT_EQ(load_members_file(info, file), "");
   EXPECT_EQ(info.channels.size(), 10000u);
 }

@@ -6,9 +6,9 @@
 
 TEST(ShortText, KeepsAtMost255Characters) {
   const QString long_ascii(300, QChar('a'));
-  EXPECT_EQ(TShortText::from_text(long_ascii).size(), 255u);
+  EXPECT_EQ(ShortText::from_text(long_ascii).size(), 255u);
   // Characters outside the code page become '?', one byte each.
-  EXPECT_EQ(TShortText::from_text(QStringLiteral("A\u4e2d\u20ac")).bytes(), std::string_view("A?\x80"));
+  EXPECT_EQ(ShortText::from_text(QStringLiteral("A\u4e2d\u20ac")).bytes(), std::string_view("A?\x80"));
 }
 
 TEST(CodePage, RoundTripsEveryByte) {

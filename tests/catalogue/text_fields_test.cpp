@@ -1,8 +1,8 @@
 #include "catalogue/base64_text.h"
-#include "catalogue/implode_explode.h"
 #include "catalogue/report_status.h"
 #include "catalogue/strict_number.h"
 #include "catalogue/text_lines.h"
+#include "catalogue/text_split.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using namespace std::string_literals;
 using Fields = std::vector<std::string>;
 
 namespace {
-Fields strings(const TDynStringArray& views) { return Fields(views.begin(), views.end()); }
+Fields strings(const TextFields& views) { return Fields(views.begin(), views.end()); }
 
 size_t streamed_count(LineStream& stream) {
   LineFields line;
@@ -25,7 +25,7 @@ size_t streamed_count(LineStream& stream) {
 }
 }  // namespace
 
-TEST(Explode, SplitsAsTheFileRulesSay) {
+TEST(SplitText, SplitsAsTheFileRulesSay) {
   struct Case {
     std::string separator, text;
     int limit;
@@ -49,7 +49,7 @@ TEST(Explode, SplitsAsTheFileRulesSay) {
       {"|", "a|b\0|c"s, 0, {"a", "b"}},  // the text ends at its first NUL
       {"|", "\0a|b"s, 0, {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(strings(explode(c.separator, c.text, c.limit)), c.expected) << c.text << " limit " << c.limit;
+  for (const Case& c : cases) EXPECT_EQ(strings(split_text(c.separator, c.text, c.limit)), c.expected) << c.text << " limit " << c.limit;
 }
 
 TEST(PadWithNul, ExtendsToTheNextMultiple) {
@@ -127,7 +127,7 @@ TEST(Lines, EndAtCrLfOrCrLfAndAtTheFirstNulWhereverThePiecesEnd) {
   }
 }
 
-TEST(Lines, SinglePassSplittingAgreesWithLinesThenExplode) {
+TEST(Lines, SinglePassSplittingAgreesWithLinesThenSplitText) {
   // Texts from a small alphabet, long enough to cross the 16-byte blocks of the fast paths and to
   // hold more fields than are asked for.
   uint32_t state = 12345;
@@ -143,7 +143,7 @@ TEST(Lines, SinglePassSplittingAgreesWithLinesThenExplode) {
     for (size_t wanted : {size_t{2}, LineFields::kMost}) {
       std::vector<Fields> expected;
       for (const std::string& line : split_lines(text)) {
-        Fields fields = strings(explode("|", line));
+        Fields fields = strings(split_text("|", line));
         if (fields.size() > wanted) fields.resize(wanted);
         expected.push_back(fields);
       }

@@ -1,5 +1,5 @@
 #pragma once
-#include "catalogue/app_state.h"
+#include "shell/app_state.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -9,38 +9,38 @@
 
 namespace dialogs_test {
 
-inline TItem channel(int32_t id, const char* name, const char* url, int32_t group = kGroupTV, uint16_t usdef = 0) {
-  TItem c;
+inline Channel channel(int32_t id, const char* name, const char* url, int32_t group = kGroupTV, uint16_t user_defined = 0) {
+  Channel c;
   c.id = id;
-  c.name = TShortText::from_text(QString::fromUtf8(name));
+  c.name = ShortText::from_text(QString::fromUtf8(name));
   c.url = url;
   c.group_id = group;
   c.type_id = 1;
-  c.usdef = usdef;
+  c.user_defined = user_defined;
   return c;
 }
 
 // A small catalogue: three countries, three genres, channels sorted by name, every one visible.
 inline AppState small_state() {
   AppState s;
-  TInfo& info = s.catalogue.info;
-  info.ud_max = 100000;
-  info.countries = {{1, TShortText::from_text("All")}, {33, TShortText::from_text("France")},
-                    {49, TShortText::from_text("Germany")}};
-  info.genres = {{0, TShortText::from_text("Any")}, {12, TShortText::from_text("Jazz")},
-                 {14, TShortText::from_text("News")}};
-  info.channels = {channel(7, "Alpha FM", "http://alpha.example/live", kGroupRadio),
+  Catalogue& catalogue = s.catalogue;
+  catalogue.highest_user_id = 100000;
+  catalogue.countries = {{1, ShortText::from_text("All")}, {33, ShortText::from_text("France")},
+                    {49, ShortText::from_text("Germany")}};
+  catalogue.genres = {{0, ShortText::from_text("Any")}, {12, ShortText::from_text("Jazz")},
+                 {14, ShortText::from_text("News")}};
+  catalogue.channels = {channel(7, "Alpha FM", "http://alpha.example/live", kGroupRadio),
                    channel(100001, "Mine", "http://mine.example/a", kGroupTV, 1),
                    channel(9, "Zulu TV", "http://zulu.example/Stream", kGroupTV)};
-  info.channels[1].sent = 1;
-  info.channels[1].country_id = 33;
-  info.channels[1].genre_id = 12;
-  info.channels[1].genre = TShortText::from_text("Jazz");
-  info.channels[1].bitrate = 96;
-  info.channels[1].homepage = "http://mine.example/";
-  info.channels[1].comment = "my comment";
-  info.ud_max = 100001;
-  s.visible.resize(info.channels.size());
+  catalogue.channels[1].sent = 1;
+  catalogue.channels[1].country_id = 33;
+  catalogue.channels[1].genre_id = 12;
+  catalogue.channels[1].genre = ShortText::from_text("Jazz");
+  catalogue.channels[1].bitrate = 96;
+  catalogue.channels[1].homepage = "http://mine.example/";
+  catalogue.channels[1].comment = "my comment";
+  catalogue.highest_user_id = 100001;
+  s.visible.resize(catalogue.channels.size());
   std::iota(s.visible.begin(), s.visible.end(), 0);
   // The start-up sort by name has run: the flag was inverted once.
   s.sort_flag = true;

@@ -2,8 +2,8 @@
 #include "playback/media_player.h"
 
 #include "local_http_server.h"
-#include "test_media.h"
 #include "test_env.h"
+#include "test_media.h"
 #include "wait_until.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The player control's rules against a scripted stand-in of the player.
 #include "playback/player_control.h"
 
-#include "catalogue/app_state.h"
 #include "playback/player_component.h"
+#include "views/channel_list_state.h"
 #include "widgets/messages.h"
 
 #include <gtest/gtest.h>
@@ -61,11 +61,11 @@ class ScriptedPlayer : public PlayerComponent {
   QList<PlayerError> errors;
 };
 
-TItem channel(int id, const char* url, bool user_defined) {
-  TItem item;
+Channel channel(int id, const char* url, bool user_defined) {
+  Channel item;
   item.id = id;
   item.url = PackedText(url);
-  item.usdef = user_defined ? 1 : 0;
+  item.user_defined = user_defined ? 1 : 0;
   return item;
 }
 
@@ -84,7 +84,7 @@ struct WindowState {
 class PlayerControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto& channels = state.catalogue.info.channels;
+    auto& channels = state.catalogue.channels;
     channels.push_back(channel(10, "http://a.example/tv", false));
     channels.push_back(channel(11, "http://b.example/user", true));
     channels.push_back(channel(12, "http://c.example/radio", false));
@@ -109,7 +109,7 @@ class PlayerControlTest : public ::testing::Test {
     player.calls.clear();
   }
 
-  AppState state;
+  ChannelListState state;
   RecordingMessageSink messages;
   ScriptedPlayer player;
   PlayerControl control{state, nullptr};
@@ -157,7 +157,7 @@ TEST_F(PlayerControlTest, PausePausesVideosAndStopsEverythingElse) {
   create();
   const std::pair<uint16_t, const char*> cases[] = {{3, "pause"}, {1, "stop"}, {2, "stop"}, {0, "stop"}};
   for (auto [group, action] : cases) {
-    state.catalogue.info.filter.group_id = group;
+    state.catalogue.filter.group_id = group;
     control.loadRow(0);
     control.play();
     player.calls.clear();
@@ -169,7 +169,7 @@ TEST_F(PlayerControlTest, PausePausesVideosAndStopsEverythingElse) {
 
 TEST_F(PlayerControlTest, PauseWithNothingLoadedChangesNothing) {
   create();
-  state.catalogue.info.filter.group_id = 3;
+  state.catalogue.filter.group_id = 3;
   control.pause();
   EXPECT_TRUE(player.calls.isEmpty());
   EXPECT_TRUE(window.pause_shown);
@@ -177,7 +177,7 @@ TEST_F(PlayerControlTest, PauseWithNothingLoadedChangesNothing) {
 
 TEST_F(PlayerControlTest, StatusChangesDriveStatusLineButtonsAndVideo) {
   create();
-  state.catalogue.info.filter.group_id = 3;
+  state.catalogue.filter.group_id = 3;
   control.loadRow(0);
   control.play();
   player.calls.clear();
@@ -210,7 +210,7 @@ TEST_F(PlayerControlTest, StatusChangesDriveStatusLineButtonsAndVideo) {
 
 TEST_F(PlayerControlTest, AUserChannelIsSubmittedOnceWhenFirstSeenPlaying) {
   create();
-  auto& user = state.catalogue.info.channels[1];
+  auto& user = state.catalogue.channels[1];
   selected_row = 1;
   control.loadRow(1);
   control.play();
@@ -237,7 +237,7 @@ TEST_F(PlayerControlTest, CatalogueChannelsAndUnselectedListsSubmitNothing) {
   player.raiseStatus("Stopped");
   player.raiseStatus("Playing");
   EXPECT_TRUE(window.submitted.isEmpty());
-  EXPECT_EQ(state.catalogue.info.channels[1].sent, 0);
+  EXPECT_EQ(state.catalogue.channels[1].sent, 0);
 }
 
 TEST_F(PlayerControlTest, AnErrorIsShownThenReported) {

@@ -4,14 +4,14 @@
 #include "playback/media_player.h"
 #include "playback/player_control.h"
 
-#include "catalogue/app_state.h"
 #include "local_http_server.h"
-#include "test_media.h"
 #include "message_box_probe.h"
 #include "requests_answered.h"
 #include "services/feedback.h"
 #include "services/service_addresses.h"
 #include "test_env.h"
+#include "test_media.h"
+#include "views/channel_list_state.h"
 #include "wait_until.h"
 #include "widgets/messages.h"
 
@@ -42,8 +42,8 @@ MediaPlayerOptions without_sound_device() {
   return options;
 }
 
-TItem channel(int id, const QString& url) {
-  TItem item;
+Channel channel(int id, const QString& url) {
+  Channel item;
   item.id = id;
   item.url = to_packed(url);
   item.group_id = 1;
@@ -62,7 +62,7 @@ class PlayerFailures : public ::testing::Test {
   // of a broken channel sent to the feedback service.
   void start(const MediaPlayerOptions& options, const std::vector<QString>& paths) {
     for (size_t i = 0; i < paths.size(); ++i) {
-      state.catalogue.info.channels.push_back(channel(100 + int(i), media.url(paths[i])));
+      state.catalogue.channels.push_back(channel(100 + int(i), media.url(paths[i])));
       state.visible.push_back(int(i));
     }
     control = std::make_unique<PlayerControl>(state, nullptr);
@@ -91,7 +91,7 @@ class PlayerFailures : public ::testing::Test {
 
   LocalHttpServer media;
   LocalHttpServer feedback;
-  AppState state;
+  ChannelListState state;
   int selected_row = -1;
   std::unique_ptr<PlayerControl> control;
   MediaPlayer* player = nullptr;

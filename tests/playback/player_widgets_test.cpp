@@ -7,9 +7,9 @@
 #include "playback/volume.h"
 #include "playback/volume_button.h"
 
-#include "catalogue/app_state.h"
 #include "local_http_server.h"
 #include "test_env.h"
+#include "views/channel_list_state.h"
 #include "wait_until.h"
 #include "widgets/messages.h"
 
@@ -41,7 +41,7 @@ void release_at(QWidget* w, int x, Qt::MouseButton button) {
 }  // namespace
 
 TEST(VolumeButton, ReleaseOfAnyButtonSetsTheVolume) {
-  AppState state;
+  ChannelListState state;
   PlayerControl control(state, nullptr);
   int shown_picture = -1;
   VolumeButton button(nullptr, [&](int index) {
@@ -75,11 +75,11 @@ TEST(PlayerInWindow, PlaysWithoutAVideoSurface) {
   ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
   server.serve("/tone.mp3", tone.readAll(), "audio/mpeg");
 
-  AppState state;
-  TItem radio;
+  ChannelListState state;
+  Channel radio;
   radio.id = 5;
   radio.url = to_packed(server.url(QStringLiteral("/tone.mp3")));
-  state.catalogue.info.channels.push_back(radio);
+  state.catalogue.channels.push_back(radio);
   state.visible = {0};
   QWidget window;
   window.resize(400, 300);
@@ -198,13 +198,13 @@ TEST(ScreenSaver, NoBusDoesNothing) {
 }
 
 TEST(PlayerInWindow, AFailingChannelIsShownThenReported) {
-  AppState state;
-  TItem tv;
+  ChannelListState state;
+  Channel tv;
   tv.id = 8;
   tv.url = to_packed(QStringLiteral("http://127.0.0.1:%1/live").arg(quovi_test::LocalHttpServer::refused_port()));
-  state.catalogue.info.channels.push_back(tv);
+  state.catalogue.channels.push_back(tv);
   state.visible = {0};
-  state.catalogue.info.filter.group_id = 1;
+  state.catalogue.filter.group_id = 1;
   QWidget window;
   auto* video_area = new QWidget(&window);
   RecordingMessageSink messages;
@@ -226,7 +226,7 @@ TEST(PlayerInWindow, AFailingChannelIsShownThenReported) {
   EXPECT_EQ(status_line, "Stopped");
 
   // An address that is not a network stream: the same kind of message, no report.
-  state.catalogue.info.channels[0].url = to_packed(QStringLiteral("file:///etc/hostname"));
+  state.catalogue.channels[0].url = to_packed(QStringLiteral("file:///etc/hostname"));
   control.watchRow(0);
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[1].kind, MessageKind::Error);

@@ -79,15 +79,15 @@ TEST(CatalogueBuild, BuildsALoadableCatalogueWithTheNewStamp) {
   EXPECT_EQ(summary.unknown_channel_ids, std::vector<int32_t>{-4});
   EXPECT_EQ(members[2].content, "202612100430\r\n");
 
-  TInfo info;
+  Catalogue info;
   load_channel_database_bytes(info, {}, make_channel_file(members, QDateTime::currentDateTime()));
-  EXPECT_EQ(info.stVersion, "202612100430");
+  EXPECT_EQ(info.version_stamp, "202612100430");
   ASSERT_EQ(info.channels.size(), 3u);
   const auto& nine = info.channels.back();
   EXPECT_EQ(nine.id, 9);
   EXPECT_EQ(nine.rating, 10);
   EXPECT_EQ(nine.rated, 2);
-  EXPECT_EQ(nine.rt, 5);
+  EXPECT_EQ(nine.average_rating, 5);
   EXPECT_EQ(nine.genre.text(), "Jazz");
 
   std::vector<ZipMember> unstamped = {{"tv.dat", "1|TQ==|u|0|1||0|0||0|0|0|0|0|0|0"}};

@@ -13,12 +13,12 @@
 
 namespace {
 TEST(Demo, LocalChannelsPointAtMediaTheServiceHas) {
-  TInfo info;
+  Catalogue info;
   load_channel_database_bytes(info, {}, quovi_test::read_all(QStringLiteral(QUOVI_DEMO_CATALOGUE)).toStdString());
-  EXPECT_TRUE(!info.stVersion.empty());
+  EXPECT_TRUE(!info.version_stamp.empty());
   int local = 0;
   bool groups[4] = {};
-  for (const TItem& channel : info.channels) {
+  for (const Channel& channel : info.channels) {
     groups[channel.group_id] = true;
     EXPECT_LE(channel.type_id, 1) << channel.name.text().toStdString();  // listed
     const QString url = to_qstring(channel.url);

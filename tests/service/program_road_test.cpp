@@ -1,14 +1,14 @@
 // The player's own download dialog and feedback requests against quovi-service: what a user of
 // the demo does, without a window of the player around them.
-#include "catalogue/app_state.h"
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_database.h"
+#include "dialogs/download_dialog.h"
 #include "feedback_store.h"
 #include "http_get.h"
 #include "service_process.h"
 #include "services/feedback.h"
 #include "services/service_addresses.h"
-#include "services/update_form.h"
+#include "shell/app_state.h"
 #include "test_env.h"
 #include "widgets/messages.h"
 
@@ -37,15 +37,15 @@ class ProgramRoad : public testing::Test {
     write_service_base("catalogue", service_->base_url());
     write_service_base("feedback", service_->base_url());
     quovi_test::catalogue_folder();
-    state_.app_data = app_data_folder();
+    state_.catalogue.app_data = app_data_folder();
   }
 
   // Shows the player's download dialog and waits for its outcome.
-  QString download(T_updateForm& form) {
-    form.show();
-    EXPECT_TRUE(wait_for([&] { return !form.downloading(); }));
-    form.hide();
-    return form.status_text();
+  QString download(DownloadDialog& dialog) {
+    dialog.show();
+    EXPECT_TRUE(wait_for([&] { return !dialog.downloading(); }));
+    dialog.hide();
+    return dialog.status_text();
   }
 
   QString served_, database_;
@@ -55,30 +55,30 @@ class ProgramRoad : public testing::Test {
 };
 
 TEST_F(ProgramRoad, DownloadsAnOutOfDateCatalogueAndIsToldWhenItIsCurrent) {
-  T_updateForm form(state_);
-  state_.catalogue.info.stVersion = "201301311530";
-  EXPECT_EQ(download(form), "Complete!");
-  EXPECT_EQ(quovi_test::read_all(channels_path(state_.app_data)), quovi_test::read_all(served_));
+  DownloadDialog dialog(state_.catalogue, state_.outdated);
+  state_.catalogue.version_stamp = "201301311530";
+  EXPECT_EQ(download(dialog), "Complete!");
+  EXPECT_EQ(quovi_test::read_all(channels_path(state_.catalogue.app_data)), quovi_test::read_all(served_));
 
-  load_channel_database(state_.catalogue.info, {}, state_.app_data);
-  EXPECT_EQ(state_.catalogue.info.stVersion, "202612011200");
-  ASSERT_TRUE(quovi_test::write_all(channels_path(state_.app_data), "the file the user has"));
-  EXPECT_EQ(download(form), "Your channel list is up to date.");
-  EXPECT_EQ(quovi_test::read_all(channels_path(state_.app_data)), "the file the user has");
+  load_channel_database(state_.catalogue, {}, state_.catalogue.app_data);
+  EXPECT_EQ(state_.catalogue.version_stamp, "202612011200");
+  ASSERT_TRUE(quovi_test::write_all(channels_path(state_.catalogue.app_data), "the file the user has"));
+  EXPECT_EQ(download(dialog), "Your channel list is up to date.");
+  EXPECT_EQ(quovi_test::read_all(channels_path(state_.catalogue.app_data)), "the file the user has");
   EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(ProgramRoad, EveryFeedbackRequestOfThePlayerIsRecordedWithItsValues) {
-  T_updateForm form(state_);
-  ASSERT_EQ(download(form), "Complete!");  // no stamp yet: the first download of a new user
-  load_channel_database(state_.catalogue.info, {}, state_.app_data);
-  auto& channels = state_.catalogue.info.channels;
+  DownloadDialog dialog(state_.catalogue, state_.outdated);
+  ASSERT_EQ(download(dialog), "Complete!");  // no stamp yet: the first download of a new user
+  load_channel_database(state_.catalogue, {}, state_.catalogue.app_data);
+  auto& channels = state_.catalogue.channels;
   ASSERT_EQ(channels.size(), 2u);
-  TItem mine;
+  Channel mine;
   mine.id = 100001;
   mine.group_id = kGroupRadio;
-  mine.usdef = 1;
-  mine.name = TShortText::from_text(QStringLiteral("Rock & Roll #1 Caf\u00e9"));
+  mine.user_defined = 1;
+  mine.name = ShortText::from_text(QStringLiteral("Rock & Roll #1 Caf\u00e9"));
   mine.url = "http://example.org/live stream?a=1&b=2";
   mine.bitrate = 192;
   mine.type_id = 1;

@@ -6,7 +6,8 @@
 #include "services/http_request.h"
 #include "services/service_addresses.h"
 #include "shell/channel_table_model.h"
-#include "shell/main_form.h"
+#include "shell/command_wiring.h"
+#include "shell/main_window.h"
 #include "stalled_lookup.h"
 #include "test_server.h"
 #include "widgets/messages.h"
@@ -20,14 +21,14 @@
 #include <map>
 
 namespace {
-TItem channel(int32_t id, const char* name, uint16_t usdef = 0, int32_t sent = 0) {
-  TItem item;
+Channel channel(int32_t id, const char* name, uint16_t user_defined = 0, int32_t sent = 0) {
+  Channel item;
   item.id = id;
-  item.name = TShortText::from_text(QString::fromUtf8(name));
+  item.name = ShortText::from_text(QString::fromUtf8(name));
   item.group_id = 2;
   item.url = "http://radio.example/live";
   item.bitrate = 128;
-  item.usdef = usdef;
+  item.user_defined = user_defined;
   item.sent = sent;
   return item;
 }
@@ -36,7 +37,7 @@ class Feedback : public testing::Test {
  protected:
   void SetUp() override {
     write_service_base("feedback", server.base());
-    auto& channels = state.catalogue.info.channels;
+    auto& channels = state.catalogue.channels;
     channels = {channel(1234, "News"), channel(-3, "My Radio & Friends", 1, 0), channel(-4, "Old Mine", 1, 1)};
   }
   void TearDown() override { EXPECT_TRUE(wait_until(quovi_test::all_requests_answered)); }
@@ -63,21 +64,21 @@ TEST_F(Feedback, RatingAndFlagReachTheServiceAndAreRecorded) {
   std::sort(sent.begin(), sent.end());
   EXPECT_EQ(sent, (std::vector<std::string>{"/service/flag.php?flag=bad&id=1234", "/service/rate.php?rating=5&id=1234"}));
   for (const auto& r : server.received()) EXPECT_EQ(r.user_agent, "Quovi/5.1.5.0");
-  EXPECT_EQ(state.catalogue.rated_positions, std::vector<int>{1234});
-  EXPECT_EQ(state.catalogue.flagged_positions, std::vector<int>{1234});
+  EXPECT_EQ(state.catalogue.rated_ids, std::vector<int>{1234});
+  EXPECT_EQ(state.catalogue.flagged_ids, std::vector<int>{1234});
 }
 
 TEST_F(Feedback, FailedRequestsStillMarkTheChannel) {
   write_service_base("feedback", "http://127.0.0.1:1");
   send_rating(state.catalogue, "3", 2);
   send_flag(state.catalogue, "spam", 1);
-  EXPECT_EQ(state.catalogue.rated_positions, std::vector<int>{-4});
-  EXPECT_EQ(state.catalogue.flagged_positions, std::vector<int>{-3});
+  EXPECT_EQ(state.catalogue.rated_ids, std::vector<int>{-4});
+  EXPECT_EQ(state.catalogue.flagged_ids, std::vector<int>{-3});
   // Positions outside the channel array are not commands at all.
   send_rating(state.catalogue, "3", 3);
   send_flag(state.catalogue, "ok", -1);
-  EXPECT_EQ(state.catalogue.rated_positions.size(), 1u);
-  EXPECT_EQ(state.catalogue.flagged_positions.size(), 1u);
+  EXPECT_EQ(state.catalogue.rated_ids.size(), 1u);
+  EXPECT_EQ(state.catalogue.flagged_ids.size(), 1u);
 }
 
 TEST_F(Feedback, PlayerSignalsSendByChannelPosition) {
@@ -98,30 +99,31 @@ class FeedbackFromThePlayer : public Feedback {
  protected:
   void SetUp() override {
     Feedback::SetUp();
-    auto& channels = state.catalogue.info.channels;
-    TItem tv = channel(77, "Not In This View");
+    auto& channels = state.catalogue.channels;
+    Channel tv = channel(77, "Not In This View");
     tv.group_id = kGroupTV;
     channels.insert(channels.begin(), tv);  // rows 0, 1, 2 show positions 1, 2, 3
-    state.catalogue.info.filter.group_id = kGroupRadio;
-    form.attach_player_control(control);
+    state.catalogue.filter.group_id = kGroupRadio;
+    window.attach_player_control(control);
+    wire_commands(window, {.player = control});
     control->attach(player);
-    form.rebuild_view();
-    ASSERT_EQ(form.model()->rowCount(), 3);
+    window.rebuild_view();
+    ASSERT_EQ(window.model()->rowCount(), 3);
   }
   void play_row(int row) {
-    form.select_row(row);
+    window.select_row(row);
     player->raise_status("Playing");
   }
-  const TItem& in_row(int row) { return state.catalogue.info.channels[static_cast<size_t>(row + 1)]; }
+  const Channel& in_row(int row) { return state.catalogue.channels[static_cast<size_t>(row + 1)]; }
 
   RecordingMessageSink messages;
-  T_mainForm form{state};
-  PlayerControl* control = new PlayerControl(state, &form, &form);
+  MainWindow window{state};
+  PlayerControl* control = new PlayerControl(state, &window, &window);
   shell_test::StandInPlayer* player = new shell_test::StandInPlayer(control);
 };
 
 TEST_F(FeedbackFromThePlayer, AUserChannelIsSubmittedOnceAtItsFirstPlayingStatus) {
-  form.select_row(1);
+  window.select_row(1);
   player->raise_status("Buffering...");
   EXPECT_TRUE(answered_targets().empty());
   player->raise_status("Playing");
@@ -137,7 +139,7 @@ TEST_F(FeedbackFromThePlayer, AUserChannelIsSubmittedOnceAtItsFirstPlayingStatus
 TEST_F(FeedbackFromThePlayer, OnlyUnsentUserChannelsInTheSelectedRowAreSubmitted) {
   play_row(2);  // a user channel already sent
   play_row(0);  // a catalogue channel
-  form.clear_selection();
+  window.clear_selection();
   player->raise_status("PLAYING");
   EXPECT_TRUE(answered_targets().empty());
   EXPECT_EQ(in_row(1).sent, 0);
@@ -145,10 +147,10 @@ TEST_F(FeedbackFromThePlayer, OnlyUnsentUserChannelsInTheSelectedRowAreSubmitted
 
 TEST_F(FeedbackFromThePlayer, EveryErrorWithASelectedRowReportsItsChannel) {
   player->raise_error("Cannot play this channel.");
-  form.select_row(0);
+  window.select_row(0);
   player->raise_error("Cannot play this channel.");
   player->raise_error("Cannot play this channel.");
-  form.select_row(1);  // a user channel is reported as well
+  window.select_row(1);  // a user channel is reported as well
   player->raise_error("Cannot play this channel.");
   EXPECT_EQ(messages.shown.size(), 4u);
   auto sent = answered_targets();

@@ -22,9 +22,9 @@ TEST(FeedbackUrls, RatingFlagAndReport) {
 }
 
 TEST(FeedbackUrls, SubmissionCarriesAllNineValuesEncoded) {
-  TItem channel;
+  Channel channel;
   channel.group_id = 2;
-  channel.name = TShortText::from_text(QString::fromUtf8("My Radio & Café #1"));
+  channel.name = ShortText::from_text(QString::fromUtf8("My Radio & Café #1"));
   channel.url = "http://radio.example/live stream?x=1&y=2";
   channel.bitrate = 128;
   channel.type_id = 0;

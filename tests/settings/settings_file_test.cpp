@@ -41,8 +41,8 @@ QVariant stored(const char* name) {
 // What a click on "Radio" writes.
 bool click_radio() {
   SettingsWriteBatch batch;
-  const bool selected = write_reg_integer(kSettingsKey, "selected", 2);
-  const bool favorited = delete_reg(kSettingsKey, "favorited");
+  const bool selected = write_integer_setting(kSettingsKey, "selected", 2);
+  const bool favorited = delete_setting(kSettingsKey, "favorited");
   return selected && favorited;
 }
 
@@ -99,7 +99,7 @@ TEST(SettingsFileCheck, WhatTheProgramWritesIsAlwaysSound) {
   };
   RecordingMessageSink sink;  // the writes find nothing to set aside
   for (const QString& name : names) {
-    ASSERT_TRUE(write_reg_string(kSettingsKey, "name", name));
+    ASSERT_TRUE(write_text_setting(kSettingsKey, "name", name));
     write_service_base("catalogue", "http://127.0.0.1:9000");
     const SettingsFileCheck check = check_settings_text(read_all(settings_file_path()));
     EXPECT_TRUE(check.sound()) << name.toStdString() << " line " << (check.sound() ? 0 : check.bad_lines[0].number);
@@ -148,7 +148,7 @@ TEST(SettingsFile, DamagedFileIsSetAsideOnceAndTheOtherGroupsSurviveAViewClick) 
 
     // The next click finds a sound file: nothing more to say.
     sink.shown.clear();
-    EXPECT_TRUE(write_reg_integer(kSettingsKey, "selected", 3));
+    EXPECT_TRUE(write_integer_setting(kSettingsKey, "selected", 3));
     EXPECT_TRUE(sink.shown.empty());
     QFile::remove(copy);
   }
@@ -176,7 +176,7 @@ TEST(SettingsFile, FileThatQSettingsReadsOtherwiseThanItsLinesShowStartsAfresh) 
   RecordingMessageSink sink;
   const QByteArray damaged = "[SOFTWARE]\nTalvex\\Quovi\\name=1\n[SOFTWARE%2FTalvex]\nQuovi\\name=2\n";
   put_settings_file(damaged);
-  EXPECT_TRUE(write_reg_integer(kSettingsKey, "selected", 2));
+  EXPECT_TRUE(write_integer_setting(kSettingsKey, "selected", 2));
   EXPECT_EQ(read_all(settings_file_path() + ".bad"), damaged);
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_TRUE(sink.shown[0].text.contains("new settings file"));

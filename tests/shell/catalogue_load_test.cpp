@@ -17,45 +17,45 @@ QString channels_file() { return quovi_test::catalogue_folder() + "/channels.dat
 QString userdef_file() { return quovi_test::catalogue_folder() + "/userdef.dat"; }
 }  // namespace
 
-TEST(GetData, NoDatabaseLeavesEverythingUnreadAndOutdated) {
+TEST(load_catalogue, NoDatabaseLeavesEverythingUnreadAndOutdated) {
   RecordingMessageSink sink;
   QDir().mkpath(quovi_test::catalogue_folder());
   ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|2|0|Mine|http://a/|128|1||0|0|\r\n"));
   AppState state;
   bool rebuilt = false;
-  EXPECT_FALSE(GetData(state, nullptr, [&] { rebuilt = true; }, kNow).has_value());
+  EXPECT_FALSE(load_catalogue(state, nullptr, [&] { rebuilt = true; }, kNow).has_value());
   EXPECT_TRUE(state.outdated);
   EXPECT_FALSE(rebuilt);
-  EXPECT_FALSE(state.user_files_loaded);
-  EXPECT_TRUE(state.catalogue.info.channels.empty());
-  EXPECT_EQ(state.app_data, app_data_folder());
+  EXPECT_FALSE(state.catalogue.user_files_loaded);
+  EXPECT_TRUE(state.catalogue.channels.empty());
+  EXPECT_EQ(state.catalogue.app_data, app_data_folder());
   EXPECT_TRUE(sink.shown.empty());
 }
 
-TEST(GetData, LoadsSortsAndJudgesTheStamp) {
+TEST(load_catalogue, LoadsSortsAndJudgesTheStamp) {
   RecordingMessageSink sink;
   ASSERT_TRUE(QFile::copy(quovi_test::fixture("catalogue/sample-channels.dat"), channels_file()));
   ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
   AppState state;
-  const auto update = GetData(state, nullptr, {}, kNow);
+  const auto update = load_catalogue(state, nullptr, {}, kNow);
   ASSERT_TRUE(update.has_value());
   EXPECT_FALSE(state.outdated);  // the sample's stamp is 31 Jan 2013, five days before kNow
-  EXPECT_TRUE(state.user_files_loaded);
-  const auto& channels = state.catalogue.info.channels;
+  EXPECT_TRUE(state.catalogue.user_files_loaded);
+  const auto& channels = state.catalogue.channels;
   ASSERT_EQ(channels.size(), 7u);
   // The user channel got its genre name from the database's table.
-  const auto mine = std::find_if(channels.begin(), channels.end(), [](const TItem& c) { return c.usdef == 1; });
+  const auto mine = std::find_if(channels.begin(), channels.end(), [](const Channel& c) { return c.user_defined == 1; });
   ASSERT_NE(mine, channels.end());
   EXPECT_EQ(mine->genre.text(), QStringLiteral("Jazz"));
   // TV view, sorted by name: Euro News, Mine, Télé Jazz (type 2 is never listed).
   EXPECT_EQ(update->row_count, 3);
   EXPECT_EQ(channels[state.visible[0]].name.text(), QStringLiteral("Euro News"));
   EXPECT_EQ(channels[state.visible[1]].name.text(), QStringLiteral("Mine"));
-  EXPECT_TRUE(GetData(state, nullptr, {}, kNow.addDays(20)).has_value());
+  EXPECT_TRUE(load_catalogue(state, nullptr, {}, kNow.addDays(20)).has_value());
   EXPECT_TRUE(state.outdated);
 }
 
-TEST(GetData, DamagedDatabaseKeepsUserChannelsAndTheFile) {
+TEST(load_catalogue, DamagedDatabaseKeepsUserChannelsAndTheFile) {
   RecordingMessageSink sink;
   // A channel line with a non-numeric id.
   const std::string zip = make_zip({{"tv.dat", "x1|QQ==|http://a/|1|1||0|0||0|0|0|0|0|0|0\r\n"}});
@@ -63,11 +63,11 @@ TEST(GetData, DamagedDatabaseKeepsUserChannelsAndTheFile) {
   ASSERT_TRUE(quovi_test::write_all(channels_file(), QByteArray::fromStdString(file)));
   ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
   AppState state;
-  const auto update = GetData(state, nullptr, {}, kNow);
+  const auto update = load_catalogue(state, nullptr, {}, kNow);
   ASSERT_TRUE(update.has_value());
   EXPECT_TRUE(state.outdated);
-  ASSERT_EQ(state.catalogue.info.channels.size(), 1u);
-  EXPECT_EQ(state.catalogue.info.channels[0].usdef, 1);
+  ASSERT_EQ(state.catalogue.channels.size(), 1u);
+  EXPECT_EQ(state.catalogue.channels[0].user_defined, 1);
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
   EXPECT_TRUE(sink.shown[0].text.contains("tv.dat")) << sink.shown[0].text.toStdString();
@@ -88,7 +88,7 @@ std::string sorted_lines(const QByteArray& content) {
 
 // favorites.dat may name channels of the catalogue; only a catalogue in memory can tell which of
 // them are gone.
-TEST(GetData, FavouritesOfTheCatalogueSurviveADatabaseThatBringsNoChannels) {
+TEST(load_catalogue, FavouritesOfTheCatalogueSurviveADatabaseThatBringsNoChannels) {
   const std::string no_channel_members = encrypt_channel_file(
       make_zip({{"version.dat", "201301311200\r\n"}, {"countries.dat", "0|All\r\n"}, {"genres.dat", "0|All\r\n"}}));
   const std::string damaged = encrypt_channel_file(make_zip({{"tv.dat", "x1|QQ==|http://a/|1|1||0|0||0|0|0|0|0|0|0\r\n"}}));
@@ -110,8 +110,8 @@ TEST(GetData, FavouritesOfTheCatalogueSurviveADatabaseThatBringsNoChannels) {
     ASSERT_TRUE(quovi_test::write_all(favorites_file(), "1\r\n101\r\n100001\r\n"));
     ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
     AppState state;
-    ASSERT_TRUE(GetData(state, nullptr, {}, kNow).has_value()) << c.what;
-    ASSERT_TRUE(save_user_files(state)) << c.what;
+    ASSERT_TRUE(load_catalogue(state, nullptr, {}, kNow).has_value()) << c.what;
+    ASSERT_TRUE(save_user_files(state.catalogue)) << c.what;
     EXPECT_EQ(sorted_lines(quovi_test::read_all(favorites_file())), c.favourites_after_close) << c.what;
     if (std::string(c.favourites_after_close) == "1,100001,101") {  // nothing dropped: the order stays too
       EXPECT_EQ(quovi_test::read_all(favorites_file()), "1\r\n101\r\n100001\r\n") << c.what;

@@ -1,13 +1,14 @@
-#include "shell/channel_row_text.h"
-#include "shell/channel_table_model.h"
-#include "shell/main_form.h"
-#include "widgets/click_label.h"
+#include "message_box_probe.h"
 #include "playback/player_control.h"
 #include "playback/volume_button.h"
+#include "shell/channel_row_text.h"
+#include "shell/channel_table_model.h"
+#include "shell/command_wiring.h"
+#include "shell/main_window.h"
 #include "shell_fixture.h"
 #include "stand_in_player.h"
+#include "widgets/click_label.h"
 #include "widgets/messages.h"
-#include "message_box_probe.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,9 +43,9 @@ TEST(RowText, RatingHasTwoDecimalsAndAPoint) {
 TEST(RowText, CellsColoursAndPictures) {
   AppState s = state_with({{QStringLiteral("Radio <b>FM</b>"), 0, 4.5, 1, {}, 0, 10, 320, QStringLiteral("news & talk")},
                            {QStringLiteral("Mine"), 1, 0, 0, {}, 0, 99, 64, {}}});
-  const TItem& catalogue_channel = s.catalogue.info.channels[0];
-  const TItem& own_channel = s.catalogue.info.channels[1];
-  const auto& genres = s.catalogue.info.genres;
+  const Channel& catalogue_channel = s.catalogue.channels[0];
+  const Channel& own_channel = s.catalogue.channels[1];
+  const auto& genres = s.catalogue.genres;
   EXPECT_EQ(cell_text(catalogue_channel, genres, 0), QStringLiteral("Radio <b>FM</b>"));
   EXPECT_EQ(cell_text(catalogue_channel, genres, 1), QStringLiteral("Pop"));
   EXPECT_EQ(cell_text(catalogue_channel, genres, 2), QStringLiteral("4.50"));
@@ -70,13 +71,13 @@ TEST(RowText, EverySatePictureExistsAndOthersHaveNone) {
   ChannelTableModel model(s);
   model.set_row_count(1);
   for (int status = 0; status <= 5; ++status) {
-    s.catalogue.info.channels[0].status = status;
+    s.catalogue.channels[0].status = status;
     const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
     ASSERT_FALSE(icon.isNull()) << status;
     const QImage image = icon.pixmap(16, 16).toImage();
     EXPECT_GT(qAlpha(image.pixel(8, 8)), 0) << "the picture is drawn, not blank: " << status;
   }
-  s.catalogue.info.channels[0].status = 9;
+  s.catalogue.channels[0].status = 9;
   EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
 }
 
@@ -99,25 +100,26 @@ TEST(ChannelModel, RowsFollowTheVisibleListAndNeverReachPastIt) {
 }
 
 namespace {
-struct FormFixture : ::testing::Test {
+struct MainWindowTest : ::testing::Test {
   AppState state = state_with({{QStringLiteral("Alpha"), 0, 3, 0, QStringLiteral("alpha.example")},
                                {QStringLiteral("Beta <i>&amp;</i>"), 0, 2},
                                {QStringLiteral("Gamma"), 1}});
-  T_mainForm form{state};
-  PlayerControl* control = new PlayerControl(state, &form, &form);
+  MainWindow window{state};
+  PlayerControl* control = new PlayerControl(state, &window, &window);
   StandInPlayer* player = new StandInPlayer(control);
   std::vector<int> sorted_columns;
 
   void SetUp() override {
-    form.attach_player_control(control);
+    window.attach_player_control(control);
     control->attach(player);
-    form.hooks().column_click = [this](int c) { sorted_columns.push_back(c); };
-    form.rebuild_view();
-    form.show();
+    wire_commands(window, {.player = control});
+    window.hooks().sort_by_column = [this](int c) { sorted_columns.push_back(c); };
+    window.rebuild_view();
+    window.show();
     QCoreApplication::processEvents();
   }
-  QTableView* list() { return form.channel_list(); }
-  QPoint row_centre(int row) { return list()->visualRect(form.model()->index(row, 0)).center(); }
+  QTableView* list() { return window.channel_list(); }
+  QPoint row_centre(int row) { return list()->visualRect(window.model()->index(row, 0)).center(); }
   void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent event(type, at, target->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held,
@@ -128,87 +130,88 @@ struct FormFixture : ::testing::Test {
     mouse(target, QEvent::MouseButtonPress, at);
     mouse(target, QEvent::MouseButtonRelease, at);
   }
-  bool showing_play() { return !form.play_button()->isHidden() && form.pause_button()->isHidden(); }
+  bool showing_play() { return !window.play_button()->isHidden() && window.pause_button()->isHidden(); }
 };
 }  // namespace
 
-TEST_F(FormFixture, RebuildLeavesNoChannelAndSetsCaptionAndCommentsWidth) {
+TEST_F(MainWindowTest, RebuildLeavesNoChannelAndSetsCaptionAndCommentsWidth) {
   // A channel plays and the user has widened the Comments column.
-  form.select_row(1);
-  form.play_button()->click();
+  window.select_row(1);
+  window.play_button()->click();
   list()->setColumnWidth(4, 200);
   ASSERT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
   ASSERT_EQ(player->count("play"), 1);
-  ASSERT_NE(form.channel_label()->text(), no_channel_label_html());
+  ASSERT_NE(window.channel_label()->text(), no_channel_label_html());
   ASSERT_FALSE(showing_play());
 
-  form.rebuild_view();
+  window.rebuild_view();
   EXPECT_EQ(player->url, QString());
   EXPECT_EQ(player->calls.last(), QStringLiteral("url:"));
-  EXPECT_EQ(form.selected_row(), -1);
-  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+  EXPECT_EQ(window.selected_row(), -1);
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
   EXPECT_FALSE(showing_play());
-  EXPECT_EQ(form.model()->rowCount(), 3);
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Tv"));
+  EXPECT_EQ(window.model()->rowCount(), 3);
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Tv"));
   EXPECT_EQ(list()->columnWidth(4), 110);
-  EXPECT_TRUE(form.clear_filter_label()->isHidden());
-  EXPECT_EQ(form.countries()->count(), 2);
-  EXPECT_EQ(form.countries()->currentIndex(), 0);
+  EXPECT_TRUE(window.clear_filter_label()->isHidden());
+  EXPECT_EQ(window.countries()->count(), 2);
+  EXPECT_EQ(window.countries()->currentIndex(), 0);
 
-  state.catalogue.info.filter.group_id = 0;
-  state.catalogue.info.filter.favorited = 1;
-  state.catalogue.info.filter.country_flag = true;
-  state.catalogue.info.filter.country_id = 7;
-  form.rebuild_view();
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
-  EXPECT_FALSE(form.clear_filter_label()->isHidden());
-  EXPECT_EQ(form.countries()->currentIndex(), 1);
+  state.catalogue.filter.group_id = 0;
+  state.catalogue.filter.favorited = 1;
+  state.catalogue.filter.country_flag = true;
+  state.catalogue.filter.country_id = 7;
+  window.rebuild_view();
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
+  EXPECT_FALSE(window.clear_filter_label()->isHidden());
+  EXPECT_EQ(window.countries()->currentIndex(), 1);
 
-  state.catalogue.info.filter.group_id = 9;  // no view: the caption stays
-  form.rebuild_view();
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
+  state.catalogue.filter.group_id = 9;  // no view: the caption stays
+  window.rebuild_view();
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Favorites"));
 }
 
-TEST_F(FormFixture, ViewButtonsShowWhatTheViewBuilderLetsThrough) {
-  state.catalogue.info.channels[1].group_id = kGroupRadio;
-  form.findChild<QToolButton*>("RadioAdvToolButton")->click();
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Radio"));
-  ASSERT_EQ(form.model()->rowCount(), 1);
-  EXPECT_EQ(form.model()->data(form.model()->index(0, 0)).toString(), QStringLiteral("Beta <i>&amp;</i>"));
-  form.findChild<QToolButton*>("TvAdvToolButton")->click();
-  EXPECT_EQ(form.model()->rowCount(), 2);
-  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+TEST_F(MainWindowTest, ViewButtonsShowWhatTheViewBuilderLetsThrough) {
+  state.catalogue.channels[1].group_id = kGroupRadio;
+  window.findChild<QToolButton*>("RadioViewButton")->click();
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0 - Radio"));
+  ASSERT_EQ(window.model()->rowCount(), 1);
+  EXPECT_EQ(window.model()->data(window.model()->index(0, 0)).toString(), QStringLiteral("Beta <i>&amp;</i>"));
+  window.findChild<QToolButton*>("TvViewButton")->click();
+  EXPECT_EQ(window.model()->rowCount(), 2);
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
 }
 
-TEST(MainFormSort, HeaderClickSortsAndFlipsTheFlagButNotOnAnEmptyList) {
+TEST(MainWindowSort, HeaderClickSortsAndFlipsTheFlagButNotOnAnEmptyList) {
   AppState state = state_with_names({QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("gamma")});
-  T_mainForm form(state);
-  form.rebuild_view();
+  MainWindow window(state);
+  wire_commands(window, {});
+  window.rebuild_view();
   const auto names = [&] {
     QStringList shown;
-    for (int r = 0; r < form.model()->rowCount(); ++r) shown << form.model()->data(form.model()->index(r, 0)).toString();
+    for (int r = 0; r < window.model()->rowCount(); ++r) shown << window.model()->data(window.model()->index(r, 0)).toString();
     return shown;
   };
-  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  Q_EMIT window.channel_list()->horizontalHeader()->sectionClicked(0);
   EXPECT_EQ(names(), QStringList({"Alpha", "beta", "gamma"}));
   EXPECT_TRUE(state.sort_flag);
-  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  Q_EMIT window.channel_list()->horizontalHeader()->sectionClicked(0);
   EXPECT_EQ(names(), QStringList({"gamma", "beta", "Alpha"}));
   EXPECT_FALSE(state.sort_flag);
-  EXPECT_EQ(form.channel_list()->columnWidth(4), 110);
+  EXPECT_EQ(window.channel_list()->columnWidth(4), 110);
 
-  state.catalogue.info.filter.group_id = kGroupVideo;  // a view without rows
-  form.rebuild_view();
-  Q_EMIT form.channel_list()->horizontalHeader()->sectionClicked(0);
+  state.catalogue.filter.group_id = kGroupVideo;  // a view without rows
+  window.rebuild_view();
+  Q_EMIT window.channel_list()->horizontalHeader()->sectionClicked(0);
   EXPECT_FALSE(state.sort_flag);
-  EXPECT_EQ(state.catalogue.info.channels[0].name.text(), QStringLiteral("gamma"));
+  EXPECT_EQ(state.catalogue.channels[0].name.text(), QStringLiteral("gamma"));
 }
 
-TEST_F(FormFixture, SelectingLoadsTheChannelAndLosingItUnloads) {
+TEST_F(MainWindowTest, SelectingLoadsTheChannelAndLosingItUnloads) {
   click(list()->viewport(), row_centre(1));
-  EXPECT_EQ(form.selected_row(), 1);
+  EXPECT_EQ(window.selected_row(), 1);
   // The name is shown as typed, never as markup.
-  EXPECT_EQ(form.channel_label()->text(),
+  EXPECT_EQ(window.channel_label()->text(),
             QStringLiteral("<P align=\"right\">Beta &lt;i&gt;&amp;amp;&lt;/i&gt;</P>"));
   EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
   EXPECT_TRUE(showing_play());
@@ -216,22 +219,22 @@ TEST_F(FormFixture, SelectingLoadsTheChannelAndLosingItUnloads) {
 
   // A click below the last row drops the selection.
   click(list()->viewport(), QPoint(20, list()->viewport()->height() - 3));
-  EXPECT_EQ(form.selected_row(), -1);
-  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+  EXPECT_EQ(window.selected_row(), -1);
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
   EXPECT_EQ(player->url, QString());
   EXPECT_FALSE(showing_play());
 }
 
-TEST_F(FormFixture, WithoutAPlayerOnlyTheLabelAndButtonsChange) {
-  form.hooks().load_row = nullptr;
+TEST_F(MainWindowTest, WithoutAPlayerOnlyTheLabelAndButtonsChange) {
+  window.hooks().load_row = nullptr;
   player->calls.clear();
-  form.select_row(0);
+  window.select_row(0);
   EXPECT_TRUE(player->calls.isEmpty());
-  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Alpha</P>"));
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">Alpha</P>"));
   EXPECT_TRUE(showing_play());
 }
 
-TEST_F(FormFixture, DoubleClickLoadsAndPlays) {
+TEST_F(MainWindowTest, DoubleClickLoadsAndPlays) {
   const QPoint at = row_centre(2);
   mouse(list()->viewport(), QEvent::MouseButtonPress, at);
   mouse(list()->viewport(), QEvent::MouseButtonRelease, at);
@@ -240,17 +243,17 @@ TEST_F(FormFixture, DoubleClickLoadsAndPlays) {
   EXPECT_EQ(player->count("play"), 1);
   EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:9/stream"));
   EXPECT_FALSE(showing_play()) << "playing puts Pause in the place";
-  EXPECT_EQ(form.selected_row(), 2);
-  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Gamma</P>"));
+  EXPECT_EQ(window.selected_row(), 2);
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">Gamma</P>"));
 
   // With nothing selected the play command still goes out, with nothing loaded.
-  form.clear_selection();
-  form.MainAdvListViewDblClick();
+  window.clear_selection();
+  window.play_selected_channel();
   EXPECT_EQ(player->count("play"), 2);
   EXPECT_EQ(player->url, QString());
 }
 
-TEST_F(FormFixture, HeaderClicksSortButEdgeDragsDoNot) {
+TEST_F(MainWindowTest, HeaderClicksSortButEdgeDragsDoNot) {
   QHeaderView* header = list()->horizontalHeader();
   QWidget* target = header->viewport();
   click(target, {50, 8});
@@ -268,96 +271,96 @@ TEST_F(FormFixture, HeaderClicksSortButEdgeDragsDoNot) {
   EXPECT_EQ(list()->columnWidth(0), 105);
 }
 
-TEST_F(FormFixture, HeaderClickWhileTheCountryListIsOpenDoesNotSort) {
-  form.countries()->showPopup();
+TEST_F(MainWindowTest, HeaderClickWhileTheCountryListIsOpenDoesNotSort) {
+  window.countries()->showPopup();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(form.countries()->view()->isVisible());
+  ASSERT_TRUE(window.countries()->view()->isVisible());
   click(list()->horizontalHeader()->viewport(), {50, 8});
   EXPECT_TRUE(sorted_columns.empty());
-  form.countries()->hidePopup();
+  window.countries()->hidePopup();
 }
 
-TEST_F(FormFixture, CommandsReachTheirHooksAndEmptyHooksAreInert) {
+TEST_F(MainWindowTest, CommandsReachTheirHooksAndEmptyHooksAreInert) {
   std::vector<QString> called;
-  form.hooks().tv_click = [&] { called.push_back("tv"); };
-  form.hooks().submit_click = [&] { called.push_back("add"); };
-  form.hooks().country_change = [&](int entry) { called.push_back(QStringLiteral("country %1").arg(entry)); };
-  form.findChild<QToolButton*>("TvAdvToolButton")->click();
-  form.findChild<QToolButton*>("SubmitAdvToolButton")->click();
-  form.findChild<QToolButton*>("UpdateAdvToolButton")->click();  // nothing wired: nothing happens
-  form.findChild<QToolButton*>("FilterAdvToolButton")->click();
-  Q_EMIT form.countries()->activated(1);
+  window.hooks().show_tv = [&] { called.push_back("tv"); };
+  window.hooks().add_channel = [&] { called.push_back("add"); };
+  window.hooks().choose_country = [&](int entry) { called.push_back(QStringLiteral("country %1").arg(entry)); };
+  window.findChild<QToolButton*>("TvViewButton")->click();
+  window.findChild<QToolButton*>("SubmitButton")->click();
+  window.findChild<QToolButton*>("UpdateButton")->click();  // nothing wired: nothing happens
+  window.findChild<QToolButton*>("FilterButton")->click();
+  Q_EMIT window.countries()->activated(1);
   EXPECT_EQ(called, (std::vector<QString>{"tv", "add", "country 1"}));
 }
 
-TEST_F(FormFixture, AHookThatFailsIsReportedAndTheWindowCarriesOn) {
+TEST_F(MainWindowTest, AHookThatFailsIsReportedAndTheWindowCarriesOn) {
   RecordingMessageSink sink;
-  form.hooks().video_click = [] { throw std::runtime_error("Cannot write settings"); };
-  form.findChild<QToolButton*>("VideoAdvToolButton")->click();
+  window.hooks().show_video = [] { throw std::runtime_error("Cannot write settings"); };
+  window.findChild<QToolButton*>("VideoViewButton")->click();
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
   EXPECT_EQ(sink.shown[0].text, QStringLiteral("Cannot write settings"));
 }
 
-TEST_F(FormFixture, CloseRunsTheCloseQueryWhichMayKeepTheWindowOpen) {
+TEST_F(MainWindowTest, CloseRunsTheCloseQueryWhichMayKeepTheWindowOpen) {
   int queries = 0;
   bool answer = false;
-  form.hooks().form_close_query = [&] {
+  window.hooks().save_before_close = [&] {
     ++queries;
     return answer;
   };
-  EXPECT_FALSE(form.close());
+  EXPECT_FALSE(window.close());
   answer = true;
-  EXPECT_TRUE(form.close());
+  EXPECT_TRUE(window.close());
   EXPECT_EQ(queries, 2);
 }
 
-TEST_F(FormFixture, GetDataRunsTheIntegratorsLoad) {
+TEST_F(MainWindowTest, LoadCatalogueRunsTheIntegratorsLoad) {
   bool loaded = false;
-  form.hooks().get_data = [&] { loaded = true; };
-  form.GetData();
+  window.hooks().load_catalogue = [&] { loaded = true; };
+  window.load_catalogue();
   EXPECT_TRUE(loaded);
 }
 
-TEST_F(FormFixture, PlayerBarFollowsThePlayer) {
-  form.select_row(0);
-  form.play_button()->click();
+TEST_F(MainWindowTest, PlayerBarFollowsThePlayer) {
+  window.select_row(0);
+  window.play_button()->click();
   EXPECT_EQ(player->count("play"), 1);
   EXPECT_FALSE(showing_play());
   player->raise_status(QStringLiteral("Playing"));
-  EXPECT_EQ(form.status_label()->text(), QStringLiteral("Playing"));
-  form.pause_button()->click();  // TV view: stop
+  EXPECT_EQ(window.status_label()->text(), QStringLiteral("Playing"));
+  window.pause_button()->click();  // TV view: stop
   EXPECT_EQ(player->count("stop"), 2) << "one at creation, one now";
   EXPECT_TRUE(showing_play());
 
-  form.mute_button()->click();
+  window.mute_button()->click();
   EXPECT_TRUE(player->muted);
-  EXPECT_TRUE(form.mute_button()->isHidden());
-  EXPECT_FALSE(form.unmute_button()->isHidden());
-  form.unmute_button()->click();
+  EXPECT_TRUE(window.mute_button()->isHidden());
+  EXPECT_FALSE(window.unmute_button()->isHidden());
+  window.unmute_button()->click();
   EXPECT_FALSE(player->muted);
-  EXPECT_FALSE(form.mute_button()->isHidden());
+  EXPECT_FALSE(window.mute_button()->isHidden());
 
   // Volume from the release position, any mouse button; the hint follows.
-  EXPECT_EQ(form.sound_button()->toolTip(), QStringLiteral("30%"));
-  mouse(form.sound_button(), QEvent::MouseButtonPress, {30, 8}, Qt::RightButton);
-  mouse(form.sound_button(), QEvent::MouseButtonRelease, {30, 8}, Qt::RightButton);
+  EXPECT_EQ(window.sound_button()->toolTip(), QStringLiteral("30%"));
+  mouse(window.sound_button(), QEvent::MouseButtonPress, {30, 8}, Qt::RightButton);
+  mouse(window.sound_button(), QEvent::MouseButtonRelease, {30, 8}, Qt::RightButton);
   EXPECT_EQ(player->volume_value, 49);
-  EXPECT_EQ(form.sound_button()->toolTip(), QStringLiteral("49%"));
+  EXPECT_EQ(window.sound_button()->toolTip(), QStringLiteral("49%"));
 }
 
-TEST_F(FormFixture, PlayerEventsReachTheFeedbackHooks) {
+TEST_F(MainWindowTest, PlayerEventsReachTheFeedbackHooks) {
   RecordingMessageSink sink;
   std::vector<QString> feedback;
-  form.hooks().submit_user_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("submit %1 %2").arg(row).arg(index)); };
-  form.hooks().report_broken_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("report %1 %2").arg(row).arg(index)); };
-  form.select_row(2);  // Gamma, user-defined
+  window.hooks().submit_user_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("submit %1 %2").arg(row).arg(index)); };
+  window.hooks().report_broken_channel = [&](int row, int index) { feedback.push_back(QStringLiteral("report %1 %2").arg(row).arg(index)); };
+  window.select_row(2);  // Gamma, user-defined
   player->raise_status(QStringLiteral("Playing"));
   player->raise_status(QStringLiteral("Playing"));
-  form.select_row(0);
+  window.select_row(0);
   player->raise_error(QStringLiteral("Connection refused"));
   EXPECT_EQ(feedback, (std::vector<QString>{"submit 2 2", "report 0 0"}));
-  EXPECT_EQ(state.catalogue.info.channels[2].sent, 1);
+  EXPECT_EQ(state.catalogue.channels[2].sent, 1);
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].text, QStringLiteral("Connection refused"));
 }
@@ -385,35 +388,35 @@ TEST(MarkupFromOutside, NamesCommentsAndHomepagesReachTheScreenAsTyped) {
   const QString comment = QStringLiteral("news  <i>daily</i> &amp; <img src=\"file:///quovi-no-such-picture.png\"> more");
   const QString homepage = QStringLiteral("<a href=\"file:///etc/passwd\">Continue</a>");
   AppState state = state_with({{name, 0, 3, 0, homepage, 0, 10, 128, comment}});
-  T_mainForm form(state);
+  MainWindow window(state);
   QList<QUrl> opened;
-  form.set_url_opener([&](const QUrl& url) { opened << url; });
-  form.rebuild_view();
-  form.show();
+  window.set_url_opener([&](const QUrl& url) { opened << url; });
+  window.rebuild_view();
+  window.show();
   QCoreApplication::processEvents();
 
   // The cells' tooltips, as the model gives them and as the list shows them under the pointer.
   for (const auto& [column, typed] : {std::pair{0, name}, std::pair{4, comment}}) {
-    const QModelIndex cell = form.model()->index(0, column);
-    const QString tip = form.model()->data(cell, Qt::ToolTipRole).toString();
+    const QModelIndex cell = window.model()->index(0, column);
+    const QString tip = window.model()->data(cell, Qt::ToolTipRole).toString();
     EXPECT_EQ(as_drawn(tip), typed) << column;
-    const QRect rect = form.channel_list()->visualRect(cell);
-    QHelpEvent hover(QEvent::ToolTip, rect.center(), form.channel_list()->viewport()->mapToGlobal(rect.center()));
-    QApplication::sendEvent(form.channel_list()->viewport(), &hover);
+    const QRect rect = window.channel_list()->visualRect(cell);
+    QHelpEvent hover(QEvent::ToolTip, rect.center(), window.channel_list()->viewport()->mapToGlobal(rect.center()));
+    QApplication::sendEvent(window.channel_list()->viewport(), &hover);
     const QLabel* shown = shown_tooltip();
     ASSERT_TRUE(shown) << column;
     EXPECT_EQ(as_drawn(shown->text(), shown->textFormat()), typed) << column;
   }
   // The tooltip of an empty cell stays empty: no tooltip at all.
-  state.catalogue.info.channels[0].comment = to_packed(QString());
-  EXPECT_EQ(form.model()->data(form.model()->index(0, 4), Qt::ToolTipRole).toString(), QString());
+  state.catalogue.channels[0].comment = to_packed(QString());
+  EXPECT_EQ(window.model()->data(window.model()->index(0, 4), Qt::ToolTipRole).toString(), QString());
 
-  form.select_row(0);
-  EXPECT_EQ(as_drawn(form.channel_label()->toolTip()), name);
-  EXPECT_EQ(as_drawn(form.channel_label()->text(), form.channel_label()->textFormat()), name);
+  window.select_row(0);
+  EXPECT_EQ(as_drawn(window.channel_label()->toolTip()), name);
+  EXPECT_EQ(as_drawn(window.channel_label()->text(), window.channel_label()->textFormat()), name);
 
   // A homepage that is no web page is refused in a real message box that shows it as typed.
-  const auto seen = quovi_test::probe_message_box([&] { form.Homepage1Click(); });
+  const auto seen = quovi_test::probe_message_box([&] { window.open_homepage(); });
   ASSERT_TRUE(seen);
   EXPECT_EQ(seen->icon, QMessageBox::Warning);
   EXPECT_EQ(as_drawn(seen->label_text, seen->label_format),

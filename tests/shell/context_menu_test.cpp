@@ -1,8 +1,9 @@
 #include "services/service_addresses.h"
+#include "shell/channel_table_model.h"
+#include "shell/command_wiring.h"
 #include "shell/context_menu.h"
 #include "shell/context_menu_state.h"
-#include "shell/main_form.h"
-#include "shell/channel_table_model.h"
+#include "shell/main_window.h"
 #include "shell_fixture.h"
 #include "widgets/messages.h"
 
@@ -64,20 +65,20 @@ TEST(ContextMenuState, StatesAtARightClick) {
                "nothing selected");
 
   // Rated and flagged marks go by channel id and disable only their own entry.
-  s.catalogue.rated_positions = {s.catalogue.info.channels[0].id};
+  s.catalogue.rated_ids = {s.catalogue.channels[0].id};
   expect_state(right_click_menu_state(initial, s, 0, 0), {true, true, true, false, true, false, true, true, false},
                "after 3 stars were sent");
-  s.catalogue.flagged_positions = {s.catalogue.info.channels[0].id};
+  s.catalogue.flagged_ids = {s.catalogue.channels[0].id};
   EXPECT_FALSE(right_click_menu_state(initial, s, 0, 0).flag_enabled);
-  std::swap(s.catalogue.info.channels[0], s.catalogue.info.channels[3]);  // a sort moves the channel
+  std::swap(s.catalogue.channels[0], s.catalogue.channels[3]);  // a sort moves the channel
   EXPECT_TRUE(right_click_menu_state(initial, s, 0, 0).rate_enabled);
   EXPECT_FALSE(right_click_menu_state(initial, s, 3, 3).rate_enabled);
 }
 
 TEST(ContextMenuState, FavouritesViewSwapsThePairWhichThenStays) {
   AppState s = menu_state();
-  s.catalogue.info.filter.group_id = 0;
-  s.catalogue.info.filter.favorited = 1;
+  s.catalogue.filter.group_id = 0;
+  s.catalogue.filter.favorited = 1;
   const ContextMenuState in_favourites = right_click_menu_state(ContextMenuState{}, s, 1, 1);
   EXPECT_FALSE(in_favourites.add_favorite_visible);
   EXPECT_TRUE(in_favourites.remove_favorite_visible);
@@ -89,8 +90,8 @@ TEST(ContextMenuState, FavouritesViewSwapsThePairWhichThenStays) {
   EXPECT_TRUE(below.remove_favorite_enabled);
   EXPECT_FALSE(below.watch_enabled);
 
-  s.catalogue.info.filter.group_id = 1;
-  s.catalogue.info.filter.favorited = 0;
+  s.catalogue.filter.group_id = 1;
+  s.catalogue.filter.favorited = 0;
   const ContextMenuState back = right_click_menu_state(below, s, 0, 0);
   EXPECT_TRUE(back.add_favorite_visible);
   EXPECT_FALSE(back.remove_favorite_visible);
@@ -106,7 +107,7 @@ TEST(ContextMenuState, ASelectedRowOutsideTheListIsNoRow) {
 TEST(ContextMenu, EntriesCaptionsPicturesAndSubmenus) {
   QWidget owner;
   ChannelContextMenu menu(&owner);
-  EXPECT_EQ(menu.menu()->objectName(), QStringLiteral("AdvPopupMenu"));
+  EXPECT_EQ(menu.menu()->objectName(), QStringLiteral("ChannelMenu"));
   QStringList captions;
   for (QAction* a : menu.menu()->actions()) {
     if (a->isSeparator()) {
@@ -123,8 +124,8 @@ TEST(ContextMenu, EntriesCaptionsPicturesAndSubmenus) {
   for (QAction* a : menu.flag()->menu()->actions()) flags << a->text();
   EXPECT_EQ(rates, QStringList({"5 stars", "4 stars", "3 stars", "2 stars", "1 star"}));
   EXPECT_EQ(flags, QStringList({"Work fine", "Not working", "Wrong info", "Duplicate", "Spam"}));
-  for (const char* name : {"Watch1", "AddtoFavorites1", "RemovefromFavorites1", "Homepage1", "Rate1", "Flag1",
-                           "Update1", "RemoveChannel1"})
+  for (const char* name : {"WatchAction", "AddFavoriteAction", "RemoveFavoriteAction", "HomepageAction", "RateAction", "FlagAction",
+                           "UpdateChannelAction", "RemoveChannelAction"})
     EXPECT_NE(menu.menu()->findChild<QAction*>(QString::fromLatin1(name)), nullptr) << name;
   EXPECT_FALSE(menu.watch()->isEnabled());
   EXPECT_TRUE(menu.remove_channel()->isEnabled());
@@ -134,12 +135,13 @@ TEST(ContextMenu, EntriesCaptionsPicturesAndSubmenus) {
 namespace {
 struct MenuFixture : ::testing::Test {
   AppState state = menu_state();
-  T_mainForm form{state};
+  MainWindow window{state};
   std::vector<QString> calls;
   std::vector<QUrl> opened;
 
   void SetUp() override {
-    auto& h = form.hooks();
+    wire_commands(window, {});
+    auto& h = window.hooks();
     h.rate = [this](int row, int stars) { calls.push_back(QStringLiteral("rate %1 %2").arg(row).arg(stars)); };
     h.flag = [this](int row, const QString& w) { calls.push_back(QStringLiteral("flag %1 %2").arg(row).arg(w)); };
     h.add_to_favorites = [this](int row) { calls.push_back(QStringLiteral("fav %1").arg(row)); };
@@ -147,45 +149,45 @@ struct MenuFixture : ::testing::Test {
     h.update_channel = [this](int row) { calls.push_back(QStringLiteral("update %1").arg(row)); };
     h.remove_channel = [this](int row) { calls.push_back(QStringLiteral("remove %1").arg(row)); };
     h.play = [this] { calls.push_back(QStringLiteral("play")); };
-    form.set_url_opener([this](const QUrl& u) { opened.push_back(u); });
-    form.rebuild_view();
-    form.show();
+    window.set_url_opener([this](const QUrl& u) { opened.push_back(u); });
+    window.rebuild_view();
+    window.show();
     QCoreApplication::processEvents();
   }
-  void TearDown() override { form.context_menu()->menu()->hide(); }
+  void TearDown() override { window.context_menu()->menu()->hide(); }
 
   void right_click(QPoint at, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse) {
-    QWidget* viewport = form.channel_list()->viewport();
+    QWidget* viewport = window.channel_list()->viewport();
     QContextMenuEvent event(reason, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &event);
   }
-  QPoint row_centre(int row) { return form.channel_list()->visualRect(form.model()->index(row, 0)).center(); }
-  QAction* entry(const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
+  QPoint row_centre(int row) { return window.channel_list()->visualRect(window.model()->index(row, 0)).center(); }
+  QAction* entry(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
 };
 }  // namespace
 
 TEST_F(MenuFixture, RightClickSetsTheStatesAndOpensTheMenu) {
-  form.select_row(2);
+  window.select_row(2);
   right_click(row_centre(2));
-  EXPECT_TRUE(form.context_menu()->menu()->isVisible());
-  EXPECT_TRUE(entry("Watch1")->isEnabled());
-  EXPECT_FALSE(entry("Rate1")->isEnabled());
-  EXPECT_TRUE(entry("RemoveChannel1")->isEnabled());
-  form.context_menu()->menu()->hide();
+  EXPECT_TRUE(window.context_menu()->menu()->isVisible());
+  EXPECT_TRUE(entry("WatchAction")->isEnabled());
+  EXPECT_FALSE(entry("RateAction")->isEnabled());
+  EXPECT_TRUE(entry("RemoveChannelAction")->isEnabled());
+  window.context_menu()->menu()->hide();
 
   // The menu key shows the states of the last right click.
-  form.select_row(0);
+  window.select_row(0);
   right_click(row_centre(0), QContextMenuEvent::Keyboard);
-  EXPECT_FALSE(entry("Rate1")->isEnabled());
-  form.context_menu()->menu()->hide();
+  EXPECT_FALSE(entry("RateAction")->isEnabled());
+  window.context_menu()->menu()->hide();
 
-  right_click(QPoint(20, form.channel_list()->viewport()->height() - 2));
-  EXPECT_FALSE(entry("Watch1")->isEnabled());
-  EXPECT_FALSE(entry("RemoveChannel1")->isEnabled());
+  right_click(QPoint(20, window.channel_list()->viewport()->height() - 2));
+  EXPECT_FALSE(entry("WatchAction")->isEnabled());
+  EXPECT_FALSE(entry("RemoveChannelAction")->isEnabled());
 }
 
 TEST_F(MenuFixture, ARightPressSelectsTheRowItLandsOn) {
-  QWidget* viewport = form.channel_list()->viewport();
+  QWidget* viewport = window.channel_list()->viewport();
   const QPoint at = row_centre(2);
   QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
                     Qt::NoModifier);
@@ -194,49 +196,49 @@ TEST_F(MenuFixture, ARightPressSelectsTheRowItLandsOn) {
                       Qt::NoModifier);
   QApplication::sendEvent(viewport, &release);
   right_click(at);
-  EXPECT_EQ(form.selected_row(), 2);
-  EXPECT_EQ(form.channel_label()->text(), QStringLiteral("<P align=\"right\">Mine</P>"));
-  EXPECT_TRUE(entry("RemoveChannel1")->isEnabled()) << "the states are those of the user channel";
+  EXPECT_EQ(window.selected_row(), 2);
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">Mine</P>"));
+  EXPECT_TRUE(entry("RemoveChannelAction")->isEnabled()) << "the states are those of the user channel";
 }
 
 TEST_F(MenuFixture, EntriesRunTheirCommandsForTheSelectedRow) {
-  form.select_row(0);
-  form.MainAdvListViewRightClickCell(0);
-  form.findChild<QAction*>("Rate3Stars1")->trigger();
-  form.findChild<QAction*>("Rate1Stars1")->trigger();
-  form.findChild<QAction*>("NotWorking1")->trigger();
-  form.findChild<QAction*>("WorkFine1")->trigger();
-  entry("AddtoFavorites1")->trigger();
-  entry("RemovefromFavorites1")->trigger();
-  entry("Update1")->trigger();
-  entry("RemoveChannel1")->trigger();  // disabled for a catalogue channel
-  entry("Watch1")->trigger();
-  form.select_row(2);
-  form.MainAdvListViewRightClickCell(2);
-  entry("RemoveChannel1")->trigger();
+  window.select_row(0);
+  window.prepare_channel_menu(0);
+  window.findChild<QAction*>("Rate3StarsAction")->trigger();
+  window.findChild<QAction*>("Rate1StarsAction")->trigger();
+  window.findChild<QAction*>("NotWorkingAction")->trigger();
+  window.findChild<QAction*>("WorksFineAction")->trigger();
+  entry("AddFavoriteAction")->trigger();
+  entry("RemoveFavoriteAction")->trigger();
+  entry("UpdateChannelAction")->trigger();
+  entry("RemoveChannelAction")->trigger();  // disabled for a catalogue channel
+  entry("WatchAction")->trigger();
+  window.select_row(2);
+  window.prepare_channel_menu(2);
+  entry("RemoveChannelAction")->trigger();
   EXPECT_EQ(calls, (std::vector<QString>{"rate 0 3", "rate 0 1", "flag 0 bad", "flag 0 ok", "fav 0", "unfav 0",
                                          "update 0", "play", "remove 2"}));
 }
 
 TEST_F(MenuFixture, VisitHomepageOpensOnlyWebPages) {
   RecordingMessageSink sink;
-  form.select_row(0);
-  form.MainAdvListViewRightClickCell(0);
-  entry("Homepage1")->trigger();
+  window.select_row(0);
+  window.prepare_channel_menu(0);
+  entry("HomepageAction")->trigger();
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0], QUrl(QStringLiteral("http://news.example")));
 
-  form.select_row(3);  // empty homepage: the entry is disabled, and the command does nothing
-  form.MainAdvListViewRightClickCell(3);
-  EXPECT_FALSE(entry("Homepage1")->isEnabled());
-  form.Homepage1Click();
+  window.select_row(3);  // empty homepage: the entry is disabled, and the command does nothing
+  window.prepare_channel_menu(3);
+  EXPECT_FALSE(entry("HomepageAction")->isEnabled());
+  window.open_homepage();
   EXPECT_EQ(opened.size(), 1u);
   EXPECT_TRUE(sink.shown.empty());
 
-  state.catalogue.info.channels[0].homepage = to_packed(QStringLiteral("file:///etc/passwd"));
-  form.select_row(0);
-  form.MainAdvListViewRightClickCell(0);
-  entry("Homepage1")->trigger();
+  state.catalogue.channels[0].homepage = to_packed(QStringLiteral("file:///etc/passwd"));
+  window.select_row(0);
+  window.prepare_channel_menu(0);
+  entry("HomepageAction")->trigger();
   EXPECT_EQ(opened.size(), 1u) << "a file address is never opened";
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].kind, MessageKind::Warning);
@@ -245,19 +247,20 @@ TEST_F(MenuFixture, VisitHomepageOpensOnlyWebPages) {
 TEST(MenuFeedback, ARatingSentDisablesRateButNotFlag) {
   write_service_base(QStringLiteral("feedback"), QStringLiteral("http://127.0.0.1:1"));  // nothing listens
   AppState state = menu_state();
-  T_mainForm form(state);
-  form.rebuild_view();
-  form.select_row(0);
-  form.MainAdvListViewRightClickCell(0);
-  form.findChild<QAction*>(QStringLiteral("Rate3Stars1"))->trigger();
-  form.MainAdvListViewRightClickCell(0);
-  EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("Rate1"))->isEnabled());
-  EXPECT_TRUE(form.findChild<QAction*>(QStringLiteral("Flag1"))->isEnabled());
-  form.findChild<QAction*>(QStringLiteral("Duplicate1"))->trigger();
-  form.MainAdvListViewRightClickCell(0);
-  EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("Flag1"))->isEnabled());
+  MainWindow window(state);
+  wire_commands(window, {});
+  window.rebuild_view();
+  window.select_row(0);
+  window.prepare_channel_menu(0);
+  window.findChild<QAction*>(QStringLiteral("Rate3StarsAction"))->trigger();
+  window.prepare_channel_menu(0);
+  EXPECT_FALSE(window.findChild<QAction*>(QStringLiteral("RateAction"))->isEnabled());
+  EXPECT_TRUE(window.findChild<QAction*>(QStringLiteral("FlagAction"))->isEnabled());
+  window.findChild<QAction*>(QStringLiteral("DuplicateAction"))->trigger();
+  window.prepare_channel_menu(0);
+  EXPECT_FALSE(window.findChild<QAction*>(QStringLiteral("FlagAction"))->isEnabled());
   // Another channel keeps both.
-  form.select_row(3);
-  form.MainAdvListViewRightClickCell(3);
-  EXPECT_TRUE(form.findChild<QAction*>(QStringLiteral("Rate1"))->isEnabled());
+  window.select_row(3);
+  window.prepare_channel_menu(3);
+  EXPECT_TRUE(window.findChild<QAction*>(QStringLiteral("RateAction"))->isEnabled());
 }

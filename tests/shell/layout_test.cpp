@@ -1,7 +1,7 @@
 #include "playback/player_control.h"
 #include "playback/video_widget.h"
-#include "shell/main_form.h"
 #include "shell/main_layout.h"
+#include "shell/main_window.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -15,8 +15,8 @@ using namespace main_layout;
 
 namespace {
 template <typename W = QWidget>
-W* child(T_mainForm& form, const char* name) {
-  W* w = form.findChild<W*>(QString::fromLatin1(name));
+W* child(MainWindow& window, const char* name) {
+  W* w = window.findChild<W*>(QString::fromLatin1(name));
   EXPECT_NE(w, nullptr) << name;
   return w;
 }
@@ -54,82 +54,82 @@ TEST(LayoutRule, TinyWindowKeepsSizesAtZero) {
   EXPECT_EQ(g.video_area.size(), QSize(0, 0));
 }
 
-TEST(MainForm, CreatedWithDesignPlacesCaptionAndStates) {
+TEST(MainWindowLayout, CreatedWithDesignPlacesCaptionAndStates) {
   AppState state;
-  T_mainForm form(state);
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0"));
-  EXPECT_EQ(form.size(), QSize(999, 489));
+  MainWindow window(state);
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Quovi Pro - 5.1.5.0"));
+  EXPECT_EQ(window.size(), QSize(999, 489));
 
-  const char* large[] = {"TvAdvToolButton", "RadioAdvToolButton", "VideoAdvToolButton", "FavoritesAdvToolButton",
-                         "UpdateAdvToolButton", "SubmitAdvToolButton"};
+  const char* large[] = {"TvViewButton", "RadioViewButton", "VideoViewButton", "FavoritesViewButton",
+                         "UpdateButton", "SubmitButton"};
   const char* captions[] = {"TV", "Radio", "Video", "Favorites", "Update", "Add"};
   for (int i = 0; i < 6; ++i) {
-    auto* b = child<QToolButton>(form, large[i]);
+    auto* b = child<QToolButton>(window, large[i]);
     EXPECT_EQ(b->geometry(), QRect(kLargeButtonLefts[i], 2, 61, 80)) << large[i];
     EXPECT_EQ(b->text(), QString::fromLatin1(captions[i]));
   }
-  EXPECT_EQ(child(form, "CountriesAdvComboBox")->geometry(), QRect(16, 83, 335, 19));
-  EXPECT_EQ(child<QComboBox>(form, "CountriesAdvComboBox")->currentText(), QStringLiteral("All Countries"));
-  EXPECT_EQ(child(form, "SearchAdvToolButton")->geometry(), QRect(357, 87, 17, 16));
-  EXPECT_EQ(child(form, "FilterAdvToolButton")->geometry(), QRect(376, 86, 17, 16));
-  EXPECT_EQ(child(form, "MainPanel")->geometry(), QRect(0, 0, 999, 489));
-  EXPECT_EQ(child(form, "MainAdvListView")->geometry(), QRect(15, 110, 386, 359));
+  EXPECT_EQ(child(window, "CountryCombo")->geometry(), QRect(16, 83, 335, 19));
+  EXPECT_EQ(child<QComboBox>(window, "CountryCombo")->currentText(), QStringLiteral("All Countries"));
+  EXPECT_EQ(child(window, "SearchButton")->geometry(), QRect(357, 87, 17, 16));
+  EXPECT_EQ(child(window, "FilterButton")->geometry(), QRect(376, 86, 17, 16));
+  EXPECT_EQ(child(window, "MainPanel")->geometry(), QRect(0, 0, 999, 489));
+  EXPECT_EQ(child(window, "ChannelList")->geometry(), QRect(15, 110, 386, 359));
 
-  auto* list = child<QTableView>(form, "MainAdvListView");
+  auto* list = child<QTableView>(window, "ChannelList");
   const int widths[] = {85, 85, 45, 40, 120};
   for (int c = 0; c < 5; ++c) EXPECT_EQ(list->columnWidth(c), widths[c]);
   EXPECT_EQ(list->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Rating"));
 
-  EXPECT_TRUE(child(form, "ClearFilterLabel")->isHidden());
-  EXPECT_FALSE(child(form, "RightClickLabel")->isHidden());
-  EXPECT_EQ(child<QLabel>(form, "StatusHTMLabel")->text(), QStringLiteral("Stopped"));
-  EXPECT_EQ(child<QLabel>(form, "ChannelHTMLabel")->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
-  EXPECT_TRUE(child(form, "PlayAdvToolButton")->isHidden());
-  EXPECT_FALSE(child(form, "PauseAdvToolButton")->isHidden());
-  EXPECT_FALSE(child(form, "MuteAdvToolButton")->isHidden());
-  EXPECT_TRUE(child(form, "UnmuteAdvToolButton")->isHidden());
-  EXPECT_EQ(child(form, "SoundAdvToolButton")->size(), QSize(61, 16));
-  EXPECT_EQ(child(form, "FullscreenAdvToolButton")->size(), QSize(10, 10));
-  EXPECT_EQ(child(form, "FavoritedAdvToolButton")->size(), QSize(12, 10));
-  EXPECT_EQ(child(form, "MuteAdvToolButton")->size(), QSize(15, 15));
-  EXPECT_EQ(child<QLabel>(form, "FulscreenLabel")->text(), QStringLiteral("press Esc to exit full screen"));
-  EXPECT_EQ(child(form, "PlayAdvToolButton")->toolTip(), QStringLiteral("Play"));
-  EXPECT_EQ(child(form, "SearchAdvToolButton")->toolTip(), QStringLiteral("Search"));
-  EXPECT_EQ(child(form, "UpdateAdvToolButton")->toolTip(), QStringLiteral("Update channels"));
+  EXPECT_TRUE(child(window, "ClearFilterLabel")->isHidden());
+  EXPECT_FALSE(child(window, "RightClickLabel")->isHidden());
+  EXPECT_EQ(child<QLabel>(window, "PlayerStatusLabel")->text(), QStringLiteral("Stopped"));
+  EXPECT_EQ(child<QLabel>(window, "ChannelLabel")->text(), QStringLiteral("<P align=\"right\">No channel</P>"));
+  EXPECT_TRUE(child(window, "PlayButton")->isHidden());
+  EXPECT_FALSE(child(window, "PauseButton")->isHidden());
+  EXPECT_FALSE(child(window, "MuteButton")->isHidden());
+  EXPECT_TRUE(child(window, "UnmuteButton")->isHidden());
+  EXPECT_EQ(child(window, "VolumeButton")->size(), QSize(61, 16));
+  EXPECT_EQ(child(window, "FullscreenButton")->size(), QSize(10, 10));
+  EXPECT_EQ(child(window, "FavoriteButton")->size(), QSize(12, 10));
+  EXPECT_EQ(child(window, "MuteButton")->size(), QSize(15, 15));
+  EXPECT_EQ(child<QLabel>(window, "FullscreenHintLabel")->text(), QStringLiteral("press Esc to exit full screen"));
+  EXPECT_EQ(child(window, "PlayButton")->toolTip(), QStringLiteral("Play"));
+  EXPECT_EQ(child(window, "SearchButton")->toolTip(), QStringLiteral("Search"));
+  EXPECT_EQ(child(window, "UpdateButton")->toolTip(), QStringLiteral("Update channels"));
 }
 
-TEST(MainForm, ResizeFollowsTheRule) {
+TEST(MainWindowLayout, ResizeFollowsTheRule) {
   AppState state;
-  T_mainForm form(state);
-  form.show();  // a hidden window gets its resize only when shown
-  form.resize(1200, 600);
+  MainWindow window(state);
+  window.show();  // a hidden window gets its resize only when shown
+  window.resize(1200, 600);
   QCoreApplication::processEvents();
-  EXPECT_EQ(child(form, "MainAdvListView")->geometry(), QRect(15, 110, 386, 470));
-  EXPECT_EQ(child(form, "PlayerAdvPanel")->geometry(), QRect(415, 44, 775, 499));
-  EXPECT_EQ(child(form, "PlayerInsideAdvPanel")->geometry(), QRect(10, 11, 755, 464));
-  EXPECT_EQ(child(form, "StatusHTMLabel")->geometry().top(), 478);
-  EXPECT_EQ(child(form, "ChannelHTMLabel")->geometry(), QRect(700, 478, 65, 17));
-  EXPECT_EQ(child(form, "ButtonsPanel")->geometry(), QRect(410, 547, 206, 45));
-  EXPECT_EQ(child(form, "SiteLabel")->pos(), QPoint(1020, 560));
-  EXPECT_EQ(child(form, "MailLabel")->pos(), QPoint(1035, 575));
-  EXPECT_EQ(child(form, "ClearFilterLabel")->y(), 582);
-  EXPECT_EQ(child(form, "RightClickLabel")->pos(), QPoint(305, 582));
+  EXPECT_EQ(child(window, "ChannelList")->geometry(), QRect(15, 110, 386, 470));
+  EXPECT_EQ(child(window, "PlayerPanel")->geometry(), QRect(415, 44, 775, 499));
+  EXPECT_EQ(child(window, "VideoArea")->geometry(), QRect(10, 11, 755, 464));
+  EXPECT_EQ(child(window, "PlayerStatusLabel")->geometry().top(), 478);
+  EXPECT_EQ(child(window, "ChannelLabel")->geometry(), QRect(700, 478, 65, 17));
+  EXPECT_EQ(child(window, "ButtonsPanel")->geometry(), QRect(410, 547, 206, 45));
+  EXPECT_EQ(child(window, "SiteLabel")->pos(), QPoint(1020, 560));
+  EXPECT_EQ(child(window, "MailLabel")->pos(), QPoint(1035, 575));
+  EXPECT_EQ(child(window, "ClearFilterLabel")->y(), 582);
+  EXPECT_EQ(child(window, "RightClickLabel")->pos(), QPoint(305, 582));
   // The fixed parts stay where they were designed.
-  EXPECT_EQ(child(form, "CountriesAdvComboBox")->geometry(), QRect(16, 83, 335, 19));
-  EXPECT_EQ(child(form, "SubmitAdvToolButton")->geometry(), QRect(322, 2, 61, 80));
+  EXPECT_EQ(child(window, "CountryCombo")->geometry(), QRect(16, 83, 335, 19));
+  EXPECT_EQ(child(window, "SubmitButton")->geometry(), QRect(322, 2, 61, 80));
 }
 
-TEST(MainForm, VideoWidgetFillsTheVideoArea) {
+TEST(MainWindowLayout, VideoWidgetFillsTheVideoArea) {
   AppState state;
-  T_mainForm form(state);
-  auto* control = new PlayerControl(state, &form, &form);
-  form.attach_player_control(control);
-  ASSERT_TRUE(control->createPlayer(form.video_area()));
+  MainWindow window(state);
+  auto* control = new PlayerControl(state, &window, &window);
+  window.attach_player_control(control);
+  ASSERT_TRUE(control->createPlayer(window.video_area()));
   QWidget* video = control->videoWidget();
   ASSERT_TRUE(video);
-  form.resize(1200, 600);
-  form.show();
+  window.resize(1200, 600);
+  window.show();
   QCoreApplication::processEvents();
-  EXPECT_EQ(video->parentWidget(), form.video_area());
-  EXPECT_EQ(video->geometry(), form.video_area()->rect().adjusted(1, 1, -1, -1));
+  EXPECT_EQ(video->parentWidget(), window.video_area());
+  EXPECT_EQ(video->geometry(), window.video_area()->rect().adjusted(1, 1, -1, -1));
 }

@@ -1,5 +1,6 @@
+#include "shell/command_wiring.h"
 #include "shell/links.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "test_env.h"
 #include "version.h"
 #include "widgets/click_label.h"
@@ -68,11 +69,12 @@ TEST(Links, TheWindowShowsAndOpensThem) {
     settings.setValue(QStringLiteral("Links/mail"), QStringLiteral("care@example.net"));
   }
   AppState state;
-  T_mainForm form(state);
+  MainWindow window(state);
+  wire_commands(window, {});
   std::vector<QUrl> opened;
-  form.set_url_opener([&](const QUrl& u) { opened.push_back(u); });
-  auto* site = form.findChild<ClickLabel*>(QStringLiteral("SiteLabel"));
-  auto* mail = form.findChild<ClickLabel*>(QStringLiteral("MailLabel"));
+  window.set_url_opener([&](const QUrl& u) { opened.push_back(u); });
+  auto* site = window.findChild<ClickLabel*>(QStringLiteral("SiteLabel"));
+  auto* mail = window.findChild<ClickLabel*>(QStringLiteral("MailLabel"));
   ASSERT_TRUE(site && mail);
   EXPECT_EQ(site->text(), QStringLiteral("tv.example.net"));
   EXPECT_EQ(mail->text(), QStringLiteral("care@example.net"));
@@ -89,10 +91,10 @@ TEST(Links, ASiteSettingThatIsNoWebPageIsNotOpened) {
   }
   RecordingMessageSink sink;
   AppState state;
-  T_mainForm form(state);
+  MainWindow window(state);
   std::vector<QUrl> opened;
-  form.set_url_opener([&](const QUrl& u) { opened.push_back(u); });
-  form.SiteLabelClick();
+  window.set_url_opener([&](const QUrl& u) { opened.push_back(u); });
+  window.open_site();
   EXPECT_TRUE(opened.empty());
   EXPECT_EQ(sink.shown.size(), 1u);
 }

@@ -86,7 +86,7 @@ class SessionCommit : public testing::Test {
  protected:
   void SetUp() override {
     put_catalogue_and_user_files();
-    ASSERT_TRUE(GetData(state_, nullptr, {}, kNow).has_value());
+    ASSERT_TRUE(load_catalogue(state_, nullptr, {}, kNow).has_value());
   }
   AppState state_;
   QWidget window_;
@@ -105,7 +105,7 @@ TEST_F(SessionCommit, WritesAsAtACloseAndTheCloseThatEndsTheSessionDoesNotWriteA
   EXPECT_TRUE(sink_.shown.empty());
 
   // The session went on (its end was cancelled elsewhere) and the user changed something.
-  TItem& channel = state_.catalogue.info.channels.front();
+  Channel& channel = state_.catalogue.channels.front();
   ASSERT_EQ(channel.favorited, 0);
   channel.favorited = 1;
   state_.catalogue.favorites.push_back(channel.id);

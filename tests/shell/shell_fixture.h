@@ -1,7 +1,7 @@
 #pragma once
 // Channels are written as brace lists that name only their first fields.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#include "catalogue/app_state.h"
+#include "shell/app_state.h"
 
 #include <QString>
 
@@ -12,8 +12,8 @@ namespace shell_test {
 
 struct ChannelTraits {
   QString name;
-  int usdef = 0;
-  double rt = 0;
+  int user_defined = 0;
+  double average_rating = 0;
   int status = 2;
   QString homepage;
   int favorited = 0;
@@ -23,12 +23,12 @@ struct ChannelTraits {
   QString url = QStringLiteral("http://127.0.0.1:9/stream");
 };
 
-inline TItem make_channel(int id, const ChannelTraits& traits) {
-  TItem ch;
+inline Channel make_channel(int id, const ChannelTraits& traits) {
+  Channel ch;
   ch.id = id;
-  ch.name = TShortText::from_text(traits.name);
-  ch.usdef = static_cast<uint16_t>(traits.usdef);
-  ch.rt = traits.rt;
+  ch.name = ShortText::from_text(traits.name);
+  ch.user_defined = static_cast<uint16_t>(traits.user_defined);
+  ch.average_rating = traits.average_rating;
   ch.status = traits.status;
   ch.homepage = to_packed(traits.homepage);
   ch.favorited = traits.favorited;
@@ -44,12 +44,12 @@ inline TItem make_channel(int id, const ChannelTraits& traits) {
 // Channels with the given names, every one visible, TV view, one genre (id 10, "Pop").
 inline AppState state_with(const std::vector<ChannelTraits>& traits_list) {
   AppState state;
-  state.catalogue.info.filter.group_id = 1;
-  state.catalogue.info.genres.push_back({10, TShortText::from_text(QStringLiteral("Pop"))});
-  state.catalogue.info.countries.push_back({0, TShortText::from_text(QStringLiteral("All Countries"))});
-  state.catalogue.info.countries.push_back({7, TShortText::from_text(QStringLiteral("Norway"))});
+  state.catalogue.filter.group_id = 1;
+  state.catalogue.genres.push_back({10, ShortText::from_text(QStringLiteral("Pop"))});
+  state.catalogue.countries.push_back({0, ShortText::from_text(QStringLiteral("All Countries"))});
+  state.catalogue.countries.push_back({7, ShortText::from_text(QStringLiteral("Norway"))});
   int id = 1;
-  for (const ChannelTraits& traits : traits_list) state.catalogue.info.channels.push_back(make_channel(id++, traits));
+  for (const ChannelTraits& traits : traits_list) state.catalogue.channels.push_back(make_channel(id++, traits));
   state.visible.resize(traits_list.size());
   std::iota(state.visible.begin(), state.visible.end(), 0);
   return state;

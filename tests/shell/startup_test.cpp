@@ -1,6 +1,6 @@
 #include "catalogue/date_time.h"
 #include "shell/outdated.h"
-#include "shell/splash_form.h"
+#include "shell/splash_screen.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ TEST(SerialDate, RoundTripsAStamp) {
 }
 
 TEST(Splash, SizeAndText) {
-  T_splashForm splash;
+  SplashScreen splash;
   splash.show_now();
   EXPECT_EQ(splash.size(), QSize(251, 60));
   auto* label = splash.findChild<QLabel*>(QStringLiteral("SplashLabel"));

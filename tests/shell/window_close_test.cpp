@@ -1,7 +1,8 @@
 // The end of the program with a real player in the window.
 #include "playback/player_control.h"
 #include "playback/video_widget.h"
-#include "shell/main_form.h"
+#include "shell/command_wiring.h"
+#include "shell/main_window.h"
 #include "shell_fixture.h"
 #include "widgets/messages.h"
 
@@ -14,20 +15,21 @@ using namespace shell_test;
 TEST(WindowClose, ClosingWhileTheVideoIsFullScreenEndsTheProgram) {
   RecordingMessageSink messages;
   AppState state = state_with_names({QStringLiteral("Alpha")});
-  T_mainForm form(state);
-  auto* control = new PlayerControl(state, &form, &form);
-  form.attach_player_control(control);
-  ASSERT_TRUE(control->createPlayer(form.video_area()));
+  MainWindow window(state);
+  auto* control = new PlayerControl(state, &window, &window);
+  window.attach_player_control(control);
+  wire_commands(window, {.player = control});
+  ASSERT_TRUE(control->createPlayer(window.video_area()));
   VideoWidget* video = control->videoWidget();
   ASSERT_TRUE(video);
-  form.show();
+  window.show();
   video->enterFullScreen();
   ASSERT_TRUE(video->isWindow());
   ASSERT_TRUE(video->isVisible());
   ASSERT_TRUE(control->player()->fullScreen());
 
   // The program's message loop, closed as the user closes the window; it must end by itself.
-  QTimer::singleShot(0, &form, [&] { form.close(); });
+  QTimer::singleShot(0, &window, [&] { window.close(); });
   QTimer give_up;
   give_up.setSingleShot(true);
   QObject::connect(&give_up, &QTimer::timeout, [] { QCoreApplication::exit(1); });
@@ -39,7 +41,7 @@ TEST(WindowClose, ClosingWhileTheVideoIsFullScreenEndsTheProgram) {
   EXPECT_FALSE(video->isWindow());
   EXPECT_FALSE(video->isFullScreenShown());
   EXPECT_FALSE(control->player()->fullScreen());
-  EXPECT_EQ(video->parentWidget(), form.video_area());
+  EXPECT_EQ(video->parentWidget(), window.video_area());
   for (QWidget* w : QApplication::topLevelWidgets())
     EXPECT_FALSE(w->isVisible() && w->windowType() != Qt::ToolTip) << w->metaObject()->className();
   EXPECT_TRUE(messages.shown.empty());

@@ -7,7 +7,7 @@
 
 #include "../playback/local_http_server.h"
 #include "../playback/wait_until.h"
-#include "catalogue/app_state.h"
+#include "views/channel_list_state.h"
 #include "widgets/messages.h"
 
 #include <gtest/gtest.h>
@@ -59,14 +59,14 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   ASSERT_TRUE(video_file.open(QIODevice::ReadOnly));
   server.serve("/testsrc.mkv", video_file.readAll(), "video/x-matroska");
 
-  AppState state;
-  TItem channel;
+  ChannelListState state;
+  Channel channel;
   channel.id = 1;
   channel.group_id = 3;
   channel.url = to_packed(server.url(QStringLiteral("/testsrc.mkv")));
-  state.catalogue.info.channels.push_back(channel);
+  state.catalogue.channels.push_back(channel);
   state.visible = {0};
-  state.catalogue.info.filter.group_id = 1;  // TV: Pause stops
+  state.catalogue.filter.group_id = 1;  // TV: Pause stops
 
   QWidget window;
   window.resize(420, 320);

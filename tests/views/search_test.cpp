@@ -5,12 +5,12 @@
 #include <numeric>
 
 namespace {
-AppState searchable(const std::vector<const char*>& names) {
-  AppState s;
+ChannelListState searchable(const std::vector<const char*>& names) {
+  ChannelListState s;
   for (const char* n : names) {
-    TItem ch;
-    ch.name = TShortText::from_text(QString::fromUtf8(n));
-    s.catalogue.info.channels.push_back(ch);
+    Channel ch;
+    ch.name = ShortText::from_text(QString::fromUtf8(n));
+    s.catalogue.channels.push_back(ch);
   }
   s.visible.resize(names.size());
   std::iota(s.visible.begin(), s.visible.end(), 0);
@@ -19,7 +19,7 @@ AppState searchable(const std::vector<const char*>& names) {
 }  // namespace
 
 TEST(Search, FindNextFromAStartPosition) {
-  const AppState base = searchable({"Radio FM", "Jazz fm", "Rock", "FM Hits", "\xC3\x89" "clair fm"});
+  const ChannelListState base = searchable({"Radio FM", "Jazz fm", "Rock", "FM Hits", "\xC3\x89" "clair fm"});
   const struct {
     int start;
     const char* text;
@@ -52,37 +52,37 @@ TEST(Search, FindNextFromAStartPosition) {
       {10, "fm", true, false, -1, 10},
   };
   for (const auto& c : cases) {
-    AppState s = base;
+    ChannelListState s = base;
     s.search_position = c.start;
     const SearchRequest request{QString::fromUtf8(c.text), c.down, c.match_case};
     const std::string what = std::string("start ") + std::to_string(c.start) + " '" + c.text + "'" +
                              (c.down ? " down" : " up") + (c.match_case ? " case" : "");
-    EXPECT_EQ(FindDialogFind(s, 5, request), c.hit) << what;
+    EXPECT_EQ(find_channel_row(s, 5, request), c.hit) << what;
     EXPECT_EQ(s.search_position, c.position_after) << what;
   }
 }
 
 TEST(Search, DefaultFlowFindsEveryHitInOrderThenMisses) {
-  AppState s = searchable({"Radio FM", "Rock", "Kiss FM", "FM4"});
+  ChannelListState s = searchable({"Radio FM", "Rock", "Kiss FM", "FM4"});
   s.search_position = 0;
   const SearchRequest next{QStringLiteral("fm"), true, false};
   std::vector<int> hits;
-  for (int i = 0; i < 4; ++i) hits.push_back(FindDialogFind(s, 4, next));
+  for (int i = 0; i < 4; ++i) hits.push_back(find_channel_row(s, 4, next));
   EXPECT_EQ(hits, (std::vector<int>{0, 2, 3, -1}));
 }
 
 TEST(Search, LooksOnlyAtTheRowsTheListShows) {
-  AppState s = searchable({"Hidden FM", "Rock", "Shown FM"});
+  ChannelListState s = searchable({"Hidden FM", "Rock", "Shown FM"});
   s.visible = {1, 2, 0};  // entries past the row count have no meaning
   s.search_position = 0;
-  EXPECT_EQ(FindDialogFind(s, 2, {QStringLiteral("hidden"), true, false}), -1);
-  EXPECT_EQ(FindDialogFind(s, 2, {QStringLiteral("fm"), true, false}), 1);
+  EXPECT_EQ(find_channel_row(s, 2, {QStringLiteral("hidden"), true, false}), -1);
+  EXPECT_EQ(find_channel_row(s, 2, {QStringLiteral("fm"), true, false}), 1);
   // A row count beyond the visible list, or a visible entry outside the channels, is harmless.
   s.visible = {1, 99};
   s.search_position = 0;
-  EXPECT_EQ(FindDialogFind(s, 50, {QStringLiteral("fm"), true, false}), -1);
+  EXPECT_EQ(find_channel_row(s, 50, {QStringLiteral("fm"), true, false}), -1);
   s.search_position = 40;
-  EXPECT_EQ(FindDialogFind(s, 50, {QStringLiteral("rock"), false, false}), 0);
+  EXPECT_EQ(find_channel_row(s, 50, {QStringLiteral("rock"), false, false}), 0);
 }
 
 TEST(Search, NotFoundMessage) {

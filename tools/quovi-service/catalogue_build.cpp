@@ -3,9 +3,9 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/channel_cipher.h"
 #include "catalogue/channel_database.h"
-#include "catalogue/implode_explode.h"
 #include "catalogue/records.h"
 #include "catalogue/strict_number.h"
+#include "catalogue/text_split.h"
 #include "catalogue/zip_memory_reader.h"
 #include "catalogue_reply.h"
 
@@ -56,7 +56,7 @@ std::string line_error(std::string_view member, size_t line, const std::string& 
 }
 
 // The channel line with the feedback added; the caller checked the field count.
-std::string folded_line(std::string_view member, size_t line_number, const TDynStringArray& fields,
+std::string folded_line(std::string_view member, size_t line_number, const TextFields& fields,
                         const ChannelFeedback& f) {
   const auto rating = parse_real(fields[9]);
   if (!rating) throw CatalogueError(line_error(member, line_number, "the rating is no number"));
@@ -113,7 +113,7 @@ FoldResult fold_feedback_into_member(std::string_view member, std::string_view c
   // The loaders stop at the first NUL; whatever follows it is kept as it is.
   const size_t nul = content.find('\0');
   const std::string_view text = content.substr(0, nul);
-  TDynStringArray fields;
+  TextFields fields;
   size_t pos = 0;
   size_t line_number = 0;
   while (pos < text.size()) {
@@ -125,7 +125,7 @@ FoldResult fold_feedback_into_member(std::string_view member, std::string_view c
     const std::string_view line_end = text.substr(end, next - end);
     ++line_number;
     pos = next;
-    explode_into(fields, "|", line);
+    split_text_into(fields, "|", line);
     if (fields.size() < kChannelFields)
       throw CatalogueError(line_error(member, line_number, "a channel line needs 16 fields, this one has " +
                                                                std::to_string(fields.size())));
@@ -188,7 +188,7 @@ std::string make_channel_file(const std::vector<ZipMember>& members, const QDate
                           static_cast<unsigned>(when.date().day()), static_cast<unsigned>(when.time().hour()),
                           static_cast<unsigned>(when.time().minute()), static_cast<unsigned>(when.time().second())};
   std::string file = encrypt_channel_file(make_zip(members, 9, time));
-  TInfo trial;
+  Catalogue trial;
   try {
     load_channel_database_bytes(trial, {}, file);
   } catch (const std::exception& e) {

@@ -9,12 +9,12 @@
 #include <system_error>
 
 std::string catalogue_stamp(const std::string& bytes) {
-  TInfo info;
+  Catalogue info;
   load_channel_database_bytes(info, {}, bytes);
   // A file that does not decrypt to an archive loads as an empty catalogue without complaint.
-  if (info.stVersion.empty() && info.channels.empty() && info.countries.empty() && info.genres.empty())
+  if (info.version_stamp.empty() && info.channels.empty() && info.countries.empty() && info.genres.empty())
     throw CatalogueError("holds no catalogue");
-  return info.stVersion;
+  return info.version_stamp;
 }
 
 CatalogueFile::CatalogueFile(std::filesystem::path path) : path_(std::move(path)) {

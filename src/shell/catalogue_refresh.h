@@ -1,0 +1,94 @@
+#pragma once
+#include "views/view_builder.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+struct AppState;
+class QWidget;
+
+// The main window's part of a catalogue refresh: the question raised while the catalogue is
+// outdated, the Update button with its website question, and the reload after a download.
+//
+//   DownloadDialog download_dialog(state.catalogue, state.outdated, &window);  // once, at start-up
+//   CatalogueRefresh refresh(state, &window, [&] { return download_dialog.exec(); }, window.reload_hooks());
+//   the window's activation and deactivation -> main_window_activated(), main_window_deactivated()
+//   the Update button -> update_button_clicked()           (both in shell/command_wiring.cpp)
+
+inline const QString kDownloadQuestion =
+    QStringLiteral("List of channels is outdated. Would you like to download the new one now?");
+inline const QString kWebsiteQuestion =
+    QStringLiteral("Channel list successfully updated. Would you like to visit our website to check software updates?");
+
+// Decides when an activation of the main window raises the download question: at the first
+// activation and at every later one that follows a deactivation by something other than the
+// question's own box and dialog, while the catalogue is outdated.
+class DownloadQuestionGate {
+ public:
+  void deactivated();
+  // True when the question is due now.
+  bool activated(bool outdated);
+  // Between these two the question or the dialog it leads to is open.
+  void begin_own_modal() { own_modal_ = true; }
+  void end_own_modal() { own_modal_ = false; }
+
+ private:
+  bool armed_ = true;
+  bool own_modal_ = false;
+};
+
+// Who asked for the reload. The Update button's reload sorts the list in the direction it had;
+// the one after the question sorts it the other way.
+enum class ReloadCaller { UpdateButton, DownloadQuestion };
+
+// What the main window adds to the reload.
+struct ReloadHooks {
+  // Reads channels.dat of state.app_data into the catalogue, marking the favourites id list; may
+  // throw CatalogueError. Empty: load_database_keeping_user_channels, as at start-up (a failure
+  // leaves the user's channels alone in the list).
+  std::function<void(AppState&)> load_channel_database;
+  // Passed to rebuild_view: the window puts itself into the no-channel state and begins its list
+  // model reset.
+  BeforeRebuild before_rebuild;
+  // The window ends its model reset and shows what the rebuilt view says.
+  std::function<void(const ViewUpdate&)> after_rebuild;
+};
+
+// The reload after a successful download, under a splash window over `window`: the user files are
+// written, then the catalogue is reset and loaded as at start-up (the favourites id list is kept),
+// the settings are read, the channels sorted by name and the view rebuilt.
+//
+// Writing the user files first keeps the channels and favourites changed in this run; when they
+// cannot be written nothing is reloaded (the new list is loaded at the next start) and the user is
+// told. A failing load step ends the loading: the view is still rebuilt from what was loaded (the
+// list must never show rows of channels that were reset away), the splash goes and the error is
+// shown. Answers whether the reload went through.
+bool reload_after_download(AppState& state, ReloadCaller caller, QWidget* window, const ReloadHooks& hooks);
+
+// The page offered after an update: "/update.html" on the feedback service.
+QUrl update_page();
+
+// The flows behind the main window's activation and its Update button.
+class CatalogueRefresh {
+ public:
+  // `run_download_dialog` shows DownloadDialog modally and answers its result (QDialog::Accepted
+  // when channels.dat was replaced). `open_url` opens a web page in the user's browser.
+  CatalogueRefresh(AppState& state, QWidget* window, std::function<int()> run_download_dialog, ReloadHooks hooks,
+                   std::function<void(const QUrl&)> open_url = {});
+
+  // From the main window's activation and deactivation events.
+  void main_window_activated();
+  void main_window_deactivated() { gate_.deactivated(); }
+  // The Update button.
+  void update_button_clicked();
+
+ private:
+  AppState& state_;
+  QWidget* window_;
+  std::function<int()> run_download_dialog_;
+  ReloadHooks hooks_;
+  std::function<void(const QUrl&)> open_url_;
+  DownloadQuestionGate gate_;
+};

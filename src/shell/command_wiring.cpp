@@ -1,0 +1,139 @@
+#include "shell/command_wiring.h"
+
+#include "catalogue/user_files.h"
+#include "dialogs/channel_commands.h"
+#include "dialogs/channel_dialog.h"
+#include "dialogs/filter_dialog.h"
+#include "playback/player_control.h"
+#include "services/feedback.h"
+#include "shell/catalogue_load.h"
+#include "shell/catalogue_refresh.h"
+#include "shell/channel_table_model.h"
+#include "shell/links.h"
+#include "shell/main_window.h"
+#include "shell/session_end.h"
+#include "views/view_builder.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+using ViewCommand = ViewUpdate (*)(ChannelListState&, const BeforeRebuild&);
+using PositionCommand = bool (*)(Catalogue&, int, QWidget*);
+
+// A view button: the view builder's command, then the window shows the rebuilt list.
+std::function<void()> view(MainWindow& w, ViewCommand command) {
+  return [&w, command] { w.finish_view_change(command(w.state(), w.before_rebuild())); };
+}
+
+// A context menu command on the selected row's channel; the list is rebuilt when it says so.
+std::function<void(int)> on_channel(MainWindow& w, PositionCommand command) {
+  return [&w, command](int row) {
+    if (command(w.state().catalogue, w.model()->channel_position(row), &w)) w.rebuild_view();
+  };
+}
+
+// A player button; nothing once the player is gone.
+std::function<void()> player(PlayerControl* control, void (PlayerControl::*slot)()) {
+  if (!control) return {};
+  return [p = QPointer<PlayerControl>(control), slot] {
+    if (p) (p.data()->*slot)();
+  };
+}
+}  // namespace
+
+void wire_commands(MainWindow& w, const CommandTargets& t) {
+  AppState& state = w.state();
+  MainWindowHooks& on = w.hooks();
+  const QPointer<PlayerControl> control(t.player);
+  FilterDialog* const filter = t.filter_dialog;
+  ChannelDialog* const channel = t.channel_dialog;
+  CatalogueRefresh* const refresh = t.refresh;
+  SessionEnd* const session_end = t.session_end;
+
+  // --- Program life ----------------------------------------------------------------------------
+  on.load_catalogue = [&w, &state] {
+    if (const auto update = load_catalogue(state, &w, w.before_rebuild())) w.finish_view_change(*update);
+  };
+  on.save_before_close = [&w, &state, session_end] {
+    return session_end ? session_end->close_query() : save_user_files(state.catalogue, &w);
+  };
+  on.activation_changed = [&w, refresh](bool active) {
+    if (!refresh) return;
+    if (active) {
+      // Asked once the activation has been handled, not from inside the window's event.
+      QTimer::singleShot(0, &w, [refresh] { refresh->main_window_activated(); });
+    } else {
+      refresh->main_window_deactivated();
+    }
+  };
+
+  // --- View buttons, country list, column headers, search, filter ------------------------------
+  on.show_tv = view(w, &choose_tv_view);                // "TV"
+  on.show_radio = view(w, &choose_radio_view);          // "Radio"
+  on.show_video = view(w, &choose_video_view);          // "Video"
+  on.show_favorites = view(w, &choose_favorites_view);  // "Favorites"
+  on.clear_filter = view(w, &clear_filter);             // "Clear Filter"
+  on.choose_country = [&w, &state](int entry) {
+    w.finish_view_change(choose_country(state, entry, w.before_rebuild()));
+  };
+  on.sort_by_column = [&w](int column) { w.sort_by_column(column); };
+  on.search = [&w] { w.open_find_dialog(); };  // the Search button, Ctrl+F
+  on.find_next = [&w] { w.find_next(); };
+  on.open_filter_dialog = [filter] {
+    if (filter) filter->exec();
+  };
+  on.refill_dialog_lists = [filter, channel] {
+    if (filter) filter->refill_lists();
+    if (channel) channel->refill_lists();
+  };
+
+  // --- Update, Add, the context menu of the selected row, the links ----------------------------
+  on.download_catalogue = [refresh] {
+    if (refresh) refresh->update_button_clicked();
+  };
+  on.add_channel = [channel] {
+    if (channel) add_channel_command(*channel);
+  };
+  on.watch = [&w] { w.play_selected_channel(); };  // Watch/Listen, a double click
+  on.add_to_favorites = on_channel(w, &add_to_favorites);
+  on.remove_from_favorites = on_channel(w, &remove_from_favorites);
+  on.open_homepage = [&w] { w.open_homepage(); };
+  on.rate = [&w, &state](int row, int stars) {
+    if (const int p = w.model()->channel_position(row); p >= 0) send_rating(state.catalogue, QString::number(stars), p);
+  };
+  on.flag = [&w, &state](int row, const QString& word) {
+    if (const int p = w.model()->channel_position(row); p >= 0) send_flag(state.catalogue, word, p);
+  };
+  on.update_channel = [&w, &state, channel](int row) {
+    if (channel) update_channel_command(*channel, state, row, support_mail_address(), &w);
+  };
+  on.remove_channel = on_channel(w, &remove_user_channel);
+  on.open_site = [&w] { w.open_site(); };
+  on.open_mail = [&w] { w.open_mail(); };
+
+  // --- Player bar --------------------------------------------------------------------------------
+  if (control) {
+    on.load_row = [control](int row) {
+      if (control) control->loadRow(row);
+    };
+    on.set_volume_at = [control](int x) {
+      if (control) control->volumeReleasedAt(x);
+    };
+  }
+  on.play = player(t.player, &PlayerControl::play);
+  on.pause = player(t.player, &PlayerControl::pause);
+  on.fullscreen = player(t.player, &PlayerControl::fullScreen);
+  on.leave_fullscreen = player(t.player, &PlayerControl::leaveFullScreen);
+  on.mute = player(t.player, &PlayerControl::mute);
+  on.unmute = player(t.player, &PlayerControl::unmute);
+  on.favorite_button_clicked = {};  // the heart in the player bar does nothing
+
+  // --- Feedback from the player's events ---------------------------------------------------------
+  on.submit_user_channel = [&state](int, int channel_index) { submit_channel_at(state, channel_index); };
+  on.report_broken_channel = [&state](int, int channel_index) { report_bad_channel_at(state, channel_index); };
+
+  // --- The dialogs' own buttons: "Set Filter" and "Add Channel" rebuild the list ---------------
+  if (filter) filter->hooks().rebuild_view = [&w] { w.rebuild_view(); };
+  if (channel) channel->hooks().rebuild_view = [&w] { w.rebuild_view(); };
+}

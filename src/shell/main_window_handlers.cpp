@@ -1,0 +1,256 @@
+#include "shell/main_window.h"
+
+#include "dialogs/find_dialog.h"
+#include "shell/catalogue_refresh.h"
+#include "shell/channel_table_model.h"
+#include "shell/context_menu.h"
+#include "views/search.h"
+#include "views/sorting.h"
+#include "widgets/click_label.h"
+#include "widgets/messages.h"
+#include "widgets/plain_tooltip.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QToolButton>
+
+#include <exception>
+
+void MainWindow::report_failure(const std::exception& error) {
+  list_->setUpdatesEnabled(true);  // a rebuild may have stopped half-way
+  show_error(this, QString::fromUtf8(error.what()));
+}
+
+void MainWindow::load_catalogue() { run(hooks_.load_catalogue); }
+
+// ---------------------------------------------------------------------------------------------
+// The view
+
+void MainWindow::enter_no_channel_state() {
+  show_channel_label(no_channel_label_html(), QString());
+  run(hooks_.load_row, -1);
+  play_->hide();
+  pause_->show();
+}
+
+BeforeRebuild MainWindow::before_rebuild() {
+  return [this] {
+    enter_no_channel_state();
+    model_->set_row_count(0);  // drops the selection; no row shows a channel that moves
+    list_->setUpdatesEnabled(false);
+  };
+}
+
+void MainWindow::apply_view_update(const ViewUpdate& update) {
+  if (update.caption) setWindowTitle(*update.caption);
+  model_->set_row_count(update.row_count);
+  clear_filter_->setVisible(update.clear_filter_visible);
+}
+
+void MainWindow::finish_view_change(const ViewUpdate& update) {
+  apply_view_update(update);
+  list_->setColumnWidth(4, main_layout::kRebuiltCommentsWidth);
+  list_->setUpdatesEnabled(true);
+  refill_countries();
+  run(hooks_.refill_dialog_lists);
+}
+
+ReloadHooks MainWindow::reload_hooks() {
+  return ReloadHooks{{}, before_rebuild(), [this](const ViewUpdate& update) { finish_view_change(update); }};
+}
+
+void MainWindow::sort_by_column(int column) {
+  if (state_.visible.empty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restore;
+  list_->setUpdatesEnabled(false);
+  if (sort_by_column_click(state_, column)) rebuild_view();
+  list_->setUpdatesEnabled(true);
+}
+
+void MainWindow::rebuild_view() { finish_view_change(::rebuild_view(state_, before_rebuild())); }
+
+void MainWindow::refill_countries() {
+  const CountryList list = country_list(state_.catalogue);
+  countries_->clear();
+  countries_->addItems(list.entries);
+  if (countries_->count() > 0) countries_->setCurrentIndex(list.selected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The channel list
+
+int MainWindow::selected_row() const {
+  const QModelIndexList rows = list_->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int MainWindow::selected_channel_position() const { return model_->channel_position(selected_row()); }
+
+void MainWindow::select_row(int row) {
+  if (row < 0 || row >= model_->row_count()) {
+    clear_selection();
+    return;
+  }
+  const QModelIndex index = model_->index(row, 0);
+  list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  list_->scrollTo(index);
+  list_->setFocus();
+}
+
+void MainWindow::clear_selection() { list_->selectionModel()->clearSelection(); }
+
+void MainWindow::show_channel_label(const QString& html, const QString& tooltip) {
+  channel_label_->setText(html);
+  channel_label_->setToolTip(plain_tooltip(tooltip));
+  place_controls();  // the label grows to the left for a longer name
+}
+
+void MainWindow::set_status_text(const QString& status) {
+  status_label_->setText(status.toHtmlEscaped());
+  place_controls();
+}
+
+void MainWindow::on_selection_changed(bool selected) {
+  const int p = selected_channel_position();
+  if (p >= 0 && selected) {
+    const Channel& ch = state_.catalogue.channels[p];
+    const QString name = ch.name.text();
+    show_channel_label(channel_label_html(name), name);
+    run(hooks_.load_row, selected_row());
+    pause_->hide();
+    play_->show();
+  } else {
+    enter_no_channel_state();
+  }
+}
+
+void MainWindow::play_selected_channel() {
+  on_selection_changed(true);
+  run(hooks_.play);
+}
+
+void MainWindow::prepare_channel_menu(int row) {
+  context_menu_->apply(right_click_menu_state(context_menu_->state(), state_, row, selected_row()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Addresses
+
+void MainWindow::open_address(const std::optional<QUrl>& url, const QString& typed) {
+  if (url) {
+    if (open_url_) open_url_(*url);
+    return;
+  }
+  // Addresses come from a remote catalogue: anything but a web page or a mail address could start
+  // a program, so it is refused and the user learns why nothing opened.
+  show_warning(this, QStringLiteral("The address \"%1\" was not opened: only web pages (http, https) and mail "
+                                    "addresses are opened.")
+                         .arg(typed));
+}
+
+void MainWindow::open_homepage() {
+  const int p = selected_channel_position();
+  if (p < 0) return;
+  const QString homepage = to_qstring(state_.catalogue.channels[p].homepage);
+  if (homepage.isEmpty()) return;
+  open_address(web_page_url(homepage), homepage);
+}
+
+void MainWindow::open_site() {
+  const QString site = site_->text();
+  open_address(web_page_url(site), site);
+}
+
+void MainWindow::open_mail() {
+  const QString mail = mail_->text();
+  open_address(mail_url(mail), mail);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search
+
+void MainWindow::open_find_dialog() {
+  state_.search_position = 0;
+  find_dialog_->open_dialog();
+}
+
+void MainWindow::find_next() {
+  const SearchRequest request = find_dialog_->request();
+  const int row = find_channel_row(state_, model_->row_count(), request);
+  if (row >= 0)
+    select_row(row);
+  else
+    show_information(find_dialog_->isVisible() ? static_cast<QWidget*>(find_dialog_) : this,
+                     not_found_message(request.text));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window events
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  bool may_close = true;
+  if (hooks_.save_before_close) {
+    try {
+      may_close = hooks_.save_before_close();
+    } catch (const std::exception& error) {
+      report_failure(error);
+    }
+  }
+  if (!may_close) {
+    event->ignore();
+    return;
+  }
+  run(hooks_.leave_fullscreen);
+  find_dialog_->hide();
+  QWidget::closeEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  const bool active = isActiveWindow();
+  run(hooks_.activation_changed, active);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Leave:
+      // Leaving a large button repaints the whole window, so no trace of its hover frame stays.
+      for (QToolButton* button : large_buttons_)
+        if (watched == button) update();
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (watched == list_->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The first press of the double click has already selected the row (or cleared the
+        // selection on an empty spot).
+        run(hooks_.watch);
+      }
+      break;
+    case QEvent::ContextMenu:
+      if (watched == list_ || watched == list_->viewport()) {
+        const auto* menu_event = static_cast<QContextMenuEvent*>(event);
+        if (menu_event->reason() == QContextMenuEvent::Mouse) {
+          const QPoint at = watched == list_ ? list_->viewport()->mapFrom(list_, menu_event->pos()) : menu_event->pos();
+          const QModelIndex index = list_->indexAt(at);
+          prepare_channel_menu(index.isValid() ? index.row() : -1);
+        }
+        context_menu_->menu()->popup(menu_event->globalPos());
+        return true;
+      }
+      break;
+    default: break;
+  }
+  return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,269 @@
+#include "dialogs/download_dialog.h"
+
+#include "catalogue/catalogue_paths.h"
+#include "services/http_request.h"
+#include "services/service_addresses.h"
+#include "shell/app_state.h"
+#include "stalled_lookup.h"
+#include "test_env.h"
+#include "test_server.h"
+#include "widgets/messages.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSettings>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+const std::string kPath = "/service/get.php";
+
+// Stands in for the catalogue loader: accepts what starts with "GOOD".
+QString fake_trial(const std::string& bytes) {
+  return bytes.rfind("GOOD", 0) == 0 ? QString() : QStringLiteral("not a catalogue");
+}
+
+class DownloadDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    write_service_base("catalogue", server.base());
+    quovi_test::catalogue_folder();
+    state.catalogue.app_data = app_data_folder();
+    state.outdated = true;
+    state.catalogue.version_stamp = "202612011200";
+    ASSERT_TRUE(quovi_test::write_all(channels_path(state.catalogue.app_data), "old catalogue, longer than the new one"));
+  }
+
+  QToolButton* button(const char* name) { return dialog.findChild<QToolButton*>(name); }
+  bool close_shown() { return button("CloseButton")->isVisible() && !button("CancelButton")->isVisible(); }
+  QByteArray channels_file() { return quovi_test::read_all(channels_path(state.catalogue.app_data)); }
+
+  // Shows the dialog and waits for the download's outcome.
+  QString download() {
+    dialog.show();
+    EXPECT_TRUE(wait_until([&] { return !dialog.downloading(); }));
+    return dialog.status_text();
+  }
+  // Presses Close and answers the dialog's result.
+  int close() {
+    button("CloseButton")->click();
+    EXPECT_TRUE(wait_until([&] { return !dialog.isVisible(); }));
+    return dialog.result();
+  }
+
+  TestServer server;
+  AppState state;
+  RecordingMessageSink messages;
+  DownloadDialog dialog{state.catalogue, state.outdated, nullptr, fake_trial};
+};
+
+TEST_F(DownloadDialogTest, Layout) {
+  EXPECT_EQ(dialog.windowTitle(), "update list ...");
+  EXPECT_EQ(dialog.size(), QSize(362, 78));
+  EXPECT_EQ(dialog.findChild<QLabel*>("StatusLabel")->text(), "Status:");
+  EXPECT_TRUE(dialog.findChild<QLabel*>("StatusLabel")->font().bold());
+  EXPECT_EQ(dialog.findChild<QLabel*>("StatusTextLabel")->pos(), QPoint(58, 7));
+  EXPECT_EQ(dialog.findChild<QProgressBar*>("ProgressBar")->geometry(), QRect(7, 27, 348, 18));
+  EXPECT_EQ(button("CancelButton")->geometry(), QRect(268, 52, 86, 22));
+  EXPECT_EQ(button("CloseButton")->geometry(), QRect(268, 52, 86, 22));
+  EXPECT_EQ(button("CancelButton")->text(), "Cancel");
+  EXPECT_EQ(button("CloseButton")->text(), "Close");
+}
+
+TEST_F(DownloadDialogTest, NewCatalogueReplacesTheFileAndCloseGivesOk) {
+  server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
+  EXPECT_EQ(download(), "Complete!");
+  EXPECT_EQ(channels_file(), "GOOD catalogue");
+  EXPECT_EQ(dialog.progress(), 100);
+  EXPECT_TRUE(close_shown());
+  const auto received = server.received();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].target, "/service/get.php?key='&date=202612011200");
+  EXPECT_EQ(received[0].user_agent, "Quovi/5.1.5.0");
+  EXPECT_EQ(close(), QDialog::Accepted);
+  EXPECT_FALSE(state.outdated);
+}
+
+TEST_F(DownloadDialogTest, EveryOtherOutcomeKeepsTheFileAndCloseGivesCancel) {
+  QByteArray wrong_length = catalogue_reply(258, "GOOD catalogue");
+  wrong_length[2] = static_cast<char>(wrong_length[2] + 1);
+  struct Case {
+    const char* what;
+    int http_status;
+    QByteArray body;
+    QString status;
+  } cases[] = {
+      {"message", 200, catalogue_reply(259, "Service closed for maintenance"), "Service closed for maintenance"},
+      {"damaged catalogue", 200, catalogue_reply(258, "rubbish"), "Damaged catalogue: not a catalogue"},
+      {"unknown code", 200, catalogue_reply(257, "GOOD catalogue"), "Unknown protocol"},
+      {"seven bytes", 200, catalogue_reply(258, "G"), "Incomplete download"},
+      {"wrong length", 200, wrong_length, "Incomplete download"},
+      {"error status", 404, "GOOD", "The requested URL returned error: 404"},
+  };
+  const QByteArray old_file = channels_file();
+  for (const Case& c : cases) {
+    state.outdated = true;
+    server.reply(kPath, c.http_status, c.body);
+    EXPECT_EQ(download(), c.status) << c.what;
+    EXPECT_EQ(channels_file(), old_file) << c.what;
+    EXPECT_TRUE(close_shown()) << c.what;
+    EXPECT_EQ(close(), QDialog::Rejected) << c.what;
+    EXPECT_FALSE(state.outdated) << c.what;
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+// A hostile or broken service cannot make the program hold more than the limit in memory.
+TEST_F(DownloadDialogTest, AReplyLargerThanTheLimitIsRefused) {
+  QSettings(services_settings_path(), QSettings::IniFormat).setValue("Services/catalogue_limit_mb", 1);
+  const QByteArray old_file = channels_file();
+  const QByteArray too_large = catalogue_reply(258, "GOOD" + QByteArray(1000000 - 3, 'z'));
+  server.reply(kPath, 200, too_large);
+  EXPECT_EQ(download(), "Refused: the reply is larger than 1.00 Mb (setting \"catalogue_limit_mb\")");
+  EXPECT_EQ(channels_file(), old_file);
+  EXPECT_EQ(close(), QDialog::Rejected);
+
+  server.reply_chunked(kPath, too_large);
+  EXPECT_EQ(download(), "Refused: the reply is larger than 1.00 Mb (setting \"catalogue_limit_mb\")");
+  EXPECT_EQ(channels_file(), old_file);
+  close();
+
+  const QByteArray at_limit = catalogue_reply(258, "GOOD" + QByteArray(1000000 - 4, 'z'));
+  server.reply(kPath, 200, at_limit);
+  EXPECT_EQ(download(), "Complete!");
+  EXPECT_EQ(channels_file(), at_limit.mid(6));
+}
+
+TEST_F(DownloadDialogTest, RedirectedRequestWithoutStamp) {
+  state.catalogue.version_stamp.clear();
+  server.redirect(kPath, "/mirror/get.php");
+  server.reply("/mirror/get.php", 200, catalogue_reply(258, "GOOD mirrored"));
+  EXPECT_EQ(download(), "Complete!");
+  EXPECT_EQ(channels_file(), "GOOD mirrored");
+  ASSERT_EQ(server.received().size(), 2u);
+  EXPECT_EQ(server.received()[0].target, "/service/get.php?key='");
+}
+
+TEST_F(DownloadDialogTest, ProgressThenCancelInTheMiddleOfTheBody) {
+  const QByteArray body = catalogue_reply(258, "GOOD" + QByteArray(1994, 'z'));  // 2000 bytes
+  server.stall_after(kPath, body, 1000);
+  dialog.show();
+  ASSERT_TRUE(wait_until([&] { return dialog.progress() == 50; }));
+  EXPECT_EQ(dialog.status_text(), " downloading  1000 b of 2 Kb ...");
+  EXPECT_FALSE(close_shown());
+
+  button("CancelButton")->click();
+  EXPECT_EQ(dialog.status_text(), "Interrupted");
+  EXPECT_TRUE(close_shown());
+  ASSERT_TRUE(wait_until([&] { return !dialog.downloading(); }));
+  EXPECT_EQ(dialog.status_text(), HttpRequest::aborted_text());
+  EXPECT_EQ(close(), QDialog::Rejected);
+  EXPECT_EQ(channels_file(), "old catalogue, longer than the new one");
+}
+
+TEST_F(DownloadDialogTest, CancelWhileWaitingForHeadersAndCloseAtOnce) {
+  server.stall(kPath);
+  dialog.show();
+  ASSERT_TRUE(server.wait_for_stalled());
+  button("CancelButton")->click();
+  EXPECT_EQ(dialog.status_text(), "Interrupted");
+  // Close pressed before the cancelled transfer has ended takes effect once it has.
+  button("CloseButton")->click();
+  ASSERT_TRUE(wait_until([&] { return !dialog.isVisible(); }, 1000));
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_EQ(dialog.status_text(), HttpRequest::aborted_text());
+  EXPECT_FALSE(state.outdated);
+}
+
+TEST_F(DownloadDialogTest, TitleBarCloseCutsTheTransferAndKeepsOutdated) {
+  server.stall(kPath);
+  dialog.show();
+  ASSERT_TRUE(server.wait_for_stalled());
+  dialog.close();  // as the title-bar close box does
+  EXPECT_FALSE(dialog.downloading());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_TRUE(state.outdated);
+}
+
+// While the service's name is being looked up, Cancel and Close and the title-bar close box answer
+// at once, however long the lookup hangs.
+TEST_F(DownloadDialogTest, CancelAndCloseDuringAHangingNameLookup) {
+  if (!run_with_stalling_resolver()) return;
+  write_service_base("catalogue", QStringLiteral("http://") + kStallingHost);
+  for (const bool title_bar : {false, true}) {
+    const int before = stalled_lookups();
+    dialog.show();
+    ASSERT_TRUE(wait_for_stalled_lookup(before)) << title_bar;
+    QElapsedTimer clock;
+    clock.start();
+    if (title_bar) {
+      dialog.close();
+    } else {
+      button("CancelButton")->click();
+      button("CloseButton")->click();
+      ASSERT_TRUE(wait_until([&] { return !dialog.isVisible(); }, 2000));
+      EXPECT_EQ(dialog.status_text(), HttpRequest::aborted_text());
+    }
+    EXPECT_LT(clock.elapsed(), 500) << title_bar;
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  }
+}
+
+TEST_F(DownloadDialogTest, EachShowingStartsAFreshDownload) {
+  server.reply(kPath, 200, catalogue_reply(259, "first"));
+  EXPECT_EQ(download(), "first");
+  close();
+  server.reply(kPath, 200, catalogue_reply(258, "GOOD second"));
+  dialog.show();
+  EXPECT_EQ(dialog.status_text(), "Ready");
+  EXPECT_EQ(dialog.progress(), 0);
+  EXPECT_FALSE(close_shown());
+  ASSERT_TRUE(wait_until([&] { return !dialog.downloading(); }));
+  EXPECT_EQ(dialog.status_text(), "Complete!");
+  EXPECT_EQ(server.received().size(), 2u);
+}
+
+TEST_F(DownloadDialogTest, WriteFailureIsShownAndCloseGivesCancel) {
+  QFile::remove(channels_path(state.catalogue.app_data));
+  ASSERT_TRUE(QDir().mkpath(channels_path(state.catalogue.app_data)));  // cannot be replaced by a file
+  server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
+  const QString status = download();
+  EXPECT_TRUE(status.startsWith("Cannot write")) << status.toStdString();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+  EXPECT_EQ(messages.shown[0].text, status);
+  EXPECT_EQ(close(), QDialog::Rejected);
+}
+// The whole road with the real catalogue loader as the trial.
+TEST(DownloadDialogWithLoader, ReplacesOnlyWithACatalogueThatLoads) {
+  TestServer server;
+  write_service_base("catalogue", server.base());
+  quovi_test::catalogue_folder();
+  AppState state;
+  state.catalogue.app_data = app_data_folder();
+  ASSERT_TRUE(quovi_test::write_all(channels_path(state.catalogue.app_data), "old catalogue"));
+  const QByteArray sample = quovi_test::read_all(quovi_test::fixture("catalogue/sample-channels.dat"));
+  ASSERT_FALSE(sample.isEmpty());
+  DownloadDialog dialog(state.catalogue, state.outdated);
+
+  const std::pair<QByteArray, QString> cases[] = {
+      {"not a catalogue", "Damaged catalogue: it holds no channel list"},
+      {sample.left(sample.size() / 2), "Damaged catalogue: it holds no channel list"},
+      {sample, "Complete!"},
+  };
+  for (const auto& [payload, status] : cases) {
+    const QByteArray before = quovi_test::read_all(channels_path(state.catalogue.app_data));
+    server.reply(kPath, 200, catalogue_reply(258, payload));
+    dialog.show();
+    ASSERT_TRUE(wait_until([&] { return !dialog.downloading(); }));
+    EXPECT_EQ(dialog.status_text(), status);
+    EXPECT_EQ(quovi_test::read_all(channels_path(state.catalogue.app_data)), status == "Complete!" ? sample : before);
+    dialog.findChild<QToolButton*>("CloseButton")->click();
+    EXPECT_EQ(dialog.result(), status == "Complete!" ? QDialog::Accepted : QDialog::Rejected);
+  }
+}
+}  // namespace
