@@ -1,5 +1,6 @@
 #include "catalogue/channel_database.h"
 
+#include "catalogue/background_inflate.h"
 #include "catalogue/catalogue_error.h"
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_cipher.h"
@@ -31,7 +32,7 @@ std::string read_whole_file(const QString& path) {
 }
 
 // The first bytes of the current member, at most `count`; the rest is not inflated.
-std::string first_bytes(unzFile archive, size_t count) {
+std::string first_bytes(MemoryZipReader& archive, size_t count) {
   MemberReader member(archive);
   std::string bytes(count, '\0');
   size_t done = 0;
@@ -49,7 +50,7 @@ std::string first_bytes(unzFile archive, size_t count) {
 // what was loaded from it before the error is passed on: the member counts as unreadable as a
 // whole. An error in a line leaves what came before it.
 template <typename Load, typename Discard>
-void read_member(unzFile archive, Load&& load, Discard&& discard) {
+void read_member(MemoryZipReader& archive, Load&& load, Discard&& discard) {
   MemberReader member(archive);
   bool unreadable = false;
   try {
@@ -80,37 +81,59 @@ void load_channel_database_bytes(Catalogue& catalogue, const std::vector<int32_t
   MemoryZipReader archive(bytes);
   if (!archive.is_open()) return;
 
-  if (archive.locate("version.dat")) load_version_member(catalogue, first_bytes(archive.handle(), 12));
+  if (archive.locate("version.dat")) load_version_member(catalogue, first_bytes(archive, 12));
   if (archive.locate("countries.dat"))
     read_member(
-        archive.handle(),
+        archive,
         [&](LineStream::Source text, uint64_t) { load_country_member(catalogue.countries, std::move(text), allowance); },
         [&] { catalogue.countries.clear(); });
   const bool genres = archive.locate("genres.dat");
   if (genres)
     read_member(
-        archive.handle(), [&](LineStream::Source text, uint64_t) { load_genre_member(catalogue.genres, std::move(text), allowance); },
+        archive, [&](LineStream::Source text, uint64_t) { load_genre_member(catalogue.genres, std::move(text), allowance); },
         [&] { catalogue.genres.clear(); });
   const GenreNames genre_names(catalogue.genres);
   if (genres) assign_genre_names(catalogue.channels, genre_names);
 
+  // The channel members are inflated on a second thread while this one parses them.
   const FavoriteIds favorite_ids(favorites);
-  ChannelLoad load{favorite_ids, genre_names, allowance};
-  uint64_t stated[std::size(kChannelMembers)] = {};
-  for (size_t i = 0; i < std::size(kChannelMembers); ++i) {
-    if (archive.locate(kChannelMembers[i].member)) stated[i] = archive.current_size();
-    load.bytes_ahead += stated[i];
+  std::vector<const ChannelMember*> present;
+  std::vector<std::string> names;
+  std::vector<uint64_t> stated;
+  uint64_t stated_total = 0;
+  for (const ChannelMember& kind : kChannelMembers) {
+    if (!archive.locate(kind.member)) continue;
+    present.push_back(&kind);
+    names.emplace_back(kind.member);
+    stated.push_back(archive.current_size());
+    stated_total += stated.back();
   }
-  for (size_t i = 0; i < std::size(kChannelMembers); ++i) {
-    load.bytes_ahead -= stated[i];
-    if (!archive.locate(kChannelMembers[i].member)) continue;
+  if (present.empty()) return;
+  // A channel line holds about twice the text its record keeps (numbers and base64 shrink).
+  TextArena texts(stated_total / 2);
+  ChannelLoad load{favorite_ids, genre_names, allowance, texts};
+  load.bytes_ahead = stated_total;
+  BackgroundInflate inflate(archive, std::move(names));
+  for (size_t k = 0; k < present.size(); ++k) {
+    load.bytes_ahead -= stated[k];
     const size_t first = catalogue.channels.size();
-    read_member(
-        archive.handle(),
-        [&](LineStream::Source text, uint64_t size) {
-          load_channel_member(catalogue.channels, kChannelMembers[i], std::move(text), size, load);
-        },
-        [&] { catalogue.channels.erase(catalogue.channels.begin() + static_cast<std::ptrdiff_t>(first), catalogue.channels.end()); });
+    bool unreadable = false;
+    const auto source = [&](char* into, size_t capacity) {
+      try {
+        return inflate.read(k, into, capacity);
+      } catch (const CatalogueError&) {
+        unreadable = true;
+        throw;
+      }
+    };
+    try {
+      load_channel_member(catalogue.channels, *present[k], source, stated[k], load);
+    } catch (const CatalogueError&) {
+      // A member that cannot be read leaves nothing of itself; an error in a line leaves what came before it.
+      if (unreadable)
+        catalogue.channels.erase(catalogue.channels.begin() + static_cast<std::ptrdiff_t>(first), catalogue.channels.end());
+      throw;
+    }
   }
 }
 

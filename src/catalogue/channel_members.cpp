@@ -4,6 +4,7 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/code_page.h"
 #include "catalogue/date_time.h"
+#include "catalogue/large_pages.h"
 #include "catalogue/report_status.h"
 #include "catalogue/strict_number.h"
 
@@ -76,9 +77,10 @@ struct Utf8Table {
   }
 };
 
-// The text as UTF-8; scratch is reused from call to call so that no temporary is allocated.
-PackedText packed_utf8(std::string_view cp1252, std::string& scratch) {
-  if (all_ascii(cp1252)) return PackedText(cp1252);
+// The text as UTF-8: the text itself when it is ASCII, else its conversion in scratch, which is
+// reused from call to call so that no temporary is allocated.
+std::string_view utf8_of(std::string_view cp1252, std::string& scratch) {
+  if (all_ascii(cp1252)) return cp1252;
   static const Utf8Table table;
   scratch.resize(cp1252.size() * 3);
   char* out = scratch.data();
@@ -92,7 +94,7 @@ PackedText packed_utf8(std::string_view cp1252, std::string& scratch) {
       out += code[0];
     }
   }
-  return PackedText(std::string_view(scratch.data(), static_cast<size_t>(out - scratch.data())));
+  return std::string_view(scratch.data(), static_cast<size_t>(out - scratch.data()));
 }
 
 [[noreturn]] void fail_long_line(std::string_view member, size_t line) {
@@ -159,7 +161,9 @@ void make_room(std::vector<Channel>& channels, ChannelLoad& load, uint64_t state
   }
   more = std::max<uint64_t>(more, channels.size() / 8 + 16);
   more = std::min<uint64_t>(more, std::max<uint64_t>(load.allowance.left() / sizeof(Channel), 1));
+  const size_t before = channels.capacity();
   channels.reserve(channels.size() + static_cast<size_t>(more));
+  if (channels.capacity() != before) advise_large_pages(channels.data(), channels.capacity() * sizeof(Channel));
 }
 }  // namespace
 
@@ -236,16 +240,16 @@ void load_channel_member(std::vector<Channel>& channels, const ChannelMember& ki
     item.sent = 0;
     item.favorited = load.favorites.contains(item.id) ? 1 : 0;
     decode_base64_into(fields[1], decoded);
-    item.name = ShortText::from_bytes(std::string_view(decoded).substr(0, kind.name_limit));
-    item.url = packed_utf8(fields[2], scratch);
+    item.name = ShortText::from_stored(load.texts.add(std::string_view(decoded).substr(0, kind.name_limit)));
+    item.url = load.texts.add(utf8_of(fields[2], scratch));
     item.bitrate = number(3);
     item.type_id = number(4);
-    item.homepage = packed_utf8(fields[5], scratch);
+    item.homepage = load.texts.add(utf8_of(fields[5], scratch));
     item.country_id = number(6);
     item.genre_id = number(7);
     item.genre = load.genres.name(item.genre_id);
     decode_base64_into(fields[8], decoded);
-    item.comment = packed_utf8(decoded, scratch);
+    item.comment = load.texts.add(utf8_of(decoded, scratch));
     load.allowance.charge(text_cost(item.name.bytes()) + text_cost(item.url) + text_cost(item.homepage) +
                           text_cost(item.comment));
     const auto rating = parse_real(fields[9]);

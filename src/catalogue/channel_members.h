@@ -1,6 +1,7 @@
 #pragma once
 #include "catalogue/load_allowance.h"
 #include "catalogue/records.h"
+#include "catalogue/text_arena.h"
 #include "catalogue/text_lines.h"
 
 #include <cstdint>
@@ -66,6 +67,7 @@ struct ChannelLoad {
   const FavoriteIds& favorites;
   const GenreNames& genres;
   LoadAllowance& allowance;
+  TextArena& texts;          // where the channels' texts are written
   uint64_t bytes_ahead = 0;  // stated sizes of the channel members after the one being read
   uint64_t bytes_read = 0;   // text of the channel members read so far, and its lines
   uint64_t lines_read = 0;

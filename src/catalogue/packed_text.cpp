@@ -1,20 +1,33 @@
 #include "catalogue/packed_text.h"
 
+#include "catalogue/text_block.h"
+
 #include <atomic>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
 
-// A block is [reference count][length][bytes], both counts 32-bit. Copies share the block: the
-// genre name of a million channels is then one block per genre rather than one per channel.
+// Copies share the block: the genre name of a million channels is one block per genre rather than
+// one per channel, and a text in an arena chunk keeps the whole chunk alive.
 namespace {
-struct Header {
-  uint32_t references;
-  uint32_t length;
-};
+using text_block::ChunkHeader;
+using text_block::Header;
+using text_block::kInChunk;
 
 Header* header(char* block) { return reinterpret_cast<Header*>(block); }
+
+// The count a copy or a release changes: the block's own, or that of its chunk.
+// The share word of a text on the heap changes under other threads; its kInChunk bit never does.
+uint32_t share_word(char* block) {
+  return std::atomic_ref<uint32_t>(header(block)->share).load(std::memory_order_relaxed);
+}
+
+uint32_t& share_count(char* block) {
+  const uint32_t share = share_word(block);
+  if (share & kInChunk) return reinterpret_cast<ChunkHeader*>(block - (share & ~kInChunk))->live;
+  return header(block)->share;
+}
 
 char* pack(std::string_view text) {
   if (text.empty()) return nullptr;
@@ -26,13 +39,20 @@ char* pack(std::string_view text) {
 }
 
 char* share(char* block) {
-  if (block) std::atomic_ref<uint32_t>(header(block)->references).fetch_add(1, std::memory_order_relaxed);
+  if (block) std::atomic_ref<uint32_t>(share_count(block)).fetch_add(1, std::memory_order_relaxed);
   return block;
 }
 
 void release(char* block) {
-  if (block && std::atomic_ref<uint32_t>(header(block)->references).fetch_sub(1, std::memory_order_acq_rel) == 1)
-    delete[] block;
+  if (!block) return;
+  const uint32_t share = share_word(block);
+  if (share & kInChunk) {
+    auto* chunk = reinterpret_cast<ChunkHeader*>(block - (share & ~kInChunk));
+    if (std::atomic_ref<uint32_t>(chunk->live).fetch_sub(1, std::memory_order_acq_rel) == 1)
+      text_block::free_chunk(chunk);
+    return;
+  }
+  if (std::atomic_ref<uint32_t>(header(block)->share).fetch_sub(1, std::memory_order_acq_rel) == 1) delete[] block;
 }
 }  // namespace
 

@@ -5,7 +5,8 @@
 
 // Immutable text held behind a single pointer (empty text holds nothing at all); copies share it.
 // A catalogue of a million channels keeps several texts per channel, so the eight bytes per field
-// and the shared copies matter.
+// and the shared copies matter. A text lives in a block of its own on the heap, or among many in a
+// chunk of a TextArena (text_arena.h); either way it stays valid as long as any copy of it lives.
 class PackedText {
  public:
   PackedText() noexcept = default;
@@ -29,5 +30,9 @@ class PackedText {
   friend bool operator==(const PackedText& a, const char* b) noexcept { return a.view() == std::string_view(b); }
 
  private:
-  char* data_ = nullptr;  // shared block: reference count, length, bytes
+  friend class TextArena;
+  struct Adopt {};
+  PackedText(char* block, Adopt) noexcept : data_(block) {}
+
+  char* data_ = nullptr;  // a block: [share word][length][bytes], see packed_text.cpp
 };

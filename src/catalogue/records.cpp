@@ -12,4 +12,10 @@ ShortText ShortText::from_bytes(std::string_view cp1252) {
   return t;
 }
 
+ShortText ShortText::from_stored(PackedText cp1252) {
+  ShortText t;
+  t.bytes_ = cp1252.size() <= kMaxBytes ? std::move(cp1252) : PackedText(cp1252.view().substr(0, kMaxBytes));
+  return t;
+}
+
 QString ShortText::text() const { return cp1252_to_qstring(bytes_.view()); }

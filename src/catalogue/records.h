@@ -18,6 +18,8 @@ class ShortText {
   static ShortText from_text(const QString& text);
   // Takes Windows-1252 bytes as they are, keeping at most the first 255.
   static ShortText from_bytes(std::string_view cp1252);
+  // Takes Windows-1252 bytes already stored, e.g. in a TextArena; they must be at most 255.
+  static ShortText from_stored(PackedText cp1252);
 
   QString text() const;                      // decoded from Windows-1252
   std::string_view bytes() const { return bytes_.view(); }

@@ -4,6 +4,8 @@
 #include "catalogue/code_page.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <limits>
 #include <vector>
 
@@ -60,14 +62,10 @@ std::string current_member_name(unzFile archive) {
   return cp1252_to_utf8(std::string_view(name.data(), length));
 }
 
-[[noreturn]] void fail_member(unzFile archive, std::string_view why) {
-  throw CatalogueError("The member \"" + current_member_name(archive) + "\" of the channel database " + std::string(why));
-}
-
 // Deflate cannot expand data more than about 1032 times: a larger size in the directory is a lie.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint64_t kDeflateSlack = 1024;
-// minizip reads at most an unsigned int at a time.
+// zlib takes at most an unsigned int at a time.
 constexpr size_t kLargestRead = size_t{1} << 30;
 }  // namespace
 
@@ -115,46 +113,79 @@ uint64_t MemoryZipReader::current_size() const {
   return info.uncompressed_size;
 }
 
-MemberReader::MemberReader(unzFile archive) : archive_(archive) {
+MemberReader::MemberReader(MemoryZipReader& archive) {
+  unzFile file = archive.handle();
+  name_ = current_member_name(file);
   unz_file_info64 info{};
-  if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-    fail_member(archive, "has a damaged directory entry.");
+  if (unzGetCurrentFileInfo64(file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    fail("has a damaged directory entry.");
   size_ = info.uncompressed_size;
   const bool plausible = info.compression_method == 0 ? size_ == info.compressed_size
                          : info.compressed_size <= (std::numeric_limits<uint64_t>::max() - kDeflateSlack) / kMaxDeflateRatio &&
                                size_ <= info.compressed_size * kMaxDeflateRatio + kDeflateSlack;
-  if (!plausible) fail_member(archive, "is damaged (its sizes do not fit together).");
-  if (unzOpenCurrentFile(archive) != UNZ_OK) fail_member(archive, "cannot be opened (damaged or unsupported).");
-  open_ = true;
+  if (!plausible) fail("is damaged (its sizes do not fit together).");
+  // Opening checks the member's local header and tells where its data starts.
+  const bool supported = (info.compression_method == 0 || info.compression_method == Z_DEFLATED) && (info.flag & 1) == 0;
+  if (!supported || unzOpenCurrentFile(file) != UNZ_OK) fail("cannot be opened (damaged or unsupported).");
+  const uint64_t at = unzGetCurrentFileZStreamPos64(file);
+  unzCloseCurrentFile(file);
+  const std::string_view bytes = archive.bytes();
+  if (at > bytes.size() || info.compressed_size > bytes.size() - at) fail("is shorter than its directory entry says.");
+  data_ = bytes.substr(static_cast<size_t>(at), static_cast<size_t>(info.compressed_size));
+  deflated_ = info.compression_method == Z_DEFLATED;
+  expected_crc_ = info.crc;
+  crc_ = crc32_z(0, nullptr, 0);
+  if (deflated_) {
+    if (inflateInit2(&inflate_, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    inflating_ = true;
+    inflate_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.data()));
+  }
 }
 
 MemberReader::~MemberReader() {
-  if (open_) unzCloseCurrentFile(archive_);
+  if (inflating_) inflateEnd(&inflate_);
+}
+
+void MemberReader::fail(std::string_view why) const {
+  throw CatalogueError("The member \"" + name_ + "\" of the channel database " + std::string(why));
 }
 
 size_t MemberReader::read(char* into, size_t capacity) {
-  if (!open_) return 0;
   if (done_ == size_) {
-    // The whole stated size is in: closing compares the CRC.
-    open_ = false;
-    const int closed = unzCloseCurrentFile(archive_);
-    if (closed == UNZ_CRCERROR) fail_member(archive_, "fails its CRC check.");
-    if (closed != UNZ_OK) fail_member(archive_, "cannot be read to its end.");
+    // The whole stated size is in: compare the CRC, once.
+    if (!checked_) {
+      checked_ = true;
+      if (crc_ != expected_crc_) fail("fails its CRC check.");
+    }
     return 0;
   }
   if (capacity == 0) return 0;
-  const uint64_t wanted = std::min<uint64_t>({capacity, kLargestRead, size_ - done_});
-  const int read = unzReadCurrentFile(archive_, into, static_cast<unsigned>(wanted));
-  if (read < 0) fail_member(archive_, "cannot be inflated (damaged data).");
-  if (read == 0) fail_member(archive_, "is shorter than its directory entry says.");
-  done_ += static_cast<uint64_t>(read);
-  return static_cast<size_t>(read);
+  const size_t wanted = static_cast<size_t>(std::min<uint64_t>({capacity, kLargestRead, size_ - done_}));
+  size_t produced = 0;
+  if (!deflated_) {
+    std::memcpy(into, data_.data() + done_, wanted);
+    produced = wanted;
+  } else {
+    // zlib takes at most an unsigned int of input at a time.
+    const uint64_t consumed = static_cast<uint64_t>(reinterpret_cast<const char*>(inflate_.next_in) - data_.data());
+    inflate_.avail_in = static_cast<uInt>(std::min<uint64_t>(data_.size() - consumed, kLargestRead));
+    inflate_.next_out = reinterpret_cast<Bytef*>(into);
+    inflate_.avail_out = static_cast<uInt>(wanted);
+    const int status = inflate(&inflate_, Z_NO_FLUSH);
+    produced = wanted - inflate_.avail_out;
+    if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR || status == Z_STREAM_ERROR)
+      fail("cannot be inflated (damaged data).");
+  }
+  if (produced == 0) fail("is shorter than its directory entry says.");
+  crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(into), produced);
+  done_ += produced;
+  return produced;
 }
 
-std::string read_archive_member(unzFile archive) {
+std::string read_archive_member(MemoryZipReader& archive) {
   MemberReader member(archive);
   if (member.size() > std::numeric_limits<size_t>::max() / 2)
-    fail_member(archive, "is damaged (its sizes do not fit together).");
+    member.fail("is damaged (its sizes do not fit together).");
   std::string content(static_cast<size_t>(member.size()), '\0');
   size_t done = 0;
   while (const size_t read = member.read(content.data() + done, content.size() - done)) done += read;

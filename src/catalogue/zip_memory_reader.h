@@ -1,5 +1,6 @@
 #pragma once
 #include <minizip/unzip.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string>
@@ -25,6 +26,9 @@ class MemoryZipReader {
   // The uncompressed size the current member's directory entry states; 0 when it cannot be read.
   uint64_t current_size() const;
 
+  // The archive's bytes, as given.
+  std::string_view bytes() const { return stream_.bytes; }
+
   struct Stream {
     std::string_view bytes;
     uint64_t position = 0;
@@ -36,11 +40,13 @@ class MemoryZipReader {
 };
 
 // The archive's current member (the one just located), inflated a piece at a time so that it never
-// has to be in memory whole. Throws CatalogueError naming the member when its directory entry is
-// damaged, its sizes cannot fit together, or it cannot be opened.
+// has to be in memory whole. minizip finds and checks the member's headers; its data is inflated
+// by zlib straight from the archive's bytes. Throws CatalogueError naming the member when its
+// directory entry is damaged, its sizes cannot fit together or its data lies outside the archive,
+// or it cannot be opened (damaged, encrypted or compressed by another method than deflate).
 class MemberReader {
  public:
-  explicit MemberReader(unzFile archive);
+  explicit MemberReader(MemoryZipReader& archive);
   ~MemberReader();
   MemberReader(const MemberReader&) = delete;
   MemberReader& operator=(const MemberReader&) = delete;
@@ -54,17 +60,26 @@ class MemberReader {
   // reader that stops early checks nothing.
   size_t read(char* into, size_t capacity);
 
+  // Throws CatalogueError naming the member, saying why.
+  [[noreturn]] void fail(std::string_view why) const;
+
  private:
-  unzFile archive_;
+  std::string name_;         // for messages
+  std::string_view data_;    // the member's stored bytes
+  bool deflated_ = false;
+  z_stream inflate_{};
+  bool inflating_ = false;   // inflate_ holds zlib's state
   uint64_t size_ = 0;
   uint64_t done_ = 0;
-  bool open_ = false;
+  uLong expected_crc_ = 0;
+  uLong crc_ = 0;
+  bool checked_ = false;
 };
 
 // The whole uncompressed content of the archive's current member, as long as its directory entry
 // says, with the errors of MemberReader. For tools that unpack an archive; the loader never takes a
 // member whole.
-std::string read_archive_member(unzFile archive);
+std::string read_archive_member(MemoryZipReader& archive);
 
 // True when the two names are equal with ASCII letters compared without regard to case.
 bool member_name_matches(std::string_view entry, std::string_view wanted);

@@ -35,7 +35,7 @@ TEST(MemoryZip, FindsMembersWithAsciiLettersFoldedOnly) {
   for (const Case& c : cases) {
     EXPECT_EQ(archive.locate(c.wanted), c.found) << c.wanted;
     if (c.found) {
-      EXPECT_EQ(read_archive_member(archive.handle()), c.content) << c.wanted;
+      EXPECT_EQ(read_archive_member(archive), c.content) << c.wanted;
     }
   }
 }
@@ -46,11 +46,11 @@ TEST(MemoryZip, ReadsStoredAndDeflatedMembersOfAnySize) {
   const std::string zip = make_zip({{"big.dat", big, true}, {"stored.dat", big, false}, {"empty.dat", "", true}});
   MemoryZipReader archive(zip);
   ASSERT_TRUE(archive.locate("big.dat"));
-  EXPECT_EQ(read_archive_member(archive.handle()), big);
+  EXPECT_EQ(read_archive_member(archive), big);
   ASSERT_TRUE(archive.locate("stored.dat"));
-  EXPECT_EQ(read_archive_member(archive.handle()), big);
+  EXPECT_EQ(read_archive_member(archive), big);
   ASSERT_TRUE(archive.locate("empty.dat"));
-  EXPECT_EQ(read_archive_member(archive.handle()), "");
+  EXPECT_EQ(read_archive_member(archive), "");
 }
 
 TEST(MemoryZip, NoArchiveMeansNothingToOpen) {
@@ -69,7 +69,7 @@ std::string member_error(const std::string& zip, const std::string& name) {
   MemoryZipReader archive(zip);
   if (!archive.locate(name)) return "not found";
   try {
-    read_archive_member(archive.handle());
+    read_archive_member(archive);
   } catch (const CatalogueError& e) {
     return e.what();
   }

@@ -154,7 +154,7 @@ int unpack(Arguments args) {
       continue;
     }
     if (!QDir().mkpath(QFileInfo(target).path())) throw std::runtime_error("cannot create folder for " + member);
-    write_file(target, read_archive_member(archive.handle()));
+    write_file(target, read_archive_member(archive));
   }
   return 0;
 }

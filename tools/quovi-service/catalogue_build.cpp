@@ -101,7 +101,7 @@ std::vector<ZipMember> read_source_members(const std::string& path) {
     if (unzGetCurrentFileInfo64(archive.handle(), &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK)
       throw CatalogueError(path + ": damaged archive directory");
     const std::string member(name.data(), std::min<size_t>(info.size_filename, name.size() - 1));
-    members.push_back({member, read_archive_member(archive.handle())});
+    members.push_back({member, read_archive_member(archive)});
   }
   return members;
 }

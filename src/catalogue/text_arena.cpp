@@ -1,0 +1,86 @@
+#include "catalogue/text_arena.h"
+
+#include "catalogue/large_pages.h"
+#include "catalogue/text_block.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+
+namespace {
+using text_block::ChunkHeader;
+using text_block::Header;
+using text_block::kInChunk;
+
+// The arena's own share of the chunk it writes into: the count cannot reach zero while texts written
+// but not yet counted are released.
+constexpr uint32_t kWriterShare = uint32_t{1} << 30;
+
+// Texts are 8-byte aligned so their headers can be read in place.
+constexpr size_t aligned(size_t n) { return (n + 7) & ~size_t{7}; }
+
+// A text this long gets a block of its own: it would waste most of a chunk's tail.
+constexpr size_t kLongestInChunk = size_t{64} << 10;
+
+// Chunks are mapped on large-page boundaries, so every page of them can be a large one.
+char* map_chunk(size_t bytes) {
+  // Over-ask by one large page, then give back the head and tail that fall outside the alignment.
+  const size_t asked = bytes + kLargePage;
+  void* mapped = mmap(nullptr, asked, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const auto start = reinterpret_cast<uintptr_t>(mapped);
+  const uintptr_t begin = (start + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
+  if (begin > start) munmap(mapped, begin - start);
+  const uintptr_t end = begin + bytes;
+  if (start + asked > end) munmap(reinterpret_cast<void*>(end), start + asked - end);
+  advise_large_pages(reinterpret_cast<void*>(begin), bytes);
+  return reinterpret_cast<char*>(begin);
+}
+}  // namespace
+
+void text_block::free_chunk(ChunkHeader* chunk) { munmap(chunk, chunk->bytes); }
+
+TextArena::TextArena(uint64_t expected_bytes)
+    : next_size_(std::clamp<size_t>(static_cast<size_t>(std::min<uint64_t>(expected_bytes, kLargestChunk)) + kLargePage - 1,
+                                    kSmallestChunk, kLargestChunk) &
+                 ~(kLargePage - 1)) {}
+
+TextArena::~TextArena() { leave_chunk(); }
+
+void TextArena::start_chunk(size_t at_least) {
+  leave_chunk();
+  const size_t bytes = std::max(next_size_, (at_least + kLargePage - 1) & ~(kLargePage - 1));
+  chunk_ = map_chunk(bytes);
+  new (chunk_) ChunkHeader{kWriterShare, 0, bytes};
+  used_ = sizeof(ChunkHeader);
+  capacity_ = bytes;
+  written_ = 0;
+  reserved_ += bytes;
+  next_size_ = std::min(next_size_ * 2, kLargestChunk);
+}
+
+void TextArena::leave_chunk() {
+  if (!chunk_) return;
+  // Trade the writer's share for the texts written: what is left counts the texts still alive.
+  auto* header = reinterpret_cast<ChunkHeader*>(chunk_);
+  const uint32_t drop = kWriterShare - written_;
+  if (std::atomic_ref<uint32_t>(header->live).fetch_sub(drop, std::memory_order_acq_rel) == drop)
+    text_block::free_chunk(header);
+  chunk_ = nullptr;
+}
+
+PackedText TextArena::add(std::string_view text) {
+  if (text.empty()) return {};
+  if (text.size() > kLongestInChunk) return PackedText(text);
+  const size_t need = aligned(sizeof(Header) + text.size());
+  if (!chunk_ || capacity_ - used_ < need) start_chunk(sizeof(ChunkHeader) + need);
+  char* block = chunk_ + used_;
+  new (block) Header{kInChunk | static_cast<uint32_t>(used_), static_cast<uint32_t>(text.size())};
+  std::memcpy(block + sizeof(Header), text.data(), text.size());
+  used_ += need;
+  ++written_;
+  return PackedText(block, PackedText::Adopt{});
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include "catalogue/packed_text.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Writes many texts one after another into large chunks of memory, so that a catalogue's million
+// names and addresses cost no allocation each and are freed a chunk at a time. A chunk goes back to
+// the system once the arena has moved on from it and the last of its texts is gone; the texts
+// themselves are ordinary PackedText values that may outlive the arena. One thread writes into an
+// arena; its texts may then be read, copied and destroyed on any thread.
+class TextArena {
+ public:
+  // expected_bytes guides the size of the first chunk (the texts to come, if known).
+  explicit TextArena(uint64_t expected_bytes = 0);
+  ~TextArena();
+  TextArena(const TextArena&) = delete;
+  TextArena& operator=(const TextArena&) = delete;
+
+  PackedText add(std::string_view text);
+
+  // Bytes of the chunks taken from the system so far.
+  uint64_t reserved_bytes() const { return reserved_; }
+
+  static constexpr size_t kSmallestChunk = size_t{2} << 20;
+  static constexpr size_t kLargestChunk = size_t{64} << 20;
+
+ private:
+  void start_chunk(size_t at_least);
+  void leave_chunk();
+
+  char* chunk_ = nullptr;
+  size_t used_ = 0;
+  size_t capacity_ = 0;
+  uint32_t written_ = 0;  // texts written into the current chunk
+  size_t next_size_;
+  uint64_t reserved_ = 0;
+};
