@@ -194,7 +194,8 @@ class StallingServer {
   // A connection the client has closed fails the send and is dropped from the trickle.
   void trickle() {
     static const std::string bytes(16, 'y');
-    std::erase_if(trickling_, [](int fd) { return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0; });
+    std::erase_if(trickling_,
+                  [](int fd) { return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0; });
   }
 
   bool trickle_body_;
@@ -304,7 +305,8 @@ void BM_AbortByPhase(benchmark::State& state) {
         HttpRequest* request = start();
         const double ms = request ? abort_milliseconds(request) : -1;
         if (ms < 0) {
-          state.SkipWithError((std::string(name) + (request ? ": the abort did not end the transfer" : ": phase not reached")).c_str());
+          const char* what = request ? ": the abort did not end the transfer" : ": phase not reached";
+          state.SkipWithError((std::string(name) + what).c_str());
           return;
         }
         times[name].push_back(ms);

@@ -80,7 +80,9 @@ bool enter_sandbox() {
   for (const char* name : {"home", "data", "config", "cache", "state", "runtime"})
     if (!QDir().mkpath(base + "/" + name)) return false;
   chmod(QFile::encodeName(base + "/runtime").constData(), 0700);
-  const auto set = [&](const char* name, const QString& value) { setenv(name, QFile::encodeName(value).constData(), 1); };
+  const auto set = [&](const char* name, const QString& value) {
+    setenv(name, QFile::encodeName(value).constData(), 1);
+  };
   set("HOME", base + "/home");
   set("XDG_DATA_HOME", base + "/data");
   set("XDG_CONFIG_HOME", base + "/config");

@@ -21,9 +21,10 @@ std::string file_of(const std::vector<ZipMember>& members) { return encrypt_chan
 TEST(CatalogueCheck, SumsUpWhatTheProgramLoads) {
   const QString whole = put_file("channels.dat", generate_channel_file({3, 4, 5, 7}));
   // Members the loader does not know are passed over; missing ones leave their part empty.
-  const QString partial = put_file("partial.dat", file_of({{"genres.dat", "1|News\r\n2|Jazz\r\n"},
-                                                           {"notes.txt", "not a member"},
-                                                           {"radio.dat", "5|SmF6eg==|http://r/5|128|1||0|2||0|0|0|0|0|0|0\r\n"}}));
+  const QString partial =
+      put_file("partial.dat", file_of({{"genres.dat", "1|News\r\n2|Jazz\r\n"},
+                                       {"notes.txt", "not a member"},
+                                       {"radio.dat", "5|SmF6eg==|http://r/5|128|1||0|2||0|0|0|0|0|0|0\r\n"}}));
   const struct {
     QString path;
     QString summary;
@@ -48,7 +49,8 @@ TEST(CatalogueCheck, DamagedFileGivesTheErrorAndExitCodeOne) {
     std::string bytes;
     const char* error;  // part of the one line on stderr
   } cases[] = {
-      {"bad-id.dat", file_of({{"tv.dat", "x|TmV3cw==|http://tv/1|800|1||0|1||12|3|2|0|0|0|0\r\n"}}), "\"tv.dat\", line 1"},
+      {"bad-id.dat", file_of({{"tv.dat", "x|TmV3cw==|http://tv/1|800|1||0|1||12|3|2|0|0|0|0\r\n"}}),
+       "\"tv.dat\", line 1"},
       {"bad-stamp.dat", file_of({{"version.dat", "2013"}}), "version"},
       // Without its end the archive has no directory: the program loads nothing, and says nothing.
       {"cut.dat", good.substr(0, good.size() / 2), "nothing loads from it"},
