@@ -1,7 +1,10 @@
 // How long Cancel takes to end a transfer in each of its phases: the name lookup (one that hangs),
 // the connect (to a listener whose queue is full, so the handshake never completes), waiting for
-// the reply's headers, and the body (a server that stops half way). The time runs from abort()
-// until finished() has arrived and the request is deleted, as Cancel and Close see it.
+// the reply's headers (a server that reads the request and says nothing), and the body (a server
+// that sends the headers and then trickles a few bytes at a time). Each phase is entered for sure
+// before the abort: the stalled lookup has begun, the connection is in SYN-SENT, the server has read
+// the whole request, body bytes have arrived. The time runs from abort() until finished() has
+// arrived and the request is deleted, as Cancel and Close see it.
 //
 // The floor, measured in the same run and interleaved with the phases, is the bare mechanism an
 // abort cannot do without: waking a thread blocked in curl_multi_poll and hearing back from it
@@ -10,6 +13,8 @@
 //
 // The name lookup phase needs the stand-in resolver of the tests (tests/support/stalling_resolver.cpp);
 // the benchmark starts itself again with it preloaded, and leaves the phase out where it was not built.
+#include "repetitions.h"
+
 #include "services/http_request.h"
 
 #include <QCoreApplication>
@@ -44,11 +49,16 @@ namespace {
 constexpr int kRepetitions = 30;
 constexpr char kStallingHost[] = "stall.invalid";
 
-void run_events_until(const std::function<bool()>& done) {
+// Runs the event loop until done() holds; false when it still does not after ten seconds.
+bool run_events_until(const std::function<bool()>& done) {
+  QElapsedTimer clock;
+  clock.start();
   while (!done()) {
+    if (clock.elapsed() > 10000) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     QThread::usleep(100);
   }
+  return true;
 }
 
 void run_events_for(int milliseconds) {
@@ -107,6 +117,7 @@ class FullListener {
     if (listener_ >= 0) close(listener_);
   }
   bool ready() const { return full_; }
+  uint16_t port() const { return port_; }
   QByteArray url() const { return local_url(port_); }
 
  private:
@@ -116,48 +127,85 @@ class FullListener {
   std::vector<int> fillers_;
 };
 
+// Connections to the port in SYN-SENT, from /proc/net/tcp: connects the listener never answers.
+int connects_waiting(uint16_t port) {
+  FILE* table = std::fopen("/proc/net/tcp", "r");
+  if (!table) return -1;
+  char line[512];
+  int count = 0;
+  while (std::fgets(line, sizeof line, table)) {
+    unsigned remote_port = 0, state = 0;
+    if (std::sscanf(line, " %*d: %*8x:%*4x %*8x:%4x %2x", &remote_port, &state) == 2 && remote_port == port &&
+        state == 0x02)
+      ++count;
+  }
+  std::fclose(table);
+  return count;
+}
+
 // Accepts every connection and reads its request; then either says nothing, or sends the headers
-// and the first kilobyte of a megabyte body. Connections are held open until the server goes.
+// and the first kilobyte of a megabyte body and then 16 bytes every 10 ms. Connections are held
+// open until the server goes.
 class StallingServer {
  public:
-  explicit StallingServer(bool part_of_body) : part_of_body_(part_of_body) {
+  explicit StallingServer(bool trickle_body) : trickle_body_(trickle_body) {
     listener_ = listen_on_loopback(128, port_);
     if (listener_ >= 0) thread_ = std::thread([this] { serve(); });
   }
   ~StallingServer() {
     if (listener_ < 0) return;
-    shutdown(listener_, SHUT_RDWR);
+    stop_.store(true);
     thread_.join();
     close(listener_);
     for (int fd : held_) close(fd);
   }
   bool ready() const { return listener_ >= 0; }
   QByteArray url() const { return local_url(port_); }
+  // Requests read whole so far.
+  int requests_read() const { return requests_read_.load(); }
 
  private:
   void serve() {
-    for (;;) {
-      const int fd = accept(listener_, nullptr, nullptr);
-      if (fd < 0) return;
-      held_.push_back(fd);
-      std::string request;
-      char buffer[4096];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0) break;
-        request.append(buffer, static_cast<size_t>(n));
+    while (!stop_.load()) {
+      pollfd p{listener_, POLLIN, 0};
+      if (poll(&p, 1, 10) > 0) {
+        const int fd = accept(listener_, nullptr, nullptr);
+        if (fd >= 0) take(fd);
       }
-      if (!part_of_body_) continue;
-      const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n" + std::string(1024, 'x');
-      if (write(fd, reply.data(), reply.size()) < 0) continue;
+      if (trickle_body_) trickle();
     }
   }
 
-  bool part_of_body_;
+  void take(int fd) {
+    held_.push_back(fd);
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n <= 0) return;
+      request.append(buffer, static_cast<size_t>(n));
+    }
+    ++requests_read_;
+    if (!trickle_body_) return;
+    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n" + std::string(1024, 'x');
+    if (send(fd, reply.data(), reply.size(), MSG_NOSIGNAL) >= 0) trickling_.push_back(fd);
+  }
+
+  // A connection the client has closed fails the send and is dropped from the trickle.
+  void trickle() {
+    static const std::string bytes(16, 'y');
+    std::erase_if(trickling_,
+                  [](int fd) { return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0; });
+  }
+
+  bool trickle_body_;
   int listener_ = -1;
   uint16_t port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> requests_read_{0};
   std::thread thread_;
   std::vector<int> held_;
+  std::vector<int> trickling_;
 };
 
 // Milliseconds from abort() until the request has finished and is gone.
@@ -165,25 +213,38 @@ double abort_milliseconds(HttpRequest* request) {
   QElapsedTimer clock;
   clock.start();
   request->abort();
-  run_events_until([&] { return !request->running(); });
+  if (!run_events_until([&] { return !request->running(); })) return -1;
   delete request;
   return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
-// Each phase starts a request and runs the event loop until the transfer is in that phase.
+// Each phase starts a request and runs the event loop until the transfer is in that phase; nothing
+// when it does not get there.
+HttpRequest* in_phase(HttpRequest* request, bool reached) {
+  if (reached) return request;
+  delete request;
+  return nullptr;
+}
+
 HttpRequest* request_in_lookup() {
   const int before = stalled_lookups();
   auto* request = new HttpRequest;
   request->get(QByteArray("http://") + kStallingHost + "/service/get.php");
-  run_events_until([&] { return stalled_lookups() > before; });
-  return request;
+  return in_phase(request, run_events_until([&] { return stalled_lookups() > before; }));
 }
 
-HttpRequest* request_waiting(const QByteArray& url) {
+HttpRequest* request_connecting(const FullListener& listener) {
+  const int before = connects_waiting(listener.port());
   auto* request = new HttpRequest;
-  request->get(url);
-  run_events_for(20);  // connecting, or the request sent and no reply
-  return request;
+  request->get(listener.url());
+  return in_phase(request, run_events_until([&] { return connects_waiting(listener.port()) > before; }));
+}
+
+HttpRequest* request_awaiting_headers(const StallingServer& server) {
+  const int before = server.requests_read();
+  auto* request = new HttpRequest;
+  request->get(server.url());
+  return in_phase(request, run_events_until([&] { return server.requests_read() > before; }));
 }
 
 HttpRequest* request_in_body(const QByteArray& url) {
@@ -191,9 +252,9 @@ HttpRequest* request_in_body(const QByteArray& url) {
   qint64 received = 0;
   QObject::connect(request, &HttpRequest::work, [&received](qint64 count) { received = count; });
   request->get(url);
-  run_events_until([&] { return received > 0; });
+  const bool reached = run_events_until([&] { return received > 0; });
   request->disconnect();
-  return request;
+  return in_phase(request, reached);
 }
 
 // The floor: a thread blocked in curl_multi_poll, woken, answering through the event loop.
@@ -219,17 +280,11 @@ double floor_milliseconds() {
   return elapsed;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 void BM_AbortByPhase(benchmark::State& state) {
   FullListener full;
   StallingServer silent(false);
-  StallingServer half_body(true);
-  if (!full.ready() || !silent.ready() || !half_body.ready()) {
+  StallingServer trickling(true);
+  if (!full.ready() || !silent.ready() || !trickling.ready() || connects_waiting(full.port()) < 0) {
     state.SkipWithError("no local sockets to stall on");
     return;
   }
@@ -237,23 +292,33 @@ void BM_AbortByPhase(benchmark::State& state) {
   using Phase = std::pair<const char*, std::function<HttpRequest*()>>;
   std::vector<Phase> phases;
   if (with_lookup) phases.push_back({"lookup", request_in_lookup});
-  phases.push_back({"connect", [&] { return request_waiting(full.url()); }});
-  phases.push_back({"headers", [&] { return request_waiting(silent.url()); }});
-  phases.push_back({"body", [&] { return request_in_body(half_body.url()); }});
+  phases.push_back({"connect", [&] { return request_connecting(full); }});
+  phases.push_back({"headers", [&] { return request_awaiting_headers(silent); }});
+  phases.push_back({"body", [&] { return request_in_body(trickling.url()); }});
 
   std::vector<double> floor;
   std::map<std::string, std::vector<double>> times;
   for (auto _ : state) {
     for (int i = 0; i < kRepetitions; ++i) {
       floor.push_back(floor_milliseconds());
-      for (const auto& [name, start] : phases) times[name].push_back(abort_milliseconds(start()));
+      for (const auto& [name, start] : phases) {
+        HttpRequest* request = start();
+        const double ms = request ? abort_milliseconds(request) : -1;
+        if (ms < 0) {
+          const char* what = request ? ": the abort did not end the transfer" : ": phase not reached";
+          state.SkipWithError((std::string(name) + what).c_str());
+          return;
+        }
+        times[name].push_back(ms);
+      }
     }
   }
+  using bench::median;
   const double floor_median = median(floor);
-  state.counters["floor_min_ms"] = *std::min_element(floor.begin(), floor.end());
+  state.counters["floor_min_ms"] = bench::minimum(floor);
   state.counters["floor_median_ms"] = floor_median;
   for (const auto& [name, values] : times) {
-    state.counters[name + "_min_ms"] = *std::min_element(values.begin(), values.end());
+    state.counters[name + "_min_ms"] = bench::minimum(values);
     state.counters[name + "_median_ms"] = median(values);
     state.counters[name + "_ratio"] = median(values) / floor_median;
   }

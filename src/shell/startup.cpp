@@ -7,6 +7,7 @@
 #include "playback/screen_saver_inhibitor.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/command_wiring.h"
+#include "shell/first_show_marker.h"
 #include "shell/main_window.h"
 #include "shell/session_end.h"
 #include "shell/splash_screen.h"
@@ -61,6 +62,7 @@ int run_program(QApplication& app) {
   splash.reset();
   if (end_requested) return 0;
 
+  mark_first_show(&window);
   window.show();
   // Where no window manager activates the new window, its first showing asks the question; the
   // question's gate keeps a later activation from asking again.

@@ -1,31 +1,18 @@
 // The catalogue's whole road on one machine: built by quovi-catalogue, served by quovi-service,
 // rated and flagged over HTTP, built again with the feedback folded in, downloaded again.
 #include "catalogue_reply.h"
+#include "catalogue_tool.h"
 #include "http_get.h"
 #include "service_process.h"
 #include "test_env.h"
 
 #include <QDir>
-#include <QProcess>
+#include <QFile>
 #include <gtest/gtest.h>
 
 #include <map>
 
 namespace {
-struct ToolRun {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-ToolRun run_catalogue_tool(const QStringList& arguments) {
-  QProcess tool;
-  tool.start(QStringLiteral(QUOVI_CATALOGUE_PROGRAM), arguments);
-  if (!tool.waitForFinished(60000)) return {};
-  return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput().toStdString(),
-          tool.readAllStandardError().toStdString()};
-}
-
 // The channel lines of a dump by channel id, each split at its TABs.
 std::map<int, QStringList> dumped_channels(const std::string& dump, QString* version = nullptr) {
   std::map<int, QStringList> channels;

@@ -1,5 +1,6 @@
-// quovi-catalogue: packs, unpacks, lists and generates channel database files.
+// quovi-catalogue: packs, unpacks, lists, checks and generates channel database files.
 #include "build_command.h"
+#include "check_command.h"
 #include "catalogue/catalogue_dump.h"
 #include "catalogue/catalogue_error.h"
 #include "catalogue/catalogue_generator.h"
@@ -30,7 +31,7 @@ class UsageError : public std::runtime_error {
 };
 
 constexpr const char* kUsage =
-    "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | "
+    "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | check FILE | "
     "generate --tv N --radio N --video N [--seed S] -o OUT | "
     "hostile nuls|line-ends|bars|channels [--size N] -o OUT | "
     "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm]";
@@ -168,6 +169,20 @@ int dump(Arguments args) {
   return code;
 }
 
+int check(Arguments args) {
+  args.expect_done(1);
+  const std::string& path = args.positional[0];
+  std::string bytes = read_file(q(path));
+  std::string summary;
+  try {
+    summary = check_channel_file(std::move(bytes));
+  } catch (const std::exception& e) {
+    throw std::runtime_error(path + ": " + e.what());
+  }
+  std::cout << path << ": " << summary << '\n';
+  return 0;
+}
+
 int generate(Arguments args) {
   GeneratorOptions options;
   options.tv = count_argument("--tv", args.take("--tv"));
@@ -210,6 +225,7 @@ int main(int argc, char** argv) {
     if (command == "pack") return pack(std::move(args));
     if (command == "unpack") return unpack(std::move(args));
     if (command == "dump") return dump(std::move(args));
+    if (command == "check") return check(std::move(args));
     if (command == "generate") return generate(std::move(args));
     if (command == "hostile") return hostile(std::move(args));
     throw UsageError(kUsage);
