@@ -82,11 +82,10 @@ void apply_tail(const unsigned char* key, const Block& previous, unsigned char* 
   OPENSSL_cleanse(stream.data(), stream.size());
 }
 
-void transform(std::string& bytes, bool encrypt) {
+void transform(unsigned char* data, size_t size, bool encrypt) {
   KeyBuffer key;
   const Block iv = initialisation_vector();
-  auto* data = reinterpret_cast<unsigned char*>(bytes.data());
-  const size_t whole = bytes.size() / kBlock * kBlock;
+  const size_t whole = size / kBlock * kBlock;
   Block last_cipher_block = iv;
   // Decrypting in place destroys the ciphertext, so the block the tail depends on is kept first.
   if (!encrypt && whole > 0) std::memcpy(last_cipher_block.data(), data + whole - kBlock, kBlock);
@@ -95,12 +94,15 @@ void transform(std::string& bytes, bool encrypt) {
     run_cbc(cbc.get(), data, whole);
   }
   if (encrypt && whole > 0) std::memcpy(last_cipher_block.data(), data + whole - kBlock, kBlock);
-  if (whole < bytes.size()) apply_tail(key.aes_key(), last_cipher_block, data + whole, bytes.size() - whole);
+  if (whole < size) apply_tail(key.aes_key(), last_cipher_block, data + whole, size - whole);
 }
+
+unsigned char* as_bytes(char* data) { return reinterpret_cast<unsigned char*>(data); }
 }  // namespace
 
-void decrypt_channel_file_in_place(std::string& bytes) { transform(bytes, false); }
-void encrypt_channel_file_in_place(std::string& bytes) { transform(bytes, true); }
+void decrypt_channel_file_in_place(char* data, size_t size) { transform(as_bytes(data), size, false); }
+void decrypt_channel_file_in_place(std::string& bytes) { transform(as_bytes(bytes.data()), bytes.size(), false); }
+void encrypt_channel_file_in_place(std::string& bytes) { transform(as_bytes(bytes.data()), bytes.size(), true); }
 
 std::string decrypt_channel_file(std::string_view ciphertext) {
   std::string bytes(ciphertext);

@@ -5,27 +5,30 @@
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_cipher.h"
 #include "catalogue/channel_members.h"
+#include "catalogue/large_pages.h"
 #include "catalogue/zip_memory_reader.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 
 namespace {
-std::string read_whole_file(const QString& path) {
+// The file whole, in memory of large pages: the read is its first touch.
+std::unique_ptr<LargePageBuffer> read_whole_file(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     throw CatalogueError("Cannot open the channel database \"" + path.toStdString() + "\": " +
                          file.errorString().toStdString());
-  std::string bytes(static_cast<size_t>(std::max<qint64>(file.size(), 0)), '\0');
+  auto bytes = std::make_unique<LargePageBuffer>(static_cast<size_t>(std::max<qint64>(file.size(), 0)));
   qint64 done = 0;
-  while (done < static_cast<qint64>(bytes.size())) {
-    const qint64 read = file.read(bytes.data() + done, static_cast<qint64>(bytes.size()) - done);
+  while (done < static_cast<qint64>(bytes->size())) {
+    const qint64 read = file.read(bytes->data() + done, static_cast<qint64>(bytes->size()) - done);
     if (read <= 0) break;
     done += read;
   }
-  if (done != static_cast<qint64>(bytes.size()))
+  if (done != static_cast<qint64>(bytes->size()))
     throw CatalogueError("Cannot read the channel database \"" + path.toStdString() + "\": " +
                          file.errorString().toStdString());
   return bytes;
@@ -73,12 +76,11 @@ constexpr ChannelMember kChannelMembers[] = {
     {"radio.dat", kGroupRadio, 154},
     {"video.dat", kGroupVideo, 154},
 };
-}  // namespace
 
-void load_channel_database_bytes(Catalogue& catalogue, const std::vector<int32_t>& favorites, std::string bytes) {
-  LoadAllowance allowance(bytes.size());
-  decrypt_channel_file_in_place(bytes);
-  MemoryZipReader archive(bytes);
+// Loads from the decrypted file.
+void load_archive(Catalogue& catalogue, const std::vector<int32_t>& favorites, std::string_view zip) {
+  LoadAllowance allowance(zip.size());
+  MemoryZipReader archive(zip);
   if (!archive.is_open()) return;
 
   if (archive.locate("version.dat")) load_version_member(catalogue, first_bytes(archive, 12));
@@ -137,7 +139,16 @@ void load_channel_database_bytes(Catalogue& catalogue, const std::vector<int32_t
   }
 }
 
+}  // namespace
+
+void load_channel_database_bytes(Catalogue& catalogue, const std::vector<int32_t>& favorites, std::string bytes) {
+  decrypt_channel_file_in_place(bytes);
+  load_archive(catalogue, favorites, bytes);
+}
+
 void load_channel_database(Catalogue& catalogue, const std::vector<int32_t>& favorites, const QString& app_data) {
   ensure_catalogue_folder(app_data);
-  load_channel_database_bytes(catalogue, favorites, read_whole_file(channels_path(app_data)));
+  const std::unique_ptr<LargePageBuffer> file = read_whole_file(channels_path(app_data));
+  decrypt_channel_file_in_place(file->data(), file->size());
+  load_archive(catalogue, favorites, std::string_view(file->data(), file->size()));
 }

@@ -3,8 +3,6 @@
 #include "catalogue/large_pages.h"
 #include "catalogue/text_block.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -25,23 +23,9 @@ constexpr size_t aligned(size_t n) { return (n + 7) & ~size_t{7}; }
 // A text this long gets a block of its own: it would waste most of a chunk's tail.
 constexpr size_t kLongestInChunk = size_t{64} << 10;
 
-// Chunks are mapped on large-page boundaries, so every page of them can be a large one.
-char* map_chunk(size_t bytes) {
-  // Over-ask by one large page, then give back the head and tail that fall outside the alignment.
-  const size_t asked = bytes + kLargePage;
-  void* mapped = mmap(nullptr, asked, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) throw std::bad_alloc();
-  const auto start = reinterpret_cast<uintptr_t>(mapped);
-  const uintptr_t begin = (start + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
-  if (begin > start) munmap(mapped, begin - start);
-  const uintptr_t end = begin + bytes;
-  if (start + asked > end) munmap(reinterpret_cast<void*>(end), start + asked - end);
-  advise_large_pages(reinterpret_cast<void*>(begin), bytes);
-  return reinterpret_cast<char*>(begin);
-}
 }  // namespace
 
-void text_block::free_chunk(ChunkHeader* chunk) { munmap(chunk, chunk->bytes); }
+void text_block::free_chunk(ChunkHeader* chunk) { unmap_large_pages(reinterpret_cast<char*>(chunk), chunk->bytes); }
 
 TextArena::TextArena(uint64_t expected_bytes)
     : next_size_(std::clamp<size_t>(static_cast<size_t>(std::min<uint64_t>(expected_bytes, kLargestChunk)) + kLargePage - 1,
@@ -53,7 +37,7 @@ TextArena::~TextArena() { leave_chunk(); }
 void TextArena::start_chunk(size_t at_least) {
   leave_chunk();
   const size_t bytes = std::max(next_size_, (at_least + kLargePage - 1) & ~(kLargePage - 1));
-  chunk_ = map_chunk(bytes);
+  chunk_ = map_large_pages(bytes);
   new (chunk_) ChunkHeader{kWriterShare, 0, bytes};
   used_ = sizeof(ChunkHeader);
   capacity_ = bytes;
