@@ -23,6 +23,6 @@ class LoadAllowance {
   uint64_t spent_ = 0;
 };
 
-// What a record with the given text bytes costs beyond its own size: each non-empty text is a
-// block of its own on the heap.
-constexpr uint64_t kTextBlockCost = 32;
+// What a record's non-empty text costs beyond its bytes: its header and alignment in a chunk of
+// the load's text arena.
+constexpr uint64_t kTextBlockCost = 16;

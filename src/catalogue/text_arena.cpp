@@ -23,9 +23,15 @@ constexpr size_t aligned(size_t n) { return (n + 7) & ~size_t{7}; }
 // A text this long gets a block of its own: it would waste most of a chunk's tail.
 constexpr size_t kLongestInChunk = size_t{64} << 10;
 
+std::atomic<uint64_t> chunks{0};
 }  // namespace
 
-void text_block::free_chunk(ChunkHeader* chunk) { unmap_large_pages(reinterpret_cast<char*>(chunk), chunk->bytes); }
+void text_block::free_chunk(ChunkHeader* chunk) {
+  unmap_large_pages(reinterpret_cast<char*>(chunk), chunk->bytes);
+  chunks.fetch_sub(1, std::memory_order_relaxed);
+}
+
+uint64_t TextArena::chunks_alive() { return chunks.load(std::memory_order_relaxed); }
 
 TextArena::TextArena(uint64_t expected_bytes)
     : next_size_(std::clamp<size_t>(static_cast<size_t>(std::min<uint64_t>(expected_bytes, kLargestChunk)) + kLargePage - 1,
@@ -38,6 +44,7 @@ void TextArena::start_chunk(size_t at_least) {
   leave_chunk();
   const size_t bytes = std::max(next_size_, (at_least + kLargePage - 1) & ~(kLargePage - 1));
   chunk_ = map_large_pages(bytes);
+  chunks.fetch_add(1, std::memory_order_relaxed);
   new (chunk_) ChunkHeader{kWriterShare, 0, bytes};
   used_ = sizeof(ChunkHeader);
   capacity_ = bytes;

@@ -23,6 +23,9 @@ class TextArena {
   // Bytes of the chunks taken from the system so far.
   uint64_t reserved_bytes() const { return reserved_; }
 
+  // Chunks of every arena not yet given back, in the whole process.
+  static uint64_t chunks_alive();
+
   static constexpr size_t kSmallestChunk = size_t{2} << 20;
   static constexpr size_t kLargestChunk = size_t{64} << 20;
 

@@ -249,6 +249,19 @@ TEST(ChannelDatabase, FailingLineEndsTheLoadWithNoRecordForLaterLines) {
   EXPECT_EQ(info.countries.size(), 2u);  // what was loaded before stays
 }
 
+// The members behind the one being read are inflated ahead of it; an error must stop that work
+// wherever it stands, also while it waits for the reader to take what it has inflated.
+TEST(ChannelDatabase, AFailingLineStopsTheInflateOfTheMembersBehindIt) {
+  std::string radio;
+  for (int id = 10; radio.size() < (size_t{6} << 20); ++id) radio += line(id);
+  for (const std::string& tv : {"x|bad\r\n"s, line(1) + line(2) + "3|bad\r\n"}) {
+    Catalogue info;
+    const std::string error = load_members(info, with_tables({{"tv.dat", tv}, {"radio.dat", radio}, {"video.dat", radio}}));
+    EXPECT_NE(error.find("\"tv.dat\""), std::string::npos) << error;
+    EXPECT_EQ(info.channels.size(), tv.size() > 10 ? 2u : 0u);
+  }
+}
+
 TEST(ChannelDatabase, ShortLinesEndTheLoadAndNoMissingFieldIsRead) {
   struct Case {
     std::string member, text, needle;
