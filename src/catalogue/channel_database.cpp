@@ -77,10 +77,12 @@ constexpr ChannelMember kChannelMembers[] = {
     {"video.dat", kGroupVideo, 154},
 };
 
-// Loads from the decrypted file.
+// Loads from the decrypted file, which the load owns: the inflate gives its stored data back as it
+// goes, so that the file and the catalogue made from it are not held whole together.
 void load_archive(Catalogue& catalogue, const std::vector<int32_t>& favorites, std::string_view zip) {
   LoadAllowance allowance(zip.size());
   MemoryZipReader archive(zip);
+  archive.discard_inflated_data();
   if (!archive.is_open()) return;
 
   if (archive.locate("version.dat")) load_version_member(catalogue, first_bytes(archive, 12));

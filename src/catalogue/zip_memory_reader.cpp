@@ -3,6 +3,9 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/code_page.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -133,6 +136,7 @@ MemberReader::MemberReader(MemoryZipReader& archive) {
   if (at > bytes.size() || info.compressed_size > bytes.size() - at) fail("is shorter than its directory entry says.");
   data_ = bytes.substr(static_cast<size_t>(at), static_cast<size_t>(info.compressed_size));
   deflated_ = info.compression_method == Z_DEFLATED;
+  discard_ = archive.discards_inflated_data();
   expected_crc_ = info.crc;
   crc_ = crc32_z(0, nullptr, 0);
   if (deflated_) {
@@ -179,7 +183,21 @@ size_t MemberReader::read(char* into, size_t capacity) {
   if (produced == 0) fail("is shorter than its directory entry says.");
   crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(into), produced);
   done_ += produced;
+  if (discard_) discard_consumed();
   return produced;
+}
+
+void MemberReader::discard_consumed() {
+  // Whole pages inside the stored data and behind what zlib has taken in: nothing reads them again.
+  const uint64_t consumed = deflated_ ? static_cast<uint64_t>(reinterpret_cast<const char*>(inflate_.next_in) - data_.data()) : done_;
+  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto from = reinterpret_cast<uintptr_t>(data_.data()) + discarded_;
+  const uintptr_t begin = (from + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data_.data()) + consumed) & ~(page - 1);
+  // A few megabytes at a time: each call costs a system call and a TLB flush.
+  if (end <= begin || end - begin < (uintptr_t{4} << 20)) return;
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+  discarded_ = end - reinterpret_cast<uintptr_t>(data_.data());
 }
 
 std::string read_archive_member(MemoryZipReader& archive) {

@@ -29,6 +29,12 @@ class MemoryZipReader {
   // The archive's bytes, as given.
   std::string_view bytes() const { return stream_.bytes; }
 
+  // Lets the member readers give the pages of stored data they have inflated back to the system as
+  // they go, which zeroes them: for a caller that owns the bytes (mapped memory) and reads each
+  // member once, so that a large archive and what is made from it are not held whole together.
+  void discard_inflated_data() { discard_inflated_ = true; }
+  bool discards_inflated_data() const { return discard_inflated_; }
+
   struct Stream {
     std::string_view bytes;
     uint64_t position = 0;
@@ -37,6 +43,7 @@ class MemoryZipReader {
  private:
   Stream stream_;
   unzFile file_ = nullptr;
+  bool discard_inflated_ = false;
 };
 
 // The archive's current member (the one just located), inflated a piece at a time so that it never
@@ -64,7 +71,11 @@ class MemberReader {
   [[noreturn]] void fail(std::string_view why) const;
 
  private:
+  void discard_consumed();
+
   std::string name_;         // for messages
+  bool discard_ = false;     // give pages of data_ back once inflated
+  uint64_t discarded_ = 0;   // of data_, so far
   std::string_view data_;    // the member's stored bytes
   bool deflated_ = false;
   z_stream inflate_{};
