@@ -38,9 +38,20 @@ void set_colour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
   widget->setPalette(palette);
 }
 
-QToolButton* picture_button(QWidget* parent, const char* name, const QString& hint, const QString& picture_name,
-                            QRect geometry) {
-  auto* button = new QToolButton(parent);
+// Shows the checked state it is given: a click asks first and the answer decides, so the button
+// must not change on its own before that.
+class StarButton : public QToolButton {
+ public:
+  using QToolButton::QToolButton;
+
+ protected:
+  void nextCheckState() override {}
+};
+
+template <typename Button = QToolButton>
+Button* picture_button(QWidget* parent, const char* name, const QString& hint, const QString& picture_name,
+                       QRect geometry) {
+  auto* button = new Button(parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setToolTip(hint);
   button->setAutoRaise(true);
@@ -333,8 +344,8 @@ void MainWindow::build_button_bar(QWidget* panel) {
                           {6, 7, 32, 32});
   fullscreen_ = picture_button(buttons_panel_, "FullscreenButton", QStringLiteral("Enter to full screen"),
                                QStringLiteral("bar_fullscreen"), {48, 9, 10, 10});
-  favorited_ = picture_button(buttons_panel_, "FavoriteButton", QStringLiteral("Add to favorites"),
-                              QStringLiteral("bar_not_favorited"), {64, 9, 12, 10});
+  favorited_ = picture_button<StarButton>(buttons_panel_, "FavoriteButton", QStringLiteral("Add to favorites"),
+                                          QStringLiteral("bar_not_favorited"), {64, 9, 12, 10});
   // Checked while the channel in the player is a favourite: a filled star, an empty one otherwise.
   favorited_->setCheckable(true);
   QIcon star = favorited_->icon();
@@ -360,7 +371,7 @@ void MainWindow::build_button_bar(QWidget* panel) {
   connect(fullscreen_, &QToolButton::clicked, this, [this] { run(hooks_.fullscreen); });
   connect(favorited_, &QToolButton::clicked, this, [this] {
     run(hooks_.favorite_button_clicked);
-    show_favorite_star();  // the click itself has toggled the button, whatever was answered
+    show_favorite_star();
   });
   connect(mute_, &QToolButton::clicked, this, [this] { run(hooks_.mute); });
   connect(unmute_, &QToolButton::clicked, this, [this] { run(hooks_.unmute); });

@@ -224,9 +224,10 @@ void MainWindow::find_next() {
     // Clearing first, so that a hit on the row already selected loads its channel again too.
     clear_selection();
     select_row(row);
-  } else
+  } else {
     show_information(find_dialog_->isVisible() ? static_cast<QWidget*>(find_dialog_) : this,
                      not_found_message(request.text));
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -62,7 +62,7 @@ struct MainWindowHooks {
   std::function<void()> leave_fullscreen;
   std::function<void()> mute;
   std::function<void()> unmute;
-  std::function<void()> favorite_button_clicked;
+  std::function<void()> favorite_button_clicked;  // the star; the window shows the outcome itself
   std::function<void(int x)> set_volume_at;  // x in the volume control's own coordinates
 
   // --- Feedback, from the player's events ----------------------------------------------------

@@ -15,6 +15,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace shell_test;
 
 TEST(FavoriteStar, ShowsWhetherTheChannelInThePlayerIsAFavourite) {
@@ -61,12 +63,21 @@ TEST(FavoriteStar, AsksAsTheMenuDoesAndRebuildsOnlyTheFavoritesView) {
 }
 
 namespace {
+// Lets a test look at the window while a question is up.
+struct LookingSink : RecordingMessageSink {
+  std::function<void()> while_asking;
+  bool ask(QWidget* parent, const QString& title, const QString& text) override {
+    if (while_asking) while_asking();
+    return RecordingMessageSink::ask(parent, title, text);
+  }
+};
+
 struct StarFixture : ::testing::Test {
   AppState state = state_with({{.name = QStringLiteral("Alpha")}, {.name = QStringLiteral("Beta")}});
   MainWindow window{state};
   PlayerControl* control = new PlayerControl(state, &window, &window);
   StandInPlayer* player = new StandInPlayer(control);
-  RecordingMessageSink sink;
+  LookingSink sink;
 
   void SetUp() override {
     window.attach_player_control(control);
@@ -90,9 +101,12 @@ TEST_F(StarFixture, TheStarMarksThePlayingChannelAndFollowsTheMenu) {
   EXPECT_FALSE(star()->isChecked());
   EXPECT_EQ(star()->toolTip(), QStringLiteral("Add to favorites"));
 
-  // No leaves it as it was, although the click toggled the button.
+  // The question comes before any change; No leaves everything as it was.
+  bool checked_while_asking = true;
+  sink.while_asking = [&] { checked_while_asking = star()->isChecked(); };
   sink.answers = {false};
   QTest::mouseClick(star(), Qt::LeftButton);
+  EXPECT_FALSE(checked_while_asking);
   EXPECT_FALSE(star()->isChecked());
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0].text.toStdString(), "Would you like to add Alpha to your favorites?");
