@@ -39,6 +39,7 @@ bool PlayerControl::createPlayer(QWidget* video_area) {
     }
     layout->addWidget(video_);
     connect(this, &PlayerControl::videoVisibleChanged, video_, &VideoWidget::setVideoShown);
+    connect(video_, &VideoWidget::doubleClicked, this, &PlayerControl::videoDoubleClicked);
   }
   attach(player);
   return true;

@@ -25,7 +25,8 @@ class QWidget;
 //   connect(&control, &PlayerControl::submitUserChannel / reportBrokenChannel, ...feedback...);
 //   if (!control.createPlayer(video_area)) ...request the end of the program...
 //   buttons: Play -> play, Pause -> pause, Mute -> mute, Unmute -> unmute, Full screen -> fullScreen,
-//   volume_button releasedAt -> volumeReleasedAt; selection -> loadRow; double click -> watchRow.
+//   volume_button releasedAt -> volumeReleasedAt; selection -> loadRow; double click -> watchRow;
+//   videoDoubleClicked -> fullScreen.
 class PlayerControl : public QObject {
   Q_OBJECT
  public:
@@ -80,6 +81,8 @@ class PlayerControl : public QObject {
   void submitUserChannel(int row, int channel_index);
   // The player failed on the selected channel, after the message was closed: report it.
   void reportBrokenChannel(int row, int channel_index);
+  // The video in the window was double-clicked (in full screen it goes back by itself).
+  void videoDoubleClicked();
 
  private:
   void onStatusChange();

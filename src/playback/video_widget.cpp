@@ -70,6 +70,8 @@ void VideoWidget::enterFullScreen() {
   home_ = parentWidget();
   home_geometry_ = geometry();
   home_layout_index_ = home_ && home_->layout() ? home_->layout()->indexOf(this) : -1;
+  // The full-screen window is listed by the task switcher under the main window's caption.
+  if (home_) setWindowTitle(home_->window()->windowTitle());
   setParent(nullptr, Qt::Window);
   showFullScreen();
   activateWindow();
@@ -118,6 +120,11 @@ void VideoWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   if (full_screen_) {
     leaveFullScreen();
     event->accept();
+    return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    event->accept();
+    Q_EMIT doubleClicked();
     return;
   }
   QWidget::mouseDoubleClickEvent(event);

@@ -10,7 +10,8 @@ class MpvRenderWidget;
 // OpenGL windows (none under the offscreen platform, where it stays a black panel). It follows the
 // player's fullScreen and leaves full screen on Esc by itself. Keep it visible inside the video
 // area and let setVideoShown black it out: mpv can only start a stream's video while the surface
-// exists, and a surface is only made for a widget that has been shown.
+// exists, and a surface is only made for a widget that has been shown. A double click in full
+// screen brings it back; one in the window is reported (doubleClicked), for the window to decide.
 class VideoWidget : public QWidget {
   Q_OBJECT
  public:
@@ -24,6 +25,10 @@ class VideoWidget : public QWidget {
   bool isFullScreenShown() const { return full_screen_; }
   // The surface mpv draws into, or nullptr without OpenGL.
   QWidget* renderSurface() const;
+
+ Q_SIGNALS:
+  // A double click with the left button on the video while it sits in its window.
+  void doubleClicked();
 
  public Q_SLOTS:
   // false keeps the area black (connecting, buffering, paused, stopped).

@@ -9,6 +9,7 @@
 #include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/channel_table_model.h"
+#include "shell/favorite_star.h"
 #include "shell/links.h"
 #include "shell/main_window.h"
 #include "shell/session_end.h"
@@ -95,7 +96,9 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   on.add_channel = [channel] {
     if (channel) add_channel_command(*channel);
   };
-  on.watch = [&w] { w.play_selected_channel(); };  // Watch/Listen, a double click
+  on.watch = [&w] { w.play_selected_channel(); };     // Watch/Listen, a double click
+  on.play_key = [&w] { w.play_selected_channel(); };  // Enter or Return on the selected row
+  on.menu_key = [&w] { w.open_channel_menu_for_selected_row(); };  // Menu key, Shift+F10
   on.add_to_favorites = on_channel(w, &add_to_favorites);
   on.remove_from_favorites = on_channel(w, &remove_from_favorites);
   on.open_homepage = [&w] { w.open_homepage(); };
@@ -124,10 +127,14 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   on.play = player(t.player, &PlayerControl::play);
   on.pause = player(t.player, &PlayerControl::pause);
   on.fullscreen = player(t.player, &PlayerControl::fullScreen);
+  on.video_double_clicked = player(t.player, &PlayerControl::fullScreen);
   on.leave_fullscreen = player(t.player, &PlayerControl::leaveFullScreen);
   on.mute = player(t.player, &PlayerControl::mute);
   on.unmute = player(t.player, &PlayerControl::unmute);
-  on.favorite_button_clicked = {};  // the heart in the player bar does nothing
+  // The star: the channel in the player (the selected row's) becomes a favourite or stops being one.
+  on.favorite_button_clicked = [&w, &state] {
+    if (favorite_star_clicked(state.catalogue, w.selected_channel_position(), &w)) w.rebuild_view();
+  };
 
   // --- Feedback from the player's events ---------------------------------------------------------
   on.submit_user_channel = [&state](int, int channel_index) { submit_channel_at(state, channel_index); };

@@ -18,8 +18,8 @@ struct ContextMenuState {
 };
 
 // The states after a right click on `clicked_row` (-1 below the last row) with `selected_row`
-// selected (-1 for none). The favourites pair keeps its visibility from `before` when no channel
-// row was hit, so the menu key later shows what the last right click set.
+// selected (-1 for none); the Menu key counts as a click on the selected row. The favourites pair
+// keeps its visibility from `before` when no channel row was hit.
 ContextMenuState right_click_menu_state(const ContextMenuState& before, const AppState& state, int clicked_row,
                                         int selected_row);
 

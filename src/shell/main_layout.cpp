@@ -26,8 +26,8 @@ Geometry layout_for(QSize client, int status_text_width, int channel_text_width)
   g.channel_label = QRect(kVideoOrigin.x() + video_w - channel_w, label_top, channel_w, kLabelHeight);
 
   g.buttons_panel = QRect(QPoint(kButtonsLeft, h - 53), kButtonsSize);
-  g.site_link = {w - 180, h - 40};
-  g.mail_link = {w - 165, h - 25};
+  g.site_link = QPoint(w, h) - kSiteLinkFromCorner;
+  g.mail_link = QPoint(w, h) - kMailLinkFromCorner;
   return g;
 }
 

@@ -31,6 +31,12 @@ inline constexpr int kLabelHeight = 17;
 inline constexpr int kButtonsLeft = 410;
 inline constexpr QSize kButtonsSize{206, 45};
 inline constexpr std::array<int, 5> kColumnWidths{85, 85, 45, 40, 120};
+// The links keep their distance from the right edge and the bottom.
+inline constexpr QPoint kSiteLinkFromCorner{180, 40};
+inline constexpr QPoint kMailLinkFromCorner{165, 25};
+// The smallest client area: the links, which follow the right edge, stay clear of the list and of
+// the player buttons beside it; the list keeps a few rows and the video area some picture.
+inline constexpr QSize kMinimumClientSize{kButtonsLeft + kButtonsSize.width() + 10 + kSiteLinkFromCorner.x(), 300};
 inline constexpr int kRebuiltCommentsWidth = 110;
 
 struct Geometry {

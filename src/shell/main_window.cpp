@@ -38,13 +38,25 @@ void set_colour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
   widget->setPalette(palette);
 }
 
-QToolButton* picture_button(QWidget* parent, const char* name, const QString& hint, const QString& picture_name,
-                            QRect geometry) {
-  auto* button = new QToolButton(parent);
+// Shows the checked state it is given: a click asks first and the answer decides, so the button
+// must not change on its own before that.
+class StarButton : public QToolButton {
+ public:
+  using QToolButton::QToolButton;
+
+ protected:
+  void nextCheckState() override {}
+};
+
+template <typename Button = QToolButton>
+Button* picture_button(QWidget* parent, const char* name, const QString& hint, const QString& picture_name,
+                       QRect geometry) {
+  auto* button = new Button(parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setToolTip(hint);
   button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
+  // Reached with Tab; a click leaves the keyboard focus where it was (on the list, mostly).
+  button->setFocusPolicy(Qt::TabFocus);
   button->setIcon(picture(picture_name, geometry.size()));
   button->setIconSize(geometry.size());
   button->setGeometry(geometry);
@@ -83,9 +95,15 @@ QToolButton#TvViewButton:pressed, QToolButton#RadioViewButton:pressed, QToolButt
 QToolButton#FavoritesViewButton:pressed, QToolButton#UpdateButton:pressed, QToolButton#SubmitButton:pressed {
   background: rgb(255,226,184);
 }
+QToolButton#TvViewButton:focus, QToolButton#RadioViewButton:focus, QToolButton#VideoViewButton:focus,
+QToolButton#FavoritesViewButton:focus, QToolButton#UpdateButton:focus, QToolButton#SubmitButton:focus {
+  border-color: rgb(255,153,0);
+}
 QToolButton#SearchButton, QToolButton#FilterButton { border: none; background: transparent; padding: 0px; }
-QToolButton#SearchButton:hover, QToolButton#FilterButton:hover { background: rgb(255,226,184); }
+QToolButton#SearchButton:hover, QToolButton#FilterButton:hover, QToolButton#SearchButton:focus,
+QToolButton#FilterButton:focus { background: rgb(255,226,184); }
 #ButtonsPanel QToolButton { border: none; background: transparent; padding: 0px; }
+#ButtonsPanel QToolButton:focus { background: rgba(255,153,0,120); border-radius: 2px; }
 QTableView#ChannelList { gridline-color: rgb(224,229,236); }
 QMenu#ChannelMenu, QMenu#RateMenu, QMenu#FlagMenu {
   background: white; border: 1px solid rgb(160,172,190); padding: 2px 0px;
@@ -165,7 +183,10 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
 
   // The window sees every key before its controls do (Ctrl+F).
   qApp->installEventFilter(new KeyPreview(this));
+  set_tab_order();
+  list_->setFocus();
 
+  setMinimumSize(kMinimumClientSize);
   resize(kClientSize);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
@@ -185,7 +206,7 @@ void MainWindow::build_left_column(QWidget* panel) {
     button->setIconSize({48, 48});
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setFont(tahoma(11, true));
     button->setCursor(Qt::PointingHandCursor);
     button->setGeometry(QRect(QPoint(kLargeButtonLefts[i], kLargeButtonTop), kLargeButtonSize));
@@ -242,6 +263,7 @@ void MainWindow::build_list(QWidget* panel) {
   list_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   list_->setFrameShape(QFrame::Box);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
+  list_->setTabKeyNavigation(false);  // Tab leaves the list for the player buttons; arrows move in it
 
   // Uniform rows: the view never measures a row, which keeps a million rows cheap.
   QHeaderView* rows = list_->verticalHeader();
@@ -322,8 +344,13 @@ void MainWindow::build_button_bar(QWidget* panel) {
                           {6, 7, 32, 32});
   fullscreen_ = picture_button(buttons_panel_, "FullscreenButton", QStringLiteral("Enter to full screen"),
                                QStringLiteral("bar_fullscreen"), {48, 9, 10, 10});
-  favorited_ = picture_button(buttons_panel_, "FavoriteButton", QStringLiteral("Add to favorites"),
-                              QStringLiteral("bar_favorited"), {64, 9, 12, 10});
+  favorited_ = picture_button<StarButton>(buttons_panel_, "FavoriteButton", QStringLiteral("Add to favorites"),
+                                          QStringLiteral("bar_not_favorited"), {64, 9, 12, 10});
+  // Checked while the channel in the player is a favourite: a filled star, an empty one otherwise.
+  favorited_->setCheckable(true);
+  QIcon star = favorited_->icon();
+  star.addPixmap(picture_pixmap(QStringLiteral("bar_favorited"), {12, 10}), QIcon::Normal, QIcon::On);
+  favorited_->setIcon(star);
   mute_ = picture_button(buttons_panel_, "MuteButton", QString(), QStringLiteral("bar_mute"), {118, 6, 15, 15});
   unmute_ = picture_button(buttons_panel_, "UnmuteButton", QString(), QStringLiteral("bar_unmute"),
                            {118, 6, 15, 15});
@@ -342,7 +369,10 @@ void MainWindow::build_button_bar(QWidget* panel) {
   connect(play_, &QToolButton::clicked, this, [this] { run(hooks_.play); });
   connect(pause_, &QToolButton::clicked, this, [this] { run(hooks_.pause); });
   connect(fullscreen_, &QToolButton::clicked, this, [this] { run(hooks_.fullscreen); });
-  connect(favorited_, &QToolButton::clicked, this, [this] { run(hooks_.favorite_button_clicked); });
+  connect(favorited_, &QToolButton::clicked, this, [this] {
+    run(hooks_.favorite_button_clicked);
+    show_favorite_star();
+  });
   connect(mute_, &QToolButton::clicked, this, [this] { run(hooks_.mute); });
   connect(unmute_, &QToolButton::clicked, this, [this] { run(hooks_.unmute); });
   connect(sound_, &VolumeButton::releasedAt, this, [this](int x) { run(hooks_.set_volume_at, x); });
@@ -370,14 +400,28 @@ void MainWindow::connect_context_menu() {
   ChannelContextMenu* menu = context_menu_;
   connect(menu, &ChannelContextMenu::watch_chosen, this, [this] { run(hooks_.watch); });
   connect(menu, &ChannelContextMenu::homepage_chosen, this, [this] { run(hooks_.open_homepage); });
-  connect(menu, &ChannelContextMenu::add_favorite_chosen, this, [this] { run(hooks_.add_to_favorites, selected_row()); });
-  connect(menu, &ChannelContextMenu::remove_favorite_chosen, this,
-          [this] { run(hooks_.remove_from_favorites, selected_row()); });
+  connect(menu, &ChannelContextMenu::add_favorite_chosen, this, [this] {
+    run(hooks_.add_to_favorites, selected_row());
+    show_favorite_star();
+  });
+  connect(menu, &ChannelContextMenu::remove_favorite_chosen, this, [this] {
+    run(hooks_.remove_from_favorites, selected_row());
+    show_favorite_star();
+  });
   connect(menu, &ChannelContextMenu::update_chosen, this, [this] { run(hooks_.update_channel, selected_row()); });
   connect(menu, &ChannelContextMenu::remove_channel_chosen, this, [this] { run(hooks_.remove_channel, selected_row()); });
   connect(menu, &ChannelContextMenu::rate_chosen, this, [this](int stars) { run(hooks_.rate, selected_row(), stars); });
   connect(menu, &ChannelContextMenu::flag_chosen, this,
           [this](const QString& word) { run(hooks_.flag, selected_row(), word); });
+}
+
+// Tab runs through the commands at the top, the country list and the channel list, then the
+// player buttons; of each pair only the visible button is reached.
+void MainWindow::set_tab_order() {
+  QList<QWidget*> chain(large_buttons_.begin(), large_buttons_.end());
+  chain << countries_ << search_ << filter_ << list_ << play_ << pause_ << fullscreen_ << favorited_ << mute_
+        << unmute_;
+  for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 QWidget* MainWindow::video_area() const { return video_area_; }
@@ -404,6 +448,16 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 bool is_find_shortcut(int key, Qt::KeyboardModifiers modifiers) {
   return key == Qt::Key_F && modifiers.testFlag(Qt::ControlModifier);
+}
+
+bool is_play_key(int key, Qt::KeyboardModifiers modifiers) {
+  const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+  return (key == Qt::Key_Return || key == Qt::Key_Enter) && held == Qt::NoModifier;
+}
+
+bool is_menu_key(int key, Qt::KeyboardModifiers modifiers) {
+  const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+  return (key == Qt::Key_Menu && held == Qt::NoModifier) || (key == Qt::Key_F10 && held == Qt::ShiftModifier);
 }
 
 QString channel_label_html(const QString& name) {

@@ -102,6 +102,10 @@ class MainWindow : public QWidget {
   void play_selected_channel();
   // The context menu's states for a right click on `row` (-1 below the last row).
   void prepare_channel_menu(int row);
+  // The context menu from the keyboard: the selected row's states, opened at that row.
+  void open_channel_menu_for_selected_row();
+  // The star in the player bar shows whether the channel in the player is a favourite.
+  void show_favorite_star();
   // Sorts by the column under a busy pointer and rebuilds; nothing while the list is empty.
   void sort_by_column(int column);
   void open_homepage();
@@ -123,6 +127,10 @@ class MainWindow : public QWidget {
   void build_button_bar(QWidget* panel);
   void build_links(QWidget* panel);
   void connect_context_menu();
+  void set_tab_order();
+  // One button of a pair that shares a place (Play/Pause, Mute/Unmute) shows, the other hides; the
+  // keyboard focus moves along to the shown one.
+  static void show_one_of(QWidget* shown, QWidget* hidden);
   void show_channel_label(const QString& html, const QString& tooltip);
   // Runs a hook; an error it raises is shown to the user and the rest of the command skipped.
   template <typename Hook, typename... Args>
@@ -173,6 +181,10 @@ void MainWindow::run(const Hook& hook, Args&&... args) {
 
 // Ctrl+F with any further modifiers opens the find dialog.
 bool is_find_shortcut(int key, Qt::KeyboardModifiers modifiers);
+// Enter or Return (also on the keypad) without Shift, Ctrl, Alt or Meta plays the selected row.
+bool is_play_key(int key, Qt::KeyboardModifiers modifiers);
+// The Menu key, or Shift+F10, opens the list's context menu.
+bool is_menu_key(int key, Qt::KeyboardModifiers modifiers);
 
 // The channel label's text for a channel name (shown as typed, never as markup) and for none.
 QString channel_label_html(const QString& name);

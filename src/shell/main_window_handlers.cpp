@@ -4,6 +4,7 @@
 #include "shell/catalogue_refresh.h"
 #include "shell/channel_table_model.h"
 #include "shell/context_menu.h"
+#include "shell/favorite_star.h"
 #include "views/search.h"
 #include "views/sorting.h"
 #include "widgets/click_label.h"
@@ -38,8 +39,8 @@ void MainWindow::load_catalogue() { run(hooks_.load_catalogue); }
 void MainWindow::enter_no_channel_state() {
   show_channel_label(no_channel_label_html(), QString());
   run(hooks_.load_row, -1);
-  play_->hide();
-  pause_->show();
+  show_one_of(pause_, play_);
+  show_favorite_star();
 }
 
 BeforeRebuild MainWindow::before_rebuild() {
@@ -129,8 +130,8 @@ void MainWindow::on_selection_changed(bool selected) {
     const QString name = ch.name.text();
     show_channel_label(channel_label_html(name), name);
     run(hooks_.load_row, selected_row());
-    pause_->hide();
-    play_->show();
+    show_one_of(play_, pause_);
+    show_favorite_star();
   } else {
     enter_no_channel_state();
   }
@@ -143,6 +144,36 @@ void MainWindow::play_selected_channel() {
 
 void MainWindow::prepare_channel_menu(int row) {
   context_menu_->apply(right_click_menu_state(context_menu_->state(), state_, row, selected_row()));
+}
+
+void MainWindow::open_channel_menu_for_selected_row() {
+  QMenu* menu = context_menu_->menu();
+  if (menu->isVisible()) return;  // the Menu key can arrive both as a key and as a menu request
+  const int row = selected_row();
+  prepare_channel_menu(row);
+  // Below the row's start, so the row stays readable; with no row, at the top of the list.
+  QPoint at(4, 4);
+  if (row >= 0) {
+    const QModelIndex index = model_->index(row, 0);
+    list_->scrollTo(index);
+    const QRect cell = list_->visualRect(index);
+    at = QPoint(cell.left() + 8, cell.bottom() + 1);
+  }
+  menu->popup(list_->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::show_favorite_star() {
+  const FavoriteStar star = favorite_star(state_.catalogue, selected_channel_position());
+  favorited_->setEnabled(star.enabled);
+  favorited_->setChecked(star.filled);
+  favorited_->setToolTip(star.hint);
+}
+
+void MainWindow::show_one_of(QWidget* shown, QWidget* hidden) {
+  const bool had_focus = hidden->hasFocus();
+  shown->show();
+  if (had_focus) shown->setFocus(Qt::OtherFocusReason);
+  hidden->hide();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -189,11 +220,14 @@ void MainWindow::open_find_dialog() {
 void MainWindow::find_next() {
   const SearchRequest request = find_dialog_->request();
   const int row = find_channel_row(state_, model_->row_count(), request);
-  if (row >= 0)
+  if (row >= 0) {
+    // Clearing first, so that a hit on the row already selected loads its channel again too.
+    clear_selection();
     select_row(row);
-  else
+  } else {
     show_information(find_dialog_->isVisible() ? static_cast<QWidget*>(find_dialog_) : this,
                      not_found_message(request.text));
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -238,14 +272,29 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         run(hooks_.watch);
       }
       break;
+    case QEvent::KeyPress:
+      if (watched == list_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (is_play_key(key->key(), key->modifiers()) && selected_row() >= 0) {
+          run(hooks_.play_key);
+          return true;
+        }
+        if (is_menu_key(key->key(), key->modifiers())) {
+          run(hooks_.menu_key);
+          return true;
+        }
+      }
+      break;
     case QEvent::ContextMenu:
       if (watched == list_ || watched == list_->viewport()) {
         const auto* menu_event = static_cast<QContextMenuEvent*>(event);
-        if (menu_event->reason() == QContextMenuEvent::Mouse) {
-          const QPoint at = watched == list_ ? list_->viewport()->mapFrom(list_, menu_event->pos()) : menu_event->pos();
-          const QModelIndex index = list_->indexAt(at);
-          prepare_channel_menu(index.isValid() ? index.row() : -1);
+        if (menu_event->reason() != QContextMenuEvent::Mouse) {
+          run(hooks_.menu_key);  // the platform's own menu request from the keyboard
+          return true;
         }
+        const QPoint at = watched == list_ ? list_->viewport()->mapFrom(list_, menu_event->pos()) : menu_event->pos();
+        const QModelIndex index = list_->indexAt(at);
+        prepare_channel_menu(index.isValid() ? index.row() : -1);
         context_menu_->menu()->popup(menu_event->globalPos());
         return true;
       }

@@ -35,6 +35,8 @@ struct MainWindowHooks {
   // --- The context menu of the selected row, download, channels of one's own, links ----------
   // The row ones are given the selected row of the list (-1 when none).
   std::function<void()> watch;  // Watch/Listen, and a double click on a row
+  std::function<void()> play_key;  // Enter or Return on the list with a row selected
+  std::function<void()> menu_key;  // the Menu key or Shift+F10 on the list
   std::function<void()> open_homepage;
   std::function<void(int row)> add_to_favorites;
   std::function<void(int row)> remove_from_favorites;
@@ -54,12 +56,13 @@ struct MainWindowHooks {
   std::function<void()> play;
   std::function<void()> pause;
   std::function<void()> fullscreen;
+  std::function<void()> video_double_clicked;  // in the window; in full screen the video leaves by itself
   // The window is closing: the video comes back from full screen, whose window would otherwise
   // stay open on its own and keep the program running.
   std::function<void()> leave_fullscreen;
   std::function<void()> mute;
   std::function<void()> unmute;
-  std::function<void()> favorite_button_clicked;
+  std::function<void()> favorite_button_clicked;  // the star; the window shows the outcome itself
   std::function<void(int x)> set_volume_at;  // x in the volume control's own coordinates
 
   // --- Feedback, from the player's events ----------------------------------------------------

@@ -29,7 +29,6 @@ void use_c_number_format() {
 }  // namespace
 
 int run_program(QApplication& app) {
-  QApplication::setApplicationDisplayName(QStringLiteral(QUOVI_PRODUCT_NAME));
   QApplication::setApplicationName(QStringLiteral("Quovi"));
   QApplication::setOrganizationName(QStringLiteral("Talvex"));
   QApplication::setApplicationVersion(QStringLiteral(QUOVI_PRODUCT_VERSION));

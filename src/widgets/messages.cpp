@@ -1,11 +1,15 @@
 #include "widgets/messages.h"
 
+#include "version.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace {
+// The program's name, set here rather than as the application's display name, which Qt would append
+// to every window title.
 QString default_title(const QString& title) {
-  return title.isEmpty() ? QApplication::applicationDisplayName() : title;
+  return title.isEmpty() ? QStringLiteral(QUOVI_PRODUCT_NAME) : title;
 }
 
 // Texts come from outside as well (catalogue homepages, stream servers' replies): shown as typed,

@@ -97,6 +97,19 @@ TEST_F(SearchFixture, FindNextSelectsAndLoadsEachHitThenReportsTheMiss) {
   EXPECT_EQ(window.selected_row(), 0);
 }
 
+TEST_F(SearchFixture, AHitOnTheSelectedRowLoadsItsChannelAgain) {
+  loaded_rows.clear();
+  window.select_row(0);
+  ASSERT_EQ(loaded_rows, std::vector<int>({0}));
+  loaded_rows.clear();
+  window.open_find_dialog();
+  find_next(QStringLiteral("Radio"));
+  EXPECT_EQ(window.selected_row(), 0);
+  EXPECT_EQ(loaded_rows, std::vector<int>({-1, 0})) << "cleared, then selected: loaded like any other hit";
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">Radio FM</P>"));
+  EXPECT_TRUE(sink.shown.empty());
+}
+
 TEST_F(SearchFixture, TheDialogKeepsTextAndChoicesBetweenOpenings) {
   window.open_find_dialog();
   FindDialog* dialog = window.find_dialog();

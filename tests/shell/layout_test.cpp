@@ -47,6 +47,16 @@ TEST(LayoutRule, LabelsGrowWithoutLeavingTheVideoArea) {
   EXPECT_EQ(huge.channel_label.right(), huge.video_area.right());
 }
 
+TEST(LayoutRule, AtTheSmallestSizeTheLinksStayRightOfTheListAndThePlayerButtons) {
+  const Geometry g = layout_for(kMinimumClientSize);
+  for (const QPoint link : {g.site_link, g.mail_link}) {
+    EXPECT_GT(link.x(), g.list.right());
+    EXPECT_GT(link.x(), g.buttons_panel.right());
+  }
+  EXPECT_GE(g.list.height(), 17 * 9) << "a header and some rows";
+  EXPECT_GE(g.video_area.height(), 150);
+}
+
 TEST(LayoutRule, TinyWindowKeepsSizesAtZero) {
   const Geometry g = layout_for({100, 50});
   EXPECT_EQ(g.list.height(), 0);
@@ -117,6 +127,24 @@ TEST(MainWindowLayout, ResizeFollowsTheRule) {
   // The fixed parts stay where they were designed.
   EXPECT_EQ(child(window, "CountryCombo")->geometry(), QRect(16, 83, 335, 19));
   EXPECT_EQ(child(window, "SubmitButton")->geometry(), QRect(322, 2, 61, 80));
+}
+
+TEST(MainWindowLayout, TheWindowKeepsASizeAtWhichTheLinksDrawOverNothing) {
+  AppState state;
+  MainWindow window(state);
+  window.show();
+  QWidget* list = child(window, "ChannelList");
+  QWidget* bar = child(window, "ButtonsPanel");
+  for (const QSize asked : {QSize(400, 200), QSize(700, 480), QSize(1200, 250), QSize(1200, 600)}) {
+    window.resize(asked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.size(), asked.expandedTo(kMinimumClientSize));
+    for (const char* name : {"SiteLabel", "MailLabel"}) {
+      const QRect link = child(window, name)->geometry();
+      EXPECT_FALSE(link.intersects(list->geometry())) << name << " at " << asked.width() << "x" << asked.height();
+      EXPECT_FALSE(link.intersects(bar->geometry())) << name << " at " << asked.width() << "x" << asked.height();
+    }
+  }
 }
 
 TEST(MainWindowLayout, VideoWidgetFillsTheVideoArea) {

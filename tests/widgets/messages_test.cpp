@@ -80,4 +80,13 @@ TEST(MessageBoxes, QuestionsAreShownAsTypedAndOnlyYesSaysYes) {
   }
 }
 
+TEST(MessageBoxes, WithoutATitleTheyCarryTheProgramsName) {
+  const auto shown = probe_message_box([] { show_error(nullptr, QStringLiteral("Something failed.")); });
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->title.toStdString(), "Quovi Pro");
+  const auto asked = probe_message_box([] { ask_yes_no(nullptr, QStringLiteral("Go on?")); }, QMessageBox::No);
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(asked->title.toStdString(), "Quovi Pro");
+}
+
 #include "messages_test.moc"

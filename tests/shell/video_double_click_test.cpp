@@ -1,0 +1,69 @@
+// A double click on the video with a real player in the window: full screen while something
+// plays, and back again with another double click or Esc.
+#include "playback/player_control.h"
+#include "playback/video_widget.h"
+#include "shell/command_wiring.h"
+#include "shell/main_window.h"
+#include "shell_fixture.h"
+#include "widgets/messages.h"
+
+#include "../playback/local_http_server.h"
+#include "../playback/wait_until.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace shell_test;
+
+TEST(VideoDoubleClick, TogglesFullScreenWhileAChannelPlays) {
+  quovi_test::LocalHttpServer server;
+  QFile tone(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/tone.mp3"));
+  ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
+  server.serve("/tone.mp3", tone.readAll(), "audio/mpeg");
+
+  RecordingMessageSink messages;
+  AppState state = state_with({{.name = QStringLiteral("Tone"), .url = server.url(QStringLiteral("/tone.mp3"))}});
+  MainWindow window(state);
+  auto* control = new PlayerControl(state, &window, &window);
+  window.attach_player_control(control);
+  wire_commands(window, {.player = control});
+  ASSERT_TRUE(control->createPlayer(window.video_area()));
+  window.rebuild_view();
+  window.show();
+  VideoWidget* video = control->videoWidget();
+  ASSERT_TRUE(video);
+
+  // Nothing loaded: refused, as the full screen button is.
+  QTest::mouseDClick(video, Qt::LeftButton);
+  EXPECT_FALSE(video->isFullScreenShown());
+
+  window.select_row(0);
+  window.play_button()->click();
+  ASSERT_TRUE(quovi_test::wait_until([&] { return window.status_label()->text() == QLatin1String("Playing"); }))
+      << window.status_label()->text().toStdString();
+
+  QTest::mouseDClick(video, Qt::RightButton);
+  EXPECT_FALSE(video->isFullScreenShown()) << "only the left button";
+
+  QTest::mouseDClick(video, Qt::LeftButton);
+  EXPECT_TRUE(video->isFullScreenShown());
+  EXPECT_TRUE(video->isWindow());
+  EXPECT_TRUE(control->player()->fullScreen());
+  EXPECT_EQ(video->windowTitle(), window.windowTitle()) << "the full-screen window goes by the main caption";
+
+  QTest::mouseDClick(video, Qt::LeftButton);
+  EXPECT_FALSE(video->isFullScreenShown());
+  EXPECT_FALSE(control->player()->fullScreen());
+  EXPECT_EQ(video->parentWidget(), window.video_area());
+
+  // Esc leaves as before.
+  QTest::mouseDClick(video, Qt::LeftButton);
+  ASSERT_TRUE(video->isFullScreenShown());
+  QTest::keyClick(video, Qt::Key_Escape);
+  EXPECT_FALSE(video->isFullScreenShown());
+  EXPECT_EQ(video->parentWidget(), window.video_area());
+  EXPECT_TRUE(messages.shown.empty());
+}
