@@ -14,6 +14,7 @@
 #include <QShowEvent>
 #include <QToolButton>
 
+#include <exception>
 #include <utility>
 
 DownloadDialog::DownloadDialog(Catalogue& catalogue, bool& outdated, QWidget* parent, CatalogueTrialLoad trial_load)
@@ -152,7 +153,13 @@ void DownloadDialog::start_install(std::string payload) {
 void DownloadDialog::on_install_finished() {
   install_watcher_->deleteLater();
   install_watcher_ = nullptr;
-  InstallResult installed = std::exchange(install_, {}).takeResult();
+  InstallResult installed;
+  try {
+    installed = std::exchange(install_, {}).takeResult();
+  } catch (const std::exception& error) {
+    // Out of memory, most likely: channels.dat was not replaced.
+    installed.status = kStatusDamagedPrefix + QString::fromUtf8(error.what());
+  }
   progress_bar_->setRange(0, 100);
   if (installed.status == kStatusComplete) loaded_ = std::move(installed.catalogue);
   if (!installed.write_error.isEmpty()) show_error(this, installed.write_error);
