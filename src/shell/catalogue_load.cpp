@@ -41,7 +41,12 @@ CatalogueReadAhead::CatalogueReadAhead(const QString& app_data) : app_data_(app_
 
 CatalogueReadAhead::~CatalogueReadAhead() {
   // A read still running is freed by its worker; one that has ended is handed to one.
-  if (read_.isValid() && read_.isFinished()) free_on_worker(read_.takeResult());
+  if (!read_.isValid() || !read_.isFinished()) return;
+  try {
+    free_on_worker(read_.takeResult());
+  } catch (...) {
+    // What failed left nothing to free.
+  }
 }
 
 std::optional<DatabaseRead> CatalogueReadAhead::take(const QString& app_data) {
