@@ -34,7 +34,11 @@ bool reload_after_download(AppState& state, ReloadCaller caller, Catalogue downl
   splash->setWindowModality(Qt::ApplicationModal);
   splash->show_now();
 
-  const QStringList unsaved = write_user_files(state.catalogue);
+  // The texts are taken here; the disk is waited for on a worker, which never sees the catalogue.
+  QFuture<QStringList> written = run_on_worker(
+      [texts = user_file_texts(state.catalogue)] { return write_user_file_texts(texts); });
+  wait_running_events(written);
+  const QStringList unsaved = written.result();
   if (!unsaved.isEmpty()) {
     splash.reset();
     free_on_worker(std::move(downloaded));
