@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 void check(bool holds) {
@@ -16,8 +18,7 @@ void check(bool holds) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  const QByteArray body = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
-  const DownloadReply reply = interpret_reply({}, body);
+  DownloadReply reply = interpret_reply({}, std::string(reinterpret_cast<const char*>(bytes), size));
   using Kind = DownloadReply::Kind;
   check(reply.kind != Kind::Failed);
   if (reply.kind == Kind::Incomplete) check(reply.status == kStatusIncomplete);
@@ -29,10 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     check(static_cast<size_t>(length) == size);
   }
   if (reply.kind == Kind::Catalogue) {
-    check(reply.payload.size() == body.size() - 6);
-    trial_load_catalogue(std::string(reply.payload.constData(), static_cast<size_t>(reply.payload.size())));
+    // The payload is the body after the header, byte for byte.
+    check(reply.payload.size() == size - 6 && std::memcmp(reply.payload.data(), bytes + 6, size - 6) == 0);
+    // What loads is the catalogue the reload takes over: it must be whole, or nothing when refused.
+    Catalogue loaded = catalogue_to_load(Catalogue{});
+    const QString reason = trial_load_catalogue(loaded, std::move(reply.payload));
+    if (reason.isEmpty()) check(!loaded.version_stamp.empty() || !loaded.channels.empty() || !loaded.countries.empty() || !loaded.genres.empty());
   } else {
-    check(reply.payload.isEmpty());
+    check(reply.payload.empty());
   }
 
   // The progress of a reply that announces its header's length and has delivered what came.

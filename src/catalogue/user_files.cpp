@@ -229,17 +229,24 @@ std::string userdef_file_text(const Catalogue& catalogue) {
   return out;
 }
 
-QStringList write_user_files(const Catalogue& catalogue) {
+UserFileTexts user_file_texts(const Catalogue& catalogue) {
+  if (!catalogue.user_files_loaded) return {};
+  return {true, catalogue.app_data, favorites_file_text(catalogue), userdef_file_text(catalogue)};
+}
+
+QStringList write_user_file_texts(const UserFileTexts& texts) {
   QStringList failures;
-  if (!catalogue.user_files_loaded) return failures;
-  const QString favorites = favorites_path(catalogue.app_data);
-  if (const QString error = save(favorites, favorites_file_text(catalogue)); !error.isEmpty())
+  if (!texts.write) return failures;
+  const QString favorites = favorites_path(texts.app_data);
+  if (const QString error = save(favorites, texts.favorites); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(favorites), error);
-  const QString channels = userdef_path(catalogue.app_data);
-  if (const QString error = save(channels, userdef_file_text(catalogue)); !error.isEmpty())
+  const QString channels = userdef_path(texts.app_data);
+  if (const QString error = save(channels, texts.userdef); !error.isEmpty())
     failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(channels), error);
   return failures;
 }
+
+QStringList write_user_files(const Catalogue& catalogue) { return write_user_file_texts(user_file_texts(catalogue)); }
 
 bool save_user_files(Catalogue& catalogue, QWidget* parent) {
   const QStringList failures = write_user_files(catalogue);

@@ -48,6 +48,17 @@ std::string userdef_file_text(const Catalogue& catalogue);
 // file is then unchanged. A reload after a download can call this first, so that channels added,
 // edited or removed in the run survive it.
 QStringList write_user_files(const Catalogue& catalogue);
+
+// The same in two steps, so that the writing (which waits for the disk) can run on another thread
+// than the catalogue's: what write_user_files would write, taken from the catalogue, then written.
+struct UserFileTexts {
+  bool write = false;  // false when the files were never read in this run: they are left as they are
+  QString app_data;
+  std::string favorites;
+  std::string userdef;
+};
+UserFileTexts user_file_texts(const Catalogue& catalogue);
+QStringList write_user_file_texts(const UserFileTexts& texts);
 // The close query (save_before_close): write_user_files, and on a failure the user is told which file
 // and why and asked whether to close anyway. Answers true when the window may close.
 bool save_user_files(Catalogue& catalogue, QWidget* parent = nullptr);

@@ -5,12 +5,17 @@
 #include "services/http_request.h"
 #include "services/service_addresses.h"
 #include "services/service_urls.h"
+#include "services/worker_thread.h"
 #include "widgets/messages.h"
 
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QProgressBar>
 #include <QShowEvent>
 #include <QToolButton>
+
+#include <exception>
+#include <utility>
 
 DownloadDialog::DownloadDialog(Catalogue& catalogue, bool& outdated, QWidget* parent, CatalogueTrialLoad trial_load)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -57,7 +62,18 @@ DownloadDialog::DownloadDialog(Catalogue& catalogue, bool& outdated, QWidget* pa
   show_close(true);
 }
 
-DownloadDialog::~DownloadDialog() { drop_request(); }
+DownloadDialog::~DownloadDialog() {
+  drop_request();
+  drop_install();
+  drop_catalogue();
+}
+
+std::optional<Catalogue> DownloadDialog::run() {
+  if (exec() != QDialog::Accepted) return std::nullopt;
+  return take_catalogue();
+}
+
+std::optional<Catalogue> DownloadDialog::take_catalogue() { return std::exchange(loaded_, std::nullopt); }
 
 QString DownloadDialog::status_text() const { return status_label_->text(); }
 int DownloadDialog::progress() const { return progress_bar_->value(); }
@@ -77,6 +93,8 @@ void DownloadDialog::showEvent(QShowEvent* event) {
 
 void DownloadDialog::start_download() {
   drop_request();
+  drop_install();
+  drop_catalogue();
   progress_bar_->setValue(0);
   set_status(kStatusReady);
   interrupted_ = false;
@@ -111,17 +129,44 @@ void DownloadDialog::on_transfer_finished() {
   HttpRequest* request = request_;
   request_ = nullptr;
   const QString error = request->too_large() ? reply_too_large_status(reply_limit_) : request->error();
-  const DownloadReply reply = interpret_reply(error, request->body());
+  DownloadReply reply = interpret_reply(error, request->take_body());
   request->deleteLater();
+  if (reply.kind == DownloadReply::Kind::Catalogue) start_install(std::move(reply.payload));
+  else finish(reply.status);
+}
 
-  QString status = reply.status;
-  if (reply.kind == DownloadReply::Kind::Catalogue) {
-    // Before the first catalogue load the folder may not be known yet; never write beside "/".
-    const QString app_data = catalogue_.app_data.isEmpty() ? app_data_folder() : catalogue_.app_data;
-    const InstallResult installed = install_catalogue(app_data, reply.payload, trial_load_);
-    status = installed.status;
-    if (!installed.write_error.isEmpty()) show_error(this, installed.write_error);
+void DownloadDialog::start_install(std::string payload) {
+  // Before the first catalogue load the folder may not be known yet; never write beside "/".
+  const QString app_data = catalogue_.app_data.isEmpty() ? app_data_folder() : catalogue_.app_data;
+  progress_bar_->setRange(0, 0);  // busy while the new catalogue loads
+  install_cancelled_ = std::make_shared<std::atomic<bool>>(false);
+  install_ = run_on_worker([app_data, payload = std::move(payload), into = catalogue_to_load(catalogue_),
+                            trial_load = trial_load_, cancelled = install_cancelled_]() mutable {
+    return install_catalogue(app_data, std::move(payload), std::move(into), trial_load, *cancelled);
+  });
+  auto* watcher = new QFutureWatcher<InstallResult>(this);
+  install_watcher_ = watcher;
+  connect(watcher, &QFutureWatcherBase::finished, this, &DownloadDialog::on_install_finished);
+  watcher->setFuture(install_);
+}
+
+void DownloadDialog::on_install_finished() {
+  install_watcher_->deleteLater();
+  install_watcher_ = nullptr;
+  InstallResult installed;
+  try {
+    installed = std::exchange(install_, {}).takeResult();
+  } catch (const std::exception& error) {
+    // Out of memory, most likely: channels.dat was not replaced.
+    installed.status = kStatusDamagedPrefix + QString::fromUtf8(error.what());
   }
+  progress_bar_->setRange(0, 100);
+  if (installed.status == kStatusComplete) loaded_ = std::move(installed.catalogue);
+  if (!installed.write_error.isEmpty()) show_error(this, installed.write_error);
+  finish(installed.status);
+}
+
+void DownloadDialog::finish(const QString& status) {
   set_status(status);
   progress_bar_->setValue(100);
   show_close(true);
@@ -134,11 +179,13 @@ void DownloadDialog::cancel_download() {
   set_status(kStatusInterrupted);
   show_close(true);
   if (request_) request_->abort();
+  // A catalogue still loading is dropped unless it has already replaced the file.
+  if (installing()) install_cancelled_->store(true);
 }
 
 void DownloadDialog::close_dialog() {
   // The cancelled transfer ends within moments; the dialog closes once its outcome is known.
-  if (request_) {
+  if (downloading()) {
     close_pending_ = true;
     return;
   }
@@ -154,6 +201,8 @@ void DownloadDialog::close_with_result() {
 
 void DownloadDialog::reject() {
   drop_request();
+  drop_install();
+  drop_catalogue();
   QDialog::reject();
 }
 
@@ -163,4 +212,18 @@ void DownloadDialog::drop_request() {
   request_ = nullptr;
   request->disconnect(this);
   delete request;
+}
+
+void DownloadDialog::drop_install() {
+  if (!installing()) return;
+  install_cancelled_->store(true);
+  delete install_watcher_;
+  install_watcher_ = nullptr;
+  // One that has ended holds its catalogue; one still loading is freed by its worker.
+  QFuture<InstallResult> install = std::exchange(install_, {});
+  if (install.isFinished()) free_on_worker(install.takeResult());
+}
+
+void DownloadDialog::drop_catalogue() {
+  if (loaded_) free_on_worker(*std::exchange(loaded_, std::nullopt));
 }

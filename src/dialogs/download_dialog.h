@@ -1,12 +1,17 @@
 #pragma once
+#include "catalogue/records.h"
 #include "services/catalogue_download.h"
 #include "services/catalogue_trial_load.h"
 
 #include <QDialog>
+#include <QFuture>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
 
-struct Catalogue;
 class HttpRequest;
 class QLabel;
 class QProgressBar;
@@ -15,18 +20,28 @@ class QToolButton;
 // The catalogue download: one request to the catalogue service each time the dialog is shown,
 // progress, Cancel, and the outcome as a one-line status. Its result is Accepted only when Close is
 // pressed after "Complete!", that is when channels.dat was replaced and the caller must reload.
+//
+// A new catalogue is loaded on a worker thread before it may replace channels.dat (the bar shows it
+// busy meanwhile, Cancel drops it); what loaded is kept for the reload, which takes it over.
 class DownloadDialog : public QDialog {
   Q_OBJECT
  public:
-  // `trial_load` checks a downloaded catalogue before it may replace the file in use.
-  // `outdated` is the program's note that a download is due; Close clears it.
+  // `trial_load` loads a downloaded catalogue, which must load before it may replace the file in
+  // use; it runs on a worker thread. `outdated` is the program's note that a download is due;
+  // Close clears it.
   DownloadDialog(Catalogue& catalogue, bool& outdated, QWidget* parent = nullptr,
                  CatalogueTrialLoad trial_load = trial_load_catalogue);
   ~DownloadDialog() override;
 
+  // Shows the dialog modally; answers the catalogue the download loaded when the result is Accepted.
+  std::optional<Catalogue> run();
+  // After "Complete!": the catalogue the new channels.dat loaded into, once.
+  std::optional<Catalogue> take_catalogue();
+
   QString status_text() const;
   int progress() const;
-  bool downloading() const { return request_ != nullptr; }
+  // The transfer runs or the new catalogue is being loaded.
+  bool downloading() const { return request_ != nullptr || installing(); }
 
   // The title-bar close box and Escape: result Cancel, `outdated` kept; a transfer still running
   // is cut off and its reply dropped.
@@ -44,11 +59,17 @@ class DownloadDialog : public QDialog {
   void on_transfer_started(qint64 total);
   void on_transfer_progress(qint64 count);
   void on_transfer_finished();
+  void start_install(std::string payload);
+  void on_install_finished();
+  bool installing() const { return install_.isValid(); }
+  void finish(const QString& status);
   void cancel_download();
   void close_dialog();
   void set_status(const QString& text);
   void show_close(bool close_visible);
   void drop_request();
+  void drop_install();
+  void drop_catalogue();
   void close_with_result();
 
   Catalogue& catalogue_;
@@ -61,6 +82,10 @@ class DownloadDialog : public QDialog {
   QToolButton* close_button_;
 
   HttpRequest* request_ = nullptr;
+  QFuture<InstallResult> install_;  // the new catalogue being loaded and installed
+  QObject* install_watcher_ = nullptr;
+  std::shared_ptr<std::atomic<bool>> install_cancelled_;
+  std::optional<Catalogue> loaded_;  // what "Complete!" installed, until the reload takes it
   bool interrupted_ = false;
   bool close_pending_ = false;  // Close was pressed while the cancelled transfer wound down
   int32_t work_total_ = 0;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 QString format_size(int64_t n) {
   if (n < 1024) return QString::number(n) + QStringLiteral(" b");
@@ -26,23 +27,26 @@ QString progress_text(int64_t count, int32_t total) {
          QStringLiteral(" ...");
 }
 
-DownloadReply interpret_reply(const QString& transfer_error, const QByteArray& body) {
+DownloadReply interpret_reply(const QString& transfer_error, std::string body) {
   using Kind = DownloadReply::Kind;
   if (!transfer_error.isEmpty()) return {Kind::Failed, transfer_error, {}};
   if (body.size() <= 7) return {Kind::Incomplete, kStatusIncomplete, {}};
   // Little-endian: 16-bit code, then the signed 32-bit length of the whole body.
-  const auto* bytes = reinterpret_cast<const unsigned char*>(body.constData());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(body.data());
   const uint16_t code = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
   const uint32_t raw_length = static_cast<uint32_t>(bytes[2]) | (static_cast<uint32_t>(bytes[3]) << 8) |
                               (static_cast<uint32_t>(bytes[4]) << 16) | (static_cast<uint32_t>(bytes[5]) << 24);
   const int32_t length = static_cast<int32_t>(raw_length);
-  if (length != body.size()) return {Kind::Incomplete, kStatusIncomplete, {}};
-  const std::string_view payload(body.constData() + 6, static_cast<size_t>(body.size() - 6));
+  if (length < 0 || static_cast<size_t>(length) != body.size()) return {Kind::Incomplete, kStatusIncomplete, {}};
+  const std::string_view payload = std::string_view(body).substr(6);
   if (code == kReplyMessage) {
-    if (payload.size() <= static_cast<size_t>(kMaxMessageBytes)) return {Kind::Message, cp1252_to_qstring(payload), {}};
+    if (payload.size() <= kMaxMessageBytes) return {Kind::Message, cp1252_to_qstring(payload), {}};
     return {Kind::Message, cp1252_to_qstring(payload.substr(0, kMaxMessageBytes)) + QStringLiteral("..."), {}};
   }
-  if (code == kReplyCatalogue) return {Kind::Catalogue, {}, body.mid(6)};
+  if (code == kReplyCatalogue) {
+    body.erase(0, 6);
+    return {Kind::Catalogue, {}, std::move(body)};
+  }
   return {Kind::UnknownProtocol, kStatusUnknownProtocol, {}};
 }
 
@@ -51,15 +55,31 @@ QString reply_too_large_status(qint64 limit_bytes) {
       .arg(format_size(limit_bytes), kCatalogueLimitKey);
 }
 
-InstallResult install_catalogue(const QString& app_data, const QByteArray& payload, const CatalogueTrialLoad& trial_load) {
-  const QString reason = trial_load(std::string(payload.constData(), static_cast<size_t>(payload.size())));
-  if (!reason.isEmpty()) return {kStatusDamagedPrefix + reason, {}};
-
+InstallResult install_catalogue(const QString& app_data, std::string payload, Catalogue into,
+                                const CatalogueTrialLoad& trial_load, const std::atomic<bool>& cancelled) {
+  const auto write_error = [&](const QFileDevice& file) {
+    return QStringLiteral("Cannot write %1: %2").arg(channels_path(app_data), file.errorString());
+  };
   ensure_catalogue_folder(app_data);
   QSaveFile file(channels_path(app_data));
-  if (!file.open(QIODevice::WriteOnly) || file.write(payload) != payload.size() || !file.commit()) {
-    const QString error = QStringLiteral("Cannot write %1: %2").arg(channels_path(app_data), file.errorString());
-    return {error, error};
+  QString unwritten;
+  const auto size = static_cast<qint64>(payload.size());
+  if (!file.open(QIODevice::WriteOnly) || file.write(payload.data(), size) != size) unwritten = write_error(file);
+
+  const QString reason = trial_load(into, std::move(payload));
+  InstallResult result;
+  if (!reason.isEmpty()) {
+    result.status = kStatusDamagedPrefix + reason;
+  } else if (!unwritten.isEmpty()) {
+    result.status = result.write_error = unwritten;
+  } else if (cancelled.load()) {
+    result.status = kStatusInterrupted;
+  } else if (!file.commit()) {
+    result.status = result.write_error = write_error(file);
+  } else {
+    result.status = kStatusComplete;
+    result.catalogue = std::move(into);
   }
-  return {kStatusComplete, {}};
+  // Not committed: the temporary file goes with `file`, and channels.dat is as it was.
+  return result;
 }

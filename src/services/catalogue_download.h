@@ -1,7 +1,9 @@
 #pragma once
-#include <QByteArray>
+#include "catalogue/records.h"
+
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -34,25 +36,35 @@ QString progress_text(int64_t count, int32_t total);
 struct DownloadReply {
   enum class Kind { Failed, Incomplete, Message, Catalogue, UnknownProtocol };
   Kind kind = Kind::Incomplete;
-  QString status;      // the status text, except for Catalogue whose status comes from installing it
-  QByteArray payload;  // Catalogue only: the bytes after the header
+  QString status;       // the status text, except for Catalogue whose status comes from installing it
+  std::string payload;  // Catalogue only: the bytes after the header
 };
 // A message longer than kMaxMessageBytes is cut there and ends in "...": the status is one line.
-constexpr qsizetype kMaxMessageBytes = 1024;
-DownloadReply interpret_reply(const QString& transfer_error, const QByteArray& body);
+constexpr size_t kMaxMessageBytes = 1024;
+// A catalogue's payload is the body itself with the header cut off in place: a reply of tens of
+// megabytes is held once.
+DownloadReply interpret_reply(const QString& transfer_error, std::string body);
 
 // The status of a reply that was cut off for being larger than `limit_bytes`.
 QString reply_too_large_status(qint64 limit_bytes);
 
-// Loads catalogue bytes into scratch records; answers an empty text when they load cleanly, else
-// the reason they do not.
-using CatalogueTrialLoad = std::function<QString(const std::string& bytes)>;
+// Loads catalogue bytes into `into` (see services/catalogue_trial_load.h); answers an empty text
+// when they load cleanly, else the reason they do not.
+using CatalogueTrialLoad = std::function<QString(Catalogue& into, std::string bytes)>;
 
 struct InstallResult {
   QString status;       // kStatusComplete when channels.dat was replaced
   QString write_error;  // set when the file could not be written
+  Catalogue catalogue;  // kStatusComplete only: what the payload loaded into, to become the catalogue
 };
 // Replaces channels.dat in the catalogue folder of `app_data` with `payload`, but only once the
-// payload loads cleanly in a trial load; the file is written beside it and renamed over it, so the
-// old catalogue stays whole whatever goes wrong.
-InstallResult install_catalogue(const QString& app_data, const QByteArray& payload, const CatalogueTrialLoad& trial_load);
+// payload loads cleanly into `into` in a trial load; the file is written beside it and renamed
+// over it, so the old catalogue stays whole whatever goes wrong. The payload is written first and
+// then handed to the loader, which decrypts it in place, so it is never held twice.
+//
+// Runs on a worker thread. `cancelled` (the user's Cancel) is looked at before the file is
+// replaced: the status is then kStatusInterrupted and the file stays. A damaged payload wins over a
+// file that cannot be written, as when the trial came first. What was loaded and is not answered
+// is freed here, off the GUI thread.
+InstallResult install_catalogue(const QString& app_data, std::string payload, Catalogue into,
+                                const CatalogueTrialLoad& trial_load, const std::atomic<bool>& cancelled);

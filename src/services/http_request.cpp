@@ -63,7 +63,7 @@ struct HttpRequest::Transfer {
   CURL* easy = nullptr;
   bool begun = false;
   bool too_large = false;
-  QByteArray body;
+  std::string body;
   QString error;
 };
 
@@ -71,7 +71,7 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
   auto* t = static_cast<Transfer*>(user);
   if (t->abort.load()) return 0;
   const size_t bytes = size * count;
-  if (static_cast<qint64>(bytes) > t->max_body - t->body.size()) {
+  if (static_cast<qint64>(bytes) > t->max_body - static_cast<qint64>(t->body.size())) {
     t->too_large = true;
     return 0;
   }
@@ -80,12 +80,15 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
     curl_off_t length = -1;
     curl_easy_getinfo(t->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     const qint64 total = length > 0 ? static_cast<qint64>(length) : 0;
+    // An announced body is held in one block of its size, never grown and moved (never more than
+    // the limit, which a larger announcement has already been refused for).
+    if (total > 0) t->body.reserve(static_cast<size_t>(std::min(total, t->max_body)));
     t->post([total](HttpRequest* request) {
       if (!request->aborted()) Q_EMIT request->work_begin(total);
     });
   }
-  t->body.append(data, static_cast<qsizetype>(bytes));
-  t->received.store(t->body.size());
+  t->body.append(data, bytes);
+  t->received.store(static_cast<qint64>(t->body.size()));
   // Coalesce: one pending work event at a time carries the latest count.
   if (!t->work_pending.exchange(true)) {
     t->post([t](HttpRequest* request) {
@@ -153,7 +156,7 @@ void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_ag
   curl_easy_cleanup(easy);
   easy = nullptr;
   // Nothing of a reply past the limit is handed on.
-  if (too_large) body = QByteArray();
+  if (too_large) body = std::string();
   error = failure;
   post([](HttpRequest* request) { request->deliver_finish(); });
 }

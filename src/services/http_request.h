@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <memory>
+#include <string>
+#include <utility>
 
 // One HTTP GET, made once and thrown away. The transfer runs on a thread of its own so the window
 // never waits for the network; its events arrive on the thread that owns this object, through the
@@ -34,8 +36,10 @@ class HttpRequest : public QObject {
   bool running() const;
   bool aborted() const;
   // Valid after finished(): the body received (all of it, or what came before a failure) and the
-  // error text, empty when the transfer succeeded.
-  const QByteArray& body() const { return body_; }
+  // error text, empty when the transfer succeeded. take_body() hands the body over without a copy
+  // and leaves it empty here.
+  QByteArray body() const { return QByteArray(body_.data(), static_cast<qsizetype>(body_.size())); }
+  std::string take_body() { return std::exchange(body_, {}); }
   const QString& error() const { return error_; }
   // Valid after finished(): the reply was larger than set_max_body_bytes() allows.
   bool too_large() const { return too_large_; }
@@ -67,6 +71,6 @@ class HttpRequest : public QObject {
   bool started_ = false;
   bool running_ = false;
   bool too_large_ = false;
-  QByteArray body_;
+  std::string body_;
   QString error_;
 };

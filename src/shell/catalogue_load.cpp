@@ -2,8 +2,10 @@
 
 #include "catalogue/catalogue_paths.h"
 #include "catalogue/channel_database.h"
-#include "catalogue/lookups.h"
+#include "catalogue/channel_members.h"
 #include "catalogue/user_files.h"
+#include "services/catalogue_trial_load.h"
+#include "services/worker_thread.h"
 #include "settings/settings_store.h"
 #include "shell/outdated.h"
 #include "views/sorting.h"
@@ -12,29 +14,93 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <exception>
+#include <iterator>
+#include <utility>
 
-QString load_database_keeping_user_channels(AppState& state) {
-  Catalogue& catalogue = state.catalogue;
+DatabaseRead read_channel_database(const Catalogue& current) {
+  DatabaseRead read{catalogue_to_load(current), {}};
   try {
-    load_channel_database(catalogue, state.catalogue.favorites, state.catalogue.app_data);
-    resolve_user_channel_genres(catalogue);
-    return {};
+    load_channel_database(read.catalogue, {}, current.app_data);
   } catch (const std::exception& error) {
-    // Whatever the database added is incomplete; the user's own channels stay.
-    std::erase_if(catalogue.channels, [](const Channel& item) { return item.user_defined != 1; });
+    read.failure = QString::fromUtf8(error.what());
+    if (read.failure.isEmpty()) read.failure = QStringLiteral("The channel list could not be read.");
+  }
+  return read;
+}
+
+CatalogueReadAhead::CatalogueReadAhead(const QString& app_data) : app_data_(app_data) {
+  Catalogue empty;
+  empty.app_data = app_data;
+  read_ = run_on_worker([empty = std::move(empty)]() -> std::optional<DatabaseRead> {
+    // Without a database the start-up reads nothing at all, and makes no folder either.
+    if (!QFileInfo::exists(channels_path(empty.app_data))) return std::nullopt;
+    return read_channel_database(empty);
+  });
+}
+
+CatalogueReadAhead::~CatalogueReadAhead() {
+  // A read still running is freed by its worker; one that has ended is handed to one.
+  if (!read_.isValid() || !read_.isFinished()) return;
+  try {
+    free_on_worker(read_.takeResult());
+  } catch (...) {
+    // What failed left nothing to free.
+  }
+}
+
+std::optional<DatabaseRead> CatalogueReadAhead::take(const QString& app_data) {
+  if (app_data != app_data_ || !read_.isValid()) return std::nullopt;
+  std::optional<DatabaseRead> read = read_.takeResult();
+  read_ = {};
+  return read;
+}
+
+CatalogueAssembly begin_assembly(DatabaseRead read, const ChannelListState& current, QWidget* parent) {
+  CatalogueAssembly assembly;
+  assembly.list.catalogue = std::move(read.catalogue);
+  assembly.list.sort_flag = current.sort_flag;
+  assembly.list.last_sort_column = current.last_sort_column;
+  assembly.list.search_position = current.search_position;
+  Catalogue& catalogue = assembly.list.catalogue;
+  assembly.database = std::exchange(catalogue.channels, {});
+  // The genre table is in place, so the user's channels get their genre names as they are read.
+  load_user_files(catalogue, parent);
+  if (!read.failure.isEmpty()) {
+    // Whatever the database gave is incomplete; the user's own channels stay.
+    free_on_worker(std::exchange(assembly.database, {}));
     catalogue.version_stamp.clear();
     catalogue.version_time = 0;
     catalogue.countries.clear();
     catalogue.genres.clear();
-    const QString text = QString::fromUtf8(error.what());
-    return text.isEmpty() ? QStringLiteral("The channel list could not be read.") : text;
   }
+  return assembly;
+}
+
+AssembledList finish_assembly(CatalogueAssembly assembly, void (*sort)(ChannelListState&)) {
+  Catalogue& catalogue = assembly.list.catalogue;
+  std::vector<Channel>& database = assembly.database;
+  if (!catalogue.favorites.empty()) {
+    const FavoriteIds favorites(catalogue.favorites);
+    for (Channel& item : database) item.favorited = favorites.contains(item.id) ? 1 : 0;
+  }
+  // The user's channels come first, as when they are read before the database.
+  database.insert(database.begin(), std::make_move_iterator(catalogue.channels.begin()),
+                  std::make_move_iterator(catalogue.channels.end()));
+  catalogue.channels = std::move(database);
+  sort(assembly.list);
+  const ViewUpdate update = build_visible_list(assembly.list);
+  return {std::move(assembly.list), update};
+}
+
+void adopt_list_state(ChannelListState& state, ChannelListState&& next, const BeforeRebuild& before) {
+  if (before) before();
+  ChannelListState old = std::exchange(state, std::move(next));
+  free_on_worker(std::move(old.catalogue));
 }
 
 std::optional<ViewUpdate> load_catalogue(AppState& state, QWidget* parent, const BeforeRebuild& before,
-                                  const QDateTime& now) {
+                                         const QDateTime& now, CatalogueReadAhead* read_ahead) {
   state.outdated = false;
   state.catalogue.app_data = app_data_folder();
   const QString database = channels_path(state.catalogue.app_data);
@@ -43,18 +109,23 @@ std::optional<ViewUpdate> load_catalogue(AppState& state, QWidget* parent, const
     return std::nullopt;
   }
 
-  reset_catalogue(state.catalogue);
-  load_user_files(state.catalogue, parent);
-  const QString failure = load_database_keeping_user_channels(state);
+  std::optional<DatabaseRead> read;
+  if (read_ahead) read = read_ahead->take(state.catalogue.app_data);
+  if (!read) read = read_channel_database(state.catalogue);
+  const QString failure = read->failure;
+  CatalogueAssembly assembly = begin_assembly(std::move(*read), state, parent);
   if (failure.isEmpty()) {
-    state.outdated = catalogue_outdated(state.catalogue.version_time, now);
+    state.outdated = catalogue_outdated(assembly.list.catalogue.version_time, now);
   } else {
     state.outdated = true;
     show_error(parent, QStringLiteral("The channel list could not be loaded:\n%1\n\nFile: %2\n\n"
                                       "The file was left as it is; you can download a fresh channel list.")
                            .arg(failure, QDir::toNativeSeparators(database)));
   }
-  load_settings(state.catalogue.filter);
-  sort_after_load(state);
-  return rebuild_view(state, before);
+  load_settings(assembly.list.catalogue.filter);
+  // Nothing is shown before this load is done and no event may run during it, so the rest runs
+  // here rather than on a worker the GUI thread would only wait for.
+  AssembledList assembled = finish_assembly(std::move(assembly), &sort_after_load);
+  adopt_list_state(state, std::move(assembled.list), before);
+  return assembled.update;
 }

@@ -1,10 +1,12 @@
 #pragma once
+#include "catalogue/records.h"
 #include "views/view_builder.h"
 
 #include <QString>
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 struct AppState;
 class QWidget;
@@ -13,7 +15,7 @@ class QWidget;
 // outdated, the Update button with its website question, and the reload after a download.
 //
 //   DownloadDialog download_dialog(state.catalogue, state.outdated, &window);  // once, at start-up
-//   CatalogueRefresh refresh(state, &window, [&] { return download_dialog.exec(); }, window.reload_hooks());
+//   CatalogueRefresh refresh(state, &window, [&] { return download_dialog.run(); }, window.reload_hooks());
 //   the window's activation and deactivation -> main_window_activated(), main_window_deactivated()
 //   the Update button -> update_button_clicked()           (both in shell/command_wiring.cpp)
 
@@ -45,27 +47,27 @@ enum class ReloadCaller { UpdateButton, DownloadQuestion };
 
 // What the main window adds to the reload.
 struct ReloadHooks {
-  // Reads channels.dat of state.app_data into the catalogue, marking the favourites id list; may
-  // throw CatalogueError. Empty: load_database_keeping_user_channels, as at start-up (a failure
-  // leaves the user's channels alone in the list).
-  std::function<void(AppState&)> load_channel_database;
-  // Passed to rebuild_view: the window puts itself into the no-channel state and begins its list
-  // model reset.
+  // Runs before the new catalogue replaces the one shown: the window puts itself into the
+  // no-channel state and begins its list model reset.
   BeforeRebuild before_rebuild;
   // The window ends its model reset and shows what the rebuilt view says.
   std::function<void(const ViewUpdate&)> after_rebuild;
 };
 
-// The reload after a successful download, under a splash window over `window`: the user files are
-// written, then the catalogue is reset and loaded as at start-up (the favourites id list is kept),
-// the settings are read, the channels sorted by name and the view rebuilt.
+// The reload after a successful download, under a splash window over `window` that holds off the
+// user's input meanwhile: the user files are written, then `downloaded` (what the download's trial
+// load read, services/catalogue_trial_load.h) takes the user's channels and the favourites as the
+// start-up load gives them (the favourites id list is kept), the settings are read, the channels
+// sorted by name and the visible list built, and the result replaces the catalogue in one step.
+// The downloaded bytes are not read again; the sort and the list are made on a worker thread while
+// the GUI thread's events go on.
 //
 // Writing the user files first keeps the channels and favourites changed in this run; when they
 // cannot be written nothing is reloaded (the new list is loaded at the next start) and the user is
-// told. A failing load step ends the loading: the view is still rebuilt from what was loaded (the
-// list must never show rows of channels that were reset away), the splash goes and the error is
-// shown. Answers whether the reload went through.
-bool reload_after_download(AppState& state, ReloadCaller caller, QWidget* window, const ReloadHooks& hooks);
+// told. Any other failure also leaves the catalogue as it was, and the error is shown. Answers
+// whether the reload went through.
+bool reload_after_download(AppState& state, ReloadCaller caller, Catalogue downloaded, QWidget* window,
+                           const ReloadHooks& hooks);
 
 // The page offered after an update: "/update.html" on the feedback service.
 QUrl update_page();
@@ -73,9 +75,11 @@ QUrl update_page();
 // The flows behind the main window's activation and its Update button.
 class CatalogueRefresh {
  public:
-  // `run_download_dialog` shows DownloadDialog modally and answers its result (QDialog::Accepted
-  // when channels.dat was replaced). `open_url` opens a web page in the user's browser.
-  CatalogueRefresh(AppState& state, QWidget* window, std::function<int()> run_download_dialog, ReloadHooks hooks,
+  // `run_download_dialog` shows DownloadDialog modally and answers the catalogue the download
+  // loaded when channels.dat was replaced (the dialog's result Accepted), nothing otherwise.
+  // `open_url` opens a web page in the user's browser.
+  using DownloadDialogRun = std::function<std::optional<Catalogue>()>;
+  CatalogueRefresh(AppState& state, QWidget* window, DownloadDialogRun run_download_dialog, ReloadHooks hooks,
                    std::function<void(const QUrl&)> open_url = {});
 
   // From the main window's activation and deactivation events.
@@ -87,7 +91,7 @@ class CatalogueRefresh {
  private:
   AppState& state_;
   QWidget* window_;
-  std::function<int()> run_download_dialog_;
+  DownloadDialogRun run_download_dialog_;
   ReloadHooks hooks_;
   std::function<void(const QUrl&)> open_url_;
   DownloadQuestionGate gate_;

@@ -51,10 +51,12 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   ChannelDialog* const channel = t.channel_dialog;
   CatalogueRefresh* const refresh = t.refresh;
   SessionEnd* const session_end = t.session_end;
+  CatalogueReadAhead* const read_ahead = t.read_ahead;
 
   // --- Program life ----------------------------------------------------------------------------
-  on.load_catalogue = [&w, &state] {
-    if (const auto update = load_catalogue(state, &w, w.before_rebuild())) w.finish_view_change(*update);
+  on.load_catalogue = [&w, &state, read_ahead] {
+    const auto update = load_catalogue(state, &w, w.before_rebuild(), QDateTime::currentDateTime(), read_ahead);
+    if (update) w.finish_view_change(*update);
   };
   on.save_before_close = [&w, &state, session_end] {
     return session_end ? session_end->close_query() : save_user_files(state.catalogue, &w);

@@ -1,5 +1,6 @@
 #pragma once
 
+class CatalogueReadAhead;
 class CatalogueRefresh;
 class ChannelDialog;
 class FilterDialog;
@@ -15,6 +16,7 @@ struct CommandTargets {
   ChannelDialog* channel_dialog = nullptr;
   CatalogueRefresh* refresh = nullptr;  // the Update button and the download question
   SessionEnd* session_end = nullptr;    // the close query; without one the close writes the user files itself
+  CatalogueReadAhead* read_ahead = nullptr;  // the channel database read begun at start, for the start-up load
 };
 
 // The table of commands: what every button, menu entry, list gesture and player event of the main

@@ -66,7 +66,7 @@ void MainWindow::finish_view_change(const ViewUpdate& update) {
 }
 
 ReloadHooks MainWindow::reload_hooks() {
-  return ReloadHooks{{}, before_rebuild(), [this](const ViewUpdate& update) { finish_view_change(update); }};
+  return ReloadHooks{before_rebuild(), [this](const ViewUpdate& update) { finish_view_change(update); }};
 }
 
 void MainWindow::sort_by_column(int column) {

@@ -1,10 +1,12 @@
 #include "shell/startup.h"
 
+#include "catalogue/catalogue_paths.h"
 #include "dialogs/channel_dialog.h"
 #include "dialogs/download_dialog.h"
 #include "dialogs/filter_dialog.h"
 #include "playback/player_control.h"
 #include "playback/screen_saver_inhibitor.h"
+#include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/command_wiring.h"
 #include "shell/first_show_marker.h"
@@ -33,6 +35,9 @@ int run_program(QApplication& app) {
   QApplication::setOrganizationName(QStringLiteral("Talvex"));
   QApplication::setApplicationVersion(QStringLiteral(QUOVI_PRODUCT_VERSION));
   use_c_number_format();
+  // Reading the channel database is the longest step of the start-up; it runs on a second core
+  // while the windows are made, and the start-up load takes it.
+  CatalogueReadAhead read_ahead(app_data_folder());
 
   AppState state;
   MainWindow window(state);
@@ -50,12 +55,12 @@ int run_program(QApplication& app) {
   DownloadDialog download_dialog(state.catalogue, state.outdated, &window);
   auto* filter_dialog = new FilterDialog(state, {}, &window);
   auto* channel_dialog = new ChannelDialog(state, {}, &window);
-  CatalogueRefresh refresh(state, &window, [&] { return download_dialog.exec(); }, window.reload_hooks());
+  CatalogueRefresh refresh(state, &window, [&] { return download_dialog.run(); }, window.reload_hooks());
   // A session that ends without a close of the window (a signal, the session manager) writes the
   // user files as a close does, and only once.
   SessionEnd session_end(state, &window);
   session_end.listen();
-  wire_commands(window, {&player, filter_dialog, channel_dialog, &refresh, &session_end});
+  wire_commands(window, {&player, filter_dialog, channel_dialog, &refresh, &session_end, &read_ahead});
 
   window.load_catalogue();
   splash.reset();

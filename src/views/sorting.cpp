@@ -9,36 +9,46 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 char16_t fold(char16_t unit) { return (unit >= u'a' && unit <= u'z') ? unit - (u'a' - u'A') : unit; }
 
-// Partition-exchange sort of a[lo..hi] exactly as the list has always been sorted: pivot key taken
-// from the middle position before anything moves, both scans stop on keys equal to it, and equal
-// keys are swapped like any others. Equal keys therefore end in the order this scheme alone gives.
-// The two parts are independent, so the larger one is deferred to bound the stack.
+// One pass of the partition exchange over a[lo..hi], exactly as the list has always been sorted:
+// pivot key taken from the middle position before anything moves, both scans stop on keys equal to
+// it, and equal keys are swapped like any others. Afterwards a[lo..j] and a[i..hi] are the two
+// parts still to sort; what lies between them is in place.
 template <typename Entry, typename Before>
-void scheme_sort(Entry* a, int lo, int hi, Before before) {
+std::pair<int, int> partition_pass(Entry* a, int lo, int hi, const Before& before) {
+  int i = lo;
+  int j = hi;
+  const Entry pivot = a[lo + (hi - lo) / 2];
+  do {
+    while (before(a[i], pivot)) ++i;
+    while (before(pivot, a[j])) --j;
+    if (i <= j) {
+      std::swap(a[i], a[j]);
+      ++i;
+      --j;
+    }
+  } while (i <= j);
+  return {i, j};
+}
+
+// Partition-exchange sort of a[lo..hi]. Equal keys end in the order this scheme alone gives. The
+// two parts of a pass are independent, so the larger one is deferred to bound the stack.
+template <typename Entry, typename Before>
+void scheme_sort(Entry* a, int lo, int hi, const Before& before) {
   struct Range {
     int lo, hi;
   };
   std::vector<Range> pending;
   for (;;) {
     while (lo < hi) {
-      int i = lo;
-      int j = hi;
-      const Entry pivot = a[lo + (hi - lo) / 2];
-      do {
-        while (before(a[i], pivot)) ++i;
-        while (before(pivot, a[j])) --j;
-        if (i <= j) {
-          std::swap(a[i], a[j]);
-          ++i;
-          --j;
-        }
-      } while (i <= j);
+      const auto [i, j] = partition_pass(a, lo, hi, before);
       if (j - lo < hi - i) {
         if (i < hi) pending.push_back({i, hi});
         hi = j;
@@ -52,6 +62,25 @@ void scheme_sort(Entry* a, int lo, int hi, Before before) {
     hi = pending.back().hi;
     pending.pop_back();
   }
+}
+
+// Below this many entries a second thread costs more than it saves.
+constexpr int kSecondThreadFrom = 50000;
+
+// The same sort with the two parts of the first pass on two threads, where there are two cores:
+// the parts are independent, so which thread sorts which changes nothing in the order.
+template <typename Entry, typename Before>
+void scheme_sort_on_two_threads(Entry* a, int lo, int hi, const Before& before) {
+  if (hi - lo < kSecondThreadFrom || std::thread::hardware_concurrency() < 2) return scheme_sort(a, lo, hi, before);
+  const auto [i, j] = partition_pass(a, lo, hi, before);
+  std::thread left;
+  try {
+    left = std::thread([&, j = j] { scheme_sort(a, lo, j, before); });
+  } catch (const std::system_error&) {
+    scheme_sort(a, lo, j, before);
+  }
+  scheme_sort(a, i, hi, before);
+  if (left.joinable()) left.join();
 }
 
 // Puts channels[k] := old channels[order[k]] for k in 0..order.size()-1, following cycles so that
@@ -77,7 +106,7 @@ void permute(std::vector<Channel>& channels, std::vector<int32_t>& order) {
 
 template <typename Entry, typename Before>
 void sort_entries_and_apply(std::vector<Channel>& channels, std::vector<Entry>& entries, Before before) {
-  scheme_sort(entries.data(), 0, static_cast<int>(entries.size()) - 1, before);
+  scheme_sort_on_two_threads(entries.data(), 0, static_cast<int>(entries.size()) - 1, before);
   std::vector<int32_t> order(entries.size());
   for (size_t k = 0; k < entries.size(); ++k) order[k] = entries[k].index;
   entries.clear();

@@ -15,20 +15,34 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSettings>
+#include <QThreadPool>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 const std::string kPath = "/service/get.php";
 
-// Stands in for the catalogue loader: accepts what starts with "GOOD".
-QString fake_trial(const std::string& bytes) {
-  return bytes.rfind("GOOD", 0) == 0 ? QString() : QStringLiteral("not a catalogue");
+// Stands in for the catalogue loader: accepts what starts with "GOOD", keeping it as the stamp of
+// what it loaded. While `held` is set it waits on its worker thread, so a test can act meanwhile.
+std::atomic<bool> held{false};
+std::atomic<int> trials{0};
+QString fake_trial(Catalogue& into, std::string bytes) {
+  ++trials;
+  while (held.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (bytes.rfind("GOOD", 0) != 0) return QStringLiteral("not a catalogue");
+  into.version_stamp = bytes;
+  return {};
 }
 
 class DownloadDialogTest : public testing::Test {
  protected:
   void SetUp() override {
+    held = false;
+    trials = 0;
     write_service_base("catalogue", server.base());
     quovi_test::catalogue_folder();
     state.catalogue.app_data = app_data_folder();
@@ -77,6 +91,7 @@ TEST_F(DownloadDialogTest, NewCatalogueReplacesTheFileAndCloseGivesOk) {
   server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
   EXPECT_EQ(download(), "Complete!");
   EXPECT_EQ(channels_file(), "GOOD catalogue");
+  EXPECT_EQ(trials, 1);
   EXPECT_EQ(dialog.progress(), 100);
   EXPECT_TRUE(close_shown());
   const auto received = server.received();
@@ -85,6 +100,44 @@ TEST_F(DownloadDialogTest, NewCatalogueReplacesTheFileAndCloseGivesOk) {
   EXPECT_EQ(received[0].user_agent, "Quovi/5.1.5.0");
   EXPECT_EQ(close(), QDialog::Accepted);
   EXPECT_FALSE(state.outdated);
+  // What the trial loaded is handed over once, for the reload.
+  const std::optional<Catalogue> loaded = dialog.take_catalogue();
+  ASSERT_TRUE(loaded.has_value());
+  EXPECT_EQ(loaded->version_stamp, "GOOD catalogue");
+  EXPECT_FALSE(dialog.take_catalogue().has_value());
+}
+
+// Cancel, the title-bar close box and Close answer at once while the new catalogue loads on its
+// worker thread; the catalogue is then dropped and the old file stays.
+TEST_F(DownloadDialogTest, CancelOrCloseWhileTheNewCatalogueLoads) {
+  for (const bool title_bar : {false, true}) {
+    const int before = trials;
+    held = true;
+    server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
+    dialog.show();
+    ASSERT_TRUE(wait_until([&] { return trials > before; })) << title_bar;
+    EXPECT_TRUE(dialog.downloading());
+    EXPECT_FALSE(close_shown());
+    if (title_bar) {
+      dialog.close();
+      EXPECT_FALSE(dialog.isVisible());
+    } else {
+      button("CancelButton")->click();
+      EXPECT_EQ(dialog.status_text(), "Interrupted");
+      button("CloseButton")->click();
+      EXPECT_TRUE(dialog.isVisible());  // closes once the load has wound down
+    }
+    held = false;
+    ASSERT_TRUE(wait_until([&] { return !dialog.isVisible() && !dialog.downloading(); })) << title_bar;
+    EXPECT_EQ(dialog.result(), QDialog::Rejected) << title_bar;
+    if (!title_bar) {
+      EXPECT_EQ(dialog.status_text(), "Interrupted");
+    }
+    EXPECT_FALSE(dialog.take_catalogue().has_value()) << title_bar;
+    // Let a dropped load end on its worker before the file is looked at.
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_EQ(channels_file(), "old catalogue, longer than the new one") << title_bar;
+  }
 }
 
 TEST_F(DownloadDialogTest, EveryOtherOutcomeKeepsTheFileAndCloseGivesCancel) {

@@ -60,17 +60,17 @@ TEST(InterpretReply, HeaderChecks) {
       {"code 0", {}, catalogue_reply(0, "payload"), Kind::UnknownProtocol, kStatusUnknownProtocol},
   };
   for (const Case& c : cases) {
-    const DownloadReply reply = interpret_reply(c.error, c.body);
+    const DownloadReply reply = interpret_reply(c.error, c.body.toStdString());
     EXPECT_EQ(reply.kind, c.kind) << c.what;
     EXPECT_EQ(reply.status, c.status) << c.what;
   }
-  EXPECT_EQ(interpret_reply({}, catalogue_reply(258, "payload")).payload, "payload");
+  EXPECT_EQ(interpret_reply({}, catalogue_reply(258, "payload").toStdString()).payload, "payload");
 }
 
 TEST(InterpretReply, AMessageIsCutToOneLineOfStatus) {
   const QByteArray at_limit(kMaxMessageBytes, 'm');
-  EXPECT_EQ(interpret_reply({}, catalogue_reply(259, at_limit)).status, QString::fromLatin1(at_limit));
-  const DownloadReply cut = interpret_reply({}, catalogue_reply(259, at_limit + QByteArray(1000000, 'n')));
+  EXPECT_EQ(interpret_reply({}, catalogue_reply(259, at_limit).toStdString()).status, QString::fromLatin1(at_limit));
+  const DownloadReply cut = interpret_reply({}, catalogue_reply(259, at_limit + QByteArray(1000000, 'n')).toStdString());
   EXPECT_EQ(cut.kind, DownloadReply::Kind::Message);
   EXPECT_EQ(cut.status, QString::fromLatin1(at_limit) + "...");
 }
@@ -95,17 +95,26 @@ TEST(CatalogueLimit, FromTheSetting) {
   EXPECT_LE(qint64{kLargestCatalogueLimitMb} * 1000000 + 6, HttpRequest::kLargestBody);
 }
 
-// A trial load that accepts what starts with "GOOD" and names the fault otherwise.
-QString trial(const std::string& bytes) {
-  return bytes.rfind("GOOD", 0) == 0 ? QString() : QStringLiteral("bad header");
+// A trial load that accepts what starts with "GOOD", keeping it as the stamp of what it loaded, and
+// names the fault otherwise.
+QString trial(Catalogue& into, std::string bytes) {
+  if (bytes.rfind("GOOD", 0) != 0) return QStringLiteral("bad header");
+  into.version_stamp = bytes;
+  return {};
 }
 
-TEST(InstallCatalogue, ReplacesTheFileWhole) {
+InstallResult install(const QString& app_data, const std::string& payload, bool cancelled = false) {
+  const std::atomic<bool> cancel{cancelled};
+  return install_catalogue(app_data, payload, Catalogue{}, trial, cancel);
+}
+
+TEST(InstallCatalogue, ReplacesTheFileWholeAndHandsOverWhatLoaded) {
   quovi_test::catalogue_folder();
   const QString app_data = app_data_folder();
   ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), QByteArray(5000, 'o')));
-  const InstallResult result = install_catalogue(app_data, "GOOD new", trial);
+  const InstallResult result = install(app_data, "GOOD new");
   EXPECT_EQ(result.status, kStatusComplete);
+  EXPECT_EQ(result.catalogue.version_stamp, "GOOD new");
   EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "GOOD new");
   // No temporary file is left beside it.
   EXPECT_EQ(QDir(catalogue_folder(app_data)).entryList(QDir::Files), QStringList{"channels.dat"});
@@ -113,18 +122,34 @@ TEST(InstallCatalogue, ReplacesTheFileWhole) {
 
 TEST(InstallCatalogue, CreatesTheFolderWhenMissing) {
   const QString app_data = quovi_test::sandbox_root() + "/fresh";
-  EXPECT_EQ(install_catalogue(app_data, "GOOD", trial).status, kStatusComplete);
+  EXPECT_EQ(install(app_data, "GOOD").status, kStatusComplete);
   EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "GOOD");
 }
 
-TEST(InstallCatalogue, DamagedPayloadKeepsTheOldFile) {
-  quovi_test::catalogue_folder();
-  const QString app_data = app_data_folder();
-  ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), "old catalogue"));
-  const InstallResult result = install_catalogue(app_data, "rubbish", trial);
-  EXPECT_EQ(result.status, "Damaged catalogue: bad header");
-  EXPECT_TRUE(result.write_error.isEmpty());
-  EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "old catalogue");
+// Whatever keeps the new catalogue out leaves the old file whole, no temporary file beside it and
+// nothing loaded in the answer.
+TEST(InstallCatalogue, DamagedOrCancelledKeepsTheOldFile) {
+  const struct {
+    const char* what;
+    std::string payload;
+    bool cancelled;
+    QString status;
+  } cases[] = {
+      {"damaged", "rubbish", false, "Damaged catalogue: bad header"},
+      {"cancelled", "GOOD new", true, kStatusInterrupted},
+      {"damaged and cancelled", "rubbish", true, "Damaged catalogue: bad header"},
+  };
+  for (const auto& c : cases) {
+    quovi_test::catalogue_folder();
+    const QString app_data = app_data_folder();
+    ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), "old catalogue"));
+    const InstallResult result = install(app_data, c.payload, c.cancelled);
+    EXPECT_EQ(result.status, c.status) << c.what;
+    EXPECT_TRUE(result.write_error.isEmpty()) << c.what;
+    EXPECT_TRUE(result.catalogue.version_stamp.empty()) << c.what;
+    EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "old catalogue") << c.what;
+    EXPECT_EQ(QDir(catalogue_folder(app_data)).entryList(QDir::Files), QStringList{"channels.dat"}) << c.what;
+  }
 }
 
 TEST(InstallCatalogue, AFileThatCannotBeReplacedIsReported) {
@@ -132,10 +157,12 @@ TEST(InstallCatalogue, AFileThatCannotBeReplacedIsReported) {
   const QString app_data = app_data_folder();
   // A folder where the file should be cannot be replaced, whoever runs the test.
   ASSERT_TRUE(QDir().mkpath(channels_path(app_data)));
-  const InstallResult result = install_catalogue(app_data, "GOOD", trial);
+  const InstallResult result = install(app_data, "GOOD");
   EXPECT_FALSE(result.write_error.isEmpty());
   EXPECT_EQ(result.status, result.write_error);
   EXPECT_NE(result.status, kStatusComplete);
   EXPECT_TRUE(QFileInfo(channels_path(app_data)).isDir());
+  // A damaged payload is told as such even then, as when it was tried before the file was written.
+  EXPECT_EQ(install(app_data, "rubbish").status, "Damaged catalogue: bad header");
 }
 }  // namespace

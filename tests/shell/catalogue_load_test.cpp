@@ -118,3 +118,39 @@ TEST(load_catalogue, FavouritesOfTheCatalogueSurviveADatabaseThatBringsNoChannel
     }
   }
 }
+
+namespace {
+std::vector<std::string> loaded_channels(const AppState& state) {
+  std::vector<std::string> out;
+  for (const Channel& item : state.catalogue.channels)
+    out.push_back(std::to_string(item.id) + "/" + std::to_string(item.favorited) + "/" + item.genre.text().toStdString());
+  return out;
+}
+}  // namespace
+
+// The start-up reads the database ahead on a worker; the load then gives what reading it in place
+// gives. A read made before the file was there is not taken for one.
+TEST(load_catalogue, AReadBegunAheadGivesWhatReadingNowGives) {
+  RecordingMessageSink sink;
+  QDir().mkpath(quovi_test::catalogue_folder());
+  ASSERT_TRUE(quovi_test::write_all(favorites_file(), "101\r\n100001\r\n"));
+  ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|1|0|Mine|http://a/|128|1||33|12|\r\n"));
+  CatalogueReadAhead before_the_file(app_data_folder());
+  ASSERT_TRUE(QFile::copy(quovi_test::fixture("catalogue/sample-channels.dat"), channels_file()));
+
+  AppState now;
+  ASSERT_TRUE(load_catalogue(now, nullptr, {}, kNow).has_value());
+  ASSERT_EQ(now.catalogue.channels.size(), 7u);
+  for (const bool ahead : {true, false}) {
+    CatalogueReadAhead after_the_file(app_data_folder());
+    CatalogueReadAhead& read_ahead = ahead ? after_the_file : before_the_file;
+    AppState state;
+    const auto update = load_catalogue(state, nullptr, {}, kNow, &read_ahead);
+    ASSERT_TRUE(update.has_value()) << ahead;
+    EXPECT_EQ(loaded_channels(state), loaded_channels(now)) << ahead;
+    EXPECT_EQ(state.visible, now.visible) << ahead;
+    EXPECT_EQ(state.catalogue.version_stamp, now.catalogue.version_stamp) << ahead;
+    EXPECT_FALSE(read_ahead.take(app_data_folder()).has_value()) << ahead;  // taken, or for no file
+  }
+  EXPECT_TRUE(sink.shown.empty());
+}

@@ -1,8 +1,9 @@
 #include "shell/catalogue_refresh.h"
 
-#include "catalogue/catalogue_error.h"
 #include "catalogue/catalogue_paths.h"
+#include "services/catalogue_trial_load.h"
 #include "services/service_addresses.h"
+#include "settings/settings_store.h"
 #include "shell/app_state.h"
 #include "test_env.h"
 #include "widgets/messages.h"
@@ -46,7 +47,7 @@ std::vector<std::string> names(const AppState& state) {
   return result;
 }
 
-// A running program with one channel of the user's added in this run, and a download that brings
+// A running program with one channel of the user's added in this run, and a download that brought
 // three catalogue channels; the reload is recorded.
 struct Program {
   Program() {
@@ -55,30 +56,39 @@ struct Program {
     state.catalogue.user_files_loaded = true;
     state.catalogue.channels = {named("Old", 5), named("Mine", -1, 1)};
     state.sort_flag = true;  // the start-up sort ran ascending and turned the flag over
+    write_integer_setting(kSettingsKey, "selected", kGroupRadio);  // the view the reload restores
+  }
+  // What the download's trial load read.
+  Catalogue downloaded() {
+    Catalogue catalogue = catalogue_to_load(state.catalogue);
+    for (const char* name : {"Beta", "Alpha", "Gamma"}) catalogue.channels.push_back(named(name, 10));
+    return catalogue;
   }
   ReloadHooks hooks() {
-    return {[this](AppState& s) {
-              steps.push_back("database");
-              if (!fail_load.empty()) throw CatalogueError(fail_load);
-              for (const char* name : {"Beta", "Alpha", "Gamma"}) s.catalogue.channels.push_back(named(name, 10));
-            },
-            [this] { steps.push_back("before rebuild"); },
-            [this](const ViewUpdate&) { steps.push_back("after rebuild"); }};
+    return {[this] { steps.push_back("before rebuild"); },
+            [this](const ViewUpdate& update) { steps.push_back("after rebuild " + std::to_string(update.row_count)); }};
   }
   CatalogueRefresh refresh() {
-    return CatalogueRefresh(state, nullptr, [this] { ++dialogs; return dialog_result; }, hooks(),
-                            [this](const QUrl& url) { opened.push_back(url); });
+    return CatalogueRefresh(
+        state, nullptr,
+        [this]() -> std::optional<Catalogue> {
+          ++dialogs;
+          if (!download_completes) return std::nullopt;
+          return downloaded();
+        },
+        hooks(), [this](const QUrl& url) { opened.push_back(url); });
   }
 
   AppState state;
   std::vector<std::string> steps;
-  std::string fail_load;
-  int dialog_result = QDialog::Accepted;
+  bool download_completes = true;
   int dialogs = 0;
   std::vector<QUrl> opened;
 };
 
-const std::vector<std::string> kReloaded = {"database", "before rebuild", "after rebuild"};
+// The window's model reset begins while the old list is in place and ends with the new one: three
+// catalogue channels and the user's in the Radio view.
+const std::vector<std::string> kReloaded = {"before rebuild", "after rebuild 4"};
 
 TEST(CatalogueRefresh, QuestionAnsweredNoAsksAgainOnlyAfterARealActivation) {
   RecordingMessageSink messages;
@@ -121,7 +131,7 @@ TEST(CatalogueRefresh, DialogLeftWithoutCompleteReloadsNothing) {
   messages.answers = {true};
   Program p;
   p.state.outdated = true;
-  p.dialog_result = QDialog::Rejected;
+  p.download_completes = false;
   CatalogueRefresh refresh = p.refresh();
   refresh.main_window_activated();
   refresh.update_button_clicked();
@@ -148,31 +158,16 @@ TEST(CatalogueRefresh, UpdateButtonKeepsTheSortDirectionAndOffersTheWebsite) {
   }
 }
 
-TEST(CatalogueRefresh, FailingLoadRebuildsFromWhatWasLoadedAndShowsWhy) {
-  RecordingMessageSink messages;
-  Program p;
-  p.fail_load = "Line 3 of the channel table is damaged";
-  p.state.visible = {0, 1};
-  CatalogueRefresh refresh = p.refresh();
-  refresh.update_button_clicked();
-  EXPECT_EQ(p.steps, kReloaded);
-  EXPECT_EQ(names(p.state), std::vector<std::string>{"Mine"});
-  for (int position : p.state.visible) EXPECT_LT(static_cast<size_t>(position), p.state.catalogue.channels.size());
-  ASSERT_EQ(messages.shown.size(), 1u);  // the error, and no website question
-  EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
-  EXPECT_EQ(messages.shown[0].text, "Line 3 of the channel table is damaged");
-  EXPECT_TRUE(p.opened.empty());
-  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_NE(w->objectName(), "SplashScreen");
-}
-
 TEST(CatalogueRefresh, UnsavedUserFilesStopTheReload) {
   RecordingMessageSink messages;
   Program p;
+  p.state.visible = {0, 1};
   ASSERT_TRUE(QDir().mkpath(userdef_path(p.state.catalogue.app_data)));  // a folder cannot be replaced by the file
   CatalogueRefresh refresh = p.refresh();
   refresh.update_button_clicked();
   EXPECT_TRUE(p.steps.empty());
   EXPECT_EQ(names(p.state), (std::vector<std::string>{"Old", "Mine"}));
+  EXPECT_EQ(p.state.visible, (std::vector<int>{0, 1}));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
   EXPECT_TRUE(messages.shown[0].text.contains("userdef.dat"));
@@ -186,28 +181,9 @@ TEST(CatalogueRefresh, WriteBeforeTheReloadKeepsFavouritesOfACatalogueThatDidNot
   mine.favorited = 1;
   p.state.catalogue.channels = {mine};
   p.state.catalogue.favorites = {1, 101, 100001};
-  QByteArray favourites_at_reload;
-  ReloadHooks hooks = p.hooks();
-  hooks.load_channel_database = [&](AppState&) {
-    favourites_at_reload = quovi_test::read_all(favorites_path(p.state.catalogue.app_data));
-  };
-  EXPECT_TRUE(reload_after_download(p.state, ReloadCaller::UpdateButton, nullptr, hooks));
-  EXPECT_EQ(favourites_at_reload, "1\r\n101\r\n100001\r\n");
+  EXPECT_TRUE(reload_after_download(p.state, ReloadCaller::UpdateButton, p.downloaded(), nullptr, p.hooks()));
+  EXPECT_EQ(quovi_test::read_all(favorites_path(p.state.catalogue.app_data)), "1\r\n101\r\n100001\r\n");
   EXPECT_EQ(p.state.catalogue.favorites, (std::vector<int32_t>{1, 101, 100001}));
 }
 
-TEST(CatalogueRefresh, ReloadReadsTheNewFileWithTheRealLoader) {
-  RecordingMessageSink messages;
-  Program p;
-  ASSERT_TRUE(quovi_test::write_all(channels_path(p.state.catalogue.app_data),
-                                    quovi_test::read_all(quovi_test::fixture("catalogue/sample-channels.dat"))));
-  ReloadHooks hooks = p.hooks();
-  hooks.load_channel_database = nullptr;  // the real one
-  EXPECT_TRUE(reload_after_download(p.state, ReloadCaller::DownloadQuestion, nullptr, hooks));
-  EXPECT_TRUE(messages.shown.empty());
-  EXPECT_FALSE(p.state.catalogue.version_stamp.empty());
-  const auto& channels = p.state.catalogue.channels;
-  EXPECT_GT(channels.size(), 1u);
-  EXPECT_EQ(std::count_if(channels.begin(), channels.end(), [](const Channel& c) { return c.user_defined == 1; }), 1);
-}
 }  // namespace

@@ -239,6 +239,23 @@ TEST(SortChannels, SameOrderAsTheSchemeSwappingWholeRecords) {
   EXPECT_GT(differs_from_stable, 40);
 }
 
+// A large array is sorted on two threads where there are two cores; the order is the scheme's all
+// the same.
+TEST(SortChannels, LargeArraysKeepTheSchemesOrder) {
+  std::mt19937 rng(613);
+  const std::vector<Channel> original = random_channels(rng, 60000);
+  for (const auto& [column, flag] : {std::pair{0, false}, std::pair{3, false}, std::pair{3, true}}) {
+    std::vector<Channel> expected = original;
+    literal_sort(expected, 0, static_cast<int>(expected.size()) - 1, column, column == 3 ? flag : !flag);
+    Catalogue info;
+    info.channels = original;
+    bool sort_flag = flag;
+    int last = 0;
+    sort_channels(info, static_cast<int>(original.size()) - 1, column, sort_flag, last);
+    EXPECT_EQ(ids_of(info.channels), ids_of(expected)) << "column " << column << " flag " << flag;
+  }
+}
+
 TEST(SortChannels, OnlyTheGivenRangeMoves) {
   std::mt19937 rng(7);
   const std::vector<Channel> original = random_channels(rng, 50);

@@ -1,0 +1,188 @@
+// The whole road of a catalogue refresh: the download dialog loads the new catalogue once, the
+// reload makes it the program's catalogue, and the result is what a fresh start with the new file
+// gives.
+#include "catalogue/catalogue_generator.h"
+#include "catalogue/catalogue_paths.h"
+#include "catalogue/channel_cipher.h"
+#include "catalogue/channel_database.h"
+#include "catalogue/user_files.h"
+#include "dialogs/download_dialog.h"
+#include "services/catalogue_trial_load.h"
+#include "services/service_addresses.h"
+#include "settings/settings_store.h"
+#include "shell/catalogue_load.h"
+#include "shell/catalogue_refresh.h"
+#include "test_env.h"
+#include "test_server.h"
+#include "widgets/messages.h"
+
+#include <QThreadPool>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <sstream>
+
+namespace {
+const QDateTime kNow(QDate(2026, 3, 2), QTime(12, 0), Qt::LocalTime);
+
+// channels.dat of made-up channels stamped `stamp`.
+QByteArray catalogue_file(uint64_t seed, size_t channels, const std::string& stamp) {
+  std::vector<ZipMember> members = generate_catalogue_members({channels / 3, channels / 2, channels / 6, seed});
+  members[0].content = stamp + "\r\n";  // version.dat
+  return QByteArray::fromStdString(encrypt_channel_file(make_zip(members)));
+}
+
+// Everything a load decides, one line per part, so that a difference shows where it is.
+std::string summary(const AppState& s) {
+  const Catalogue& c = s.catalogue;
+  std::ostringstream out;
+  out << "stamp " << c.version_stamp << " countries " << c.countries.size() << " genres " << c.genres.size()
+      << " highest user id " << c.highest_user_id << " outdated " << s.outdated << " user files "
+      << c.user_files_loaded << "\nfavourites";
+  // A reload keeps the list in memory in the order it grew; a start reads it in the order written.
+  std::vector<int32_t> favorites = c.favorites;
+  std::sort(favorites.begin(), favorites.end());
+  for (int32_t id : favorites) out << ' ' << id;
+  const ChannelFilter& f = c.filter;
+  out << "\nfilter " << f.group_id << ' ' << f.favorited << ' ' << f.name_flag << f.country_flag << f.genre_flag
+      << f.bitrate_flag << f.status_flag << ' ' << f.name.toStdString() << ' ' << f.country_id << ' ' << f.genre_id
+      << ' ' << f.bitrate << ' ' << f.workfine << f.notworking << f.new_ << f.wrong << f.duplicate << f.spam;
+  out << "\nsort " << s.sort_flag << ' ' << s.last_sort_column << "\nchannels";
+  for (const Channel& item : c.channels)
+    out << ' ' << item.id << '/' << item.user_defined << item.favorited << '/' << item.genre.bytes();
+  out << "\nvisible";
+  for (int position : s.visible) out << ' ' << position;
+  return out.str();
+}
+
+// Ids of the database channels in a channel file.
+std::vector<int32_t> ids_in(const QByteArray& file) {
+  Catalogue catalogue;
+  load_channel_database_bytes(catalogue, {}, file.toStdString());
+  std::vector<int32_t> ids;
+  for (const Channel& item : catalogue.channels) ids.push_back(item.id);
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+class DownloadReload : public testing::Test {
+ protected:
+  void SetUp() override {
+    write_service_base("catalogue", server.base());
+    write_service_base("feedback", server.base());
+    app_data = app_data_folder();
+    quovi_test::catalogue_folder();
+    // Channels of both catalogues: a favourite on file, and one to mark in the run.
+    const std::vector<int32_t> before = ids_in(old_file), after = ids_in(new_file);
+    std::set_intersection(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(shared));
+    ASSERT_GE(shared.size(), 2u);
+    ASSERT_TRUE(quovi_test::write_all(favorites_path(app_data), QByteArray::number(shared[0]) + "\r\n100001\r\n"));
+    ASSERT_TRUE(quovi_test::write_all(userdef_path(app_data), "100001|2|0|Mine|http://a/|128|1||33|12|\r\n"
+                                                              "100002|2|1|Zed Mine|http://b/|64|1||7|3|mine\r\n"));
+    // The Radio view with a bitrate criterion.
+    write_integer_setting(kSettingsKey, "selected", kGroupRadio);
+    write_integer_setting(kSettingsKey, "bitrate_f", 1);
+    write_integer_setting(kSettingsKey, "bitrate", 64);
+  }
+
+  // The program as started with `file`; the database outdated at kNow.
+  void start_with(const QByteArray& file) {
+    if (!file.isEmpty()) {
+      ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), file));
+    }
+    load_catalogue(state, nullptr, {}, kNow);
+  }
+
+  // Shows the dialog, waits for the download, presses Close; the dialog's answer as the refresh takes it.
+  std::optional<Catalogue> download() {
+    dialog.show();
+    EXPECT_TRUE(wait_until([&] { return !dialog.downloading(); }, 20000));
+    status = dialog.status_text();
+    // The reload works from what the dialog loaded, never from the file: spoil it meanwhile.
+    if (status == "Complete!") {
+      EXPECT_TRUE(quovi_test::write_all(channels_path(app_data), "spoilt"));
+    }
+    dialog.findChild<QToolButton*>("CloseButton")->click();
+    if (dialog.result() != QDialog::Accepted) return std::nullopt;
+    return dialog.take_catalogue();
+  }
+
+  CatalogueRefresh refresh() {
+    return CatalogueRefresh(state, nullptr, [this] { return download(); }, {}, [](const QUrl&) {});
+  }
+
+  // A fresh start with the files the reload left, the new catalogue in place.
+  std::string fresh_start(const QByteArray& file) {
+    EXPECT_TRUE(quovi_test::write_all(channels_path(app_data), file));
+    AppState fresh;
+    load_catalogue(fresh, nullptr, {}, kNow);
+    return summary(fresh);
+  }
+
+  const QByteArray old_file = catalogue_file(3, 60, "202601010000");
+  const QByteArray new_file = catalogue_file(5, 120, "202603011200");
+  std::vector<int32_t> shared;
+  TestServer server;
+  QString app_data;
+  RecordingMessageSink messages;
+  AppState state;
+  std::atomic<int> parses{0};
+  DownloadDialog dialog{state.catalogue, state.outdated, nullptr, [this](Catalogue& into, std::string bytes) {
+                          ++parses;
+                          return trial_load_catalogue(into, std::move(bytes));
+                        }};
+  QString status;
+};
+
+TEST_F(DownloadReload, UpdateGivesWhatAFreshStartWithTheNewFileGives) {
+  start_with(old_file);
+  ASSERT_TRUE(state.outdated);
+  ASSERT_EQ(state.catalogue.channels.size(), 62u);
+  // Changed in this run and not yet written: a new favourite.
+  ASSERT_FALSE(set_favorite(state.catalogue, find_channel_by_id(state.catalogue, shared[1]), true));
+
+  server.reply("/service/get.php", 200, catalogue_reply(258, new_file));
+  refresh().update_button_clicked();
+  ASSERT_EQ(status, "Complete!");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, kWebsiteQuestion);
+  EXPECT_EQ(parses, 1);
+
+  EXPECT_EQ(state.catalogue.channels.size(), 122u);
+  EXPECT_EQ(summary(state), fresh_start(new_file));
+  for (const int32_t id : {shared[0], shared[1], 100001})
+    EXPECT_EQ(state.catalogue.channels[find_channel_by_id(state.catalogue, id)].favorited, 1) << id;
+}
+
+// A run that started without a catalogue has not read the user's files; the reload reads them, and
+// the favourites they name mark the new catalogue's channels.
+TEST_F(DownloadReload, FirstDownloadReadsTheUserFilesAsAStartWould) {
+  start_with({});
+  ASSERT_TRUE(state.outdated);
+  ASSERT_FALSE(state.catalogue.user_files_loaded);
+  messages.answers = {true};  // Yes to the download question
+  server.reply("/service/get.php", 200, catalogue_reply(258, new_file));
+  refresh().main_window_activated();
+  ASSERT_EQ(status, "Complete!");
+  EXPECT_EQ(parses, 1);
+  // The start-up sort did not run in this run: the reload after the question sorts as a start does.
+  EXPECT_EQ(summary(state), fresh_start(new_file));
+  EXPECT_EQ(state.catalogue.channels[find_channel_by_id(state.catalogue, shared[0])].favorited, 1);
+}
+
+TEST_F(DownloadReload, ACatalogueThatDoesNotLoadChangesNothing) {
+  const QByteArray old = catalogue_file(3, 60, "202603011200");
+  start_with(old);
+  const std::string before = summary(state);
+  QByteArray damaged = new_file;
+  damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x55);
+  server.reply("/service/get.php", 200, catalogue_reply(258, damaged));
+  refresh().update_button_clicked();
+  EXPECT_TRUE(status.startsWith("Damaged catalogue: ")) << status.toStdString();
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(summary(state), before);
+  EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), old);
+}
+}  // namespace
