@@ -3,6 +3,7 @@
 #include "catalogue_reply.h"
 #include "http_get.h"
 #include "service_process.h"
+#include "store_kinds.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -81,7 +82,17 @@ TEST_F(CatalogueRoad, ServesTheCatalogueOnlyToOlderClients) {
   EXPECT_TRUE(service.running());
 }
 
-TEST_F(CatalogueRoad, BuildFoldsRecordedFeedbackIntoTheNextCatalogue) {
+// The same road with the feedback in either store: the build reads what the service recorded.
+class CatalogueRoadOnEitherStore : public CatalogueRoad, public testing::WithParamInterface<StoreKind> {
+ protected:
+  void SetUp() override {
+    CatalogueRoad::SetUp();
+    database_ = QString::fromStdString(fresh_store_location(GetParam()));
+    if (database_.isEmpty()) GTEST_SKIP() << why_no_postgresql();
+  }
+};
+
+TEST_P(CatalogueRoadOnEitherStore, BuildFoldsRecordedFeedbackIntoTheNextCatalogue) {
   ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201301311530"}).exit_code, 0);
   ServiceProcess service({"--catalogue", served_, "--database", database_, "--media", ""});
   ASSERT_TRUE(service.listening());
@@ -140,6 +151,8 @@ TEST_F(CatalogueRoad, BuildFoldsRecordedFeedbackIntoTheNextCatalogue) {
   EXPECT_EQ(again.at(1)[kRating], "17");
   EXPECT_GT(second_version, version);
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, CatalogueRoadOnEitherStore, kEveryStoreKind, store_kind_name);
 
 TEST_F(CatalogueRoad, BuildRefusesBadInputAndKeepsThePublishedFile) {
   ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201301311530"}).exit_code, 0);

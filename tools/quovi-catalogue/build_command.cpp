@@ -97,9 +97,9 @@ int run_build_command(const std::vector<std::string>& arguments, std::ostream& o
     std::map<int32_t, ChannelFeedback> totals;
     std::vector<StoredSubmission> submissions;
     if (!args->feedback.empty()) {
-      FeedbackStore store(args->feedback, FeedbackStore::Mode::existing);
-      totals = store.channel_totals();
-      submissions = store.submissions();
+      const auto store = open_feedback_store(args->feedback, FeedbackStore::Mode::existing, 1);
+      totals = store->channel_totals();
+      submissions = store->submissions();
     }
     const QDateTime now = QDateTime::currentDateTime();
     const std::string stamp =
