@@ -82,6 +82,32 @@ TEST_F(CatalogueRoad, ServesTheCatalogueOnlyToOlderClients) {
   EXPECT_TRUE(service.running());
 }
 
+// The replies published as static files are the service's own, for every stamp a player sends,
+// and each build leaves the up-to-date file of its stamp only.
+TEST_F(CatalogueRoad, StaticRepliesAnswerAsTheServiceDoes) {
+  const QString published = quovi_test::sandbox_root() + "/published";
+  ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201301311530", "--static", published})
+                .exit_code,
+            0);
+  ServiceProcess service({"--catalogue", served_, "--database", database_, "--media", ""});
+  ASSERT_TRUE(service.listening());
+  // What a web server configured as the README says hands out for the request's stamp.
+  const auto static_reply = [&](const std::string& stamp) {
+    const QString current = published + "/up-to-date-" + QString::fromStdString(stamp) + ".reply";
+    return quovi_test::read_all(QFile::exists(current) && !stamp.empty() ? current : published + "/catalogue.reply")
+        .toStdString();
+  };
+  for (const std::string stamp : {"", "201301311529", "201301311530"})
+    EXPECT_EQ(static_reply(stamp), download(service, stamp)) << "stamp " << stamp;
+
+  ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201302011200", "--static", published})
+                .exit_code,
+            0);
+  EXPECT_EQ(QDir(published).entryList(QDir::Files), (QStringList{"catalogue.reply", "up-to-date-201302011200.reply"}));
+  for (const std::string stamp : {"", "201301311530", "201302011200"})
+    EXPECT_EQ(static_reply(stamp), download(service, stamp)) << "stamp " << stamp;
+}
+
 // The same road with the feedback in either store: the build reads what the service recorded.
 class CatalogueRoadOnEitherStore : public CatalogueRoad, public testing::WithParamInterface<StoreKind> {
  protected:
