@@ -78,15 +78,15 @@ ScratchPostgres& ScratchPostgres::shared() {
   return server;
 }
 
-ScratchPostgres::ScratchPostgres() : bin_(server_programs()) {
+ScratchPostgres::ScratchPostgres(bool durable) : bin_(server_programs()) {
   if (bin_.empty()) {
     problem_ = "PostgreSQL is not installed (no /usr/lib/postgresql/*/bin/initdb); scripts/setup installs it";
     return;
   }
-  if (!start() && problem_.empty()) problem_ = "the PostgreSQL server did not start";
+  if (!start(durable) && problem_.empty()) problem_ = "the PostgreSQL server did not start";
 }
 
-bool ScratchPostgres::start() {
+bool ScratchPostgres::start(bool durable) {
   uid_ = geteuid();
   gid_ = getegid();
   if (uid_ == 0) {
@@ -111,7 +111,6 @@ bool ScratchPostgres::start() {
   const std::string log = folder_ + "/server.log";
   const std::string data = folder_ + "/data";
 
-  // No fsync anywhere: the cluster lives for one test program.
   const pid_t initdb = spawn({bin_ + "/initdb", "-D", data, "-U", kUser, "-A", "trust", "-E", "UTF8", "--locale=C",
                               "--no-sync", "--no-instructions"},
                              uid_, gid_, folder_, log, false);
@@ -120,9 +119,10 @@ bool ScratchPostgres::start() {
     problem_ = "initdb failed: " + tail_of(log);
     return false;
   }
-  server_ = spawn({bin_ + "/postgres", "-D", data, "-k", folder_, "-p", kPort, "-c", "listen_addresses=", "-F", "-c",
-                   "max_connections=200", "-c", "shared_buffers=32MB"},
-                  uid_, gid_, folder_, log, true);
+  std::vector<std::string> server{bin_ + "/postgres", "-D", data, "-k", folder_, "-p", kPort,
+                                  "-c", "listen_addresses=", "-c", "max_connections=200", "-c", "shared_buffers=32MB"};
+  if (!durable) server.push_back("-F");
+  server_ = spawn(server, uid_, gid_, folder_, log, true);
   if (server_ < 0) {
     problem_ = "cannot start postgres";
     return false;

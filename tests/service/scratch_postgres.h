@@ -14,7 +14,9 @@
 // /usr/lib/postgresql/VERSION/bin.
 class ScratchPostgres {
  public:
-  ScratchPostgres();
+  // Durable: the server syncs its log at every commit as a real one does (for measurements);
+  // otherwise it never syncs, since the cluster lives for one test program only.
+  explicit ScratchPostgres(bool durable = false);
   ~ScratchPostgres();
   ScratchPostgres(const ScratchPostgres&) = delete;
   ScratchPostgres& operator=(const ScratchPostgres&) = delete;
@@ -31,7 +33,7 @@ class ScratchPostgres {
   std::string new_database();
 
  private:
-  bool start();
+  bool start(bool durable);
 
   std::string bin_;
   std::string folder_;

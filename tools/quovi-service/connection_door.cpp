@@ -14,10 +14,10 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// A refused client gets this long, and this many bytes, to stop sending before the connection is
-// closed under it.
-constexpr auto kLingerTime = std::chrono::milliseconds(500);
-constexpr size_t kLingerBytes = 1 << 20;
+// A refused client gets this long to read its reply before the connection is closed under it.
+// Nothing more is read from it meanwhile: a client sending without end is held up by its own full
+// window, at no cost to the door.
+constexpr auto kLingerTime = std::chrono::seconds(1);
 // Refused connections beyond max_connections are closed at once past this many lingering.
 constexpr size_t kMaxLingering = 256;
 // Bytes read from one connection before the others get their turn.
@@ -175,6 +175,11 @@ void ConnectionDoor::on_readable(int fd) {
   const auto it = connections_.find(fd);
   if (it == connections_.end()) return;
   Connection& c = it->second;
+  // A refused connection is woken only when the client has gone (both sides shut, or a reset).
+  if (c.phase == Phase::lingering) {
+    close_connection(fd);
+    return;
+  }
   char chunk[16 * 1024];
   size_t taken = 0;
   while (taken < kReadSlice) {
@@ -186,14 +191,6 @@ void ConnectionDoor::on_readable(int fd) {
       return;
     }
     taken += static_cast<size_t>(n);
-    if (c.phase == Phase::lingering) {
-      c.drained += static_cast<size_t>(n);
-      if (c.drained > kLingerBytes) {
-        close_connection(fd);
-        return;
-      }
-      continue;
-    }
     if (c.phase == Phase::idle) {
       c.phase = Phase::reading;
       c.deadline = Clock::now() + settings_.read_timeout;
@@ -237,6 +234,10 @@ void ConnectionDoor::refuse(int fd, Connection& c, int status, const std::string
   // A short reply into an empty send buffer: it fits.
   [[maybe_unused]] const auto sent = send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
   shutdown(fd, SHUT_WR);
+  epoll_event event{};
+  event.events = 0;  // hang-ups and errors only
+  event.data.fd = fd;
+  epoll_ctl(epoll_, EPOLL_CTL_MOD, fd, &event);
   c.phase = Phase::lingering;
   c.buffer = std::string();
   c.deadline = Clock::now() + kLingerTime;

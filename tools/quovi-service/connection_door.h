@@ -32,7 +32,7 @@ struct ArrivedRequest {
 // it take a worker. A client that sends slowly, or sends without end, holds no worker: it is
 // refused when it crosses a limit of the request (400, 411, 413, 414, 431) or runs out of time
 // (408), and a connection beyond max_connections, or one whose request finds the workers' queue
-// full, is answered 503. A refused connection is read a little longer before it is closed, so
+// full, is answered 503. A refused connection stays open a moment, unread, before it is closed, so
 // that the client reads the reply instead of a reset.
 class ConnectionDoor {
  public:
@@ -59,7 +59,6 @@ class ConnectionDoor {
     Phase phase = Phase::reading;
     std::chrono::steady_clock::time_point deadline;
     int served = 0;
-    size_t drained = 0;
   };
   struct Incoming {
     int fd;
