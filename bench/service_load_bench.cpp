@@ -95,6 +95,7 @@ struct LoadResult {
   int64_t answered[kKinds] = {};  // 200s per kind
   int64_t errors = 0;
   std::vector<double> latencies_ms;  // of every request
+  int64_t slow_408s = 0, huge_tries = 0, huge_431s = 0;  // what the hostile clients met
   double percentile(double p) const {
     if (latencies_ms.empty()) return 0;
     std::vector<double> sorted = latencies_ms;
@@ -105,8 +106,16 @@ struct LoadResult {
   int64_t total_answered() const { return answered[0] + answered[1] + answered[2] + answered[3]; }
 };
 
-// Sends its request a header line every two seconds and starts again once refused.
-void slow_client(int port, Clock::time_point end) {
+// The status of the reply waiting on `fd`, 0 when none.
+int status_waiting(int fd) {
+  char head[12] = {};
+  const ssize_t n = ::recv(fd, head, sizeof head, MSG_DONTWAIT);
+  return n == 12 && std::strncmp(head, "HTTP/1.1 ", 9) == 0 ? std::atoi(head + 9) : 0;
+}
+
+// Sends its request a header line every two seconds and starts again once refused; counts the
+// 408s it got.
+void slow_client(int port, Clock::time_point end, std::atomic<int64_t>& timed_out) {
   while (Clock::now() < end) {
     const int fd = connect_to(port);
     if (fd < 0) return;
@@ -114,24 +123,29 @@ void slow_client(int port, Clock::time_point end) {
     for (int n = 0; Clock::now() < end; ++n) {
       if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) < 0) break;
       pollfd p{fd, POLLIN, 0};
-      if (::poll(&p, 1, 2000) > 0) break;  // the service answered (408) or closed
+      if (::poll(&p, 1, 2000) > 0) {  // the service answered, or closed
+        timed_out += status_waiting(fd) == 408;
+        break;
+      }
       line = "X-Slow-" + std::to_string(n) + ": still sending\r\n";
     }
     ::close(fd);
   }
 }
 
-// Sends 24 MB of header lines, then starts again.
-void huge_header_client(int port, Clock::time_point end) {
+// Sends 24 MB of header lines, then starts again; counts its tries and the 431s it got.
+void huge_header_client(int port, Clock::time_point end, std::atomic<int64_t>& tries, std::atomic<int64_t>& refused) {
   std::string block;
   while (block.size() < 64 * 1024) block += "X-Huge: " + std::string(990, 'h') + "\r\n";
   const std::string start = "GET /service/rate.php?rating=5&id=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n";
   while (Clock::now() < end) {
     const int fd = connect_to(port);
     if (fd < 0) return;
+    ++tries;
     bool going = ::send(fd, start.data(), start.size(), MSG_NOSIGNAL) > 0;
     for (size_t sent = 0; going && sent < 24u * 1000 * 1000 && Clock::now() < end; sent += block.size())
       going = ::send(fd, block.data(), block.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(block.size());
+    refused += status_waiting(fd) == 431;
     ::close(fd);
   }
 }
@@ -141,6 +155,7 @@ LoadResult run_load(const std::vector<int>& ports, bool hostile) {
   const auto end = start + std::chrono::seconds(g_seconds);
   std::mutex mutex;
   LoadResult result;
+  std::atomic<int64_t> slow_408s = 0, huge_tries = 0, huge_431s = 0;
   std::vector<std::thread> threads;
   for (int c = 0; c < g_clients; ++c)
     threads.emplace_back([&, c] {
@@ -164,10 +179,13 @@ LoadResult run_load(const std::vector<int>& ports, bool hostile) {
       result.latencies_ms.insert(result.latencies_ms.end(), mine.latencies_ms.begin(), mine.latencies_ms.end());
     });
   if (hostile) {
-    for (int i = 0; i < 8; ++i) threads.emplace_back([&, i] { slow_client(ports[i % ports.size()], end); });
-    threads.emplace_back([&] { huge_header_client(ports[0], end); });
+    for (int i = 0; i < 8; ++i) threads.emplace_back([&, i] { slow_client(ports[i % ports.size()], end, slow_408s); });
+    threads.emplace_back([&] { huge_header_client(ports[0], end, huge_tries, huge_431s); });
   }
   for (auto& t : threads) t.join();
+  result.slow_408s = slow_408s;
+  result.huge_tries = huge_tries;
+  result.huge_431s = huge_431s;
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;
 }
@@ -235,6 +253,11 @@ void report(benchmark::State& state, const std::string& prefix, const LoadResult
   state.counters[prefix + "p99_ms"] = r.percentile(0.99);
   state.counters[prefix + "errors"] = static_cast<double>(r.errors);
   state.counters[prefix + "rows_match"] = matched ? 1 : 0;
+  if (r.huge_tries > 0) {
+    state.counters[prefix + "slow_408s"] = static_cast<double>(r.slow_408s);
+    state.counters[prefix + "huge_tries"] = static_cast<double>(r.huge_tries);
+    state.counters[prefix + "huge_431s"] = static_cast<double>(r.huge_431s);
+  }
 }
 
 void run_store(benchmark::State& state, bool postgresql) {

@@ -83,8 +83,8 @@ std::string service_usage(const ServiceOptions& d) {
          std::to_string(d.read_timeout) + ")\n"
          "  --help              show this text\n"
          "\n"
-         "A request line longer than 8 KiB is answered 414, more than 100 header lines or 16 KiB of them\n"
-         "431, a body longer than 64 KiB 413; none of these is recorded.\n"
+         "A request line longer than 8 KiB is answered 414; a header line longer than 8 KiB, more than 100\n"
+         "header lines or 16 KiB of them 431; a body longer than 64 KiB 413; none of these is recorded.\n"
          "Prints 'listening on http://ADDRESS:PORT' once it accepts requests; stops on SIGINT or SIGTERM.\n";
 }
 
