@@ -15,6 +15,9 @@ install(DIRECTORY demo/media DESTINATION ${CMAKE_INSTALL_DATADIR}/quovi/demo)
 # A user service, so that an installed player has its catalogue service at the default address:
 #   systemctl --user enable --now quovi-service
 install(FILES packaging/quovi-service.service DESTINATION lib/systemd/user)
+# For running the service for real: one instance per port on a shared PostgreSQL database, behind
+# a reverse proxy (README, "Running the service for real"). Installed, not enabled.
+install(FILES packaging/quovi-service@.service DESTINATION lib/systemd/system)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quovi)

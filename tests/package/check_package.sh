@@ -26,7 +26,7 @@ for wanted in ./usr/bin/quovi ./usr/bin/quovi-service ./usr/bin/quovi-catalogue 
   ./usr/share/icons/hicolor/scalable/apps/org.talvex.Quovi.svg \
   ./usr/share/metainfo/org.talvex.Quovi.metainfo.xml \
   ./usr/share/quovi/demo/channels.dat ./usr/share/quovi/demo/media/tone.ogg ./usr/share/quovi/demo/media/testcard.webm \
-  ./usr/lib/systemd/user/quovi-service.service; do
+  ./usr/lib/systemd/user/quovi-service.service ./usr/lib/systemd/system/quovi-service@.service; do
   grep -qxF "$wanted" "$work/packaged" || { echo "the package lacks $wanted"; status=1; }
 done
 desktop-file-validate "$work/root/usr/share/applications/org.talvex.Quovi.desktop" || status=1

@@ -4,6 +4,7 @@
 #include "catalogue_tool.h"
 #include "http_get.h"
 #include "service_process.h"
+#include "store_kinds.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -68,7 +69,43 @@ TEST_F(CatalogueRoad, ServesTheCatalogueOnlyToOlderClients) {
   EXPECT_TRUE(service.running());
 }
 
-TEST_F(CatalogueRoad, BuildFoldsRecordedFeedbackIntoTheNextCatalogue) {
+// The replies published as static files are the service's own, for every stamp a player sends,
+// and each build leaves the up-to-date file of its stamp only.
+TEST_F(CatalogueRoad, StaticRepliesAnswerAsTheServiceDoes) {
+  const QString published = quovi_test::sandbox_root() + "/published";
+  ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201301311530", "--static", published})
+                .exit_code,
+            0);
+  ServiceProcess service({"--catalogue", served_, "--database", database_, "--media", ""});
+  ASSERT_TRUE(service.listening());
+  // What a web server configured as the README says hands out for the request's stamp.
+  const auto static_reply = [&](const std::string& stamp) {
+    const QString current = published + "/up-to-date-" + QString::fromStdString(stamp) + ".reply";
+    return quovi_test::read_all(QFile::exists(current) && !stamp.empty() ? current : published + "/catalogue.reply")
+        .toStdString();
+  };
+  for (const std::string stamp : {"", "201301311529", "201301311530"})
+    EXPECT_EQ(static_reply(stamp), download(service, stamp)) << "stamp " << stamp;
+
+  ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201302011200", "--static", published})
+                .exit_code,
+            0);
+  EXPECT_EQ(QDir(published).entryList(QDir::Files), (QStringList{"catalogue.reply", "up-to-date-201302011200.reply"}));
+  for (const std::string stamp : {"", "201301311530", "201302011200"})
+    EXPECT_EQ(static_reply(stamp), download(service, stamp)) << "stamp " << stamp;
+}
+
+// The same road with the feedback in either store: the build reads what the service recorded.
+class CatalogueRoadOnEitherStore : public CatalogueRoad, public testing::WithParamInterface<StoreKind> {
+ protected:
+  void SetUp() override {
+    CatalogueRoad::SetUp();
+    database_ = QString::fromStdString(fresh_store_location(GetParam()));
+    if (database_.isEmpty()) GTEST_SKIP() << why_no_postgresql();
+  }
+};
+
+TEST_P(CatalogueRoadOnEitherStore, BuildFoldsRecordedFeedbackIntoTheNextCatalogue) {
   ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201301311530"}).exit_code, 0);
   ServiceProcess service({"--catalogue", served_, "--database", database_, "--media", ""});
   ASSERT_TRUE(service.listening());
@@ -127,6 +164,8 @@ TEST_F(CatalogueRoad, BuildFoldsRecordedFeedbackIntoTheNextCatalogue) {
   EXPECT_EQ(again.at(1)[kRating], "17");
   EXPECT_GT(second_version, version);
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, CatalogueRoadOnEitherStore, kEveryStoreKind, store_kind_name);
 
 TEST_F(CatalogueRoad, BuildRefusesBadInputAndKeepsThePublishedFile) {
   ASSERT_EQ(run_catalogue_tool({"build", source_, "-o", served_, "--stamp", "201301311530"}).exit_code, 0);

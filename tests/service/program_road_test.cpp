@@ -95,16 +95,16 @@ TEST_F(ProgramRoad, EveryFeedbackRequestOfThePlayerIsRecordedWithItsValues) {
   report_bad_channel_at(state_, 1);
   submit_channel_at(state_, 2);
 
-  FeedbackStore store(database_.toStdString(), FeedbackStore::Mode::existing);
+  const auto store = open_feedback_store(database_.toStdString(), FeedbackStore::Mode::existing);
   ASSERT_TRUE(wait_for([&] {
-    return store.ratings().size() == 2 && store.flags().size() == 2 && store.bad_reports().size() == 1 &&
-           store.submissions().size() == 1;
+    return store->ratings().size() == 2 && store->flags().size() == 2 && store->bad_reports().size() == 1 &&
+           store->submissions().size() == 1;
   })) << service_->log().toStdString();
 
-  const auto totals = store.channel_totals();
+  const auto totals = store->channel_totals();
   EXPECT_EQ(totals.at(1), (ChannelFeedback{5, 1, 1, 0, 0, 0, 0, 0}));
   EXPECT_EQ(totals.at(2), (ChannelFeedback{2, 1, 0, 0, 0, 1, 0, 1}));
-  const ChannelSubmission s = store.submissions()[0].channel;
+  const ChannelSubmission s = store->submissions()[0].channel;
   EXPECT_EQ(s.group_id, kGroupRadio);
   EXPECT_EQ(s.name, "Rock & Roll #1 Caf\xC3\xA9");
   EXPECT_EQ(s.url, "http://example.org/live stream?a=1&b=2");

@@ -1,6 +1,7 @@
 #include "feedback_store.h"
 #include "http_get.h"
 #include "service_process.h"
+#include "store_kinds.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -10,17 +11,26 @@
 namespace {
 QString database_path() { return quovi_test::sandbox_root() + "/feedback.sqlite"; }
 
-QStringList service_options(const QString& media = QStringLiteral(QUOVI_DEMO_MEDIA_DIR)) {
-  return {"--database", database_path(), "--catalogue", quovi_test::sandbox_root() + "/channels.dat", "--media", media};
+QStringList service_options(const QString& media = QStringLiteral(QUOVI_DEMO_MEDIA_DIR),
+                            const QString& database = database_path()) {
+  return {"--database", database, "--catalogue", quovi_test::sandbox_root() + "/channels.dat", "--media", media};
 }
 
 HttpResult get(const ServiceProcess& service, const std::string& target) {
   return http_get(service.base_url().toStdString() + target);
 }
 
-TEST(ServiceEndToEnd, RecordsEveryFeedbackRequestWithDecodedValues) {
-  ServiceProcess service(service_options());
-  ASSERT_TRUE(service.listening());
+std::unique_ptr<FeedbackStore> recorded(const std::string& location = database_path().toStdString()) {
+  return open_feedback_store(location, FeedbackStore::Mode::existing);
+}
+
+class ServiceOnEitherStore : public testing::TestWithParam<StoreKind> {};
+
+TEST_P(ServiceOnEitherStore, RecordsEveryFeedbackRequestWithDecodedValues) {
+  const std::string location = fresh_store_location(GetParam());
+  if (location.empty()) GTEST_SKIP() << why_no_postgresql();
+  ServiceProcess service(service_options(QStringLiteral(QUOVI_DEMO_MEDIA_DIR), QString::fromStdString(location)));
+  ASSERT_TRUE(service.listening()) << service.log().toStdString();
   for (const std::string target : {
            "/service/rate.php?rating=5&id=1234",
            "/service/rate.php?rating=1&id=-2",
@@ -37,15 +47,15 @@ TEST(ServiceEndToEnd, RecordsEveryFeedbackRequestWithDecodedValues) {
     EXPECT_EQ(reply.status, 200) << target << " " << reply.error << reply.body;
   }
 
-  FeedbackStore store(database_path().toStdString(), FeedbackStore::Mode::existing);
-  const std::vector<RatingFeedback> ratings = store.ratings();
+  const auto store = recorded(location);
+  const std::vector<RatingFeedback> ratings = store->ratings();
   ASSERT_EQ(ratings.size(), 2u);
   EXPECT_EQ(ratings[0].channel_id, 1234);
   EXPECT_EQ(ratings[0].rating, 5);
   EXPECT_EQ(ratings[1].channel_id, -2);
   EXPECT_EQ(ratings[1].rating, 1);
 
-  const auto flags = store.flags();
+  const auto flags = store->flags();
   ASSERT_EQ(flags.size(), 5u);
   const FlagWord expected_flags[] = {FlagWord::ok, FlagWord::bad, FlagWord::wrong, FlagWord::duplicate,
                                      FlagWord::spam};
@@ -55,10 +65,10 @@ TEST(ServiceEndToEnd, RecordsEveryFeedbackRequestWithDecodedValues) {
     EXPECT_EQ(flags[i].channel_id, expected_ids[i]) << i;
   }
 
-  ASSERT_EQ(store.bad_reports().size(), 1u);
-  EXPECT_EQ(store.bad_reports()[0].channel_id, 1234);
+  ASSERT_EQ(store->bad_reports().size(), 1u);
+  EXPECT_EQ(store->bad_reports()[0].channel_id, 1234);
 
-  const auto submissions = store.submissions();
+  const auto submissions = store->submissions();
   ASSERT_EQ(submissions.size(), 1u);
   const auto& s = submissions[0].channel;
   EXPECT_EQ(s.group_id, 2);
@@ -71,6 +81,8 @@ TEST(ServiceEndToEnd, RecordsEveryFeedbackRequestWithDecodedValues) {
   EXPECT_EQ(s.genre_id, 7);
   EXPECT_EQ(s.comment, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, ServiceOnEitherStore, kEveryStoreKind, store_kind_name);
 
 TEST(ServiceEndToEnd, RefusesMalformedRequestsAndRecordsNothing) {
   ServiceProcess service(service_options());
@@ -91,11 +103,11 @@ TEST(ServiceEndToEnd, RefusesMalformedRequestsAndRecordsNothing) {
   }
   EXPECT_EQ(get(service, "/service/nothing.php?id=1").status, 404);
 
-  FeedbackStore store(database_path().toStdString(), FeedbackStore::Mode::existing);
-  EXPECT_TRUE(store.ratings().empty());
-  EXPECT_TRUE(store.flags().empty());
-  EXPECT_TRUE(store.bad_reports().empty());
-  EXPECT_TRUE(store.submissions().empty());
+  const auto store = recorded();
+  EXPECT_TRUE(store->ratings().empty());
+  EXPECT_TRUE(store->flags().empty());
+  EXPECT_TRUE(store->bad_reports().empty());
+  EXPECT_TRUE(store->submissions().empty());
   EXPECT_TRUE(service.running());
 }
 
@@ -116,10 +128,10 @@ TEST(ServiceEndToEnd, SurvivesGarbageOnTheWire) {
     ASSERT_TRUE(service.running()) << "after " << bytes.substr(0, 60);
   }
   EXPECT_EQ(get(service, "/service/rate.php?rating=3&id=8").status, 200);
-  FeedbackStore store(database_path().toStdString(), FeedbackStore::Mode::existing);
-  ASSERT_FALSE(store.ratings().empty());
-  EXPECT_EQ(store.ratings().back().channel_id, 8);
-  EXPECT_TRUE(store.submissions().empty());
+  const auto store = recorded();
+  ASSERT_FALSE(store->ratings().empty());
+  EXPECT_EQ(store->ratings().back().channel_id, 8);
+  EXPECT_TRUE(store->submissions().empty());
   EXPECT_EQ(service.stop(), 0);
 }
 

@@ -14,7 +14,8 @@ TEST(ServiceOptions, DefaultPortIsTheProgramsServiceAddress) {
 
 TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   const auto parsed = parse_service_options(
-      {"--address", "0.0.0.0", "--port=0", "--catalogue", "c.dat", "--database=f.sqlite", "--media", ""},
+      {"--address", "0.0.0.0", "--port=0", "--catalogue", "c.dat", "--database=f.sqlite", "--media", "", "--workers",
+       "3", "--queue=0", "--connections", "7", "--read-timeout=2"},
       default_service_options());
   ASSERT_TRUE(parsed.options) << parsed.message;
   EXPECT_EQ(parsed.options->address, "0.0.0.0");
@@ -22,11 +23,20 @@ TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(parsed.options->catalogue, "c.dat");
   EXPECT_EQ(parsed.options->database, "f.sqlite");
   EXPECT_EQ(parsed.options->media, "");
+  EXPECT_EQ(parsed.options->workers, 3);
+  EXPECT_EQ(parsed.options->queue, 0);
+  EXPECT_EQ(parsed.options->connections, 7);
+  EXPECT_EQ(parsed.options->read_timeout, 2);
+  const auto shared = parse_service_options({"--database", "postgresql://quovi@db/quovi"}, default_service_options());
+  ASSERT_TRUE(shared.options);
+  EXPECT_EQ(shared.options->database, "postgresql://quovi@db/quovi");
 }
 
 TEST(ServiceOptions, RefusesBadOptions) {
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--port", "65536"}, {"--port", "-1"}, {"--port", "http"}, {"--port"}, {"--bogus"}, {"--catalogue="}}) {
+           {"--port", "65536"}, {"--port", "-1"}, {"--port", "http"}, {"--port"}, {"--bogus"}, {"--catalogue="},
+           {"--workers", "0"}, {"--queue", "-1"}, {"--connections", "0"}, {"--read-timeout", "0"},
+           {"--read-timeout", "1.5"}}) {
     const auto parsed = parse_service_options(args, default_service_options());
     EXPECT_FALSE(parsed.options);
     EXPECT_TRUE(parsed.error);

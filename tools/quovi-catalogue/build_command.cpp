@@ -5,6 +5,7 @@
 #include "catalogue_file.h"
 #include "catalogue_reply.h"
 #include "feedback_store.h"
+#include "static_replies.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -15,13 +16,14 @@
 
 namespace {
 constexpr const char* kBuildUsage =
-    "usage: quovi-catalogue build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm]";
+    "usage: quovi-catalogue build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm] [--static FOLDER]";
 
 struct BuildArguments {
   std::string source;
   std::string output;
   std::string feedback;
   std::string stamp;
+  std::string static_folder;
 };
 
 std::optional<BuildArguments> parse(const std::vector<std::string>& arguments, std::string& error) {
@@ -33,6 +35,7 @@ std::optional<BuildArguments> parse(const std::vector<std::string>& arguments, s
     if (arg == "-o") target = &a.output;
     else if (arg == "--feedback") target = &a.feedback;
     else if (arg == "--stamp") target = &a.stamp;
+    else if (arg == "--static") target = &a.static_folder;
     else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option " + arg;
       return std::nullopt;
@@ -97,15 +100,17 @@ int run_build_command(const std::vector<std::string>& arguments, std::ostream& o
     std::map<int32_t, ChannelFeedback> totals;
     std::vector<StoredSubmission> submissions;
     if (!args->feedback.empty()) {
-      FeedbackStore store(args->feedback, FeedbackStore::Mode::existing);
-      totals = store.channel_totals();
-      submissions = store.submissions();
+      const auto store = open_feedback_store(args->feedback, FeedbackStore::Mode::existing, 1);
+      totals = store->channel_totals();
+      submissions = store->submissions();
     }
     const QDateTime now = QDateTime::currentDateTime();
     const std::string stamp =
         args->stamp.empty() ? next_version_stamp(now, earlier_stamps(members, args->output)) : args->stamp;
     const BuildSummary summary = fold_feedback_into_catalogue(members, totals, stamp);
-    write_file(args->output, make_channel_file(members, now));
+    const std::string catalogue = make_channel_file(members, now);
+    write_file(args->output, catalogue);
+    if (!args->static_folder.empty()) publish_static_replies(args->static_folder, catalogue, summary.stamp);
 
     out << args->output << ": version " << summary.stamp << ", feedback folded into " << summary.channels_changed
         << " channel" << (summary.channels_changed == 1 ? "" : "s") << "\n";

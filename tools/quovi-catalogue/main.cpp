@@ -34,7 +34,7 @@ constexpr const char* kUsage =
     "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | check FILE | "
     "generate --tv N --radio N --video N [--seed S] -o OUT | "
     "hostile nuls|line-ends|bars|channels [--size N] -o OUT | "
-    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm]";
+    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm] [--static FOLDER]";
 
 std::string local_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
 

@@ -3,12 +3,10 @@
 
 #include <cstdint>
 #include <map>
-#include <mutex>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 class FeedbackStoreError : public std::runtime_error {
  public:
@@ -34,34 +32,48 @@ struct StoredSubmission {
   ChannelSubmission channel;
 };
 
-// The feedback database: one SQLite file with a table per kind of request. Every call is
-// serialised, so one store may serve all the server's threads; other processes (the catalogue
-// build) may read the file while the service writes it.
+// The feedback database: a table per kind of request, in an SQLite file or a PostgreSQL database.
+// Both hold the same rows and answer the same totals. Every call may come from any thread; several
+// stores, in one process or in several, may record into one database at once, and the catalogue
+// build may read it meanwhile.
 class FeedbackStore {
  public:
   enum class Mode { create, existing };
 
-  // Opens the database, creating the file and its tables in Mode::create; Mode::existing refuses
-  // a missing file or one without the tables. Throws FeedbackStoreError with SQLite's message.
-  explicit FeedbackStore(const std::string& path, Mode mode = Mode::create);
-  ~FeedbackStore();
-  FeedbackStore(const FeedbackStore&) = delete;
-  FeedbackStore& operator=(const FeedbackStore&) = delete;
+  virtual ~FeedbackStore() = default;
 
   // Throws FeedbackStoreError when the row cannot be written.
-  void record(const Feedback& feedback);
+  virtual void record(const Feedback& feedback) = 0;
 
-  std::map<int32_t, ChannelFeedback> channel_totals() const;
-  std::vector<StoredSubmission> submissions() const;
+  virtual std::map<int32_t, ChannelFeedback> channel_totals() const = 0;
+  virtual std::vector<StoredSubmission> submissions() const = 0;
 
   // Every row of one table in order of arrival (for checks and inspection).
-  std::vector<RatingFeedback> ratings() const;
-  std::vector<FlagFeedback> flags() const;
-  std::vector<BadChannelFeedback> bad_reports() const;
-
- private:
-  void execute(const char* sql) const;
-
-  sqlite3* db_ = nullptr;
-  mutable std::mutex mutex_;
+  virtual std::vector<RatingFeedback> ratings() const = 0;
+  virtual std::vector<FlagFeedback> flags() const = 0;
+  virtual std::vector<BadChannelFeedback> bad_reports() const = 0;
 };
+
+// The version of the tables this program writes. Opening a database creates the tables or brings
+// older ones up to it; a database written by a newer program is refused rather than misread.
+inline constexpr int kFeedbackSchemaVersion = 1;
+
+// True for "postgresql://..." and "postgres://..." (libpq's connection URIs); anything else names
+// an SQLite file.
+bool is_postgresql_location(const std::string& location);
+
+// The location as it may appear in messages and logs: a password in a URI is replaced by "***".
+std::string printable_location(const std::string& location);
+
+// "cannot open the feedback database LOCATION: DETAIL", the location printable and a leading
+// "feedback database: " of the detail left out.
+std::string opening_error(const std::string& location, std::string detail);
+
+// Opens the feedback database at `location`. Mode::create creates the file or the tables when
+// missing and migrates older ones; Mode::existing refuses a database without them. `connections`
+// bounds the connections a PostgreSQL store keeps open (callers beyond it wait their turn); an
+// SQLite store uses one. Throws FeedbackStoreError, its message starting "cannot open the feedback
+// database".
+std::unique_ptr<FeedbackStore> open_feedback_store(const std::string& location,
+                                                   FeedbackStore::Mode mode = FeedbackStore::Mode::create,
+                                                   int connections = 4);

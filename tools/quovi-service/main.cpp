@@ -1,11 +1,14 @@
 // quovi-service: the catalogue and feedback service the player talks to, small enough to run on
-// the user's own machine for the demo and in the tests.
+// the user's own machine for the demo and in the tests, and several at once on one PostgreSQL
+// database behind a reverse proxy for a real catalogue.
 #include "catalogue_file.h"
 #include "feedback_store.h"
+#include "guarded_server.h"
 #include "service_options.h"
 #include "service_requests.h"
 
 #include <httplib.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
@@ -40,6 +43,16 @@ void send(const httplib::Request& req, httplib::Response& res, const ServiceRepl
   if (reply.status != 200 || !reply.log_note.empty())
     log_line(std::to_string(reply.status) + " " + printable(req.target) +
              (reply.log_note.empty() ? "" : " - " + printable(reply.log_note)));
+}
+
+// Every open connection is a file descriptor; the soft limit (often 1024) would otherwise bound
+// the connections long before the options do.
+void allow_every_connection() {
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
 }
 
 void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackStore& store,
@@ -88,12 +101,16 @@ int main(int argc, char** argv) {
   }
   const ServiceOptions& options = *parsed.options;
 
+  allow_every_connection();
   std::unique_ptr<FeedbackStore> store;
   try {
-    std::error_code ec;
-    const auto folder = std::filesystem::path(options.database).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    store = std::make_unique<FeedbackStore>(options.database);
+    if (!is_postgresql_location(options.database)) {
+      std::error_code ec;
+      const auto folder = std::filesystem::path(options.database).parent_path();
+      if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    }
+    // A connection for every worker, so that no request waits for another's.
+    store = open_feedback_store(options.database, FeedbackStore::Mode::create, options.workers);
   } catch (const std::exception& e) {
     std::cerr << "quovi-service: " << e.what() << "\n";
     return 1;
@@ -102,12 +119,14 @@ int main(int argc, char** argv) {
   if (const auto first = catalogue.current(); !first.problem.empty())
     log_line("warning: no catalogue to serve yet: " + first.problem);
 
-  httplib::Server server;
-  // Every request the service knows is a GET without a body.
-  server.set_payload_max_length(64 * 1024);
-  // The player makes one request per connection; an idle connection kept open longer only delays
-  // the service's stop, which waits for every connection to end.
-  server.set_keep_alive_timeout(1);
+  ServerLimits limits;
+  limits.workers = static_cast<size_t>(options.workers);
+  limits.queue = static_cast<size_t>(options.queue);
+  limits.door.max_connections = static_cast<size_t>(options.connections);
+  limits.door.read_timeout = std::chrono::seconds(options.read_timeout);
+  GuardedServer server(limits, log_line);
+  // The door refuses longer bodies already; this keeps the library's own bound the same.
+  server.set_payload_max_length(limits.door.limits.body_bytes);
   install_routes(server, catalogue, *store, options.media);
   int port = options.port;
   if (port == 0) {
@@ -119,6 +138,7 @@ int main(int argc, char** argv) {
     std::cerr << "quovi-service: cannot listen on " << options.address << ":" << options.port << "\n";
     return 1;
   }
+  server.widen_backlog(options.connections);
 
   std::thread stopper([&server, &stop_signals] {
     int signal = 0;
@@ -127,7 +147,7 @@ int main(int argc, char** argv) {
   });
   const std::string host = options.address.find(':') != std::string::npos ? "[" + options.address + "]" : options.address;
   std::cout << "listening on http://" << host << ":" << port << std::endl;
-  const bool clean = server.listen_after_bind();
+  const bool clean = server.serve();
   // After a stop signal this wakes nobody; when listening failed by itself it ends the stopper.
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();

@@ -3,6 +3,7 @@
 #include "feedback_query.h"
 #include "version.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -12,6 +13,21 @@
 #endif
 
 namespace {
+struct NumberOption {
+  const char* name;
+  const char* what;
+  int ServiceOptions::*field;
+  int min;
+  int max;
+};
+constexpr NumberOption kNumbers[] = {
+    {"--port", "port", &ServiceOptions::port, 0, 65535},
+    {"--workers", "number of workers", &ServiceOptions::workers, 1, 1024},
+    {"--queue", "queue length", &ServiceOptions::queue, 0, 100000},
+    {"--connections", "number of connections", &ServiceOptions::connections, 1, 100000},
+    {"--read-timeout", "read timeout", &ServiceOptions::read_timeout, 1, 3600},
+};
+
 // The installed data folder, found from the program's own place (PREFIX/bin/quovi-service ->
 // PREFIX/share/quovi), so that the package works under any prefix.
 std::string installed_data_folder() {
@@ -54,10 +70,21 @@ std::string service_usage(const ServiceOptions& d) {
          "  --address ADDRESS   address to listen on (default " + d.address + ")\n"
          "  --port PORT         port to listen on, 0 for any free one (default " + std::to_string(d.port) + ")\n"
          "  --catalogue FILE    channels.dat to serve (default " + d.catalogue + ")\n"
-         "  --database FILE     feedback database, created when missing (default " + d.database + ")\n"
+         "  --database FILE|URI feedback database: an SQLite file, created when missing, or a PostgreSQL\n"
+         "                      database as postgresql://[USER@]HOST[:PORT]/NAME, which several services\n"
+         "                      may share (default " + d.database + ")\n"
          "  --media FOLDER      folder served under /media/, '' for none (default " + d.media + ")\n"
+         "  --workers N         requests served at once (default " + std::to_string(d.workers) + ")\n"
+         "  --queue N           complete requests waiting for a worker; more are answered 503 (default " +
+         std::to_string(d.queue) + ")\n"
+         "  --connections N     connections still sending their request; more are answered 503 (default " +
+         std::to_string(d.connections) + ")\n"
+         "  --read-timeout S    seconds a request may take to arrive whole; later: 408 (default " +
+         std::to_string(d.read_timeout) + ")\n"
          "  --help              show this text\n"
          "\n"
+         "A request line longer than 8 KiB is answered 414; a header line longer than 8 KiB, more than 100\n"
+         "header lines or 16 KiB of them 431; a body longer than 64 KiB 413; none of these is recorded.\n"
          "Prints 'listening on http://ADDRESS:PORT' once it accepts requests; stops on SIGINT or SIGTERM.\n";
 }
 
@@ -74,11 +101,17 @@ ParsedOptions parse_service_options(const std::vector<std::string>& arguments, S
       value = a.substr(eq + 1);
     }
     std::string* target = nullptr;
+    const NumberOption* number = nullptr;
     if (name == "--address") target = &o.address;
     else if (name == "--catalogue") target = &o.catalogue;
     else if (name == "--database") target = &o.database;
     else if (name == "--media") target = &o.media;
-    else if (name != "--port") return fail("unknown option '" + a + "'\n\n" + service_usage(defaults));
+    else if (const auto it = std::find_if(std::begin(kNumbers), std::end(kNumbers),
+                                          [&name](const NumberOption& n) { return name == n.name; });
+             it != std::end(kNumbers))
+      number = it;
+    else
+      return fail("unknown option '" + a + "'\n\n" + service_usage(defaults));
     if (!value) {
       if (i + 1 >= arguments.size()) return fail("option " + name + " needs a value");
       value = arguments[++i];
@@ -87,12 +120,14 @@ ParsedOptions parse_service_options(const std::vector<std::string>& arguments, S
       *target = *value;
       continue;
     }
-    const auto port = parse_decimal_int32(*value);
-    if (!port || *port < 0 || *port > 65535) return fail("invalid port '" + *value + "'");
-    o.port = *port;
+    const auto parsed_number = parse_decimal_int32(*value);
+    if (!parsed_number || *parsed_number < number->min || *parsed_number > number->max)
+      return fail("invalid " + std::string(number->what) + " '" + *value + "' (" + std::to_string(number->min) +
+                  " to " + std::to_string(number->max) + ")");
+    o.*(number->field) = *parsed_number;
   }
   if (o.address.empty()) return fail("the address is empty");
   if (o.catalogue.empty()) return fail("no catalogue file given");
-  if (o.database.empty()) return fail("no database file given");
+  if (o.database.empty()) return fail("no feedback database given");
   return ParsedOptions{o, {}, false};
 }

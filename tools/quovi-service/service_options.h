@@ -7,8 +7,13 @@ struct ServiceOptions {
   std::string address = "127.0.0.1";
   int port = 0;             // 0: any free port (the chosen one is printed)
   std::string catalogue;    // the channels.dat served to clients
-  std::string database;     // the feedback database, created when missing
+  std::string database;     // the feedback database: an SQLite file (created when missing) or a
+                            // "postgresql://" URI (tables created when missing)
   std::string media;        // folder served under /media/; empty: none
+  int workers = 8;          // requests served at once
+  int queue = 64;           // complete requests waiting for a worker; one more is answered 503
+  int connections = 512;    // connections still sending their request; one more is answered 503
+  int read_timeout = 10;    // seconds from a connection's opening until its request has arrived whole
 };
 
 // Defaults: the program's default service port, the demo catalogue and media installed beside
