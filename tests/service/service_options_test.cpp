@@ -14,7 +14,7 @@ TEST(ServiceOptions, DefaultPortIsTheProgramsServiceAddress) {
 
 TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   const auto parsed = parse_service_options(
-      {"--address", "0.0.0.0", "--port=0", "--catalogue", "c.dat", "--database=f.sqlite", "--media", ""},
+      {"--address", "0.0.0.0", "--port=0", "--catalogue", "c.dat", "--database=f.sqlite", "--media", "", "--fresh-stamp"},
       default_service_options());
   ASSERT_TRUE(parsed.options) << parsed.message;
   EXPECT_EQ(parsed.options->address, "0.0.0.0");
@@ -22,6 +22,8 @@ TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(parsed.options->catalogue, "c.dat");
   EXPECT_EQ(parsed.options->database, "f.sqlite");
   EXPECT_EQ(parsed.options->media, "");
+  EXPECT_TRUE(parsed.options->fresh_stamp);
+  EXPECT_FALSE(default_service_options().fresh_stamp);
 }
 
 TEST(ServiceOptions, RefusesBadOptions) {

@@ -1,6 +1,7 @@
 // quovi-service: the catalogue and feedback service the player talks to, small enough to run on
 // the user's own machine for the demo and in the tests.
 #include "catalogue_file.h"
+#include "catalogue_publish.h"
 #include "feedback_store.h"
 #include "service_options.h"
 #include "service_requests.h"
@@ -45,7 +46,8 @@ void send(const httplib::Request& req, httplib::Response& res, const ServiceRepl
 void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackStore& store,
                     const std::string& media) {
   server.Get("/service/get.php", [&catalogue](const httplib::Request& req, httplib::Response& res) {
-    send(req, res, answer_download(catalogue, query_of(req)));
+    // The catalogue's own channels get the address this client used; the default when it is unusable.
+    send(req, res, answer_download(catalogue, query_of(req), service_base_for_host(req.get_header_value("Host"), {})));
   });
   server.Get(R"(/service/(rate|flag|bad|new2)\.php)", [&store](const httplib::Request& req, httplib::Response& res) {
     send(req, res, answer_feedback(store, req.path, query_of(req)));
@@ -53,6 +55,7 @@ void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackS
   server.Get("/update.html", [](const httplib::Request& req, httplib::Response& res) {
     send(req, res, answer_update_page());
   });
+  server.Get("/", [](const httplib::Request& req, httplib::Response& res) { send(req, res, answer_home_page()); });
   server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
     send(req, res, {500, "text/plain; charset=utf-8", "Internal error.\n", "unexpected exception"});
   });
@@ -98,17 +101,12 @@ int main(int argc, char** argv) {
     std::cerr << "quovi-service: " << e.what() << "\n";
     return 1;
   }
-  CatalogueFile catalogue(options.catalogue);
-  if (const auto first = catalogue.current(); !first.problem.empty())
-    log_line("warning: no catalogue to serve yet: " + first.problem);
-
   httplib::Server server;
   // Every request the service knows is a GET without a body.
   server.set_payload_max_length(64 * 1024);
   // The player makes one request per connection; an idle connection kept open longer only delays
   // the service's stop, which waits for every connection to end.
   server.set_keep_alive_timeout(1);
-  install_routes(server, catalogue, *store, options.media);
   int port = options.port;
   if (port == 0) {
     port = server.bind_to_any_port(options.address);
@@ -119,6 +117,15 @@ int main(int argc, char** argv) {
     std::cerr << "quovi-service: cannot listen on " << options.address << ":" << options.port << "\n";
     return 1;
   }
+
+  PublishOptions publish;
+  publish.fresh_stamp = options.fresh_stamp;
+  publish.default_base = listening_base(options.address, port);
+  // Read (and with --fresh-stamp, stamped) now, at the start.
+  CatalogueFile catalogue(options.catalogue, publish);
+  if (const auto first = catalogue.current(); !first.problem.empty())
+    log_line("warning: no catalogue to serve yet: " + first.problem);
+  install_routes(server, catalogue, *store, options.media);
 
   std::thread stopper([&server, &stop_signals] {
     int signal = 0;

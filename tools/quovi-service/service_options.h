@@ -9,6 +9,7 @@ struct ServiceOptions {
   std::string catalogue;    // the channels.dat served to clients
   std::string database;     // the feedback database, created when missing
   std::string media;        // folder served under /media/; empty: none
+  bool fresh_stamp = false; // publish the catalogue stamped when it is read (PublishOptions)
 };
 
 // Defaults: the program's default service port, the demo catalogue and media installed beside
