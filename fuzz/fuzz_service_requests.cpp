@@ -1,21 +1,27 @@
 // Feeds arbitrary query strings to the service's request handling: the four feedback requests,
 // decoded and recorded in a database held in memory, and the download request's version stamp.
 // The first input byte picks the path; the rest is the raw query. A request the decoding accepts
-// must be one the database takes, and must carry only what the catalogue build can use.
+// must be one the database takes, and must carry only what the catalogue build can use. One more
+// "path" takes the rest as a download request's Host header: the address the catalogue's own
+// channels are then given must be a plain http address, never anything the header smuggles in.
+#include "catalogue_publish.h"
 #include "catalogue_reply.h"
 #include "feedback_query.h"
 #include "feedback_store.h"
 #include "service_requests.h"
 
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace {
 constexpr std::string_view kPaths[] = {"/service/rate.php", "/service/flag.php", "/service/bad.php",
-                                       "/service/new2.php", "/service/get.php",  "/service/other.php"};
+                                       "/service/new2.php", "/service/get.php",  "/service/other.php",
+                                       "Host"};
 
 void check(bool holds) {
   if (!holds) std::abort();
@@ -40,6 +46,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size == 0) return 0;
   const std::string_view path = kPaths[bytes[0] % std::size(kPaths)];
   const std::string_view query(reinterpret_cast<const char*>(bytes) + 1, size - 1);
+
+  if (path == "Host") {
+    const std::string fallback = "http://127.0.0.1:8741";
+    const std::string base = service_base_for_host(query, fallback);
+    check(base == fallback || base == "http://" + std::string(query));
+    for (const char c : base.substr(7))
+      check(std::isalnum(static_cast<unsigned char>(c)) || std::string_view(".-:[]").find(c) != std::string_view::npos);
+    std::vector<ZipMember> members = {{"tv.dat", "1|TQ==|@QUOVI_SERVICE@/media/a.ogg|0|1|@QUOVI_SERVICE@/|0|0||0|0|0|0|0|0|0"}};
+    fill_in_service_address(members, base);
+    check(!names_the_service(members) && members[0].content.find(base + "/media/a.ogg") != std::string::npos);
+    return 0;
+  }
 
   if (path == "/service/get.php") {
     const auto stamp = requested_stamp(query);

@@ -1,5 +1,6 @@
 #include "catalogue/channel_edit.h"
 
+#include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
 #include "catalogue/strict_number.h"
 #include "catalogue/user_file_reading.h"
@@ -42,6 +43,45 @@ struct TextField {
   const char* label;
   const QString* text;
 };
+
+// How a character is named in a message: itself in quotes, or its code when it would not show.
+QString character_name(char32_t c) {
+  const QString text = QString::fromUcs4(&c, 1);
+  // Marks would join the quote before them; spaces and controls show nothing.
+  const bool shows = QChar::isPrint(c) && !QChar::isMark(c) && !QChar::isSpace(c) && !QChar::isSurrogate(c);
+  if (shows) return QStringLiteral("\"%1\"").arg(text);
+  return QStringLiteral("U+") + QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, u'0');
+}
+
+// "A", "A and B", "A, B and C"; past a handful, the rest are counted.
+QString list_of_names(const std::vector<char32_t>& characters) {
+  constexpr size_t kNamed = 8;
+  QStringList names;
+  for (size_t i = 0; i < characters.size() && i < kNamed; ++i) names << character_name(characters[i]);
+  if (characters.size() > kNamed) names << QStringLiteral("%1 others").arg(characters.size() - kNamed);
+  if (names.size() == 1) return names.front();
+  const QString last = names.takeLast();
+  return names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+std::optional<QString> refusal_for_text(const char* label, const QString& text) {
+  // The user channel file separates fields with "|" and channels with line ends, and a NUL ends
+  // what its reader takes of a line.
+  if (text.contains(u'|'))
+    return QStringLiteral("The character \"|\" cannot be used in the %1 field. Please remove it.").arg(QLatin1String(label));
+  if (text.contains(u'\n') || text.contains(u'\r'))
+    return QStringLiteral("The %1 field must be a single line.").arg(QLatin1String(label));
+  if (text.contains(QChar(u'\0')))
+    return QStringLiteral("The NUL character cannot be used in the %1 field. Please remove it.").arg(QLatin1String(label));
+  // The file is written in Windows-1252; anything else would come back as "?".
+  const std::vector<char32_t> outside = characters_outside_cp1252(text);
+  if (!outside.empty())
+    return QStringLiteral("The %1 %2 cannot be used in the %3 field: your channels are stored with Western European "
+                          "characters only (Windows-1252). Please remove %4.")
+        .arg(outside.size() == 1 ? QStringLiteral("character") : QStringLiteral("characters"), list_of_names(outside),
+             QLatin1String(label), outside.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+  return std::nullopt;
+}
 }  // namespace
 
 QString trim_text(const QString& text) {
@@ -60,17 +100,10 @@ std::optional<QString> validate_channel_fields(const ChannelFields& f) {
   if (f.country_index <= 0) return QStringLiteral("Please Select a Country.");
   if (f.genre_index <= 0) return QStringLiteral("Please Select a Genre.");
 
-  // The user channel file separates fields with "|" and channels with line ends.
   const TextField texts[] = {{"Name", &f.name}, {"URL", &f.url}, {"Bitrate", &f.bitrate},
                              {"Homepage", &f.homepage}, {"Comment", &f.comment}};
-  for (const TextField& t : texts) {
-    const QString text = trim_text(*t.text);
-    if (text.contains(u'|'))
-      return QStringLiteral("The character \"|\" cannot be used in the %1 field. Please remove it.")
-          .arg(QLatin1String(t.label));
-    if (text.contains(u'\n') || text.contains(u'\r'))
-      return QStringLiteral("The %1 field must be a single line.").arg(QLatin1String(t.label));
-  }
+  for (const TextField& t : texts)
+    if (auto refusal = refusal_for_text(t.label, trim_text(*t.text))) return refusal;
 
   const QString bitrate = trim_text(f.bitrate);
   if (!only_digits(bitrate)) return QStringLiteral("The Bitrate must be a whole number made of digits only.");

@@ -26,8 +26,10 @@ struct ChannelFields {
 QString trim_text(const QString& text);
 
 // The message of the first check the fields fail, in the order the dialog reports them; nothing
-// when they pass. Beyond the required choices this refuses what would damage the user channel file
-// at the next start ("|" or a line break in a text) and a bitrate that is not a 32-bit number.
+// when they pass. Beyond the required choices this refuses, field by field, what the user channel
+// file cannot keep: "|", a line break or a NUL in a text (each would damage the file for the next
+// start) and characters Windows-1252 lacks (they would come back as "?"; the message names them);
+// then a bitrate that is not a 32-bit number.
 std::optional<QString> validate_channel_fields(const ChannelFields& fields);
 
 // The bitrate the field stands for: empty means 0. Only for fields that passed validation.

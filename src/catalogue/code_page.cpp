@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <unordered_set>
 
 namespace {
 // Code points of bytes 0x80..0x9F; the rest of the page equals Latin-1.
@@ -15,12 +17,14 @@ char16_t decode_byte(unsigned char b) {
   return b;
 }
 
-char encode_unit(char32_t c) {
+std::optional<char> encoded(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
   const auto it = std::find(kHighControls.begin(), kHighControls.end(), c);
   if (it != kHighControls.end()) return static_cast<char>(0x80 + (it - kHighControls.begin()));
-  return '?';
+  return std::nullopt;
 }
+
+char encode_unit(char32_t c) { return encoded(c).value_or('?'); }
 
 bool is_ascii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -74,4 +78,18 @@ std::string cp1252_to_utf8(std::string_view bytes) {
 std::string utf8_to_cp1252(std::string_view utf8) {
   if (is_ascii(utf8)) return std::string(utf8);
   return qstring_to_cp1252(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+std::vector<char32_t> characters_outside_cp1252(const QString& text) {
+  std::vector<char32_t> found;
+  std::unordered_set<char32_t> seen;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t c = text.at(i).unicode();
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+      ++i;
+    }
+    if (!encoded(c) && seen.insert(c).second) found.push_back(c);
+  }
+  return found;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The catalogue and user files hold 8-bit text in Windows-1252. Characters it cannot represent
 // become '?'. The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) decode
@@ -13,3 +14,7 @@ std::string qstring_to_cp1252(const QString& text);
 // UTF-8 <-> Windows-1252 without passing through QString; ASCII text is copied as it is.
 std::string cp1252_to_utf8(std::string_view bytes);
 std::string utf8_to_cp1252(std::string_view utf8);
+
+// The characters of a text that Windows-1252 cannot hold (they would be written as '?'), each
+// once, in the order they first occur. A surrogate without its partner counts as one of them.
+std::vector<char32_t> characters_outside_cp1252(const QString& text);

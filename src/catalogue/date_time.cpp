@@ -14,10 +14,15 @@ double to_serial_date(const QDateTime& local) {
   return days < 0 ? days - fraction : days + fraction;
 }
 
-QDateTime from_serial_date(double serial) {
+SerialDateParts serial_date_parts(double serial) {
   const double whole = std::trunc(serial);
   const double fraction = std::fabs(serial - whole);
   const QDate date = kEpoch.addDays(static_cast<qint64>(whole));
   const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(std::llround(fraction * kMsPerDay)) % 86400000);
-  return QDateTime(date, time, Qt::LocalTime);
+  return {date, time};
+}
+
+QDateTime from_serial_date(double serial) {
+  const SerialDateParts parts = serial_date_parts(serial);
+  return QDateTime(parts.date, parts.time, Qt::LocalTime);
 }

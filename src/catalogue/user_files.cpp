@@ -115,12 +115,13 @@ bool read_user_channels(Catalogue& catalogue, QWidget* parent) {
                               QStringLiteral("the %1 channels of yours that could be read").arg(count), parent);
 }
 
-// Text fields may not carry what separates fields or lines in the file.
+// Text fields may not carry what separates fields or lines in the file, nor a NUL, where reading
+// would cut the line.
 void append_field(std::string& out, std::string_view cp1252) {
   for (char c : cp1252) {
     if (c == '|')
       out += '/';
-    else if (c == '\r' || c == '\n')
+    else if (c == '\r' || c == '\n' || c == '\0')
       out += ' ';
     else
       out += c;

@@ -6,6 +6,7 @@
 #include "widgets/framed_panel.h"
 #include "views/sorting.h"
 #include "widgets/messages.h"
+#include "widgets/text_colour.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,10 +20,12 @@
 #include <QShowEvent>
 
 namespace {
+const QColor kCaptionColour(8, 55, 114);
+
 void caption(QWidget* panel, const QString& text, int top) {
   auto* label = new QLabel(text, panel);
   label->setGeometry(15, top + 3, 64, 15);
-  label->setStyleSheet(QStringLiteral("color: rgb(8,55,114);"));
+  set_text_colour(label, kCaptionColour);
 }
 
 QLineEdit* text_field(QWidget* panel, const char* name, const QString& label, int left, int top) {
@@ -80,7 +83,10 @@ ChannelDialog::ChannelDialog(ChannelListState& state, Hooks hooks, QWidget* pare
   test_label_ = new QLabel(QStringLiteral("Test Channel"), panel);
   test_label_->setObjectName(QStringLiteral("TestChannelLabel"));
   test_label_->move(191, 99);
-  test_label_->setStyleSheet(QStringLiteral("color: rgb(255,0,0); font-weight: bold;"));
+  set_text_colour(test_label_, QColor(255, 0, 0));
+  QFont bold;  // only the weight: the rest follows the dialog's font
+  bold.setBold(true);
+  test_label_->setFont(bold);
   test_label_->adjustSize();
   test_label_->setCursor(Qt::PointingHandCursor);
   test_label_->installEventFilter(this);
@@ -101,7 +107,7 @@ ChannelDialog::ChannelDialog(ChannelListState& state, Hooks hooks, QWidget* pare
   confirm_->setObjectName(QStringLiteral("ConfirmCheckBox"));
   confirm_->move(16, 278);
   confirm_->adjustSize();
-  confirm_->setStyleSheet(QStringLiteral("color: rgb(8,55,114);"));
+  set_text_colour(confirm_, kCaptionColour);
 
   add_button_ = new QPushButton(QStringLiteral("Add Channel"), panel);
   add_button_->setObjectName(QStringLiteral("AddChannelButton"));

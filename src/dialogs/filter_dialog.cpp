@@ -5,6 +5,7 @@
 #include "widgets/fonts.h"
 #include "widgets/framed_panel.h"
 #include "widgets/messages.h"
+#include "widgets/text_colour.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,28 +16,31 @@
 
 #include <algorithm>
 
-
 namespace {
-const char* const kCaptionColour = "rgb(8,55,114)";
-const char* const kValueColour = "rgb(255,0,0)";
-const char* const kGreyedColour = "rgb(192,192,192)";
-// Inside the panel's one-pixel border of the 300-pixel-wide dialog.
-const int kPanelRight = 299;
+const QColor kCaptionColour(8, 55, 114);
+const QColor kValueColour(255, 0, 0);
+const QColor kGreyedColour(192, 192, 192);
+const QSize kDesignedSize(300, 329);
+const int kColumnGap = 4;     // least room between two columns of status boxes
+const int kPanelBorder = 1;
+const int kButtonMargin = 10;  // from "Set Filter" to the dialog's right edge
 
-void set_text_colour(QWidget* w, const char* colour) {
-  w->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
-}
-
-// The widths were laid out for Tahoma; where another font stands in, a box grows to show its whole
-// caption, up to `right` (the next column or the panel's border).
-QCheckBox* check_box(QWidget* panel, const char* name, const QString& caption, QRect geometry, int right) {
+QCheckBox* check_box(QWidget* panel, const char* name, const QString& caption) {
   auto* box = new QCheckBox(caption, panel);
   box->setObjectName(QLatin1String(name));
   set_text_colour(box, kCaptionColour);
-  box->ensurePolished();
-  geometry.setWidth(std::max(geometry.width(), std::min(box->sizeHint().width(), right - geometry.left())));
-  box->setGeometry(geometry);
   return box;
+}
+
+// A place laid out for Tahoma, grown to what the caption needs in the font in use: wider to the
+// right, taller about the same middle.
+QRect fitted(const QRect& designed, const QSize& needed) {
+  QRect r = designed;
+  r.setWidth(std::max(designed.width(), needed.width()));
+  const int height = std::max(designed.height(), needed.height());
+  r.setTop(designed.center().y() - (height - 1) / 2);
+  r.setHeight(height);
+  return r;
 }
 
 QLineEdit* value_edit(QWidget* panel, const char* name, QRect geometry) {
@@ -93,33 +97,35 @@ FilterDialog::FilterDialog(ChannelListState& state, Hooks hooks, QWidget* parent
   setObjectName(QStringLiteral("FilterDialog"));
   setWindowTitle(QStringLiteral("Filter"));
   setModal(true);
-  setFixedSize(300, 329);
+  setFixedSize(kDesignedSize);
   setFont(tahoma(11));
 
-  QFrame* panel = framed_panel(this, QStringLiteral("FilterPanel"), {0, 0, 300, 329});
+  QFrame* panel = framed_panel(this, QStringLiteral("FilterPanel"), {QPoint(0, 0), kDesignedSize});
 
-  name_box_ = check_box(panel, "NameCheckBox", QStringLiteral("All or part of the file name:"), {8, 17, 114, 17}, kPanelRight);
+  name_box_ = check_box(panel, "NameCheckBox", QStringLiteral("All or part of the file name:"));
   name_edit_ = value_edit(panel, "NameEdit", {30, 40, 246, 19});
-  country_box_ = check_box(panel, "CountryCheckBox", QStringLiteral("Country"), {8, 62, 114, 17}, kPanelRight);
+  country_box_ = check_box(panel, "CountryCheckBox", QStringLiteral("Country"));
   countries_ = value_list(panel, "CountryCombo", QStringLiteral("All Countries"), {30, 85, 246, 19});
-  genre_box_ = check_box(panel, "GenreCheckBox", QStringLiteral("Genre"), {8, 111, 109, 17}, kPanelRight);
+  genre_box_ = check_box(panel, "GenreCheckBox", QStringLiteral("Genre"));
   genres_ = value_list(panel, "GenreCombo", QStringLiteral("All Genres"), {30, 140, 246, 19});
-  bitrate_box_ = check_box(panel, "BitrateCheckBox", QStringLiteral("Bitrate (at least)"), {8, 161, 109, 17}, kPanelRight);
+  bitrate_box_ = check_box(panel, "BitrateCheckBox", QStringLiteral("Bitrate (at least)"));
   bitrate_edit_ = value_edit(panel, "BitrateEdit", {30, 183, 121, 19});
-  status_box_ = check_box(panel, "FilterCheckBox", QStringLiteral("Filter away channels flaged as:"), {8, 213, 177, 17}, kPanelRight);
+  status_box_ = check_box(panel, "FilterCheckBox", QStringLiteral("Filter away channels flaged as:"));
   status_boxes_ = {
-      check_box(panel, "FineCheckBox", QStringLiteral("Works fine"), {34, 239, 87, 17}, 124),
-      check_box(panel, "NotWorkingCheckBox", QStringLiteral("Not working"), {34, 260, 79, 17}, 124),
-      check_box(panel, "NewCheckBox", QStringLiteral("New"), {125, 239, 44, 17}, 213),
-      check_box(panel, "WrongInfoCheckBox", QStringLiteral("Wrong info"), {125, 260, 76, 17}, 213),
-      check_box(panel, "DuplicateCheckBox", QStringLiteral("Duplicate"), {214, 240, 68, 17}, kPanelRight),
-      check_box(panel, "SpamCheckBox", QStringLiteral("Spam"), {214, 261, 44, 17}, kPanelRight),
+      check_box(panel, "FineCheckBox", QStringLiteral("Works fine")),
+      check_box(panel, "NotWorkingCheckBox", QStringLiteral("Not working")),
+      check_box(panel, "NewCheckBox", QStringLiteral("New")),
+      check_box(panel, "WrongInfoCheckBox", QStringLiteral("Wrong info")),
+      check_box(panel, "DuplicateCheckBox", QStringLiteral("Duplicate")),
+      check_box(panel, "SpamCheckBox", QStringLiteral("Spam")),
   };
-  for (QCheckBox* box : status_boxes_) box->setEnabled(false);
+  for (QCheckBox* box : status_boxes_) {
+    set_text_colour(box, kGreyedColour, QPalette::Disabled);
+    box->setEnabled(false);
+  }
 
   set_button_ = new QPushButton(QStringLiteral("Set Filter"), panel);
   set_button_->setObjectName(QStringLiteral("SetFilterButton"));
-  set_button_->setGeometry(204, 298, 86, 24);
   // Enter in the name or bitrate field must not press the button behind the user's back.
   set_button_->setAutoDefault(false);
 
@@ -129,6 +135,62 @@ FilterDialog::FilterDialog(ChannelListState& state, Hooks hooks, QWidget* parent
   connect(bitrate_box_, &QCheckBox::clicked, this, &FilterDialog::on_bitrate_criterion_toggled);
   connect(status_box_, &QCheckBox::clicked, this, &FilterDialog::on_status_criteria_toggled);
   connect(set_button_, &QPushButton::clicked, this, &FilterDialog::apply_filter);
+  panel_ = panel;
+  fit_captions();
+}
+
+void FilterDialog::fit_captions() {
+  if (!panel_) return;
+  struct Place {
+    QWidget* widget;
+    QRect designed;
+  };
+  const Place criteria[] = {{name_box_, {8, 17, 114, 17}},     {country_box_, {8, 62, 114, 17}},
+                            {genre_box_, {8, 111, 109, 17}},   {bitrate_box_, {8, 161, 109, 17}},
+                            {status_box_, {8, 213, 177, 17}}};
+  // The six status boxes stand in three columns of two; a column moves right when the one before
+  // it needs more room than Tahoma did.
+  const Place columns[3][2] = {{{status_boxes_[0], {34, 239, 87, 17}}, {status_boxes_[1], {34, 260, 79, 17}}},
+                               {{status_boxes_[2], {125, 239, 44, 17}}, {status_boxes_[3], {125, 260, 76, 17}}},
+                               {{status_boxes_[4], {214, 240, 68, 17}}, {status_boxes_[5], {214, 261, 44, 17}}}};
+  const auto needed = [](QWidget* w) {
+    w->ensurePolished();
+    return w->sizeHint();
+  };
+  int right = 0;  // the rightmost pixel column any caption needs
+  for (const Place& p : criteria) {
+    const QRect r = fitted(p.designed, needed(p.widget));
+    p.widget->setGeometry(r);
+    right = std::max(right, r.right());
+  }
+  int next_left = 0;
+  for (const auto& column : columns) {
+    const int left = std::max(column[0].designed.left(), next_left);
+    int column_right = left;
+    for (const Place& p : column) {
+      const QRect r = fitted(p.designed, needed(p.widget)).translated(left - p.designed.left(), 0);
+      p.widget->setGeometry(r);
+      column_right = std::max(column_right, r.right());
+    }
+    next_left = column_right + 1 + kColumnGap;
+    right = std::max(right, column_right);
+  }
+
+  // The dialog keeps its size unless a caption would reach the border; "Set Filter" stays at the
+  // bottom right.
+  const int width = std::max(kDesignedSize.width(), right + 1 + kPanelBorder);
+  setFixedSize(width, kDesignedSize.height());
+  panel_->resize(width, kDesignedSize.height());
+  const QRect button_designed(width - kButtonMargin - 86, 298, 86, 24);
+  const QSize button_needed = needed(set_button_);
+  QRect button = fitted(button_designed, button_needed);
+  button.moveRight(button_designed.right());
+  set_button_->setGeometry(button);
+}
+
+void FilterDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fit_captions();
 }
 
 void FilterDialog::showEvent(QShowEvent* event) {
@@ -169,10 +231,8 @@ void FilterDialog::on_bitrate_criterion_toggled() { follow_box(bitrate_box_, bit
 
 void FilterDialog::on_status_criteria_toggled() {
   const bool on = status_box_->isChecked();
-  for (QCheckBox* box : status_boxes_) {
-    box->setEnabled(on);
-    set_text_colour(box, on ? kCaptionColour : kGreyedColour);
-  }
+  // Their captions go grey while they are disabled (palette).
+  for (QCheckBox* box : status_boxes_) box->setEnabled(on);
   if (on) status_boxes_[0]->setFocus();
 }
 

@@ -46,8 +46,11 @@ class FilterDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  // Places the check boxes and the button so that each caption shows whole in the font in use.
+  void fit_captions();
 
   ChannelListState& state_;
   Hooks hooks_;
@@ -62,4 +65,5 @@ class FilterDialog : public QDialog {
   QCheckBox* status_box_;
   std::array<QCheckBox*, 6> status_boxes_;
   QPushButton* set_button_;
+  QWidget* panel_ = nullptr;
 };

@@ -80,6 +80,7 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
   std::setlocale(LC_NUMERIC, "C");
   MpvCore core(mpv_create());
   if (!core) {
+    start_error_ = QStringLiteral("mpv_create failed");
     qWarning("libmpv: mpv_create failed");
     return;
   }
@@ -116,10 +117,19 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
     mpv_set_option_string(h, mpv_name::audio_output, options.audio_output.toUtf8().constData());
   if (!options.audio_device.isEmpty())
     mpv_set_option_string(h, mpv_name::audio_device, options.audio_device.toUtf8().constData());
+  for (const auto& [name, value] : options.more_options) {
+    const int rc = mpv_set_option_string(h, name.constData(), value.constData());
+    if (rc < 0) qWarning("libmpv: option %s=%s: %s", name.constData(), value.constData(), mpv_error_string(rc));
+  }
   sound_wanted_ = options.audio_output != QLatin1String("null");
 
+  // mpv's error code for a failed start is terse; the cause is in its log.
+  mpv_request_log_messages(h, "error");
   if (const int rc = mpv_initialize(h); rc < 0) {
-    qWarning("libmpv: mpv_initialize: %s", mpv_error_string(rc));
+    start_error_ = QString::fromUtf8(mpv_error_string(rc));
+    if (const QStringList causes = startLog(h); !causes.isEmpty())
+      start_error_ += QStringLiteral(" (") + causes.join(QStringLiteral("; ")) + QLatin1Char(')');
+    qWarning("libmpv: mpv_initialize: %s", qPrintable(start_error_));
     return;
   }
   for (const ObservedProperty& p : kObserved) mpv_observe_property(h, p.id, p.name, p.format);
@@ -134,6 +144,18 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
           QMetaObject::invokeMethod(player, &MediaPlayer::drainEvents, Qt::QueuedConnection);
       },
       this);
+}
+
+QStringList MediaPlayer::startLog(mpv_handle* handle) {
+  QStringList lines;
+  for (mpv_event* event = mpv_wait_event(handle, 0); event->event_id != MPV_EVENT_NONE;
+       event = mpv_wait_event(handle, 0)) {
+    if (event->event_id != MPV_EVENT_LOG_MESSAGE) continue;
+    const auto* msg = static_cast<const mpv_event_log_message*>(event->data);
+    const QString line = QString::fromUtf8(msg->prefix) + QStringLiteral(": ") + QString::fromUtf8(msg->text).trimmed();
+    if (!lines.contains(line) && lines.size() < 3) lines << line;
+  }
+  return lines;
 }
 
 void MediaPlayer::command(const char* const* args, uint64_t reply_id) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/media_player_options.h"
 #include "playback/mpv_handles.h"
 #include "playback/player_component.h"
 #include "playback/player_status.h"
@@ -7,18 +8,9 @@
 #include <QStringList>
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <optional>
-#include <cstdint>
-
-// How the player reaches the machine's outputs. Tests choose "null" so they make no sound.
-struct MediaPlayerOptions {
-  QString audio_output;  // mpv "ao"; empty: mpv's choice
-  QString audio_device;  // mpv "audio-device"; empty: the output's default
-  QString video_output;  // mpv "vo"; empty: "libmpv", drawn by a VideoWidget
-  // From QUOVI_AUDIO_OUTPUT, QUOVI_AUDIO_DEVICE and QUOVI_VIDEO_OUTPUT when they are set.
-  static MediaPlayerOptions from_environment();
-};
 
 // The media player component over libmpv. Lives on the GUI thread and raises its events there;
 // commands go to mpv asynchronously so a slow network never holds up the window.
@@ -31,6 +23,9 @@ class MediaPlayer : public PlayerComponent {
 
   // False when libmpv could not be started; every member then does nothing.
   bool isValid() const { return core_ != nullptr; }
+  // Why libmpv could not be started: mpv's error text, with the causes its log gave in brackets
+  // ("invalid parameter (encode: format not found)"); empty while the player is valid.
+  QString startError() const { return start_error_; }
 
   QString URL() const override { return url_; }
   void setURL(const QString& url) override;
@@ -76,6 +71,8 @@ class MediaPlayer : public PlayerComponent {
 
  private:
   void initialise(const MediaPlayerOptions& options);
+  // The error lines mpv logged while it tried to start (at most a few), from a core that failed.
+  static QStringList startLog(mpv_handle* handle);
   void drainEvents();
   void handleEvent(const mpv_event& event);
   void handleProperty(uint64_t id, const mpv_event_property& property);
@@ -124,4 +121,5 @@ class MediaPlayer : public PlayerComponent {
   bool full_screen_ = false;
   int buffering_percent_ = 0;
   QList<PlayerError> errors_;
+  QString start_error_;
 };

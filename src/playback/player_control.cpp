@@ -22,12 +22,12 @@ bool PlayerControl::checkPlayer() {
   return false;
 }
 
-bool PlayerControl::createPlayer(QWidget* video_area) {
+bool PlayerControl::createPlayer(QWidget* video_area, const MediaPlayerOptions& options) {
   if (!checkPlayer()) return false;
-  auto* player = new MediaPlayer(this);
+  auto* player = new MediaPlayer(options, this);
   if (!player->isValid()) {
+    show_error(window_, player_start_failure_message(player->startError()));
     delete player;
-    offer_player_download(window_);
     return false;
   }
   if (video_area) {

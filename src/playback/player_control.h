@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/media_player_options.h"
 #include "playback/player_component.h"
 #include "playback/video_widget.h"
 
@@ -37,8 +38,9 @@ class PlayerControl : public QObject {
   // The presence check: answers false after the start message (the window then asks to quit).
   bool checkPlayer();
   // Presence check, then the MediaPlayer and its VideoWidget filling video_area, then attach().
-  // Answers false when there is no usable player.
-  bool createPlayer(QWidget* video_area);
+  // Answers false when there is no usable player, after the start message: the download question
+  // when libmpv is missing or too old, mpv's own error when it is there but does not start.
+  bool createPlayer(QWidget* video_area, const MediaPlayerOptions& options = MediaPlayerOptions::from_environment());
   // The creation steps with a given player (the real one, or a stand-in in tests). Connect the
   // signals first: this already raises the initial volume, status and button states.
   void attach(PlayerComponent* player);

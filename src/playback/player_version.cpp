@@ -23,3 +23,7 @@ bool offer_player_download(QWidget* parent) {
   QDesktopServices::openUrl(QUrl(player_download_page()));
   return true;
 }
+
+QString player_start_failure_message(const QString& mpv_error) {
+  return QStringLiteral("The media player could not be started. libmpv says: %1.").arg(mpv_error);
+}

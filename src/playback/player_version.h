@@ -19,3 +19,7 @@ QString player_download_page();
 
 // Shows the question; on Yes opens the download page. Answers whether Yes was chosen.
 bool offer_player_download(QWidget* parent);
+
+// The start message when a suitable libmpv is there but would not start: it names mpv's error
+// (MediaPlayer::startError), since installing libmpv again would not help.
+QString player_start_failure_message(const QString& mpv_error);

@@ -1,5 +1,6 @@
 #include "shell/links.h"
 
+#include "services/service_addresses.h"
 #include "version.h"
 
 #include <QDesktopServices>
@@ -27,7 +28,12 @@ QString links_settings_path() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Talvex/Quovi.conf");
 }
 
-QString site_address() { return read_link_setting(QStringLiteral("site"), QStringLiteral(QUOVI_DEFAULT_SITE_URL)); }
+QString site_address() {
+  // Without a site of its own, the program's site is its catalogue service's page, so the link
+  // follows the service the settings name.
+  const QString built_in = QStringLiteral(QUOVI_DEFAULT_SITE_URL);
+  return read_link_setting(QStringLiteral("site"), built_in.isEmpty() ? catalogue_service_base() + QLatin1Char('/') : built_in);
+}
 
 QString support_mail_address() {
   return read_link_setting(QStringLiteral("mail"), QStringLiteral(QUOVI_DEFAULT_SUPPORT_MAIL));

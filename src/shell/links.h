@@ -6,7 +6,8 @@
 #include <optional>
 
 // The web site and support mail address behind the main window's two links. They are settings
-// (group "Links", keys "site" and "mail" of the program's settings file) with build-time defaults.
+// (group "Links", keys "site" and "mail" of the program's settings file) with build-time defaults;
+// without a site built in, the site is the catalogue service's page ("http://host:port/").
 QString links_settings_path();  // computed at every call: the configuration folder may change
 QString site_address();
 QString support_mail_address();

@@ -3,6 +3,7 @@
 #include "catalogue/code_page.h"
 #include "settings/settings_store.h"
 #include "version.h"
+#include "views/filter_logic.h"
 
 #include <string>
 #include <string_view>
@@ -180,8 +181,8 @@ ViewUpdate clear_filter(ChannelListState& state, const BeforeRebuild& before) {
 
 ViewUpdate choose_country(ChannelListState& state, int entry, const BeforeRebuild& before) {
   Catalogue& catalogue = state.catalogue;
-  if (entry >= 1 && static_cast<size_t>(entry) < catalogue.countries.size()) {
-    const int32_t id = catalogue.countries[static_cast<size_t>(entry)].id;
+  if (const std::optional<int32_t> country = chosen_country_id(catalogue.countries, entry)) {
+    const int32_t id = *country;
     {
       SettingsWriteBatch batch;
       write_integer_setting(kSettingsKey, QStringLiteral("country_f"), 1);

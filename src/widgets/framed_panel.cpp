@@ -1,12 +1,28 @@
 #include "widgets/framed_panel.h"
 
 #include <QFrame>
+#include <QPainter>
+
+namespace {
+// Painted rather than styled: a style sheet on the panel would stop the controls on it from taking
+// the window's font, and they would show in the desktop's font instead.
+class FramedPanel : public QFrame {
+ public:
+  using QFrame::QFrame;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(254, 254, 254));
+    painter.setPen(QColor(255, 153, 0));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+};
+}  // namespace
 
 QFrame* framed_panel(QWidget* parent, const QString& object_name, const QRect& geometry) {
-  auto* panel = new QFrame(parent);
+  auto* panel = new FramedPanel(parent);
   panel->setObjectName(object_name);
   panel->setGeometry(geometry);
-  panel->setStyleSheet(
-      QStringLiteral("#%1 { background: rgb(254,254,254); border: 1px solid rgb(255,153,0); }").arg(object_name));
   return panel;
 }

@@ -122,12 +122,12 @@ TEST(UserFiles, SeparatorsInTextsCannotBreakTheFile) {
   Catalogue catalogue = fresh_catalogue();
   Channel item = user_channel(100002, "A|B");
   item.url = "http://x/?a=1|2";
-  item.homepage = "h|p";
+  item.homepage = std::string_view("h|p\0q", 5);  // a NUL would cut the line when it is read
   item.comment = "line one\r\nline|two";
   catalogue.channels = {item};
   catalogue.user_files_loaded = true;
   ASSERT_TRUE(save_user_files(catalogue));
-  EXPECT_EQ(read_all(userdef_file()), "100002|2|0|A/B|http://x/?a=1/2|128|1|h/p|33|12|line one  line/two\r\n");
+  EXPECT_EQ(read_all(userdef_file()), "100002|2|0|A/B|http://x/?a=1/2|128|1|h/p q|33|12|line one  line/two\r\n");
   RecordingMessageSink sink;
   Catalogue again = fresh_catalogue();
   load_user_files(again);

@@ -179,6 +179,8 @@ TEST(AddDialog, TextsThatWouldBreakTheUserFileAreRefusedAndNothingChanges) {
       {"HomepageEdit", "|", "\"|\" cannot be used in the Homepage field"},
       {"CommentEdit", "good | loud", "\"|\" cannot be used in the Comment field"},
       {"CommentEdit", "two\nlines", "Comment field must be a single line"},
+      {"NameEdit", QStringLiteral("Radio \u0141\u00f3d\u017a"), "characters \"\u0141\" and \"\u017a\" cannot be used in the Name field"},
+      {"HomepageEdit", QString::fromUtf16(u"http://a\0b.example/", 20), "NUL character cannot be used in the Homepage field"},
       {"BitrateEdit", "2147483648", "Bitrate is too large"},
       {"BitrateEdit", "99999999999999999999", "Bitrate is too large"},
   };

@@ -162,15 +162,47 @@ TEST_F(MediaPlayerTest, AddressesThatAreNoNetworkStreamNeverReachMpv) {
   }
 }
 
+namespace {
+// What mpv itself holds, not what the setters remembered.
+double mpv_volume(const MediaPlayer& player) {
+  double volume = -1;
+  mpv_get_property(player.nativeHandle(), "volume", MPV_FORMAT_DOUBLE, &volume);
+  return volume;
+}
+int mpv_mute(const MediaPlayer& player) {
+  int mute = -1;
+  mpv_get_property(player.nativeHandle(), "mute", MPV_FORMAT_FLAG, &mute);
+  return mute;
+}
+}  // namespace
+
+TEST_F(MediaPlayerTest, VolumeAndMuteReachMpv) {
+  // The setters hand their values to mpv without waiting, so each check waits for mpv to have them.
+  struct Step {
+    int set;
+    double in_mpv;
+  };
+  for (const Step step : {Step{30, 30}, Step{130, 100}, Step{-5, 0}, Step{77, 77}}) {
+    player.setVolume(step.set);
+    EXPECT_TRUE(wait_until([&] { return mpv_volume(player) == step.in_mpv; }, 5000))
+        << step.set << ": mpv holds " << mpv_volume(player);
+    EXPECT_EQ(player.volume(), step.in_mpv);
+  }
+  for (const bool mute : {true, false, true}) {
+    player.setMute(mute);
+    EXPECT_TRUE(wait_until([&] { return mpv_mute(player) == (mute ? 1 : 0); }, 5000)) << mute;
+    EXPECT_EQ(player.mute(), mute);
+  }
+  // The volume survives muting and a load.
+  player.setAutoStart(false);
+  player.setURL(server.url(QStringLiteral("/tone.mp3")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return player.status() == "Playing"; })) << player.status().toStdString();
+  EXPECT_EQ(mpv_volume(player), 77);
+  EXPECT_EQ(mpv_mute(player), 1);
+}
+
 TEST_F(MediaPlayerTest, SettingsAreKept) {
-  player.setVolume(130);
-  EXPECT_EQ(player.volume(), 100);
-  player.setVolume(-5);
-  EXPECT_EQ(player.volume(), 0);
-  player.setVolume(30);
-  EXPECT_EQ(player.volume(), 30);
-  player.setMute(true);
-  EXPECT_TRUE(player.mute());
   player.setUiMode(QStringLiteral("none"));
   EXPECT_EQ(player.uiMode(), "none");
   player.setStretchToFit(true);

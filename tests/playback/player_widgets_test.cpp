@@ -233,3 +233,26 @@ TEST(PlayerInWindow, AFailingChannelIsShownThenReported) {
   wait_until([] { return false; }, 300);
   EXPECT_EQ(reported.size(), 1);
 }
+
+// libmpv is there and new enough but refuses to start (here: an output format it does not know).
+// The start message names mpv's error and its cause; it does not offer to install libmpv again.
+TEST(PlayerInWindow, AStartMpvRefusesNamesMpvsError) {
+  ChannelListState state;
+  QWidget window;
+  auto* video_area = new QWidget(&window);
+  RecordingMessageSink messages;
+  PlayerControl control(state, &window);
+  MediaPlayerOptions options = MediaPlayerOptions::from_environment();
+  options.more_options = {{"o", "/nonexistent/quovi/out.no-such-format"}};
+
+  EXPECT_FALSE(control.createPlayer(video_area, options));
+  EXPECT_EQ(control.player(), nullptr);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+  const QString& text = messages.shown[0].text;
+  EXPECT_TRUE(text.startsWith(QStringLiteral("The media player could not be started. libmpv says: ") +
+                              QString::fromUtf8(mpv_error_string(MPV_ERROR_INVALID_PARAMETER))))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("(encode: "))) << text.toStdString();  // the cause from mpv's log
+  EXPECT_FALSE(text.contains(QStringLiteral("required"))) << text.toStdString();
+}

@@ -135,13 +135,18 @@ TEST(ServiceEndToEnd, SurvivesGarbageOnTheWire) {
   EXPECT_EQ(service.stop(), 0);
 }
 
-TEST(ServiceEndToEnd, ServesTheUpdatePageAndMediaFiles) {
+TEST(ServiceEndToEnd, ServesItsPagesAndMediaFiles) {
   ServiceProcess service(service_options());
   ASSERT_TRUE(service.listening());
   const auto page = get(service, "/update.html");
   EXPECT_EQ(page.status, 200);
   EXPECT_EQ(content_type_of(service.port(), "/update.html"), "text/html; charset=utf-8");
   EXPECT_NE(page.body.find("Quovi"), std::string::npos);
+  // The player's site link opens the service's own page while it follows the service.
+  const auto home = get(service, "/");
+  EXPECT_EQ(home.status, 200);
+  EXPECT_EQ(content_type_of(service.port(), "/"), "text/html; charset=utf-8");
+  EXPECT_NE(home.body.find("Press Update"), std::string::npos);
 
   const auto tone = get(service, "/media/tone.ogg");
   EXPECT_EQ(tone.status, 200);

@@ -15,7 +15,7 @@ TEST(ServiceOptions, DefaultPortIsTheProgramsServiceAddress) {
 TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   const auto parsed = parse_service_options(
       {"--address", "0.0.0.0", "--port=0", "--catalogue", "c.dat", "--database=f.sqlite", "--media", "", "--workers",
-       "3", "--queue=0", "--connections", "7", "--read-timeout=2"},
+       "3", "--queue=0", "--connections", "7", "--read-timeout=2", "--fresh-stamp"},
       default_service_options());
   ASSERT_TRUE(parsed.options) << parsed.message;
   EXPECT_EQ(parsed.options->address, "0.0.0.0");
@@ -30,6 +30,8 @@ TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   const auto shared = parse_service_options({"--database", "postgresql://quovi@db/quovi"}, default_service_options());
   ASSERT_TRUE(shared.options);
   EXPECT_EQ(shared.options->database, "postgresql://quovi@db/quovi");
+  EXPECT_TRUE(parsed.options->fresh_stamp);
+  EXPECT_FALSE(default_service_options().fresh_stamp);
 }
 
 TEST(ServiceOptions, RefusesBadOptions) {

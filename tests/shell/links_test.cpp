@@ -1,3 +1,4 @@
+#include "services/service_addresses.h"
 #include "shell/command_wiring.h"
 #include "shell/links.h"
 #include "shell/main_window.h"
@@ -51,7 +52,15 @@ TEST(Links, MailAddressesBecomeMailtoOnly) {
 TEST(Links, SettingsWithBuildTimeDefaults) {
   EXPECT_TRUE(links_settings_path().startsWith(quovi_test::sandbox_root()));
   EXPECT_TRUE(links_settings_path().endsWith(QStringLiteral("/Talvex/Quovi.conf")));
-  EXPECT_EQ(site_address(), QStringLiteral(QUOVI_DEFAULT_SITE_URL));
+  const QString built_in_site = QStringLiteral(QUOVI_DEFAULT_SITE_URL);
+  if (built_in_site.isEmpty()) {
+    // The site follows the catalogue service the settings name.
+    EXPECT_EQ(site_address(), QStringLiteral(QUOVI_DEFAULT_CATALOGUE_SERVICE "/"));
+    write_service_base(QStringLiteral("catalogue"), QStringLiteral("http://127.0.0.1:9000"));
+    EXPECT_EQ(site_address(), QStringLiteral("http://127.0.0.1:9000/"));
+  } else {
+    EXPECT_EQ(site_address(), built_in_site);
+  }
   EXPECT_EQ(support_mail_address(), QStringLiteral(QUOVI_DEFAULT_SUPPORT_MAIL));
   {
     QSettings settings(links_settings_path(), QSettings::IniFormat);

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 TEST(Outdated, WholeDaysEitherWay) {
   const QDateTime now(QDate(2026, 6, 15), QTime(12, 0), Qt::LocalTime);
   struct Case { const char* what; QDateTime stamp; bool outdated; };
@@ -17,6 +19,63 @@ TEST(Outdated, WholeDaysEitherWay) {
   for (const Case& c : cases) EXPECT_EQ(catalogue_outdated(to_serial_date(c.stamp), now), c.outdated) << c.what;
   // No stamp at all lies in 1899.
   EXPECT_TRUE(catalogue_outdated(0, now));
+}
+
+namespace {
+// Puts the process into a time zone for the life of the object, and back afterwards.
+class LocalTimeZone {
+ public:
+  explicit LocalTimeZone(const char* zone) : had_(qEnvironmentVariableIsSet("TZ")), before_(qgetenv("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+  }
+  ~LocalTimeZone() {
+    if (had_)
+      qputenv("TZ", before_);
+    else
+      qunsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  bool had_;
+  QByteArray before_;
+};
+
+// A stamp as the catalogue holds it, made from the clock's reading without passing through a
+// QDateTime (which would move a time the clock skipped).
+double serial_of(QDate date, QTime time) {
+  return static_cast<double>(QDate(1899, 12, 30).daysTo(date)) + time.msecsSinceStartOfDay() / 86400000.0;
+}
+}  // namespace
+
+// The days are counted between the two clock readings. Across a change of daylight saving, the time
+// that passed differs from that by an hour, which must not decide.
+TEST(Outdated, CountsClockDaysAcrossDaylightSavingChanges) {
+  LocalTimeZone berlin("Europe/Berlin");  // summer time ends 2024-10-27 03:00, begins 2024-03-31 02:00
+  ASSERT_EQ(QDateTime(QDate(2024, 7, 1), QTime(12, 0)).offsetFromUtc(), 7200) << "no zone data for Europe/Berlin";
+  struct Case {
+    const char* what;
+    QDate stamp_date;
+    QTime stamp_time;
+    QDate now_date;
+    QTime now_time;
+    bool outdated;
+  };
+  const Case cases[] = {
+      // 15 days and half an hour have passed, the clock says 14 days 23.5 hours.
+      {"autumn, 14 days 23.5 hours", {2024, 10, 17}, {12, 30}, {2024, 11, 1}, {12, 0}, false},
+      {"autumn, 15 days", {2024, 10, 17}, {12, 0}, {2024, 11, 1}, {12, 0}, true},
+      // 14 days 23.5 hours have passed, the clock says 15 days and half an hour.
+      {"spring, 15 days 0.5 hours", {2024, 3, 21}, {11, 30}, {2024, 4, 5}, {12, 0}, true},
+      {"spring, 14 days 23 hours", {2024, 3, 21}, {13, 0}, {2024, 4, 5}, {12, 0}, false},
+      {"stamped in the skipped hour", {2024, 3, 31}, {2, 30}, {2024, 4, 15}, {2, 45}, true},
+      {"stamp ahead across the change", {2024, 11, 1}, {12, 0}, {2024, 10, 17}, {12, 30}, false},
+  };
+  for (const Case& c : cases) {
+    const QDateTime now(c.now_date, c.now_time, Qt::LocalTime);
+    EXPECT_EQ(catalogue_outdated(serial_of(c.stamp_date, c.stamp_time), now), c.outdated) << c.what;
+  }
 }
 
 TEST(SerialDate, RoundTripsAStamp) {

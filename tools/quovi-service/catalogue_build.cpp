@@ -92,14 +92,23 @@ std::vector<ZipMember> read_source_members(const std::string& path) {
     if (members.empty()) throw std::runtime_error("the folder holds no member files: " + path);
     return members;
   }
-  const std::string plain = decrypt_channel_file(read_whole_file(qpath));
+  try {
+    return members_of_channel_file(read_whole_file(qpath));
+  } catch (const CatalogueError& e) {
+    throw CatalogueError(path + ": " + e.what());
+  }
+}
+
+std::vector<ZipMember> members_of_channel_file(const std::string& bytes) {
+  const std::string plain = decrypt_channel_file(bytes);
   MemoryZipReader archive(plain);
-  if (!archive.is_open()) throw CatalogueError(path + " does not decrypt to a ZIP archive");
+  if (!archive.is_open()) throw CatalogueError("does not decrypt to a ZIP archive");
+  std::vector<ZipMember> members;
   for (int status = unzGoToFirstFile(archive.handle()); status == UNZ_OK; status = unzGoToNextFile(archive.handle())) {
     unz_file_info64 info{};
     std::vector<char> name(65536);
     if (unzGetCurrentFileInfo64(archive.handle(), &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK)
-      throw CatalogueError(path + ": damaged archive directory");
+      throw CatalogueError("damaged archive directory");
     const std::string member(name.data(), std::min<size_t>(info.size_filename, name.size() - 1));
     members.push_back({member, read_archive_member(archive)});
   }
@@ -152,24 +161,28 @@ BuildSummary fold_feedback_into_catalogue(std::vector<ZipMember>& members,
   summary.stamp = stamp;
   std::map<int32_t, bool> seen;
   for (const auto& [id, _] : totals) seen[id] = false;
-  bool has_version = false;
+  stamp_members(members, stamp);
   for (ZipMember& m : members) {
-    if (member_name_matches(m.name, "version.dat")) {
-      // Only the first match is read by the loader, but no stale stamp should stay anywhere.
-      m.content = stamp + "\r\n";
-      has_version = true;
-      continue;
-    }
     if (!is_channel_member(m.name)) continue;
     FoldResult folded = fold_feedback_into_member(m.name, m.content, totals);
     summary.channels_changed += folded.channels_changed;
     for (int32_t id : folded.matched_ids) seen[id] = true;
     m.content = std::move(folded.content);
   }
-  if (!has_version) members.insert(members.begin(), ZipMember{"version.dat", stamp + "\r\n"});
   for (const auto& [id, found] : seen)
     if (!found) summary.unknown_channel_ids.push_back(id);
   return summary;
+}
+
+void stamp_members(std::vector<ZipMember>& members, const std::string& stamp) {
+  bool has_version = false;
+  for (ZipMember& m : members) {
+    if (!member_name_matches(m.name, "version.dat")) continue;
+    // Only the first match is read by the loader, but no stale stamp should stay anywhere.
+    m.content = stamp + "\r\n";
+    has_version = true;
+  }
+  if (!has_version) members.insert(members.begin(), ZipMember{"version.dat", stamp + "\r\n"});
 }
 
 std::string next_version_stamp(const QDateTime& now, const std::vector<std::string>& earlier_stamps) {

@@ -19,6 +19,9 @@
 // std::runtime_error (CatalogueError for a damaged file) with a message naming the path.
 std::vector<ZipMember> read_source_members(const std::string& path);
 
+// The members of a channel database file's content; throws CatalogueError when it is no archive.
+std::vector<ZipMember> members_of_channel_file(const std::string& bytes);
+
 struct FoldResult {
   std::string content;
   size_t channels_changed = 0;
@@ -45,6 +48,9 @@ struct BuildSummary {
 BuildSummary fold_feedback_into_catalogue(std::vector<ZipMember>& members,
                                           const std::map<int32_t, ChannelFeedback>& totals,
                                           const std::string& stamp);
+
+// Puts the stamp into "version.dat" (every member of that name), adding one when there is none.
+void stamp_members(std::vector<ZipMember>& members, const std::string& stamp);
 
 // The stamp of a new catalogue: the minute of `now`, or one minute after the newest of the
 // earlier stamps when that is not later, so that every client holding an earlier catalogue

@@ -3,10 +3,19 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/channel_database.h"
 #include "catalogue/records.h"
+#include "catalogue_build.h"
+#include "catalogue_publish.h"
 
 #include <fstream>
 #include <iterator>
 #include <system_error>
+
+namespace {
+// Catalogues built for different addresses kept at once; anyone can name any host, so the number
+// is bounded, and the demo catalogue is small enough to build again.
+constexpr size_t kBuiltKept = 8;
+constexpr qint64 kFreshStampLifeSeconds = 24 * 3600;
+}  // namespace
 
 std::string catalogue_stamp(const std::string& bytes) {
   Catalogue info;
@@ -17,36 +26,80 @@ std::string catalogue_stamp(const std::string& bytes) {
   return info.version_stamp;
 }
 
-CatalogueFile::CatalogueFile(std::filesystem::path path) : path_(std::move(path)) {
-  snapshot_.bytes = std::make_shared<const std::string>();
-  snapshot_.problem = "not read yet";
+CatalogueFile::CatalogueFile(std::filesystem::path path, PublishOptions options)
+    : path_(std::move(path)), options_(std::move(options)), file_bytes_(std::make_shared<const std::string>()) {}
+
+CatalogueFile::Snapshot CatalogueFile::current(const std::string& base) {
+  std::lock_guard lock(mutex_);
+  const QDateTime now = options_.clock();
+  read_if_changed(now);
+  if (!problem_.empty()) return {std::make_shared<const std::string>(), {}, problem_};
+  if (!rebuilt_) return {file_bytes_, stamp_, {}};
+  renew_stamp_if_old(now);
+  try {
+    return {published(base, now), stamp_, {}};
+  } catch (const std::exception& e) {
+    return {std::make_shared<const std::string>(), {}, path_.string() + ": " + e.what()};
+  }
 }
 
-CatalogueFile::Snapshot CatalogueFile::current() {
-  std::lock_guard lock(mutex_);
+void CatalogueFile::read_if_changed(const QDateTime& now) {
   std::error_code ec;
   const auto time = std::filesystem::last_write_time(path_, ec);
   const auto size = ec ? 0 : std::filesystem::file_size(path_, ec);
   if (ec) {
-    snapshot_ = {std::make_shared<const std::string>(), {}, path_.string() + ": " + ec.message()};
+    problem_ = path_.string() + ": " + ec.message();
     seen_size_ = static_cast<std::uintmax_t>(-1);
-    return snapshot_;
+    return;
   }
-  if (time == seen_time_ && size == seen_size_) return snapshot_;
+  if (time == seen_time_ && size == seen_size_) return;
 
   std::ifstream in(path_, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!in.good() && !in.eof()) {
-    snapshot_ = {std::make_shared<const std::string>(), {}, path_.string() + ": cannot be read"};
-    return snapshot_;
-  }
-  try {
-    std::string stamp = catalogue_stamp(bytes);
-    snapshot_ = {std::make_shared<const std::string>(std::move(bytes)), std::move(stamp), {}};
-  } catch (const std::exception& e) {
-    snapshot_ = {std::make_shared<const std::string>(), {}, path_.string() + ": " + e.what()};
+    problem_ = path_.string() + ": cannot be read";
+    return;
   }
   seen_time_ = time;
   seen_size_ = size;
-  return snapshot_;
+  try {
+    std::string file_stamp = catalogue_stamp(bytes);
+    std::vector<ZipMember> members = members_of_channel_file(bytes);
+    const bool names_service = names_the_service(members);
+    rebuilt_ = options_.fresh_stamp || names_service;
+    names_service_ = names_service;
+    built_.clear();
+    if (rebuilt_) {
+      members_ = std::move(members);
+      // Never older than what was published before: a client holding that is not current.
+      stamp_ = options_.fresh_stamp ? next_version_stamp(now, {file_stamp, stamp_}) : file_stamp;
+      stamped_at_ = now;
+    } else {
+      members_.clear();
+      stamp_ = std::move(file_stamp);
+    }
+    file_bytes_ = std::make_shared<const std::string>(std::move(bytes));
+    problem_.clear();
+  } catch (const std::exception& e) {
+    problem_ = path_.string() + ": " + e.what();
+  }
+}
+
+void CatalogueFile::renew_stamp_if_old(const QDateTime& now) {
+  if (!options_.fresh_stamp || stamped_at_.secsTo(now) < kFreshStampLifeSeconds) return;
+  stamp_ = next_version_stamp(now, {stamp_});
+  stamped_at_ = now;
+  built_.clear();
+}
+
+std::shared_ptr<const std::string> CatalogueFile::published(const std::string& base, const QDateTime& now) {
+  const std::string address = names_service_ ? (base.empty() ? options_.default_base : base) : std::string();
+  if (const auto it = built_.find(address); it != built_.end()) return it->second;
+  std::vector<ZipMember> members = members_;
+  stamp_members(members, stamp_);
+  if (names_service_) fill_in_service_address(members, address);
+  auto bytes = std::make_shared<const std::string>(make_channel_file(members, now));
+  if (built_.size() >= kBuiltKept) built_.clear();
+  built_.emplace(address, bytes);
+  return bytes;
 }

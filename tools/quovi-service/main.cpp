@@ -2,6 +2,7 @@
 // the user's own machine for the demo and in the tests, and several at once on one PostgreSQL
 // database behind a reverse proxy for a real catalogue.
 #include "catalogue_file.h"
+#include "catalogue_publish.h"
 #include "feedback_store.h"
 #include "guarded_server.h"
 #include "service_options.h"
@@ -58,7 +59,8 @@ void allow_every_connection() {
 void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackStore& store,
                     const std::string& media) {
   server.Get("/service/get.php", [&catalogue](const httplib::Request& req, httplib::Response& res) {
-    send(req, res, answer_download(catalogue, query_of(req)));
+    // The catalogue's own channels get the address this client used; the default when it is unusable.
+    send(req, res, answer_download(catalogue, query_of(req), service_base_for_host(req.get_header_value("Host"), {})));
   });
   server.Get(R"(/service/(rate|flag|bad|new2)\.php)", [&store](const httplib::Request& req, httplib::Response& res) {
     send(req, res, answer_feedback(store, req.path, query_of(req)));
@@ -66,6 +68,7 @@ void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackS
   server.Get("/update.html", [](const httplib::Request& req, httplib::Response& res) {
     send(req, res, answer_update_page());
   });
+  server.Get("/", [](const httplib::Request& req, httplib::Response& res) { send(req, res, answer_home_page()); });
   server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
     send(req, res, {500, "text/plain; charset=utf-8", "Internal error.\n", "unexpected exception"});
   });
@@ -115,10 +118,6 @@ int main(int argc, char** argv) {
     std::cerr << "quovi-service: " << e.what() << "\n";
     return 1;
   }
-  CatalogueFile catalogue(options.catalogue);
-  if (const auto first = catalogue.current(); !first.problem.empty())
-    log_line("warning: no catalogue to serve yet: " + first.problem);
-
   ServerLimits limits;
   limits.workers = static_cast<size_t>(options.workers);
   limits.queue = static_cast<size_t>(options.queue);
@@ -127,7 +126,6 @@ int main(int argc, char** argv) {
   GuardedServer server(limits, log_line);
   // The door refuses longer bodies already; this keeps the library's own bound the same.
   server.set_payload_max_length(limits.door.limits.body_bytes);
-  install_routes(server, catalogue, *store, options.media);
   int port = options.port;
   if (port == 0) {
     port = server.bind_to_any_port(options.address);
@@ -139,6 +137,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   server.widen_backlog(options.connections);
+
+  PublishOptions publish;
+  publish.fresh_stamp = options.fresh_stamp;
+  publish.default_base = listening_base(options.address, port);
+  // Read (and with --fresh-stamp, stamped) now, at the start.
+  CatalogueFile catalogue(options.catalogue, publish);
+  if (const auto first = catalogue.current(); !first.problem.empty())
+    log_line("warning: no catalogue to serve yet: " + first.problem);
+  install_routes(server, catalogue, *store, options.media);
 
   std::thread stopper([&server, &stop_signals] {
     int signal = 0;

@@ -1,5 +1,6 @@
 #include "service_options.h"
 
+#include "catalogue_publish.h"
 #include "feedback_query.h"
 #include "version.h"
 
@@ -81,10 +82,15 @@ std::string service_usage(const ServiceOptions& d) {
          std::to_string(d.connections) + ")\n"
          "  --read-timeout S    seconds a request may take to arrive whole; later: 408 (default " +
          std::to_string(d.read_timeout) + ")\n"
+         "  --fresh-stamp       publish the catalogue stamped with the time it is read (at start, when the\n"
+         "                      file changes, and again once a day) instead of its own stamp, so a client\n"
+         "                      that downloaded it once is current: for the demo catalogue\n"
          "  --help              show this text\n"
          "\n"
          "A request line longer than 8 KiB is answered 414; a header line longer than 8 KiB, more than 100\n"
          "header lines or 16 KiB of them 431; a body longer than 64 KiB 413; none of these is recorded.\n"
+         "Where the catalogue holds " + std::string(kServiceAddressToken) + " (the demo's own channels), each client gets\n"
+         "the address it reached the service at.\n"
          "Prints 'listening on http://ADDRESS:PORT' once it accepts requests; stops on SIGINT or SIGTERM.\n";
 }
 
@@ -94,6 +100,10 @@ ParsedOptions parse_service_options(const std::vector<std::string>& arguments, S
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
     if (a == "--help" || a == "-h") return ParsedOptions{std::nullopt, service_usage(defaults), false};
+    if (a == "--fresh-stamp") {
+      o.fresh_stamp = true;
+      continue;
+    }
     std::string name = a;
     std::optional<std::string> value;
     if (const auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {

@@ -14,6 +14,7 @@ struct ServiceOptions {
   int queue = 64;           // complete requests waiting for a worker; one more is answered 503
   int connections = 512;    // connections still sending their request; one more is answered 503
   int read_timeout = 10;    // seconds from a connection's opening until its request has arrived whole
+  bool fresh_stamp = false; // publish the catalogue stamped when it is read (PublishOptions)
 };
 
 // Defaults: the program's default service port, the demo catalogue and media installed beside
