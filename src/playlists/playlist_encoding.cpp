@@ -18,12 +18,9 @@ std::string from_utf16(std::string_view bytes, QStringDecoder::Encoding encoding
 
 std::string playlist_utf8(std::string bytes) {
   const std::string_view view(bytes);
-  if (view.starts_with("\xEF\xBB\xBF"))
-    bytes.erase(0, 3);
-  else if (view.starts_with("\xFF\xFE"))
-    return from_utf16(view.substr(2), QStringDecoder::Utf16LE);
-  else if (view.starts_with("\xFE\xFF"))
-    return from_utf16(view.substr(2), QStringDecoder::Utf16BE);
+  if (view.starts_with("\xFF\xFE")) return from_utf16(view.substr(2), QStringDecoder::Utf16LE);
+  if (view.starts_with("\xFE\xFF")) return from_utf16(view.substr(2), QStringDecoder::Utf16BE);
+  if (view.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   if (QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()) return bytes;
   return cp1252_to_utf8(bytes);
 }

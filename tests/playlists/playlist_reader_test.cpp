@@ -1,4 +1,5 @@
 #include "playlist_rows.h"
+#include "playlists/playlist_generator.h"
 #include "playlists/playlist_reader.h"
 #include "test_env.h"
 
@@ -106,4 +107,20 @@ TEST(PlaylistReader, RefusesWhatIsTooLargeOrUnreadable) {
   } catch (const PlaylistError& e) {
     EXPECT_NE(std::string(e.what()).find("none.m3u\" cannot be read"), std::string::npos) << e.what();
   }
+}
+
+TEST(PlaylistReader, TheGeneratedListReadsWhole) {
+  const std::string text = generate_extended_m3u(3000, 7);
+  EXPECT_EQ(generate_extended_m3u(3000, 7), text);
+  const Playlist playlist = read_playlist(text);
+  EXPECT_EQ(playlist.entries.size(), 3000u);
+  EXPECT_EQ(playlist.skipped, 0u);
+  EXPECT_EQ(playlist.guide_addresses.size(), 1u);
+  size_t radio = 0, with_agent = 0;
+  for (const PlaylistEntry& entry : playlist.entries) {
+    radio += entry.radio;
+    with_agent += entry.user_agent.size != 0;
+  }
+  EXPECT_GT(radio, 0u);
+  EXPECT_GT(with_agent, 0u);
 }
