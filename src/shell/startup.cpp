@@ -4,6 +4,7 @@
 #include "dialogs/channel_dialog.h"
 #include "dialogs/download_dialog.h"
 #include "dialogs/filter_dialog.h"
+#include "playback/mpv_library.h"
 #include "playback/player_control.h"
 #include "playback/screen_saver_inhibitor.h"
 #include "shell/catalogue_load.h"
@@ -17,7 +18,6 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <QTimer>
 
 #include <clocale>
 #include <memory>
@@ -42,11 +42,10 @@ int run_program(QApplication& app) {
   AppState state;
   MainWindow window(state);
 
-  // Without a usable player the user has been told; start-up still runs to its end (so the
-  // catalogue is looked at) and the program then ends without entering its message loop.
+  // The player comes once the window has been painted (below); until then the window shows the
+  // state a new player gives it: stopped, volume 30, black video area.
   PlayerControl player(state, &window, &window);
   window.attach_player_control(&player);
-  const bool end_requested = !player.createPlayer(window.video_area());
   ScreenSaverInhibitor screen_saver(&window);
 
   auto splash = std::make_unique<SplashScreen>(&window);
@@ -64,12 +63,24 @@ int run_program(QApplication& app) {
 
   window.load_catalogue();
   splash.reset();
-  if (end_requested) return 0;
 
   mark_first_show(&window);
   window.show();
-  // Where no window manager activates the new window, its first showing asks the question; the
-  // question's gate keeps a later activation from asking again.
-  QTimer::singleShot(0, &window, [&] { refresh.main_window_activated(); });
+  // Loading libmpv and the two hundred libraries behind it takes about as long as everything above;
+  // it starts now, when the start-up makes no more threads (a thread cannot start while a library
+  // loads), and goes on while the window paints.
+  start_opening_player_library();
+  after_first_paint(&window, [&] {
+    // Input that arrives while the library loads waits in the queue, so the first click finds the
+    // player. Without a usable player the user has been told, and the program ends without the
+    // close query.
+    if (!player.createPlayer(window.video_area())) {
+      QCoreApplication::exit(0);
+      return;
+    }
+    // Where no window manager activates the new window, its first showing asks the question; the
+    // question's gate keeps a later activation from asking again.
+    refresh.main_window_activated();
+  });
   return app.exec();
 }
