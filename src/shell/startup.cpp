@@ -17,7 +17,9 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLocale>
+#include <QThreadPool>
 
 #include <clocale>
 #include <memory>
@@ -28,20 +30,10 @@ void use_c_number_format() {
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
 }
-}  // namespace
 
-int run_program(QApplication& app) {
-  QApplication::setApplicationName(QStringLiteral("Quovi"));
-  QApplication::setOrganizationName(QStringLiteral("Talvex"));
-  QApplication::setApplicationVersion(QStringLiteral(QUOVI_PRODUCT_VERSION));
-  use_c_number_format();
-  // Reading the channel database is the longest step of the start-up; it runs on a second core
-  // while the windows are made, and the start-up load takes it.
-  CatalogueReadAhead read_ahead(app_data_folder());
-
-  AppState state;
-  MainWindow window(state);
-
+// Everything that lives with the window and does something when it goes: the player stops (and
+// gives the sound device back), a download or install under way is cancelled.
+int run_window(QApplication& app, AppState& state, MainWindow& window, CatalogueReadAhead& read_ahead) {
   // The player comes once the window has been painted (below); until then the window shows the
   // state a new player gives it: stopped, volume 30, black video area.
   PlayerControl player(state, &window, &window);
@@ -83,4 +75,27 @@ int run_program(QApplication& app) {
     refresh.main_window_activated();
   });
   return app.exec();
+}
+}  // namespace
+
+int run_program(QApplication& app, const ProgramEnd& end) {
+  QApplication::setApplicationName(QStringLiteral("Quovi"));
+  QApplication::setOrganizationName(QStringLiteral("Talvex"));
+  QApplication::setApplicationVersion(QStringLiteral(QUOVI_PRODUCT_VERSION));
+  use_c_number_format();
+  // Reading the channel database is the longest step of the start-up; it runs on a second core
+  // while the windows are made, and the start-up load takes it.
+  CatalogueReadAhead read_ahead(app_data_folder());
+
+  AppState state;
+  MainWindow window(state);
+  const int exit_code = run_window(app, state, window, read_ahead);
+  // Whatever the run handed to workers (a catalogue being installed or freed) finishes before the end.
+  QThreadPool::globalInstance()->waitForDone();
+  // Text copied from the program lives in the program; the application object hands it over to
+  // the desktop's clipboard keeper as it goes, so it must go the long way.
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const bool holds_clipboard = clipboard->ownsClipboard() || clipboard->ownsSelection();
+  if (end && !holds_clipboard) end(exit_code);
+  return exit_code;
 }
