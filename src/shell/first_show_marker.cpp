@@ -13,7 +13,13 @@ namespace {
 class FirstPaint : public QObject {
  public:
   FirstPaint(QWidget* window, std::function<void()> then) : QObject(window), window_(window), then_(std::move(then)) {
-    window->installEventFilter(this);
+    QWindow* handle = window->isVisible() ? window->windowHandle() : nullptr;
+    if (!handle)
+      window->installEventFilter(this);
+    else if (handle->isExposed())
+      run_after_painting();
+    else
+      handle->installEventFilter(this);
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -23,16 +29,20 @@ class FirstPaint : public QObject {
     } else if (watched == window_->windowHandle() && event->type() == QEvent::Expose &&
                window_->windowHandle()->isExposed()) {
       watched->removeEventFilter(this);
-      // Queued, so that it follows the painting the exposure starts.
-      QTimer::singleShot(0, this, [this] {
-        deleteLater();
-        then_();
-      });
+      run_after_painting();
     }
     return false;
   }
 
  private:
+  // Queued, so that it follows the painting the exposure starts.
+  void run_after_painting() {
+    QTimer::singleShot(0, this, [this] {
+      deleteLater();
+      then_();
+    });
+  }
+
   QWidget* window_;
   std::function<void()> then_;
 };
