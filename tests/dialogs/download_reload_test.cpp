@@ -16,12 +16,14 @@
 #include "test_server.h"
 #include "widgets/messages.h"
 
+#include <QAbstractButton>
+#include <QTest>
 #include <QThreadPool>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -104,7 +106,8 @@ class DownloadReload : public testing::Test {
     if (status == "Complete!") {
       EXPECT_TRUE(quovi_test::write_all(channels_path(app_data), "spoilt"));
     }
-    dialog.findChild<QToolButton*>("CloseButton")->click();
+    leave();
+    EXPECT_TRUE(wait_until([&] { return !dialog.isVisible(); }));
     if (dialog.result() != QDialog::Accepted) return std::nullopt;
     return dialog.take_catalogue();
   }
@@ -134,6 +137,8 @@ class DownloadReload : public testing::Test {
                           return trial_load_catalogue(into, std::move(bytes));
                         }};
   QString status;
+  // How the user leaves the dialog once the download has ended.
+  std::function<void()> leave = [this] { dialog.findChild<QAbstractButton*>("CloseButton")->click(); };
 };
 
 TEST_F(DownloadReload, UpdateGivesWhatAFreshStartWithTheNewFileGives) {
@@ -170,6 +175,37 @@ TEST_F(DownloadReload, FirstDownloadReadsTheUserFilesAsAStartWould) {
   // The start-up sort did not run in this run: the reload after the question sorts as a start does.
   EXPECT_EQ(summary(state), fresh_start(new_file));
   EXPECT_EQ(state.catalogue.channels[find_channel_by_id(state.catalogue, shared[0])].favorited, 1);
+}
+
+// Once the new list is in place, Return, Escape and the title bar's close box leave the dialog as
+// Close does: the list is loaded, and the question of an outdated list does not come back.
+TEST_F(DownloadReload, LeavingTheDialogInAnyWayLoadsTheNewList) {
+  const struct {
+    const char* what;
+    std::function<void()> leave;
+  } ways[] = {
+      {"Return", [this] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Return); }},
+      {"Escape", [this] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape); }},
+      {"title bar", [this] { dialog.close(); }},
+  };
+  for (const auto& way : ways) {
+    start_with(old_file);
+    ASSERT_TRUE(state.outdated) << way.what;
+    leave = way.leave;
+    messages.shown.clear();
+    messages.answers = {true};  // Yes to the download question
+    server.reply("/service/get.php", 200, catalogue_reply(258, new_file));
+    CatalogueRefresh refreshing = refresh();
+    refreshing.main_window_activated();
+    ASSERT_EQ(status, "Complete!") << way.what;
+    EXPECT_EQ(state.catalogue.version_stamp, "202603011200") << way.what;
+    EXPECT_EQ(state.catalogue.channels.size(), 122u) << way.what;
+    EXPECT_FALSE(state.outdated) << way.what;
+    // The user goes to another window and comes back: nothing is asked.
+    refreshing.main_window_deactivated();
+    refreshing.main_window_activated();
+    EXPECT_EQ(messages.shown.size(), 1u) << way.what;
+  }
 }
 
 TEST_F(DownloadReload, ACatalogueThatDoesNotLoadChangesNothing) {
