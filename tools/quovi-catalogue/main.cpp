@@ -5,9 +5,15 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/catalogue_generator.h"
 #include "catalogue/channel_cipher.h"
+#include "catalogue/channel_database.h"
 #include "catalogue/hostile_catalogue.h"
+#include "catalogue/lookups.h"
 #include "catalogue/zip_memory_reader.h"
 #include "catalogue/zip_memory_writer.h"
+#include "playlists/channel_playlist.h"
+#include "playlists/m3u_writer.h"
+#include "playlists/playlist_listing.h"
+#include "playlists/playlist_reader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,6 +26,7 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,7 +41,7 @@ constexpr const char* kUsage =
     "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | check FILE | "
     "generate --tv N --radio N --video N [--seed S] -o OUT | "
     "hostile nuls|line-ends|bars|channels [--size N] -o OUT | "
-    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm] [--static FOLDER]";
+    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm] [--static FOLDER] | playlist FILE | export FILE -o OUT";
 
 std::string local_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -208,6 +215,31 @@ int hostile(Arguments args) {
   return 0;
 }
 
+// Lists a playlist as the program reads it; why the first few unused lines were not used goes to stderr.
+int playlist(Arguments args) {
+  args.expect_done(1);
+  const Playlist playlist = read_playlist_file(q(args.positional[0]));
+  std::ios::sync_with_stdio(false);
+  write_playlist_listing(std::cout, playlist);
+  std::cout.flush();
+  for (const SkippedLine& skipped : playlist.skip_examples)
+    std::cerr << "line " << skipped.line << ": " << skipped.reason << '\n';
+  return 0;
+}
+
+// Every channel of a catalogue file, in the file's order, as an extended M3U playlist.
+int export_playlist(Arguments args) {
+  const QString out = q(args.take("-o"));
+  args.expect_done(1);
+  Catalogue catalogue;
+  reset_catalogue(catalogue);
+  load_channel_database_bytes(catalogue, {}, read_file(q(args.positional[0])));
+  std::vector<int> positions(catalogue.channels.size());
+  std::iota(positions.begin(), positions.end(), 0);
+  write_file(out, write_extended_m3u(playlist_of_channels(catalogue.channels, positions)));
+  return 0;
+}
+
 // Keeps the one-line promise even when a message holds line ends.
 std::string one_line(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -228,6 +260,8 @@ int main(int argc, char** argv) {
     if (command == "check") return check(std::move(args));
     if (command == "generate") return generate(std::move(args));
     if (command == "hostile") return hostile(std::move(args));
+    if (command == "playlist") return playlist(std::move(args));
+    if (command == "export") return export_playlist(std::move(args));
     throw UsageError(kUsage);
   } catch (const UsageError& e) {
     std::cerr << "quovi-catalogue: " << one_line(e.what()) << '\n';

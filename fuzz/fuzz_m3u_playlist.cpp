@@ -1,0 +1,11 @@
+// Feeds arbitrary bytes to the playlist reader as an M3U file, in whatever encoding they seem to be,
+// and checks the promises of playlist_checks.h.
+#include "playlist_checks.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  fuzz_playlist::check(read_playlist(std::string(reinterpret_cast<const char*>(bytes), size), PlaylistFormat::m3u));
+  return 0;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The promises of a playlist read from any bytes, checked by the playlist fuzz targets: every entry
+// has a title and an address the stream rule takes, no address comes twice, every text lies within
+// the playlist's text, and the playlist exported as M3U reads back as itself.
+#include "playlists/m3u_writer.h"
+#include "playlists/playlist_reader.h"
+#include "services/stream_address.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace fuzz_playlist {
+inline void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+inline bool inside(const Playlist& playlist, TextSpan span) {
+  return span.offset <= playlist.texts.size() && span.size <= playlist.texts.size() - span.offset;
+}
+
+// An export line the reader would refuse as too long: a title that came from tvg-name is written
+// once more after the comma, so an #EXTINF line near the bound can outgrow it.
+inline bool has_too_long_line(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = std::min(text.find("\r\n", start), text.size());
+    if (end - start > kMaxPlaylistLineBytes) return true;
+    start = end + 2;
+  }
+  return false;
+}
+
+inline void check(const Playlist& playlist) {
+  require(playlist.skip_examples.size() <= Playlist::kSkipExamples);
+  require(playlist.skip_examples.size() <= playlist.skipped);
+  require(playlist.guide_addresses.size() <= kMaxGuideAddresses);
+  std::unordered_set<std::string_view> addresses;
+  for (const PlaylistEntry& entry : playlist.entries) {
+    for (const TextSpan span : {entry.title, entry.address, entry.group_title, entry.tvg_id, entry.tvg_name,
+                                entry.tvg_logo, entry.user_agent, entry.referrer})
+      require(inside(playlist, span));
+    const std::string_view address = playlist.text(entry.address);
+    require(!playlist.text(entry.title).empty());
+    require(addresses.insert(address).second);
+    require(testable_stream_address(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())))
+                .has_value());
+  }
+
+  // Exported and read again: the same entries, nothing skipped, and the same text written again
+  // (a double quote in an attribute, which M3U cannot hold, is written as a single quote).
+  const std::string exported = write_extended_m3u(playlist);
+  if (has_too_long_line(exported)) return;
+  const Playlist again = read_playlist(exported, PlaylistFormat::m3u);
+  require(again.skipped == 0);
+  require(again.entries.size() == playlist.entries.size());
+  for (size_t i = 0; i < again.entries.size(); ++i) {
+    require(again.text(again.entries[i].address) == playlist.text(playlist.entries[i].address));
+    require(again.text(again.entries[i].title) == playlist.text(playlist.entries[i].title));
+    require(again.entries[i].radio == playlist.entries[i].radio);
+  }
+  require(write_extended_m3u(again) == exported);
+}
+}  // namespace fuzz_playlist

@@ -1,0 +1,67 @@
+#pragma once
+#include "playlists/playlist.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a reader found for one entry: views into the text being read (PlaylistBuilder::text()).
+struct EntryFields {
+  std::string_view title;
+  std::string_view address;
+  std::string_view group_title;
+  std::string_view tvg_id;
+  std::string_view tvg_name;
+  std::string_view tvg_logo;
+  std::string_view user_agent;
+  std::string_view referrer;
+  float duration = -1;
+  bool radio = false;
+};
+
+// Makes a Playlist of what the M3U and PLS readers find, with the rules both keep: an address must
+// be one a channel may be tried with, the first entry of an address is the only one, and every line
+// that is not used is counted, the first few with the reason.
+//
+// The text being read becomes the playlist's texts, and the entries point into it: every text of
+// an entry is a piece of the file, and copying the pieces out cost more than reading them.
+class PlaylistBuilder {
+ public:
+  explicit PlaylistBuilder(std::string utf8);
+
+  // The text to read; the views of EntryFields are pieces of it.
+  std::string_view text() const { return playlist_.texts; }
+
+  // Room for that many entries, when the reader can count them beforehand: growing the entries
+  // and the table of addresses step by step copied and rehashed each several times over.
+  void expect_entries(size_t count);
+  // The entry whose address is on the given line; skipped and counted when its address is refused
+  // or was seen before, or when the playlist holds kMaxPlaylistEntries already.
+  void add(size_t line, const EntryFields& fields);
+  // A programme guide address; refused ones are counted like entries.
+  void add_guide(size_t line, std::string_view address);
+  void skip(size_t line, std::string reason);
+
+  Playlist finish();
+
+ private:
+  TextSpan span_of(std::string_view piece) const;
+
+  // The addresses taken so far, in open addressing over the entries' own texts: a set of nodes
+  // cost a heap block per address and took a fifth of the time of reading a large list.
+  struct Slot {
+    uint32_t tag = 0;    // more bits of the address's hash
+    uint32_t entry = 0;  // the entry's index + 1; 0 when the slot is free
+    uint32_t line = 0;   // of the entry's address
+  };
+  Slot& slot_of(std::string_view address, size_t hash);
+  void grow_slots();
+
+  Playlist playlist_;
+  std::vector<Slot> slots_;  // a power of two in number, at most half of them taken
+};
+
+// Why a line longer than kMaxPlaylistLineBytes is not used.
+std::string too_long_reason();

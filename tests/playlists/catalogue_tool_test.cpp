@@ -1,0 +1,77 @@
+// The catalogue tool's playlist commands, run as a program.
+#include "test_env.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace quovi_test;
+
+namespace {
+struct ToolRun {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+ToolRun run_catalogue_tool(const QStringList& arguments) {
+  QProcess tool;
+  tool.start(QStringLiteral(QUOVI_CATALOGUE_PROGRAM), arguments);
+  if (!tool.waitForFinished(60000)) return {};
+  return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput().toStdString(),
+          tool.readAllStandardError().toStdString()};
+}
+}  // namespace
+
+TEST(CatalogueToolPlaylist, ListsTheEntriesAsTheProgramReadsThem) {
+  const QString path = sandbox_root() + "/list.m3u";
+  ASSERT_TRUE(write_all(path,
+                        "\xEF\xBB\xBF#EXTM3U\r\n"
+                        "#EXTINF:-1 tvg-id=\"one\" tvg-logo=\"http://l/1.png\" group-title=\"News\",One\tTab\r\n"
+                        "#EXTVLCOPT:http-user-agent=Agent/1\r\n#EXTVLCOPT:http-referrer=http://r/\r\nhttp://s/1\r\n"
+                        "#EXTINF:-1 radio=\"true\",Радио\r\nhttp://s/2\r\nfile:///etc/passwd\r\nhttp://s/1\r\n"));
+  const ToolRun run = run_catalogue_tool({"playlist", path});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "One\\tTab\thttp://s/1\tNews\t0\tone\thttp://l/1.png\tAgent/1\thttp://r/\n"
+            "Радио\thttp://s/2\t\t1\t\t\t\t\n"
+            "skipped 2\n");
+  EXPECT_EQ(run.err, "line 8: not a network stream address\nline 9: the same address as line 5\n");
+
+  const QString pls_path = sandbox_root() + "/station.pls";
+  ASSERT_TRUE(write_all(pls_path,
+                        "[playlist]\nFile3=http://127.0.0.1:1/three\nFile1=http://127.0.0.1:1/one\n"
+                        "Title1=Station One\nNumberOfEntries=2\n"));
+  const ToolRun pls = run_catalogue_tool({"playlist", pls_path});
+  EXPECT_EQ(pls.exit_code, 0) << pls.err;
+  EXPECT_EQ(pls.out,
+            "Station One\thttp://127.0.0.1:1/one\t\t0\t\t\t\t\n"
+            "http://127.0.0.1:1/three\thttp://127.0.0.1:1/three\t\t0\t\t\t\t\n"
+            "skipped 0\n");
+
+  const ToolRun missing = run_catalogue_tool({"playlist", sandbox_root() + "/none.m3u"});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_NE(missing.err.find("none.m3u\" cannot be read"), std::string::npos) << missing.err;
+  EXPECT_EQ(run_catalogue_tool({"playlist"}).exit_code, 2);
+}
+
+TEST(CatalogueToolExport, ExportsAWholeCatalogueThatReadsBack) {
+  const QString out = sandbox_root() + "/sample.m3u";
+  const ToolRun run = run_catalogue_tool({"export", fixture("catalogue/sample-channels.dat"), "-o", out});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_TRUE(read_all(out).startsWith("#EXTM3U\r\n#EXTINF:-1 group-title=\"News\",Euro News\r\n"));
+
+  const ToolRun listed = run_catalogue_tool({"playlist", out});
+  EXPECT_EQ(listed.out,
+            "Euro News\thttp://127.0.0.1:1/tv/euronews\tNews\t0\t\t\t\t\n"
+            "T\xc3\xa9l\xc3\xa9 Jazz\thttp://127.0.0.1:1/tv/jazz\tJazz\t0\t\t\t\t\n"
+            "Real Only TV\trtsp://127.0.0.1:1/real\tNews\t0\t\t\t\t\n"
+            "Radio FM\thttp://127.0.0.1:1/radio/fm\tRock\t1\t\t\t\t\n"
+            "radio fm\thttp://127.0.0.1:1/radio/fm2\tRock\t1\t\t\t\t\n"
+            "Clip Zone\thttp://127.0.0.1:1/video/clips\tRock\t0\t\t\t\t\n"
+            "skipped 0\n");
+
+  EXPECT_EQ(run_catalogue_tool({"export", fixture("catalogue/sample-channels.dat")}).exit_code, 2);
+  const ToolRun missing = run_catalogue_tool({"export", sandbox_root() + "/none.dat", "-o", out});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_FALSE(missing.err.empty());
+}

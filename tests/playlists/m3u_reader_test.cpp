@@ -1,0 +1,149 @@
+#include "playlist_rows.h"
+#include "playlists/m3u_reader.h"
+#include "playlists/playlist_reader.h"
+
+#include <gtest/gtest.h>
+
+using namespace quovi_test;
+using Rows = std::vector<std::string>;
+
+namespace {
+struct M3uCase {
+  const char* what;
+  std::string text;
+  Rows rows;  // title|address|group title|radio|tvg-id|tvg-name|tvg-logo|user agent|referrer|duration
+  size_t skipped = 0;
+};
+
+void expect_reads(const M3uCase& c) {
+  const Playlist playlist = read_m3u(c.text);
+  EXPECT_EQ(entry_rows(playlist), c.rows) << c.what;
+  EXPECT_EQ(playlist.skipped, c.skipped) << c.what;
+}
+}  // namespace
+
+TEST(M3uReader, ReadsTheAttributesOfExtinf) {
+  const M3uCase cases[] = {
+      {"quoted attributes",
+       "#EXTM3U\n"
+       "#EXTINF:-1 tvg-id=\"one.uk\" tvg-name=\"One\" tvg-logo=\"http://l/1.png\" group-title=\"News\",One HD\n"
+       "http://s/1\n",
+       {"One HD|http://s/1|News|0|one.uk|One|http://l/1.png|||-1"}},
+      {"bare attributes",
+       "#EXTINF:10 tvg-id=one.uk group-title=News radio=true tvg-logo=http://l/1.png,One\nhttp://s/1\n",
+       {"One|http://s/1|News|1|one.uk||http://l/1.png|||10"}},
+      {"single quotes, blanks inside and around values",
+       "#EXTINF:-1 tvg-name='Two Words'  group-title=\" Spaced \" radio=\"1\",Two\nhttp://s/1\n",
+       {"Two|http://s/1|Spaced|1||Two Words||||-1"}},
+      {"commas inside quoted attributes and in the title",
+       "#EXTINF:-1 group-title=\"News, Sport\" tvg-name=\"A,B\",Title, with, commas\nhttp://s/1\n",
+       {"Title, with, commas|http://s/1|News, Sport|0||A,B||||-1"}},
+      {"a comma ends a bare value and starts the title",
+       "#EXTINF:-1 tvg-id=abc,Title\nhttp://s/1\n",
+       {"Title|http://s/1||0|abc|||||-1"}},
+      {"a quote never closed ends at the next comma",
+       "#EXTINF:-1 tvg-name=\"Half,Rest of it\nhttp://s/1\n",
+       {"Rest of it|http://s/1||0||Half||||-1"}},
+      {"names and directives in any case; the first of a name counts",
+       "#extinf:-1 TVG-ID=\"x\" Group-Title=\"G\" group-title=\"H\" RADIO=TRUE,T\nhttp://s/1\n",
+       {"T|http://s/1|G|1|x|||||-1"}},
+      {"without a title the name stands in, then the address",
+       "#EXTINF:-1 tvg-name=\"Named\",  \nhttp://s/1\n"
+       "#EXTINF:-1 tvg-name=\"No comma\"\nhttp://s/2\n"
+       "#EXTINF:-1,\nhttp://s/3\n",
+       {"Named|http://s/1||0||Named||||-1", "No comma|http://s/2||0||No comma||||-1",
+        "http://s/3|http://s/3||0||||||-1"}},
+      {"durations",
+       "#EXTINF:123.5,A\nhttp://s/1\n#EXTINF:abc,B\nhttp://s/2\n#EXTINF:,C\nhttp://s/3\n"
+       "#EXTINF:tvg-id=\"d\",D\nhttp://s/4\n#EXTINF: 7 ,E\nhttp://s/5\n#EXTINF:inf,F\nhttp://s/6\n",
+       {"A|http://s/1||0||||||123.5", "B|http://s/2||0||||||-1", "C|http://s/3||0||||||-1", "D|http://s/4||0|d|||||-1",
+        "E|http://s/5||0||||||7", "F|http://s/6||0||||||-1"}},
+      {"words without = are passed over",
+       "#EXTINF:-1 CUID tvg-id=\"x\" =odd,T\nhttp://s/1\n",
+       {"T|http://s/1||0|x|||||-1"}},
+  };
+  for (const M3uCase& c : cases) expect_reads(c);
+}
+
+TEST(M3uReader, GroupsAndOptionsApplyToTheNextAddressOnly) {
+  const M3uCase cases[] = {
+      {"#EXTGRP before or after #EXTINF",
+       "#EXTGRP:Movies\n#EXTINF:-1,A\nhttp://s/1\n"
+       "#EXTINF:-1,B\n#EXTGRP: Shows \nhttp://s/2\n"
+       "#EXTINF:-1,C\nhttp://s/3\n",
+       {"A|http://s/1|Movies|0||||||-1", "B|http://s/2|Shows|0||||||-1", "C|http://s/3||0||||||-1"}},
+      {"group-title wins over #EXTGRP",
+       "#EXTINF:-1 group-title=\"News\",A\n#EXTGRP:Movies\nhttp://s/1\n",
+       {"A|http://s/1|News|0||||||-1"}},
+      {"HTTP options before and after #EXTINF, in either spelling",
+       "#EXTVLCOPT:http-user-agent=Agent/1.0 (X11)\n#EXTINF:-1,A\n#EXTVLCOPT:http-referrer=http://r/\n"
+       "#EXTVLCOPT:network-caching=1000\nhttp://s/1\n"
+       "#EXTINF:-1,B\n#EXTVLCOPT:HTTP-REFERER=http://r2/\nhttp://s/2\n#EXTINF:-1,C\nhttp://s/3\n",
+       {"A|http://s/1||0||||Agent/1.0 (X11)|http://r/|-1", "B|http://s/2||0|||||http://r2/|-1",
+        "C|http://s/3||0||||||-1"}},
+  };
+  for (const M3uCase& c : cases) expect_reads(c);
+}
+
+TEST(M3uReader, PlainListsCommentsAndGuides) {
+  expect_reads(
+      {"one address a line, blanks around it",
+       "http://s/1\n\n  rtsp://s/2  \n\tmms://s/3\n#EXT-X-VERSION:3\n# a note\n#KODIPROP:key=value\n",
+       {"http://s/1|http://s/1||0||||||-1", "rtsp://s/2|rtsp://s/2||0||||||-1", "mms://s/3|mms://s/3||0||||||-1"}});
+
+  const Playlist guides = read_m3u(
+      "#EXTM3U url-tvg=\"http://g/a.xml, http://g/b.xml.gz\" x-tvg-url=\"http://g/a.xml,file:///etc/guide.xml\"\n"
+      "#EXTM3U x-tvg-url=https://g/c.xml\n#EXTM3UX url-tvg=\"http://g/not-a-header\"\nhttp://s/1\n");
+  EXPECT_EQ(guides.guide_addresses, Rows({"http://g/a.xml", "http://g/b.xml.gz", "https://g/c.xml"}));
+  EXPECT_EQ(skip_reasons(guides), Rows({"line 1: not a network guide address"}));
+  EXPECT_EQ(guides.entries.size(), 1u);
+}
+
+TEST(M3uReader, SkipsAndCountsWhatItCannotUse) {
+  const M3uCase cases[] = {
+      {"#EXTINF without an address, before another and at the end",
+       "#EXTINF:-1,Lost\n#EXTINF:-1,Kept\nhttp://s/1\n#EXTINF:-1,Lost too\n",
+       {"Kept|http://s/1||0||||||-1"},
+       2},
+      {"addresses that are no network stream",
+       "file:///etc/passwd\n/home/user/video.ts\nC:\\Videos\\clip.mp4\nrelative/clip.mp4\njavascript:alert(1)\n"
+       "udp://@239.0.0.1:1234\nhttp://\nhttp://s/ok\nhttps://s/ok\nrtmp://s/ok\nrtsp://s/ok\nmmsh://s/ok\n",
+       {"http://s/ok|http://s/ok||0||||||-1", "https://s/ok|https://s/ok||0||||||-1",
+        "rtmp://s/ok|rtmp://s/ok||0||||||-1", "rtsp://s/ok|rtsp://s/ok||0||||||-1",
+        "mmsh://s/ok|mmsh://s/ok||0||||||-1"},
+       7},
+      {"the same address twice: the first entry wins",
+       "#EXTINF:-1,First\nhttp://s/1\n#EXTINF:-1 group-title=\"G\",Second\nhttp://s/1\nhttp://s/2\n  http://s/2\n",
+       {"First|http://s/1||0||||||-1", "http://s/2|http://s/2||0||||||-1"},
+       2},
+  };
+  for (const M3uCase& c : cases) expect_reads(c);
+
+  const Playlist mixed = read_m3u("#EXTINF:-1,A\n#EXTINF:-1,B\nhttp://s/1\nftp://s/2\nhttp://s/1\n");
+  EXPECT_EQ(skip_reasons(mixed), Rows({"line 1: #EXTINF without an address", "line 4: not a network stream address",
+                                       "line 5: the same address as line 3"}));
+}
+
+TEST(M3uReader, KeepsAFewReasonsButCountsEveryLine) {
+  std::string text;
+  for (int i = 0; i < 12; ++i) text += "file:///clip" + std::to_string(i) + "\n";
+  const Playlist playlist = read_m3u(text + "http://s/1\n");
+  EXPECT_EQ(playlist.skipped, 12u);
+  EXPECT_EQ(playlist.skip_examples.size(), Playlist::kSkipExamples);
+  EXPECT_EQ(playlist.skip_examples.back().line, Playlist::kSkipExamples);
+  EXPECT_EQ(playlist.entries.size(), 1u);
+}
+
+TEST(M3uReader, ALineOverTheBoundIsSkippedAndReadingGoesOn) {
+  const std::string at_bound = "http://s/" + std::string(kMaxPlaylistLineBytes - 9, 'a');
+  const std::string long_title = "#EXTINF:-1," + std::string(kMaxPlaylistLineBytes, 'x');
+  const Playlist playlist =
+      read_m3u(long_title + "\nhttp://s/1\n" + at_bound + "\n" + at_bound + "b\n" + "#EXTINF:-1,Last\nhttp://s/2");
+  ASSERT_EQ(playlist.entries.size(), 3u);
+  // The #EXTINF that was too long tells nothing about the address after it.
+  EXPECT_EQ(playlist.text(playlist.entries[0].title), "http://s/1");
+  EXPECT_EQ(playlist.text(playlist.entries[1].address), at_bound);
+  EXPECT_EQ(playlist.text(playlist.entries[2].title), "Last");
+  EXPECT_EQ(playlist.skipped, 2u);
+  EXPECT_EQ(skip_reasons(playlist), Rows({"line 1: longer than 65536 bytes", "line 4: longer than 65536 bytes"}));
+}

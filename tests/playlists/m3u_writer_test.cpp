@@ -1,0 +1,90 @@
+#include "catalogue/records.h"
+#include "playlist_rows.h"
+#include "playlists/channel_playlist.h"
+#include "playlists/m3u_reader.h"
+#include "playlists/m3u_writer.h"
+#include "playlists/pls_reader.h"
+
+#include <gtest/gtest.h>
+
+using namespace quovi_test;
+using Rows = std::vector<std::string>;
+
+namespace {
+// Export, then import: the same entries and guides, nothing skipped.
+void expect_round_trip(const Playlist& playlist, const char* what) {
+  const Playlist again = read_m3u(write_extended_m3u(playlist));
+  EXPECT_EQ(entry_rows(again), entry_rows(playlist)) << what;
+  EXPECT_EQ(again.guide_addresses, playlist.guide_addresses) << what;
+  EXPECT_EQ(again.skipped, 0u) << what;
+}
+}  // namespace
+
+TEST(M3uWriter, WritesExtendedM3u) {
+  const Playlist playlist = read_m3u(
+      "#EXTM3U x-tvg-url=\"http://g/a.xml,http://g/b.xml\"\n"
+      "#EXTINF:-1 radio=true group-title=\"Jazz, Blues\" tvg-logo=\"http://l/1.png\" tvg-name=\"Jazz FM\" "
+      "tvg-id=\"jazz\",Jazz FM, live\n#EXTVLCOPT:http-referrer=http://r/\n#EXTVLCOPT:http-user-agent=Agent/2\nhttp://s/1\n"
+      "#EXTINF:30.25,Plain\nhttp://s/2\n");
+  EXPECT_EQ(write_extended_m3u(playlist),
+            "#EXTM3U url-tvg=\"http://g/a.xml,http://g/b.xml\"\r\n"
+            "#EXTINF:-1 tvg-id=\"jazz\" tvg-name=\"Jazz FM\" tvg-logo=\"http://l/1.png\" group-title=\"Jazz, Blues\" "
+            "radio=\"true\",Jazz FM, live\r\n"
+            "#EXTVLCOPT:http-user-agent=Agent/2\r\n#EXTVLCOPT:http-referrer=http://r/\r\nhttp://s/1\r\n"
+            "#EXTINF:30.25,Plain\r\nhttp://s/2\r\n");
+  EXPECT_EQ(write_extended_m3u(Playlist()), "#EXTM3U\r\n");
+}
+
+TEST(M3uWriter, ExportThenImportGivesTheSameEntries) {
+  expect_round_trip(read_m3u("#EXTM3U url-tvg=\"http://g/a.xml\"\n"
+                             "#EXTINF:-1 tvg-id=\"a.b\" tvg-name=\"Кино, 1\" tvg-logo=\"http://l/a b.png\" "
+                             "group-title=\"Фильмы\" radio=\"true\",Кино, HD\n"
+                             "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11; Linux)\n#EXTVLCOPT:http-referrer=http://r/\n"
+                             "http://s/1?a=1&b=2\n"
+                             "#EXTINF:-1 tvg-name='Name, in single quotes',\nrtmp://s/2\n"
+                             "#EXTINF:0.5,#not a directive\nrtsp://s/3\nhttp://s/plain\n"),
+                    "read from M3U");
+  expect_round_trip(read_pls("[playlist]\nFile1=http://s/1\nTitle1=One\nLength1=12.5\nFile3=http://s/3\n"),
+                    "read from PLS");
+}
+
+TEST(M3uWriter, TextsThatM3uCannotHoldAreMadeSafe) {
+  Playlist playlist;
+  PlaylistEntry entry;
+  entry.title = playlist.add_text("Two\r\nlines");
+  entry.address = playlist.add_text("http://s/1");
+  entry.tvg_name = playlist.add_text("Say \"hi\"");
+  entry.group_title = playlist.add_text("a\"b,c\nd");
+  entry.user_agent = playlist.add_text("Agent\n#EXTINF:-1,Injected");
+  playlist.entries.push_back(entry);
+
+  const Playlist again = read_m3u(write_extended_m3u(playlist));
+  EXPECT_EQ(entry_rows(again), Rows({"Two  lines|http://s/1|a'b,c d|0||Say 'hi'||Agent #EXTINF:-1,Injected||-1"}));
+  EXPECT_EQ(again.skipped, 0u);
+}
+
+TEST(M3uWriter, ChannelsBecomeEntries) {
+  std::vector<Channel> channels(4);
+  const struct {
+    const char* name;
+    const char* url;
+    int32_t group;
+    const char* genre;
+  } rows[] = {
+      {"Télé Jazz", "http://s/tv", kGroupTV, "Jazz"},
+      {"Radio \"FM\", Rock", "http://s/radio", kGroupRadio, "Rock & Roll"},
+      {"Clips", "http://s/video", kGroupVideo, ""},
+      {"Not exported", "http://s/none", kGroupTV, "News"},
+  };
+  for (size_t i = 0; i < channels.size(); ++i) {
+    channels[i].name = ShortText::from_text(QString::fromUtf8(rows[i].name));
+    channels[i].url = rows[i].url;
+    channels[i].group_id = rows[i].group;
+    channels[i].genre = ShortText::from_text(QString::fromUtf8(rows[i].genre));
+  }
+  const Playlist playlist = playlist_of_channels(channels, {1, 0, 2});
+  const Rows expected = {"Radio \"FM\", Rock|http://s/radio|Rock & Roll|1||||||-1",
+                         "Télé Jazz|http://s/tv|Jazz|0||||||-1", "Clips|http://s/video||0||||||-1"};
+  EXPECT_EQ(entry_rows(playlist), expected);
+  expect_round_trip(playlist, "channels");
+}
