@@ -17,6 +17,7 @@
 #include "widgets/messages.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QTest>
 #include <QThreadPool>
 #include <gtest/gtest.h>
@@ -175,6 +176,58 @@ TEST_F(DownloadReload, FirstDownloadReadsTheUserFilesAsAStartWould) {
   // The start-up sort did not run in this run: the reload after the question sorts as a start does.
   EXPECT_EQ(summary(state), fresh_start(new_file));
   EXPECT_EQ(state.catalogue.channels[find_channel_by_id(state.catalogue, shared[0])].favorited, 1);
+}
+
+// The splash window is up, over the list and holding off the user's input, from the moment the
+// dialog is gone until the new list is shown; then the window is drawn at once, before the website
+// question comes, so nothing of the splash or the dialog stays on it.
+TEST_F(DownloadReload, TheSplashCoversTheWholeReload) {
+  const auto splash_shown = [] {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+      return w->objectName() == "SplashScreen" && w->isVisible() && w->isModal();
+    });
+  };
+  // The main window, and whether it was painted since the splash went.
+  struct Window : QWidget {
+    std::function<bool()> splash_shown;
+    bool painted_clear = false;
+    void paintEvent(QPaintEvent*) override { painted_clear = !splash_shown(); }
+  } window;
+  window.splash_shown = splash_shown;
+  window.resize(600, 400);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  struct SplashAtQuestion : RecordingMessageSink {
+    std::function<std::string()> seen_now;
+    std::vector<std::string> seen;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override {
+      seen.push_back(seen_now());
+      return RecordingMessageSink::ask(parent, title, text);
+    }
+  } questions;
+  questions.seen_now = [&] {
+    return std::string(splash_shown() ? "under the splash" : "splash gone") +
+           (window.painted_clear ? ", window painted" : ", window not painted since");
+  };
+  start_with(old_file);
+  std::vector<std::string> steps;
+  const auto step = [&](const char* name) {
+    steps.push_back(std::string(name) + (splash_shown() ? " under the splash" : "") +
+                    (dialog.isVisible() ? " with the dialog" : ""));
+  };
+  ReloadHooks hooks{[&] { step("before"); },
+                    [&](const ViewUpdate&) {
+                      step("after");
+                      window.painted_clear = false;
+                    }};
+  server.reply("/service/get.php", 200, catalogue_reply(258, new_file));
+  CatalogueRefresh(state, &window, [this] { return download(); }, hooks, [](const QUrl&) {}).update_button_clicked();
+  ASSERT_EQ(status, "Complete!");
+  EXPECT_EQ(steps, (std::vector<std::string>{"before under the splash", "after under the splash"}));
+  EXPECT_EQ(questions.seen, std::vector<std::string>{"splash gone, window painted"});
+  EXPECT_FALSE(splash_shown());
 }
 
 // Once the new list is in place, Return, Escape and the title bar's close box leave the dialog as
