@@ -137,7 +137,7 @@ QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: no
 QScrollBar::add-page, QScrollBar::sub-page { background: none; }
 )";
 
-// Shows the window every key press before its controls get it (Ctrl+F).
+// Shows the window every key press before its controls get it (Ctrl+F, the media keys).
 class KeyPreview : public QObject {
  public:
   KeyPreview(MainWindow* window) : QObject(window), window_(window) {}
@@ -147,7 +147,13 @@ class KeyPreview : public QObject {
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (!widget || widget->window() != window_ || !is_find_shortcut(key->key(), key->modifiers())) return false;
+    if (!widget || widget->window() != window_) return false;
+    if (const std::optional<MediaCommand> command = media_key_command(key->key())) {
+      // A held key would toggle or skip again with every repeat.
+      if (!key->isAutoRepeat()) window_->media_key_pressed(*command);
+      return true;
+    }
+    if (!is_find_shortcut(key->key(), key->modifiers())) return false;
     window_->search_button()->click();
     return true;
   }
@@ -181,7 +187,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   context_menu_ = new ChannelContextMenu(this);
   connect_context_menu();
 
-  // The window sees every key before its controls do (Ctrl+F).
+  // The window sees every key before its controls do (Ctrl+F, the media keys).
   qApp->installEventFilter(new KeyPreview(this));
   set_tab_order();
   list_->setFocus();
