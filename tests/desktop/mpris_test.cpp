@@ -275,6 +275,22 @@ TEST_F(MprisFixture, RootInterfaceRaisesAndQuits) {
   EXPECT_TRUE(wait_until([&] { return !window.isVisible(); }, 5000)) << "the window closes as its close box does";
 }
 
+// Channel ids come from files; whatever they hold, each channel gets a track id of its own that
+// the bus takes (a malformed path would keep the whole Metadata off the bus).
+TEST(MprisMetadata, EveryChannelIdGivesAValidTrackIdOfItsOwn) {
+  QStringList paths;
+  for (const int id : {0, 7, -7, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+    MprisTrack track;
+    track.channel_id = id;
+    track.name = QStringLiteral("Name");
+    const QString path = mpris_metadata(track, {}).value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path();
+    EXPECT_TRUE(path.startsWith(QStringLiteral("/org/talvex/Quovi/Channel/"))) << id << " " << path.toStdString();
+    paths << path;
+  }
+  paths.removeDuplicates();
+  EXPECT_EQ(paths.size(), 5);
+}
+
 // Without a session bus the program plays and answers its media keys as ever.
 TEST(MprisWithoutBus, NothingIsPublishedAndNothingFails) {
   qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quovi-test-no-session-bus");
