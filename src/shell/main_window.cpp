@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "dialogs/find_dialog.h"
+#include "playback/video_widget.h"
 #include "playback/volume.h"
 #include "playback/volume_button.h"
 #include "shell/channel_row_text.h"
@@ -147,13 +148,16 @@ class KeyPreview : public QObject {
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (!widget || widget->window() != window_) return false;
+    if (!widget) return false;
+    const QWidget* const top = widget->window();
+    // The full-screen video is a window of its own; the media keys work there as well.
+    if (top != window_ && !qobject_cast<const VideoWidget*>(top)) return false;
     if (const std::optional<MediaCommand> command = media_key_command(key->key())) {
       // A held key would toggle or skip again with every repeat.
       if (!key->isAutoRepeat()) window_->media_key_pressed(*command);
       return true;
     }
-    if (!is_find_shortcut(key->key(), key->modifiers())) return false;
+    if (top != window_ || !is_find_shortcut(key->key(), key->modifiers())) return false;
     window_->search_button()->click();
     return true;
   }

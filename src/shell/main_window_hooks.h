@@ -65,7 +65,8 @@ struct MainWindowHooks {
   std::function<void()> unmute;
   std::function<void()> favorite_button_clicked;  // the star; the window shows the outcome itself
   std::function<void(int x)> set_volume_at;  // x in the volume control's own coordinates
-  // A media key of the keyboard (play, pause, play/pause, stop, next, previous) in the window.
+  // A media key of the keyboard (play, pause, play/pause, stop, next, previous) in the window or
+  // its full-screen video.
   std::function<void(MediaCommand)> media_key;
 
   // --- Feedback, from the player's events ----------------------------------------------------
