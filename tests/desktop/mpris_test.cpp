@@ -1,4 +1,5 @@
 // The player on a private session bus, driven the way desktop shells and playerctl drive it.
+#include "../playback/local_http_server.h"
 #include "../shell/shell_fixture.h"
 #include "../shell/stand_in_player.h"
 #include "desktop/mpris_service.h"
@@ -14,6 +15,8 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QFile>
+#include <QLabel>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -273,6 +276,44 @@ TEST_F(MprisFixture, RootInterfaceRaisesAndQuits) {
 
   ASSERT_EQ(call(kRoot, QStringLiteral("Quit")).type(), QDBusMessage::ReplyMessage);
   EXPECT_TRUE(wait_until([&] { return !window.isVisible(); }, 5000)) << "the window closes as its close box does";
+}
+
+// With the real player and a stream from a local server: the desktop sees it play, and its
+// PlayPause stops it.
+TEST(MprisWithPlayer, TheDesktopSeesARealStreamPlayAndStopsIt) {
+  PrivateSessionBus bus;
+  ASSERT_TRUE(bus.running()) << "dbus-daemon did not start";
+  quovi_test::LocalHttpServer server;
+  QFile tone(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/tone.mp3"));
+  ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
+  server.serve("/tone.mp3", tone.readAll(), "audio/mpeg");
+
+  RecordingMessageSink messages;
+  AppState state = state_with({{.name = QStringLiteral("Tone"), .url = server.url(QStringLiteral("/tone.mp3"))}});
+  MainWindow window(state);
+  auto* control = new PlayerControl(state, &window, &window);
+  window.attach_player_control(control);
+  ASSERT_TRUE(control->createPlayer(window.video_area()));
+  MprisService mpris(control, QStringLiteral("org.talvex.Quovi"), bus.connect(QStringLiteral("quovi")), nullptr);
+  wire_commands(window, {.player = control, .mpris = &mpris});
+  window.rebuild_view();
+  window.show();
+
+  const auto playerctl = [&](const QString& command) {
+    return bus.run(QStringLiteral("playerctl"), {QStringLiteral("--player=quovi"), command}).value_or(QString());
+  };
+  EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Stopped"));
+  ASSERT_TRUE(bus.run(QStringLiteral("playerctl"), {QStringLiteral("--player=quovi"), QStringLiteral("next")}))
+      << bus.last_error().toStdString();
+  ASSERT_TRUE(wait_until([&] { return window.status_label()->text() == QLatin1String("Playing"); }))
+      << window.status_label()->text().toStdString();
+  EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Playing"));
+
+  ASSERT_TRUE(bus.run(QStringLiteral("playerctl"), {QStringLiteral("--player=quovi"), QStringLiteral("play-pause")}));
+  EXPECT_TRUE(wait_until([&] { return window.status_label()->text() == QLatin1String("Stopped"); }, 5000))
+      << window.status_label()->text().toStdString();
+  EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Stopped"));
+  EXPECT_TRUE(messages.shown.empty());
 }
 
 // Channel ids come from files; whatever they hold, each channel gets a track id of its own that
