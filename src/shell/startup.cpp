@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "catalogue/catalogue_paths.h"
+#include "desktop/mpris_service.h"
 #include "dialogs/channel_dialog.h"
 #include "dialogs/download_dialog.h"
 #include "dialogs/filter_dialog.h"
@@ -10,6 +11,7 @@
 #include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/command_wiring.h"
+#include "shell/desktop_identity.h"
 #include "shell/first_show_marker.h"
 #include "shell/main_window.h"
 #include "shell/session_end.h"
@@ -24,6 +26,7 @@
 
 #include <clocale>
 #include <memory>
+#include <optional>
 
 namespace {
 // Numbers are read and written with "." whatever the user's locale; libmpv needs this as well.
@@ -40,6 +43,9 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   PlayerControl player(state, &window, &window);
   window.attach_player_control(&player);
   ScreenSaverInhibitor screen_saver(&window);
+  // The desktop's player controls and media keys reach the player once it is there.
+  std::optional<MprisService> mpris;
+  if (!end_requested) mpris.emplace(&player, QString::fromLatin1(kDesktopId));
 
   auto splash = std::make_unique<SplashScreen>(&window);
   splash->show_now();
@@ -52,7 +58,8 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   // user files as a close does, and only once.
   SessionEnd session_end(state, &window);
   session_end.listen();
-  wire_commands(window, {&player, filter_dialog, channel_dialog, &refresh, &session_end, &read_ahead});
+  wire_commands(window, {&player, filter_dialog, channel_dialog, &refresh, &session_end, &read_ahead,
+                         mpris ? &*mpris : nullptr});
 
   window.load_catalogue();
   splash.reset();
