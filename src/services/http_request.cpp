@@ -49,8 +49,10 @@ struct HttpRequest::Transfer {
       QMetaObject::invokeMethod(request, [request, call] { call(request); }, Qt::QueuedConnection);
   }
 
-  void run(const QByteArray& url, const QByteArray& user_agent, long timeout_seconds);
+  void run(const QByteArray& url, const QByteArray& user_agent, const QList<QByteArray>& headers,
+           long timeout_seconds);
   static size_t write_body(char* data, size_t size, size_t count, void* user);
+  static size_t write_header(char* data, size_t size, size_t count, void* user);
 
   std::mutex owner_mutex;
   HttpRequest* owner = nullptr;  // cleared by the request's destructor
@@ -65,7 +67,32 @@ struct HttpRequest::Transfer {
   bool too_large = false;
   std::string body;
   QString error;
+  long status = 0;
+  QList<QByteArray> reply_headers;  // of the last reply only: a redirect's are dropped
+  size_t reply_header_bytes = 0;
 };
+
+namespace {
+// No reply the program asks for needs more; a server sending endless headers is cut off here.
+constexpr size_t kMaxReplyHeaderBytes = 64 * 1024;
+}  // namespace
+
+size_t HttpRequest::Transfer::write_header(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const size_t bytes = size * count;
+  if (t->abort.load()) return 0;
+  const QByteArray line = QByteArray(data, static_cast<qsizetype>(bytes)).trimmed();
+  // Each reply (a redirect, a 100 Continue, the final one) begins with its status line.
+  if (line.startsWith("HTTP/")) {
+    t->reply_headers.clear();
+    t->reply_header_bytes = 0;
+    return bytes;
+  }
+  t->reply_header_bytes += bytes;
+  if (t->reply_header_bytes > kMaxReplyHeaderBytes) return 0;
+  if (!line.isEmpty()) t->reply_headers.append(line);
+  return bytes;
+}
 
 size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
@@ -99,9 +126,15 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
   return bytes;
 }
 
-void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_agent, long timeout_seconds) {
+void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_agent,
+                                const QList<QByteArray>& headers, long timeout_seconds) {
   char error_buffer[CURL_ERROR_SIZE] = {};
   easy = curl_easy_init();
+  curl_slist* header_list = nullptr;
+  for (const QByteArray& header : headers) header_list = curl_slist_append(header_list, header.constData());
+  if (header_list) curl_easy_setopt(easy, CURLOPT_HTTPHEADER, header_list);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::write_header);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy, CURLOPT_URL, url.constData());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -152,8 +185,10 @@ void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_ag
       break;
     }
   }
+  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
   curl_multi_remove_handle(multi, easy);
   curl_easy_cleanup(easy);
+  curl_slist_free_all(header_list);
   easy = nullptr;
   // Nothing of a reply past the limit is handed on.
   if (too_large) body = std::string();
@@ -183,6 +218,22 @@ void HttpRequest::set_user_agent(const QByteArray& user_agent) { user_agent_ = u
 void HttpRequest::set_timeout_seconds(long seconds) { timeout_seconds_ = seconds; }
 void HttpRequest::set_max_body_bytes(qint64 bytes) { max_body_bytes_ = std::clamp<qint64>(bytes, 0, kLargestBody); }
 
+bool HttpRequest::add_header(const QByteArray& line) {
+  if (started_ || line.contains('\r') || line.contains('\n') || line.contains('\0') || !line.contains(':'))
+    return false;
+  headers_.append(line);
+  return true;
+}
+
+QByteArray HttpRequest::reply_header(const QByteArray& name) const {
+  for (const QByteArray& line : reply_headers_) {
+    const qsizetype colon = line.indexOf(':');
+    if (colon == name.size() && line.left(colon).compare(name, Qt::CaseInsensitive) == 0)
+      return line.mid(colon + 1).trimmed();
+  }
+  return {};
+}
+
 bool HttpRequest::running() const { return running_; }
 bool HttpRequest::aborted() const { return transfer_ && transfer_->abort.load(); }
 
@@ -202,8 +253,8 @@ void HttpRequest::get(const QByteArray& url) {
   transfer_->multi = curl_multi_init();
   transfer_->max_body = max_body_bytes_;
   // Never joined: a thread stuck in a name lookup must not hold up the thread that owns the request.
-  std::thread([t = transfer_, url, agent = user_agent_, timeout = timeout_seconds_] {
-    t->run(url, agent, timeout);
+  std::thread([t = transfer_, url, agent = user_agent_, headers = headers_, timeout = timeout_seconds_] {
+    t->run(url, agent, headers, timeout);
   }).detach();
 }
 
@@ -211,6 +262,8 @@ void HttpRequest::deliver_finish() {
   body_ = std::move(transfer_->body);
   error_ = transfer_->error;
   too_large_ = transfer_->too_large;
+  status_ = transfer_->status;
+  reply_headers_ = std::move(transfer_->reply_headers);
   running_ = false;
   Q_EMIT finished();
 }

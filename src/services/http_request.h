@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -26,6 +27,9 @@ class HttpRequest : public QObject {
   // The largest body accepted; a reply that announces or delivers more ends the transfer with
   // too_large_text(), and nothing of it is kept. Set before get().
   void set_max_body_bytes(qint64 bytes);
+  // Sends a header line "Name: value" with the request, e.g. for a conditional GET. A line holding
+  // a line break is refused (false), so nothing can be smuggled into the request. Set before get().
+  bool add_header(const QByteArray& line);
 
   // Starts the transfer of an absolute URL, sent as it stands. Only the first call counts.
   void get(const QByteArray& url);
@@ -43,6 +47,11 @@ class HttpRequest : public QObject {
   const QString& error() const { return error_; }
   // Valid after finished(): the reply was larger than set_max_body_bytes() allows.
   bool too_large() const { return too_large_; }
+  // Valid after finished(): the status of the last reply (after redirects), 0 when none came.
+  long status() const { return status_; }
+  // Valid after finished(): the value of a header of the last reply, trimmed; empty when absent.
+  // Names compare without regard to case.
+  QByteArray reply_header(const QByteArray& name) const;
 
   static QByteArray default_user_agent();
   // Text of the error a transfer ends with after abort().
@@ -66,6 +75,7 @@ class HttpRequest : public QObject {
 
   std::shared_ptr<Transfer> transfer_;
   QByteArray user_agent_;
+  QList<QByteArray> headers_;
   long timeout_seconds_ = 0;
   qint64 max_body_bytes_ = kLargestBody;
   bool started_ = false;
@@ -73,4 +83,6 @@ class HttpRequest : public QObject {
   bool too_large_ = false;
   std::string body_;
   QString error_;
+  long status_ = 0;
+  QList<QByteArray> reply_headers_;
 };

@@ -174,3 +174,13 @@ TEST(HttpRequest, AbortAndDestructionDoNotWaitForAHangingNameLookup) {
   EXPECT_LT(clock.elapsed(), 500);
 }
 }  // namespace
+
+namespace {
+TEST(HttpRequest, RefusesHeaderLinesThatCouldSplitTheRequest) {
+  HttpRequest request;
+  EXPECT_TRUE(request.add_header("If-None-Match: \"v1\""));
+  EXPECT_FALSE(request.add_header("If-None-Match: x\r\nX-Injected: 1"));
+  EXPECT_FALSE(request.add_header("no colon here"));
+  EXPECT_FALSE(request.add_header(QByteArray("A: b\0c", 6)));
+}
+}  // namespace

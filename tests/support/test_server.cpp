@@ -51,6 +51,23 @@ void TestServer::redirect(const std::string& path, const std::string& location) 
   scripts_[path] = [location](const httplib::Request&, httplib::Response& res) { res.set_redirect(location, 302); };
 }
 
+void TestServer::reply_with_validators(const std::string& path, const QByteArray& body, const std::string& etag,
+                                       const std::string& last_modified) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [body, etag, last_modified](const httplib::Request& req, httplib::Response& res) {
+    res.set_header("ETag", etag);
+    res.set_header("Last-Modified", last_modified);
+    const auto sent_back = [&req](const char* header, const std::string& value) {
+      return !value.empty() && req.get_header_value(header) == value;
+    };
+    if (sent_back("If-None-Match", etag) || sent_back("If-Modified-Since", last_modified)) {
+      res.status = 304;
+      return;
+    }
+    res.set_content(body.toStdString(), "application/octet-stream");
+  };
+}
+
 void TestServer::stall(const std::string& path) {
   std::lock_guard lock(mutex_);
   scripts_[path] = [this](const httplib::Request&, httplib::Response& res) {
@@ -82,7 +99,8 @@ void TestServer::handle(const httplib::Request& req, httplib::Response& res) {
   std::function<void(const httplib::Request&, httplib::Response&)> script;
   {
     std::lock_guard lock(mutex_);
-    received_.push_back({req.path, req.target, req.get_header_value("User-Agent")});
+    received_.push_back({req.path, req.target, req.get_header_value("User-Agent"),
+                         req.get_header_value("If-None-Match"), req.get_header_value("If-Modified-Since")});
     const auto it = scripts_.find(req.path);
     if (it != scripts_.end()) script = it->second;
   }

@@ -25,6 +25,8 @@ class TestServer {
     std::string path;    // decoded path
     std::string target;  // path and query exactly as sent
     std::string user_agent;
+    std::string if_none_match;
+    std::string if_modified_since;
   };
 
   TestServer();
@@ -38,6 +40,10 @@ class TestServer {
   // The same without announcing the size: the body goes out in chunks.
   void reply_chunked(const std::string& path, const QByteArray& body);
   void redirect(const std::string& path, const std::string& location);
+  // Replies with `body`, its ETag and Last-Modified, as a static file server does; a request that
+  // sends either of them back gets 304 with no body.
+  void reply_with_validators(const std::string& path, const QByteArray& body, const std::string& etag,
+                             const std::string& last_modified);
   // Accepts the request and sends nothing until the server goes away.
   void stall(const std::string& path);
   // Announces `body` in full, sends `first` bytes of it, then stalls.

@@ -1,0 +1,152 @@
+#include "services/remote_copy.h"
+
+#include "test_server.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+QByteArray read_all(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void write_all(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+class RemoteCopyTest : public ::testing::Test {
+ protected:
+  // Runs one refresh to its end and answers what it said.
+  RemoteCopyResult refresh(const QString& address, qint64 max_bytes = 1 << 20,
+                           const std::function<void(RemoteCopyRefresh&)>& meanwhile = {}) {
+    RemoteCopyRefresh refresh(address, copy, max_bytes);
+    std::optional<RemoteCopyResult> result;
+    QObject::connect(&refresh, &RemoteCopyRefresh::finished, [&](const RemoteCopyResult& r) { result = r; });
+    refresh.start();
+    if (meanwhile) meanwhile(refresh);
+    EXPECT_TRUE(wait_until([&] { return result.has_value(); }));
+    return result.value_or(RemoteCopyResult{});
+  }
+
+  QTemporaryDir dir;
+  QString copy = dir.filePath("guide.xml.gz");
+  TestServer server;
+};
+
+TEST_F(RemoteCopyTest, SecondRefreshIsAnsweredNotModifiedAndKeepsTheCopy) {
+  server.reply_with_validators("/guide.xml.gz", "first guide", "\"v1\"", "Wed, 09 Dec 2026 10:00:00 GMT");
+  const QString address = server.base() + "/guide.xml.gz";
+
+  EXPECT_EQ(refresh(address).outcome, RemoteCopyResult::Outcome::Updated);
+  EXPECT_EQ(read_all(copy), "first guide");
+  const RemoteCopyInfo first = read_remote_copy_info(copy);
+  EXPECT_EQ(first.address, address);
+  EXPECT_EQ(first.etag, "\"v1\"");
+  EXPECT_EQ(first.last_modified, "Wed, 09 Dec 2026 10:00:00 GMT");
+  EXPECT_TRUE(first.checked_at.isValid());
+
+  EXPECT_EQ(refresh(address).outcome, RemoteCopyResult::Outcome::NotModified);
+  EXPECT_EQ(read_all(copy), "first guide");
+  EXPECT_GE(read_remote_copy_info(copy).checked_at, first.checked_at);
+  EXPECT_EQ(read_remote_copy_info(copy).etag, "\"v1\"");
+
+  const auto received = server.received();
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[0].if_none_match, "");
+  EXPECT_EQ(received[1].if_none_match, "\"v1\"");
+  EXPECT_EQ(received[1].if_modified_since, "Wed, 09 Dec 2026 10:00:00 GMT");
+}
+
+TEST_F(RemoteCopyTest, ConditionsAreSentOnlyForTheCopyOfTheSameAddress) {
+  server.reply_with_validators("/a", "from a", "\"a\"", "");
+  server.reply_with_validators("/b", "from b", "\"a\"", "");
+  EXPECT_EQ(refresh(server.base() + "/a").outcome, RemoteCopyResult::Outcome::Updated);
+  // Same validator, other address: the copy of /a must not pass for /b's.
+  EXPECT_EQ(refresh(server.base() + "/b").outcome, RemoteCopyResult::Outcome::Updated);
+  EXPECT_EQ(read_all(copy), "from b");
+  QFile::remove(copy);  // info without its copy: fetch whole
+  EXPECT_EQ(refresh(server.base() + "/b").outcome, RemoteCopyResult::Outcome::Updated);
+  EXPECT_EQ(read_all(copy), "from b");
+}
+
+TEST_F(RemoteCopyTest, AFailedRefreshLeavesTheCopyAndItsInfoAsTheyWere) {
+  write_all(copy, "the copy we had");
+  RemoteCopyInfo before;
+  before.address = "http://example.invalid/x";
+  before.etag = "\"old\"";
+  before.checked_at = QDateTime::fromString("2026-12-07T12:00:00Z", Qt::ISODate);
+  ASSERT_TRUE(write_remote_copy_info(copy, before));
+  server.reply("/big", 200, QByteArray(5000, 'x'));
+  server.reply("/teapot", 418, "no");
+
+  struct Case {
+    const char* what;
+    QString address;
+  } cases[] = {
+      {"missing", server.base() + "/missing"},
+      {"error status", server.base() + "/teapot"},
+      {"too large", server.base() + "/big"},
+      {"file address", "file:///etc/passwd"},
+      {"other scheme", "ftp://127.0.0.1/x"},
+      {"not an address", "just words"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const RemoteCopyResult result = refresh(c.address, 1000);
+    EXPECT_EQ(result.outcome, RemoteCopyResult::Outcome::Failed);
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(read_all(copy), "the copy we had");
+    EXPECT_EQ(read_remote_copy_info(copy).etag, "\"old\"");
+    EXPECT_EQ(read_remote_copy_info(copy).checked_at, before.checked_at);
+  }
+}
+
+TEST_F(RemoteCopyTest, CancelEndsAStalledTransferAndKeepsTheCopy) {
+  write_all(copy, "kept");
+  server.stall_after("/slow", QByteArray(100000, 'y'), 1000);
+  const RemoteCopyResult result = refresh(server.base() + "/slow", 1 << 20, [&](RemoteCopyRefresh& r) {
+    ASSERT_TRUE(server.wait_for_stalled());
+    r.cancel();
+  });
+  EXPECT_EQ(result.outcome, RemoteCopyResult::Outcome::Cancelled);
+  EXPECT_EQ(read_all(copy), "kept");
+}
+
+TEST(RemoteCopyInfoFile, DamagedOrHostileInfoIsNotTrusted) {
+  QTemporaryDir dir;
+  const QString copy = dir.filePath("list.m3u");
+  write_all(copy + ".source", QByteArray("address=http://x/\netag=") + QByteArray(5000, 'e') + "\nchecked_at=yesterday\n");
+  const RemoteCopyInfo info = read_remote_copy_info(copy);
+  EXPECT_EQ(info.address, "http://x/");
+  EXPECT_TRUE(info.etag.isEmpty());  // too long to send back
+  EXPECT_FALSE(info.checked_at.isValid());
+  write_all(copy + ".source", QByteArray(100000, 'a'));
+  EXPECT_TRUE(read_remote_copy_info(copy).address.isEmpty());
+}
+
+TEST(RemoteCopyDue, FollowsTheAgeOfTheLastCheck) {
+  const QDateTime now = QDateTime::fromString("2026-12-10T12:00:00Z", Qt::ISODate);
+  struct Case {
+    const char* what;
+    QDateTime checked;
+    bool due;
+  } cases[] = {
+      {"never checked", {}, true},
+      {"an hour ago", now.addSecs(-3600), false},
+      {"a day ago", now.addDays(-1), true},
+      {"clock set back", now.addSecs(3600), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RemoteCopyInfo info;
+    info.checked_at = c.checked;
+    EXPECT_EQ(remote_copy_due(info, now, 24 * 3600), c.due);
+  }
+}
+}  // namespace
