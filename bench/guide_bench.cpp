@@ -80,7 +80,7 @@ uint64_t write_guide(const QString& path, const GuideWindow& window) {
       block += "  <programme start=\"" + guide_time(start) + "\" stop=\"" + guide_time(start + 1800) + "\" channel=\"ch" +
                std::to_string(c) + ".example\">\n    <title lang=\"en\">" + words(1 + random() % 3) +
                "</title>\n    <sub-title lang=\"en\">Episode " + std::to_string(random() % 40) +
-               "</sub-title>\n    <desc lang=\"en\">" + words(30 + random() % 20) +
+               "</sub-title>\n    <desc lang=\"en\">" + words(15 + random() % 15) +
                " &amp; more.</desc>\n    <category lang=\"en\">" + kWords[random() % 8] +
                "</category>\n    <rating system=\"MPAA\"><value>PG</value></rating>\n  </programme>\n";
     }

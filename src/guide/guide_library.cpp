@@ -9,10 +9,12 @@
 #include <QCoreApplication>
 #include <QFutureWatcher>
 
-GuideLibrary::GuideLibrary(QString sources_path, QString cache_folder, QObject* parent)
+GuideLibrary::GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent)
     : QObject(parent),
       sources_path_(std::move(sources_path)),
       cache_folder_(std::move(cache_folder)),
+      matches_path_(std::move(matches_path)),
+      manual_(load_guide_matches(matches_path_)),
       sources_(load_guide_sources(sources_path_)),
       guides_(std::make_shared<GuideSet>()) {
   // The window moves at midnight and copies fall due: look once an hour.
@@ -138,4 +140,21 @@ void GuideLibrary::cancel() {
   if (download_) download_->cancel();
   if (reading_cancelled_) *reading_cancelled_ = true;
   again_ = again_forced_ = false;
+}
+
+std::optional<GuideChannelRef> GuideLibrary::match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const {
+  const auto manual = manual_.find(channel_id);
+  return match_channel(guides_->index, {tvg_id, name, manual == manual_.end() ? nullptr : &manual->second});
+}
+
+void GuideLibrary::set_manual_match(int32_t channel_id, const std::string& guide_id) {
+  manual_[channel_id] = guide_id;
+  save_guide_matches(matches_path_, manual_);
+  Q_EMIT matches_changed();
+}
+
+void GuideLibrary::clear_manual_match(int32_t channel_id) {
+  if (manual_.erase(channel_id) == 0) return;
+  save_guide_matches(matches_path_, manual_);
+  Q_EMIT matches_changed();
 }

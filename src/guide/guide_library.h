@@ -11,6 +11,9 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class RemoteCopyRefresh;
@@ -25,7 +28,7 @@ class GuideLibrary : public QObject {
   static constexpr qint64 kRefreshSeconds = 24 * 3600;
   static constexpr qint64 kMaxGuideDownloadBytes = qint64{1} << 30;
 
-  GuideLibrary(QString sources_path, QString cache_folder, QObject* parent = nullptr);
+  GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent = nullptr);
   ~GuideLibrary() override;
 
   const std::vector<GuideSource>& sources() const { return sources_; }
@@ -40,11 +43,19 @@ class GuideLibrary : public QObject {
   void cancel();
   bool busy() const { return busy_; }
 
+  // The guide channel a catalogue channel shows, and the user's own choices.
+  std::optional<GuideChannelRef> match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const;
+  const ManualGuideMatches& manual_matches() const { return manual_; }
+  // An empty guide id: the channel shows no guide. Kept across restarts.
+  void set_manual_match(int32_t channel_id, const std::string& guide_id);
+  void clear_manual_match(int32_t channel_id);
+
   // The guides as last read; never null.
   std::shared_ptr<const GuideSet> guides() const { return guides_; }
 
  Q_SIGNALS:
   void sources_changed();
+  void matches_changed();
   // What is being done and how far: bytes of the transfer or of the files read.
   void progress(const QString& step, qint64 done, qint64 total);
   void guides_changed();
@@ -58,6 +69,8 @@ class GuideLibrary : public QObject {
 
   QString sources_path_;
   QString cache_folder_;
+  QString matches_path_;
+  ManualGuideMatches manual_;
   std::vector<GuideSource> sources_;
   std::shared_ptr<const GuideSet> guides_;
   std::deque<GuideSource> downloads_;

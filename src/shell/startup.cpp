@@ -10,6 +10,7 @@
 #include "shell/catalogue_refresh.h"
 #include "shell/command_wiring.h"
 #include "shell/first_show_marker.h"
+#include "shell/guide_hookup.h"
 #include "shell/main_window.h"
 #include "shell/session_end.h"
 #include "shell/splash_screen.h"
@@ -62,12 +63,15 @@ int run_program(QApplication& app) {
   session_end.listen();
   wire_commands(window, {&player, filter_dialog, channel_dialog, &refresh, &session_end, &read_ahead});
 
+  auto* guide = new GuideHookup(window);
+
   window.load_catalogue();
   splash.reset();
   if (end_requested) return 0;
 
   mark_first_show(&window);
   window.show();
+  guide->start();
   // Where no window manager activates the new window, its first showing asks the question; the
   // question's gate keeps a later activation from asking again.
   QTimer::singleShot(0, &window, [&] { refresh.main_window_activated(); });

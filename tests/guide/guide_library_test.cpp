@@ -38,6 +38,7 @@ class GuideLibraryTest : public ::testing::Test {
  protected:
   QString sources = guide_sources_path(quovi_test::sandbox_root() + "/data");
   QString cache = quovi_test::sandbox_root() + "/cache/guides";
+  QString matches = guide_matches_path(quovi_test::sandbox_root() + "/data");
 };
 }  // namespace
 
@@ -46,7 +47,7 @@ TEST_F(GuideLibraryTest, AWebGuideIsCopiedThenRefreshedWithItsETag) {
   server.reply_with_validators("/epg.xml.gz", guide_now("Evening news"), "\"e1\"", "Wed, 09 Dec 2026 10:00:00 GMT");
   const QString address = server.base() + "/epg.xml.gz";
   {
-    GuideLibrary library(sources, cache);
+    GuideLibrary library(sources, cache, matches);
     QSignalSpy progress(&library, &GuideLibrary::progress);
     library.add_source(address);
     ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
@@ -64,7 +65,7 @@ TEST_F(GuideLibraryTest, AWebGuideIsCopiedThenRefreshedWithItsETag) {
   EXPECT_EQ(received[1].if_none_match, "\"e1\"");
 
   // After a restart the source and its copy are still there, read without a download.
-  GuideLibrary again(sources, cache);
+  GuideLibrary again(sources, cache, matches);
   ASSERT_EQ(again.sources().size(), 1u);
   ASSERT_TRUE(refreshed(again, false));
   EXPECT_EQ(title_now(again), "Evening news");
@@ -74,7 +75,7 @@ TEST_F(GuideLibraryTest, AWebGuideIsCopiedThenRefreshedWithItsETag) {
 TEST_F(GuideLibraryTest, FilesAndPlaylistGuidesAreSourcesOnceEach) {
   const QString file = quovi_test::sandbox_root() + "/local.xml.gz";
   ASSERT_TRUE(quovi_test::write_all(file, guide_now("From a file")));
-  GuideLibrary library(sources, cache);
+  GuideLibrary library(sources, cache, matches);
   library.add_source(file);
   library.add_source(file + "  ");
   ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));

@@ -1,0 +1,55 @@
+#include "shell/guide_hookup.h"
+
+#include "catalogue/catalogue_paths.h"
+#include "guide/guide_display.h"
+#include "guide/guide_library.h"
+#include "guide/guide_panel.h"
+#include "shell/main_window.h"
+#include "widgets/plain_tooltip.h"
+
+#include <QDateTime>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+
+GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window) {
+  const QString data = app_data_folder();
+  library_ = new GuideLibrary(guide_sources_path(data), guide_cache_folder(), guide_matches_path(data), this);
+  panel_ = new GuidePanel(*library_, &window);
+  auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+G")), &window);
+  connect(open, &QShortcut::activated, this, [this] {
+    show_selected_channel();
+    panel_->show();
+    panel_->raise();
+  });
+  // After the window's own handler, which sets the label and its plain tooltip.
+  connect(window.channel_list()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { show_selected_channel(); });
+  connect(library_, &GuideLibrary::guides_changed, this, &GuideHookup::show_selected_channel);
+  connect(library_, &GuideLibrary::matches_changed, this, &GuideHookup::show_selected_channel);
+  auto* clock = new QTimer(this);
+  connect(clock, &QTimer::timeout, this, &GuideHookup::show_selected_channel);
+  clock->start(30 * 1000);
+}
+
+GuideHookup::~GuideHookup() = default;
+
+void GuideHookup::start() { library_->refresh(false); }
+
+void GuideHookup::show_selected_channel() {
+  const int position = window_.selected_channel_position();
+  if (position < 0) {
+    panel_->show_channel(-1, QString(), {});
+    return;
+  }
+  const Channel& channel = window_.state().catalogue.channels[position];
+  const QString name = channel.name.text();
+  const std::string tvg_id = tvg_id_of ? tvg_id_of(channel.id) : std::string();
+  panel_->show_channel(channel.id, name, tvg_id);
+  const auto guides = library_->guides();
+  const NowNextTexts texts = now_next_texts(*guides, library_->match(channel.id, name.toStdString(), tvg_id),
+                                            QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone());
+  window_.channel_label()->setToolTip(plain_tooltip(texts.tooltip(name)));
+}
