@@ -8,6 +8,7 @@
 #include "widgets/plain_tooltip.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QShortcut>
@@ -29,6 +30,17 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
           [this] { show_selected_channel(); });
   connect(library_, &GuideLibrary::guides_changed, this, &GuideHookup::show_selected_channel);
   connect(library_, &GuideLibrary::matches_changed, this, &GuideHookup::show_selected_channel);
+  QWidget* player_area = window.channel_label()->parentWidget();
+  now_line_ = new QLabel(player_area);
+  now_line_->setObjectName(QStringLiteral("GuideNowLine"));
+  now_line_->setFont(window.channel_label()->font());
+  now_line_->setPalette(window.channel_label()->palette());
+  now_line_->setAttribute(Qt::WA_TranslucentBackground);
+  now_line_->setAlignment(Qt::AlignCenter);
+  now_line_->setTextFormat(Qt::PlainText);
+  player_area->installEventFilter(this);
+  window.channel_label()->installEventFilter(this);
+  window.status_label()->installEventFilter(this);
   auto* clock = new QTimer(this);
   connect(clock, &QTimer::timeout, this, &GuideHookup::show_selected_channel);
   clock->start(30 * 1000);
@@ -42,6 +54,7 @@ void GuideHookup::show_selected_channel() {
   const int position = window_.selected_channel_position();
   if (position < 0) {
     panel_->show_channel(-1, QString(), {});
+    now_line_->clear();
     return;
   }
   const Channel& channel = window_.state().catalogue.channels[position];
@@ -52,4 +65,20 @@ void GuideHookup::show_selected_channel() {
   const NowNextTexts texts = now_next_texts(*guides, library_->match(channel.id, name.toStdString(), tvg_id),
                                             QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone());
   window_.channel_label()->setToolTip(plain_tooltip(texts.tooltip(name)));
+  now_line_->setText(texts.now.isEmpty() ? QString()
+                                         : texts.now + (texts.progress >= 0 ? QStringLiteral("  (%1%)").arg(texts.progress) : QString()));
+  now_line_->setToolTip(plain_tooltip(texts.tooltip(name)));
+  place_now_line();
+}
+
+void GuideHookup::place_now_line() {
+  const QRect status = window_.status_label()->geometry(), label = window_.channel_label()->geometry();
+  const int left = status.right() + 12, right = label.left() - 12;
+  now_line_->setGeometry(left, label.top(), std::max(0, right - left), label.height());
+  now_line_->setVisible(right - left > 40 && !now_line_->text().isEmpty());
+}
+
+bool GuideHookup::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize || event->type() == QEvent::Move) place_now_line();
+  return QObject::eventFilter(watched, event);
 }

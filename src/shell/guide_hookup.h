@@ -6,12 +6,13 @@
 #include <string>
 
 class GuideLibrary;
+class QLabel;
 class GuidePanel;
 class MainWindow;
 
 // The programme guide beside the main window: its library of guides (read from the user's sources
 // at start, refreshed daily), its window (Ctrl+G), and now and next of the selected channel (the
-// one the player shows) in the channel label's tooltip.
+// one the player shows) in the player area's label row and the channel label's tooltip.
 class GuideHookup : public QObject {
   Q_OBJECT
  public:
@@ -27,8 +28,14 @@ class GuideHookup : public QObject {
   void start();
   void show_selected_channel();
 
+ protected:
+  // Keeps the now line between the status and the channel labels when the window's size changes.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   MainWindow& window_;
   GuideLibrary* library_ = nullptr;
   GuidePanel* panel_ = nullptr;
+  QLabel* now_line_ = nullptr;  // in the player area, beside the status line
+  void place_now_line();
 };
