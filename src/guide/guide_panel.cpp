@@ -3,7 +3,9 @@
 #include "guide/guide_display.h"
 #include "guide/guide_library.h"
 
+#include <QCheckBox>
 #include <QDateTime>
+#include <QSignalBlocker>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -102,6 +104,9 @@ void GuidePanel::build() {
   status_ = new QLabel(this);
   status_->setWordWrap(true);
   layout->addWidget(status_);
+  now_column_ = new QCheckBox(QStringLiteral("Show a \"Now\" column in the channel list"), this);
+  layout->addWidget(now_column_);
+  connect(now_column_, &QCheckBox::toggled, this, &GuidePanel::now_column_toggled);
   connect(add_address, &QPushButton::clicked, this, &GuidePanel::add_address);
   connect(add_file, &QPushButton::clicked, this, &GuidePanel::add_file);
   connect(remove, &QPushButton::clicked, this, [this] {
@@ -228,4 +233,9 @@ void GuidePanel::show_progress(const QString& step, qint64 done, qint64 total) {
   cancel_->setEnabled(true);
   status_->setText(total > 0 ? QStringLiteral("%1: %2%").arg(step).arg(done * 100 / total)
                              : QStringLiteral("%1: %2 KB").arg(step).arg(done / 1024));
+}
+
+void GuidePanel::set_now_column(bool shown) {
+  const QSignalBlocker quiet(now_column_);
+  now_column_->setChecked(shown);
 }

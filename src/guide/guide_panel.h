@@ -6,6 +6,7 @@
 #include <string>
 
 class GuideLibrary;
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -25,6 +26,11 @@ class GuidePanel : public QWidget {
   void show_channel(int32_t id, const QString& name, const std::string& tvg_id);
   // Shows again what is on (the clock moved, the guides changed).
   void refresh_view();
+  // The "Now" column's box, as the settings have it.
+  void set_now_column(bool shown);
+
+ Q_SIGNALS:
+  void now_column_toggled(bool shown);
 
  private:
   void build();
@@ -48,4 +54,5 @@ class GuidePanel : public QWidget {
   QListWidget* sources_ = nullptr;
   QLabel* status_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  QCheckBox* now_column_ = nullptr;
 };

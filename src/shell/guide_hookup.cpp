@@ -4,6 +4,9 @@
 #include "guide/guide_display.h"
 #include "guide/guide_library.h"
 #include "guide/guide_panel.h"
+#include "settings/settings_store.h"
+#include "shell/channel_row_text.h"
+#include "shell/channel_table_model.h"
 #include "shell/main_window.h"
 #include "widgets/plain_tooltip.h"
 
@@ -11,6 +14,7 @@
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QSettings>
 #include <QShortcut>
 #include <QTableView>
 #include <QTimer>
@@ -29,6 +33,7 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   connect(window.channel_list()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { show_selected_channel(); });
   connect(library_, &GuideLibrary::guides_changed, this, &GuideHookup::show_selected_channel);
+  connect(library_, &GuideLibrary::guides_changed, window.channel_list()->viewport(), qOverload<>(&QWidget::update));
   connect(library_, &GuideLibrary::matches_changed, this, &GuideHookup::show_selected_channel);
   QWidget* player_area = window.channel_label()->parentWidget();
   now_line_ = new QLabel(player_area);
@@ -41,8 +46,17 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   player_area->installEventFilter(this);
   window.channel_label()->installEventFilter(this);
   window.status_label()->installEventFilter(this);
+  const bool now_column = open_settings_file()->value(QStringLiteral("Guide/NowColumn"), 0).toInt() != 0;
+  panel_->set_now_column(now_column);
+  show_now_column(now_column);
+  connect(panel_, &GuidePanel::now_column_toggled, this, [this](bool shown) {
+    change_settings_file(QStringLiteral("Now column"),
+                         [shown](QSettings& settings) { settings.setValue(QStringLiteral("Guide/NowColumn"), shown ? 1 : 0); });
+    show_now_column(shown);
+  });
   auto* clock = new QTimer(this);
   connect(clock, &QTimer::timeout, this, &GuideHookup::show_selected_channel);
+  connect(clock, &QTimer::timeout, window.channel_list()->viewport(), qOverload<>(&QWidget::update));
   clock->start(30 * 1000);
 }
 
@@ -69,6 +83,27 @@ void GuideHookup::show_selected_channel() {
                                          : texts.now + (texts.progress >= 0 ? QStringLiteral("  (%1%)").arg(texts.progress) : QString()));
   now_line_->setToolTip(plain_tooltip(texts.tooltip(name)));
   place_now_line();
+}
+
+void GuideHookup::show_now_column(bool shown) {
+  ChannelTableModel* model = window_.model();
+  if (!shown) {
+    if (model->has_extra_column()) model->set_extra_column({}, {});
+    return;
+  }
+  // Asked for the visible rows only, so a list of a million channels costs no more than a screenful.
+  model->set_extra_column(QStringLiteral("Now"), [this](int position) {
+    const Channel& channel = window_.state().catalogue.channels[position];
+    const QString name = channel.name.text();
+    const auto guides = library_->guides();
+    const auto match = library_->match(channel.id, name.toStdString(), tvg_id_of ? tvg_id_of(channel.id) : std::string());
+    if (!match) return QString();
+    const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch());
+    if (!on.now) return QString();
+    const std::string_view title = guides->guide_of(*match).text(on.now->title);
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+  });
+  window_.channel_list()->setColumnWidth(kColumnCount, 160);
 }
 
 void GuideHookup::place_now_line() {

@@ -38,4 +38,5 @@ class GuideHookup : public QObject {
   GuidePanel* panel_ = nullptr;
   QLabel* now_line_ = nullptr;  // in the player area, beside the status line
   void place_now_line();
+  void show_now_column(bool shown);
 };
