@@ -13,6 +13,7 @@
 #include "shell/command_wiring.h"
 #include "shell/desktop_identity.h"
 #include "shell/first_show_marker.h"
+#include "shell/guide_hookup.h"
 #include "shell/main_window.h"
 #include "shell/session_end.h"
 #include "shell/splash_screen.h"
@@ -61,6 +62,8 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   wire_commands(window, {&player, filter_dialog, channel_dialog, &refresh, &session_end, &read_ahead,
                          mpris ? &*mpris : nullptr});
 
+  auto* guide = new GuideHookup(window);
+
   window.load_catalogue();
   splash.reset();
 
@@ -85,6 +88,7 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   // it starts now, when the start-up makes no more threads (a thread cannot start while a library
   // loads), and goes on while the window paints.
   start_opening_player_library();
+  guide->start();
   return app.exec();
 }
 }  // namespace
