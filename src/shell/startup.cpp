@@ -44,9 +44,10 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   PlayerControl player(state, &window, &window);
   window.attach_player_control(&player);
   ScreenSaverInhibitor screen_saver(&window);
-  // The desktop's player controls and media keys reach the player once it is there.
+  // The desktop's player controls and media keys reach the player; a program without a usable
+  // player ends before they can be used.
   std::optional<MprisService> mpris;
-  if (!end_requested) mpris.emplace(&player, QString::fromLatin1(kDesktopId));
+  mpris.emplace(&player, QString::fromLatin1(kDesktopId));
 
   auto splash = std::make_unique<SplashScreen>(&window);
   splash->show_now();
