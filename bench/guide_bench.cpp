@@ -10,6 +10,8 @@
 #include "repetitions.h"
 #include "services/worker_thread.h"
 
+#include "process_memory.h"
+
 #include <benchmark/benchmark.h>
 #include <expat.h>
 #include <malloc.h>
@@ -30,17 +32,6 @@
 namespace {
 constexpr int kChannels = 5000;
 constexpr int kProgrammesPerChannel = 200;  // half an hour each: 100 hours, the window and a bit
-
-size_t status_kib(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line))
-    if (line.rfind(prefix, 0) == 0) return std::stoul(line.substr(prefix.size()));
-  return 0;
-}
-
-void reset_peak_rss() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 std::string guide_time(int64_t seconds) {
   const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
@@ -120,8 +111,8 @@ void BM_ReadGuide(benchmark::State& state) {
   for (auto _ : state) {
     floors.push_back(bench::milliseconds_of([&] { benchmark::DoNotOptimize(bare_pass(path)); }));
     malloc_trim(0);
-    const size_t rss_before = status_kib("VmRSS");
-    reset_peak_rss();
+    const size_t rss_before = bench::status_kib("VmRSS");
+    bench::reset_peak_rss();
     GuideRead read;
     double longest_gap = 0;
     reads.push_back(bench::milliseconds_of([&] {
@@ -138,7 +129,7 @@ void BM_ReadGuide(benchmark::State& state) {
     }));
     stalls.push_back(longest_gap);
     if (!read.problem.empty()) state.SkipWithError(read.problem.c_str());
-    const double peak_mb = static_cast<double>(status_kib("VmHWM") - rss_before) / 1024;
+    const double peak_mb = static_cast<double>(bench::status_kib("VmHWM") - rss_before) / 1024;
     need_mb = static_cast<double>(read.guide.memory_bytes()) / (1024 * 1024);
     over_need_mb = std::max(over_need_mb, peak_mb - need_mb);
     programmes = read.guide.programme_count();

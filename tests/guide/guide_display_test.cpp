@@ -54,7 +54,7 @@ TEST(GuideDisplay, NowAndNextWithProgressInTheUsersZone) {
 TEST(GuideDisplay, TheDayListsTodayAndTomorrowOnceEach) {
   const GuideSet set = one_guide(
       "<programme start=\"20261209223000\" stop=\"20261209233000\" channel=\"c\"><title>Over midnight</title></programme>"
-      "<programme start=\"20261210120000\" stop=\"20261210130000\" channel=\"c\"><title>Noon</title><sub-title>Part 1</sub-title>"
+      "<programme start=\"20261210120000\" stop=\"20261210130000\" channel=\"c\"><title>Noon</title><sub-title>Episode 1</sub-title>"
       "<desc>What happens.</desc></programme>"
       "<programme start=\"20261210223000\" stop=\"20261211003000\" channel=\"c\"><title>Into tomorrow</title></programme>"
       "<programme start=\"20261211080000\" stop=\"20261211090000\" channel=\"c\"><title>Morning</title></programme>"
@@ -65,7 +65,7 @@ TEST(GuideDisplay, TheDayListsTodayAndTomorrowOnceEach) {
                                           (row.running ? " *" : "")).toStdString()
                                        : "# " + row.day.toStdString());
   EXPECT_EQ(listed, (std::vector<std::string>{"# Today", "23:30\u201300:30 Over midnight||",
-                                              "13:00\u201314:00 Noon|Part 1|What happens. *",
+                                              "13:00\u201314:00 Noon|Episode 1|What happens. *",
                                               "23:30\u201301:30 Into tomorrow||", "# Tomorrow",
                                               "09:00\u201310:00 Morning||"}));
 }

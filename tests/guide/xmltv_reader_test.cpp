@@ -85,7 +85,7 @@ TEST(XmltvReader, ReadsChannelsNamesAndProgrammes) {
       "<display-name>1</display-name><icon src=\"x.png\"/></channel>\n"
       "<channel id=\"two\"><display-name>Two</display-name></channel>\n"
       "<programme start=\"20261210200000 +0100\" stop=\"20261210210000 +0100\" channel=\"one\">"
-      "<title lang=\"en\">Later</title><title lang=\"de\">Spaeter</title><sub-title>Part 2</sub-title>"
+      "<title lang=\"en\">Later</title><title lang=\"de\">Spaeter</title><sub-title>Episode 2</sub-title>"
       "<desc>A  story\n  of two</desc><category>Film</category></programme>\n" +
       programme("20261210180000 +0000", "20261210190000 +0000", "Earlier") +
       "<programme start=\"20261210180000\" channel=\"two\"><title>Tom &amp; Jerry &#233;&#x263A; &lt;3</title>"
@@ -100,7 +100,7 @@ TEST(XmltvReader, ReadsChannelsNamesAndProgrammes) {
   EXPECT_EQ(names, (std::vector<std::string>{"One HD/en", "Eins/de", "1/"}));
   EXPECT_EQ(listing(r, "one"), (std::vector<std::string>{"64800..68400 Earlier", "68400..72000 Later"}));
   const GuideProgramme& later = one->programmes[1];
-  EXPECT_EQ(r.guide.text(later.sub_title), "Part 2");
+  EXPECT_EQ(r.guide.text(later.sub_title), "Episode 2");
   EXPECT_EQ(r.guide.text(later.description), "A  story\n  of two");
   const GuideProgramme& two = channel(r, "two")->programmes.at(0);
   EXPECT_EQ(r.guide.text(two.title), "Tom & Jerry \u00e9\u263a <3");
