@@ -173,6 +173,14 @@ TEST_F(RemoteCopyTest, CancelMidBodyKeepsTheCopyAndItsInfoAndLeavesNoFileBehind)
   EXPECT_EQ(strays(), "");
 }
 
+TEST_F(RemoteCopyTest, AnEmptyReplyMakesAnEmptyCopy) {
+  write_all(copy, "the copy we had");
+  server.reply("/empty", 200, "");
+  EXPECT_EQ(refresh(server.base() + "/empty").outcome, RemoteCopyResult::Outcome::Updated);
+  EXPECT_EQ(read_all(copy), "");
+  EXPECT_EQ(read_remote_copy_info(copy).address, server.base() + "/empty");
+}
+
 TEST_F(RemoteCopyTest, ACopyThatCannotBeWrittenFailsWithTheReason) {
   server.reply_generated("/guide.xml", 100000);
   copy = dir.filePath("no such folder/guide.xml");
