@@ -23,6 +23,7 @@
 #include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/main_window.h"
+#include "tick_gaps.h"
 #include "views/sorting.h"
 
 #include <QApplication>
@@ -42,6 +43,9 @@
 #include <vector>
 
 namespace {
+using bench::stall_floor;
+using bench::TickGaps;
+
 // The channel file of a catalogue of `channels` made-up channels, the same in every run.
 const std::string& channel_file(size_t channels) {
   static std::map<size_t, std::string> made;
@@ -61,56 +65,6 @@ std::string catalogue_reply(const std::string& file) {
                       static_cast<char>(length & 0xFF), static_cast<char>((length >> 8) & 0xFF),
                       static_cast<char>((length >> 16) & 0xFF), static_cast<char>(length >> 24)};
   return body + file;
-}
-
-// The longest gap between the ticks of a 5 ms timer on the GUI thread, from start() to stop().
-class TickGaps {
- public:
-  TickGaps() {
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-  }
-  void start() {
-    clock_.start();
-    last_ = 0;
-    longest_ = 0;
-    timer_.start();
-  }
-  // Milliseconds; the time since the last tick counts as well.
-  double stop() {
-    tick();
-    timer_.stop();
-    return static_cast<double>(longest_) / 1e6;
-  }
-
- private:
-  void tick() {
-    const qint64 now = clock_.nsecsElapsed();
-    longest_ = std::max(longest_, now - last_);
-    last_ = now;
-  }
-  QTimer timer_;
-  QElapsedTimer clock_;
-  qint64 last_ = 0;
-  qint64 longest_ = 0;
-};
-
-// The longest gap while two workers spin for a second and the GUI thread only waits for them.
-double stall_floor(TickGaps& probe) {
-  probe.start();
-  const auto spin = [] {
-    QElapsedTimer clock;
-    clock.start();
-    volatile uint64_t sum = 0;
-    while (clock.elapsed() < 1000) sum = sum + 1;
-    return sum;
-  };
-  QFuture<uint64_t> one = run_on_worker(spin);
-  QFuture<uint64_t> two = run_on_worker(spin);
-  wait_running_events(one);
-  wait_running_events(two);
-  return probe.stop();
 }
 
 double median(std::vector<double> values) {

@@ -95,10 +95,19 @@ void GuideLibrary::next_download() {
 void GuideLibrary::read_all() {
   QStringList paths;
   for (const GuideSource& source : sources_) paths << guide_copy_path(source, cache_folder_);
+  const GuideWindow window = current_guide_window();
+  // The hourly look and a copy answered "not modified" leave the files as they were: a guide of
+  // hundreds of megabytes is not parsed again for the same programmes.
+  GuideReadStamp stamp = guide_read_stamp(paths, window);
+  if (read_stamp_ == stamp) {
+    problems_ << guides_->problems;
+    // Ended from the event loop, as a read would be: refresh() never reports before it returns.
+    QMetaObject::invokeMethod(this, &GuideLibrary::end_refresh, Qt::QueuedConnection);
+    return;
+  }
   auto cancelled = std::make_shared<std::atomic<bool>>(false);
   reading_cancelled_ = cancelled;
   QPointer<GuideLibrary> self(this);
-  const GuideWindow window = current_guide_window();
   auto future = run_on_worker([paths, window, cancelled, self] {
     qint64 last = -1;
     return read_guide_set(paths, window, *cancelled, [&last, self](qint64 done, qint64 total) {
@@ -114,9 +123,10 @@ void GuideLibrary::read_all() {
     });
   });
   auto* watcher = new QFutureWatcher<GuideSet>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, cancelled] {
+  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, cancelled, stamp = std::move(stamp)] {
     watcher->deleteLater();
     if (!*cancelled) {
+      read_stamp_ = stamp;
       auto previous = std::move(guides_);
       guides_ = std::make_shared<GuideSet>(watcher->future().takeResult());
       // The guides read before can be a few hundred megabytes: freed away from the GUI thread.
@@ -124,15 +134,19 @@ void GuideLibrary::read_all() {
       problems_ << guides_->problems;
       Q_EMIT guides_changed();
     }
-    busy_ = false;
-    Q_EMIT refreshed(problems_);
-    if (again_) {
-      const bool forced = again_forced_;
-      again_ = again_forced_ = false;
-      refresh(forced);
-    }
+    end_refresh();
   });
   watcher->setFuture(future);
+}
+
+void GuideLibrary::end_refresh() {
+  busy_ = false;
+  Q_EMIT refreshed(problems_);
+  if (again_) {
+    const bool forced = again_forced_;
+    again_ = again_forced_ = false;
+    refresh(forced);
+  }
 }
 
 void GuideLibrary::cancel() {

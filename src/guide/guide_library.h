@@ -20,8 +20,9 @@ class RemoteCopyRefresh;
 struct Playlist;
 
 // The user's guide sources and the guides read from them. Web guides are copied into the cache
-// folder and refreshed once a day (or when asked), then every guide is read again on a worker
-// thread; the GUI thread only starts the work and takes the result.
+// folder and refreshed once a day (or when asked), then the guides are read again on a worker
+// thread when a file or the window of days changed since the last read; the GUI thread only starts
+// the work and takes the result.
 class GuideLibrary : public QObject {
   Q_OBJECT
  public:
@@ -66,6 +67,7 @@ class GuideLibrary : public QObject {
   void save_sources();
   void next_download();
   void read_all();
+  void end_refresh();
 
   QString sources_path_;
   QString cache_folder_;
@@ -76,6 +78,7 @@ class GuideLibrary : public QObject {
   std::deque<GuideSource> downloads_;
   RemoteCopyRefresh* download_ = nullptr;
   std::shared_ptr<std::atomic<bool>> reading_cancelled_;
+  std::optional<GuideReadStamp> read_stamp_;  // of the guides held, when read whole
   QStringList problems_;
   QTimer daily_;
   bool busy_ = false;

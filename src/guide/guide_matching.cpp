@@ -83,6 +83,11 @@ QString guide_matches_path(const QString& app_data) {
   return catalogue_folder(app_data) + QStringLiteral("guide matches.txt");
 }
 
+namespace {
+// A line end inside an id (a guide may spell one with a character reference) would break the file.
+bool storable_guide_id(std::string_view guide_id) { return guide_id.find_first_of("\r\n") == std::string_view::npos; }
+}  // namespace
+
 ManualGuideMatches load_guide_matches(const QString& path) {
   ManualGuideMatches matches;
   QFile file(path);
@@ -95,7 +100,8 @@ ManualGuideMatches load_guide_matches(const QString& path) {
     bool number = false;
     const int id = line.left(tab).toInt(&number);
     if (!number) continue;
-    matches[id] = line.mid(tab + 1).trimmed().toStdString();
+    std::string guide_id = line.mid(tab + 1).trimmed().toStdString();
+    if (storable_guide_id(guide_id)) matches[id] = std::move(guide_id);
   }
   return matches;
 }
@@ -105,8 +111,7 @@ bool save_guide_matches(const QString& path, const ManualGuideMatches& matches) 
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
   for (const auto& [id, guide_id] : matches) {
-    // A line end inside an id (a guide may spell one with a character reference) would break the file.
-    if (guide_id.find_first_of("\r\n") != std::string::npos) continue;
+    if (!storable_guide_id(guide_id)) continue;
     file.write(QByteArray::number(id) + '\t');
     file.write(guide_id.data(), static_cast<qint64>(guide_id.size()));
     file.write("\n");

@@ -57,6 +57,8 @@ void GuidePanel::build() {
   for (QWidget* w : {static_cast<QWidget*>(channel_), static_cast<QWidget*>(now_), static_cast<QWidget*>(progress_),
                      static_cast<QWidget*>(next_)})
     layout->addWidget(w);
+  // A guide's texts are shown as they stand, never taken for markup.
+  for (QLabel* label : {channel_, now_, next_}) label->setTextFormat(Qt::PlainText);
 
   day_ = new QTreeWidget(this);
   day_->setObjectName(QStringLiteral("GuideDay"));
@@ -65,17 +67,25 @@ void GuidePanel::build() {
   day_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   day_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
   layout->addWidget(day_, 3);
+  // Only as tall as the selected programme's description, and gone without one: the list takes
+  // the room rather than leaving a blank band above the match.
   description_ = new QLabel(this);
+  description_->setObjectName(QStringLiteral("GuideDescription"));
   description_->setWordWrap(true);
-  description_->setMinimumHeight(48);
+  description_->setTextFormat(Qt::PlainText);
   description_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  description_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  description_->hide();
   layout->addWidget(description_);
   connect(day_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-    description_->setText(item ? item->data(0, Qt::UserRole).toString() : QString());
+    const QString text = item ? item->data(0, Qt::UserRole).toString() : QString();
+    description_->setText(text);
+    description_->setVisible(!text.isEmpty());
   });
 
   auto* match_row = new QHBoxLayout;
   match_ = new QLabel(this);
+  match_->setTextFormat(Qt::PlainText);
   auto* set_match = new QPushButton(QStringLiteral("Set Match..."), this);
   auto* clear_match = new QPushButton(QStringLiteral("Clear Match"), this);
   match_row->addWidget(match_, 1);

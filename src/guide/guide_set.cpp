@@ -2,6 +2,7 @@
 
 #include "guide/xmltv_reader.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 GuideSet read_guide_set(const QStringList& paths, const GuideWindow& window, const std::atomic<bool>& cancelled,
@@ -24,4 +25,19 @@ GuideSet read_guide_set(const QStringList& paths, const GuideWindow& window, con
     set.guides.push_back(std::move(read.guide));
   }
   return set;
+}
+
+GuideReadStamp guide_read_stamp(const QStringList& paths, const GuideWindow& window) {
+  GuideReadStamp stamp;
+  stamp.window = window;
+  for (const QString& path : paths) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+      stamp.files.push_back({path});
+      continue;
+    }
+    stamp.files.push_back({path, true, info.size(), info.lastModified().toMSecsSinceEpoch(),
+                           info.fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch()});
+  }
+  return stamp;
 }

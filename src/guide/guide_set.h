@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // Every guide of the user's read, with the index that matches channels against them.
@@ -25,3 +26,21 @@ struct GuideSet {
 // `progress` hears the files' bytes read of their total size.
 GuideSet read_guide_set(const QStringList& paths, const GuideWindow& window, const std::atomic<bool>& cancelled,
                         const std::function<void(qint64 done, qint64 total)>& progress = {});
+
+// What a read of guide files depends on: the files as they are on the disk and the window of days.
+// A read with the same stamp as the last would give the same guides, so it can be passed over:
+// between midnights a guide is only read again when its file changed.
+struct GuideReadStamp {
+  struct File {
+    QString path;
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modified_ms = 0;  // content written
+    qint64 changed_ms = 0;   // file replaced (a new copy renamed into place) or its content written
+    bool operator==(const File&) const = default;
+  };
+  std::vector<File> files;
+  GuideWindow window;
+  bool operator==(const GuideReadStamp&) const = default;
+};
+GuideReadStamp guide_read_stamp(const QStringList& paths, const GuideWindow& window);

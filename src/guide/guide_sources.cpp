@@ -29,7 +29,9 @@ std::vector<GuideSource> load_guide_sources(const QString& path) {
   std::vector<GuideSource> sources;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSourcesFileBytes) return sources;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+  for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    // Spaces before the mark do not make it part of the location: written back, it would be a mark.
+    const QString line = raw.trimmed();
     const bool from_playlist = line.startsWith(kPlaylistMark);
     const QString location = (from_playlist ? line.mid(kPlaylistMark.size()) : line).trimmed();
     if (!location.isEmpty()) add_guide_source(sources, location, from_playlist);

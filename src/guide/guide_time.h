@@ -18,6 +18,7 @@ struct GuideWindow {
   int64_t from = 0;
   int64_t to = 0;
   bool contains(int64_t start, int64_t stop) const { return start < to && (stop > from || start >= from); }
+  bool operator==(const GuideWindow&) const = default;
 };
 GuideWindow guide_window(QDate today, const QTimeZone& zone);
 GuideWindow current_guide_window();

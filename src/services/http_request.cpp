@@ -58,6 +58,7 @@ struct HttpRequest::Transfer {
   HttpRequest* owner = nullptr;  // cleared by the request's destructor
   CURLM* multi = nullptr;        // made before the thread starts; abort() wakes it
   qint64 max_body = kLargestBody;
+  BodySink sink;  // when set, the body goes there instead of into `body`
   std::atomic<bool> abort{false};
   std::atomic<qint64> received{0};
   std::atomic<bool> work_pending{false};
@@ -65,6 +66,8 @@ struct HttpRequest::Transfer {
   CURL* easy = nullptr;
   bool begun = false;
   bool too_large = false;
+  bool sink_refused = false;
+  qint64 body_bytes = 0;
   std::string body;
   QString error;
   long status = 0;
@@ -98,7 +101,7 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
   auto* t = static_cast<Transfer*>(user);
   if (t->abort.load()) return 0;
   const size_t bytes = size * count;
-  if (static_cast<qint64>(bytes) > t->max_body - static_cast<qint64>(t->body.size())) {
+  if (static_cast<qint64>(bytes) > t->max_body - t->body_bytes) {
     t->too_large = true;
     return 0;
   }
@@ -109,13 +112,19 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
     const qint64 total = length > 0 ? static_cast<qint64>(length) : 0;
     // An announced body is held in one block of its size, never grown and moved (never more than
     // the limit, which a larger announcement has already been refused for).
-    if (total > 0) t->body.reserve(static_cast<size_t>(std::min(total, t->max_body)));
+    if (total > 0 && !t->sink) t->body.reserve(static_cast<size_t>(std::min(total, t->max_body)));
     t->post([total](HttpRequest* request) {
       if (!request->aborted()) Q_EMIT request->work_begin(total);
     });
   }
-  t->body.append(data, bytes);
-  t->received.store(static_cast<qint64>(t->body.size()));
+  if (!t->sink) {
+    t->body.append(data, bytes);
+  } else if (!t->sink(data, bytes)) {
+    t->sink_refused = true;
+    return 0;
+  }
+  t->body_bytes += static_cast<qint64>(bytes);
+  t->received.store(t->body_bytes);
   // Coalesce: one pending work event at a time carries the latest count.
   if (!t->work_pending.exchange(true)) {
     t->post([t](HttpRequest* request) {
@@ -176,6 +185,7 @@ void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_ag
       // A write refused because of abort() shows as a write error; report it as the abort.
       if (abort.load()) failure = HttpRequest::aborted_text();
       else if (too_large) failure = HttpRequest::too_large_text(max_body);
+      else if (sink_refused) failure = HttpRequest::sink_refused_text();
       else if (result != CURLE_OK) failure = curl_error_text(result, error_buffer);
       break;
     }
@@ -190,6 +200,8 @@ void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_ag
   curl_easy_cleanup(easy);
   curl_slist_free_all(header_list);
   easy = nullptr;
+  // The sink may hold a file or more; it is let go here, before the end is told.
+  sink = nullptr;
   // Nothing of a reply past the limit is handed on.
   if (too_large) body = std::string();
   error = failure;
@@ -210,12 +222,16 @@ HttpRequest::~HttpRequest() {
 
 QByteArray HttpRequest::default_user_agent() { return QByteArrayLiteral("Quovi/" QUOVI_PRODUCT_VERSION); }
 QString HttpRequest::aborted_text() { return QStringLiteral("Transfer aborted"); }
+QString HttpRequest::sink_refused_text() { return QStringLiteral("The reply could not be stored"); }
 QString HttpRequest::too_large_text(qint64 max_body_bytes) {
   return QStringLiteral("The reply is larger than %1 bytes").arg(max_body_bytes);
 }
 
 void HttpRequest::set_user_agent(const QByteArray& user_agent) { user_agent_ = user_agent; }
 void HttpRequest::set_timeout_seconds(long seconds) { timeout_seconds_ = seconds; }
+void HttpRequest::set_body_sink(BodySink sink) {
+  if (!started_) sink_ = std::move(sink);
+}
 void HttpRequest::set_max_body_bytes(qint64 bytes) { max_body_bytes_ = std::clamp<qint64>(bytes, 0, kLargestBody); }
 
 bool HttpRequest::add_header(const QByteArray& line) {
@@ -252,6 +268,7 @@ void HttpRequest::get(const QByteArray& url) {
   transfer_->owner = this;
   transfer_->multi = curl_multi_init();
   transfer_->max_body = max_body_bytes_;
+  transfer_->sink = std::move(sink_);
   // Never joined: a thread stuck in a name lookup must not hold up the thread that owns the request.
   std::thread([t = transfer_, url, agent = user_agent_, headers = headers_, timeout = timeout_seconds_] {
     t->run(url, agent, headers, timeout);

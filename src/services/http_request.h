@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +28,12 @@ class HttpRequest : public QObject {
   // The largest body accepted; a reply that announces or delivers more ends the transfer with
   // too_large_text(), and nothing of it is kept. Set before get().
   void set_max_body_bytes(qint64 bytes);
+  // Hands the body to `sink` as it arrives, on the transfer's thread, instead of keeping it here
+  // (body() stays empty): a body of any size then costs only what the sink keeps. Only the last
+  // reply's body reaches the sink (never a redirect's or an error page's). A sink that answers
+  // false ends the transfer with sink_refused_text(). Set before get().
+  using BodySink = std::function<bool(const char* data, size_t size)>;
+  void set_body_sink(BodySink sink);
   // Sends a header line "Name: value" with the request, e.g. for a conditional GET. A line holding
   // a line break is refused (false), so nothing can be smuggled into the request. Set before get().
   bool add_header(const QByteArray& line);
@@ -56,6 +63,8 @@ class HttpRequest : public QObject {
   static QByteArray default_user_agent();
   // Text of the error a transfer ends with after abort().
   static QString aborted_text();
+  // Text of the error a transfer ends with when the body sink refused the bytes.
+  static QString sink_refused_text();
   // Text of the error a transfer ends with when the reply is larger than `max_body_bytes`.
   static QString too_large_text(qint64 max_body_bytes);
   // No reply the program understands is larger: the catalogue reply counts its length in 31 bits.
@@ -76,6 +85,7 @@ class HttpRequest : public QObject {
   std::shared_ptr<Transfer> transfer_;
   QByteArray user_agent_;
   QList<QByteArray> headers_;
+  BodySink sink_;
   long timeout_seconds_ = 0;
   qint64 max_body_bytes_ = kLargestBody;
   bool started_ = false;

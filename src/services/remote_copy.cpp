@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -31,26 +32,52 @@ bool is_web_address(const QString& address) {
   return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
-// Writes the body whole, or leaves the copy as it was. Runs on a worker: a guide can be tens of
-// megabytes. Answers the error, empty when written, nothing when cancelled before the copy was
-// replaced.
-std::optional<QString> write_copy(const QString& path, const std::string& body, const std::atomic<bool>& cancelled) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    return QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-  if (file.write(body.data(), static_cast<qint64>(body.size())) != static_cast<qint64>(body.size())) {
-    const QString error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    file.cancelWriting();
-    return error;
+QString cannot_write(const QString& path, const QString& why) { return QStringLiteral("Cannot write %1: %2").arg(path, why); }
+
+// Puts the received file in place of the copy, or an empty copy for a reply without a body. Runs
+// on a worker: committing flushes the whole file to the disk. Answers the error, empty when in
+// place, nothing when cancelled before the copy was replaced.
+std::optional<QString> put_in_place(QSaveFile* file, const QString& path, const std::atomic<bool>& cancelled) {
+  std::unique_ptr<QSaveFile> empty;
+  if (!file) {
+    empty = std::make_unique<QSaveFile>(path);
+    if (!empty->open(QIODevice::WriteOnly)) return cannot_write(path, empty->errorString());
+    file = empty.get();
   }
   if (cancelled.load()) {
-    file.cancelWriting();
+    file->cancelWriting();
     return std::nullopt;
   }
-  if (!file.commit()) return QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+  if (!file->commit()) return cannot_write(path, file->errorString());
   return QString();
 }
 }  // namespace
+
+// The new copy while its body arrives, written by the transfer's thread and then handed to a worker
+// that puts it in place or drops it; one thread at a time. The file is opened with the first bytes,
+// so a reply without a body never touches the folder.
+struct IncomingCopy {
+  explicit IncomingCopy(QString path) : path(std::move(path)) {}
+
+  bool write(const char* data, size_t size) {
+    if (!file) {
+      file = std::make_unique<QSaveFile>(path);
+      if (!file->open(QIODevice::WriteOnly)) return fail();
+    }
+    if (file->write(data, static_cast<qint64>(size)) != static_cast<qint64>(size)) return fail();
+    return true;
+  }
+
+  bool fail() {
+    error = cannot_write(path, file->errorString());
+    file.reset();  // drops what was written
+    return false;
+  }
+
+  const QString path;
+  std::unique_ptr<QSaveFile> file;
+  QString error;  // why the file could not be written
+};
 
 RemoteCopyInfo read_remote_copy_info(const QString& copy_path) {
   QFile file(info_path(copy_path));
@@ -105,6 +132,8 @@ void RemoteCopyRefresh::start() {
   }
   request_ = std::make_unique<HttpRequest>();
   request_->set_max_body_bytes(max_bytes_);
+  incoming_ = std::make_shared<IncomingCopy>(copy_path_);
+  request_->set_body_sink([incoming = incoming_](const char* data, size_t size) { return incoming->write(data, size); });
   const RemoteCopyInfo info = read_remote_copy_info(copy_path_);
   if (info.address == address_ && QFile::exists(copy_path_)) {
     if (!info.etag.isEmpty()) request_->add_header("If-None-Match: " + info.etag);
@@ -122,13 +151,16 @@ void RemoteCopyRefresh::start() {
 void RemoteCopyRefresh::cancel() {
   if (finished_ || cancelled_) return;
   cancelled_ = true;
+  commit_cancelled_->store(true);
   if (request_) request_->abort();
-  if (writing_) writing_->store(true);
 }
 
 void RemoteCopyRefresh::transfer_finished() {
-  if (cancelled_) return finish({RemoteCopyResult::Outcome::Cancelled, {}});
-  if (!request_->error().isEmpty()) return finish({RemoteCopyResult::Outcome::Failed, request_->error()});
+  using Outcome = RemoteCopyResult::Outcome;
+  if (cancelled_) return settle({Outcome::Cancelled, {}}, std::nullopt);
+  // A file that could not be written says more than the transfer it ended.
+  if (!incoming_->error.isEmpty()) return settle({Outcome::Failed, incoming_->error}, std::nullopt);
+  if (!request_->error().isEmpty()) return settle({Outcome::Failed, request_->error()}, std::nullopt);
 
   RemoteCopyInfo info;
   info.address = address_;
@@ -143,26 +175,38 @@ void RemoteCopyRefresh::transfer_finished() {
     if (info.etag.isEmpty()) info.etag = before.etag;
     if (info.last_modified.isEmpty()) info.last_modified = before.last_modified;
     if (!write_remote_copy_info(copy_path_, info))
-      return finish({RemoteCopyResult::Outcome::Failed, QStringLiteral("Cannot write %1").arg(copy_path_ + ".source")});
-    return finish({RemoteCopyResult::Outcome::NotModified, {}});
+      return settle({Outcome::Failed, QStringLiteral("Cannot write %1").arg(copy_path_ + ".source")}, std::nullopt);
+    return settle({Outcome::NotModified, {}}, std::nullopt);
   }
   if (request_->status() < 200 || request_->status() >= 300)
-    return finish({RemoteCopyResult::Outcome::Failed, QStringLiteral("The server answered %1").arg(request_->status())});
+    return settle({Outcome::Failed, QStringLiteral("The server answered %1").arg(request_->status())}, std::nullopt);
+  settle({}, info);
+}
 
-  writing_ = std::make_shared<std::atomic<bool>>(false);
+void RemoteCopyRefresh::settle(RemoteCopyResult dropped, std::optional<RemoteCopyInfo> info) {
+  using Outcome = RemoteCopyResult::Outcome;
+  std::shared_ptr<QSaveFile> file;
+  if (incoming_) file = std::move(incoming_->file);
+  if (!file && !info) return finish(dropped);
   auto* watcher = new QFutureWatcher<std::optional<QString>>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, info] {
+  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, dropped, info] {
     watcher->deleteLater();
+    if (!info) return finish(cancelled_ && dropped.outcome == Outcome::Failed ? RemoteCopyResult{Outcome::Cancelled, {}} : dropped);
     const std::optional<QString> error = watcher->result();
     // A Cancel that came after the new copy was in place is too late: the copy and its info agree.
-    if (!error) return finish({RemoteCopyResult::Outcome::Cancelled, {}});
-    if (!error->isEmpty()) return finish({RemoteCopyResult::Outcome::Failed, *error});
-    if (!write_remote_copy_info(copy_path_, info))
-      return finish({RemoteCopyResult::Outcome::Failed, QStringLiteral("Cannot write %1").arg(copy_path_ + ".source")});
-    finish({RemoteCopyResult::Outcome::Updated, {}});
+    if (!error) return finish({Outcome::Cancelled, {}});
+    if (!error->isEmpty()) return finish({Outcome::Failed, *error});
+    if (!write_remote_copy_info(copy_path_, *info))
+      return finish({Outcome::Failed, QStringLiteral("Cannot write %1").arg(copy_path_ + ".source")});
+    finish({Outcome::Updated, {}});
   });
-  watcher->setFuture(run_on_worker(
-      [path = copy_path_, body = request_->take_body(), cancelled = writing_]() { return write_copy(path, body, *cancelled); }));
+  // The file is let go before the worker answers, so the folder is settled when finished() comes.
+  watcher->setFuture(run_on_worker([file, keep = info.has_value(), path = copy_path_, cancelled = commit_cancelled_]() mutable {
+    std::optional<QString> error;
+    if (keep) error = put_in_place(file.get(), path, *cancelled);
+    file.reset();
+    return error;
+  }));
 }
 
 void RemoteCopyRefresh::finish(RemoteCopyResult result) {

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class HttpRequest;
+struct IncomingCopy;
 
 // A local copy of a file published at an address (a playlist, a programme guide), kept in a file
 // of the user's and brought up to date with conditional requests: a server that answers "not
@@ -35,9 +37,12 @@ struct RemoteCopyResult {
   QString error;  // Failed: why, fit for the user
 };
 
-// One refresh of a copy from its address, off the GUI thread. The body is written to the copy
-// whole or not at all (never a half-written copy), then the info beside it; "not modified" only
-// renews the info. Sends If-None-Match / If-Modified-Since when the copy and its info are there.
+// One refresh of a copy from its address, off the GUI thread. The body is written as it arrives
+// to a new file beside the copy, so memory stays the same whatever its size; that file takes the
+// copy's place only once the whole body came with a success status (never a half-written copy),
+// then the info beside it is written. A failure, the size cap or a Cancel leaves the copy and its
+// info as they were and no file behind; "not modified" only renews the info. Sends If-None-Match /
+// If-Modified-Since when the copy and its info are there.
 class RemoteCopyRefresh : public QObject {
   Q_OBJECT
  public:
@@ -60,13 +65,16 @@ class RemoteCopyRefresh : public QObject {
 
  private:
   void transfer_finished();
+  // Ends the new file on a worker (put in place when `info` is given, else dropped), then finishes.
+  void settle(RemoteCopyResult failure, std::optional<RemoteCopyInfo> info);
   void finish(RemoteCopyResult result);
 
   QString address_;
   QString copy_path_;
   qint64 max_bytes_;
   std::unique_ptr<HttpRequest> request_;
-  std::shared_ptr<std::atomic<bool>> writing_;  // set to cancel the write of a received copy
+  std::shared_ptr<IncomingCopy> incoming_;  // shared with the transfer's thread until it ends
+  std::shared_ptr<std::atomic<bool>> commit_cancelled_ = std::make_shared<std::atomic<bool>>(false);
   qint64 total_ = 0;
   bool started_ = false;
   bool cancelled_ = false;

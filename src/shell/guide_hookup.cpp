@@ -9,11 +9,13 @@
 #include "shell/channel_table_model.h"
 #include "shell/main_window.h"
 #include "widgets/plain_tooltip.h"
+#include "widgets/window_placement.h"
 
 #include <QDateTime>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QTableView>
@@ -26,8 +28,12 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+G")), &window);
   connect(open, &QShortcut::activated, this, [this] {
     show_selected_channel();
+    // Placed once: opened again, it stays where the user last had it.
+    if (!panel_placed_) place_panel();
+    panel_placed_ = true;
     panel_->show();
     panel_->raise();
+    panel_->activateWindow();
   });
   // After the window's own handler, which sets the label and its plain tooltip.
   connect(window.channel_list()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -104,6 +110,14 @@ void GuideHookup::show_now_column(bool shown) {
     return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
   });
   window_.channel_list()->setColumnWidth(kColumnCount, 160);
+}
+
+void GuideHookup::place_panel() {
+  // The panel's frame is not known before it is shown: the main window's stands in for it.
+  const QRect frame = window_.frameGeometry();
+  const QSize decorations = frame.size() - window_.geometry().size();
+  const QRect screen = window_.screen()->availableGeometry();
+  panel_->move(window_beside(frame, panel_->size() + decorations, screen));
 }
 
 void GuideHookup::place_now_line() {

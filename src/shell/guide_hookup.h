@@ -37,6 +37,9 @@ class GuideHookup : public QObject {
   GuideLibrary* library_ = nullptr;
   GuidePanel* panel_ = nullptr;
   QLabel* now_line_ = nullptr;  // in the player area, beside the status line
+  bool panel_placed_ = false;
+  // Beside the main window where the screen has room, else over it.
+  void place_panel();
   void place_now_line();
   void show_now_column(bool shown);
 };

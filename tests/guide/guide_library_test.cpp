@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 // A guide with one programme running now on "news.example".
@@ -93,4 +97,53 @@ TEST_F(GuideLibraryTest, FilesAndPlaylistGuidesAreSourcesOnceEach) {
   library.remove_source("http://127.0.0.1:9/b.xml");
   EXPECT_EQ(load_guide_sources(sources).size(), 2u);
   ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+}
+
+TEST_F(GuideLibraryTest, AGuideIsReadAgainOnlyWhenItsFileChanged) {
+  const QString file = quovi_test::sandbox_root() + "/local.xml.gz";
+  ASSERT_TRUE(quovi_test::write_all(file, guide_now("Evening news")));
+  GuideLibrary library(sources, cache, matches);
+  library.add_source(file);
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+  ASSERT_EQ(title_now(library), "Evening news");
+
+  QSignalSpy changed(&library, &GuideLibrary::guides_changed);
+  ASSERT_TRUE(refreshed(library, false));
+  ASSERT_TRUE(refreshed(library, true));
+  EXPECT_EQ(changed.count(), 0);
+  EXPECT_EQ(title_now(library), "Evening news");
+
+  ASSERT_TRUE(quovi_test::write_all(file, guide_now("Morning news")));
+  ASSERT_TRUE(refreshed(library, false));
+  EXPECT_EQ(changed.count(), 1);
+  EXPECT_EQ(title_now(library), "Morning news");
+}
+
+TEST(GuideReadStamp, ChangesWithTheFilesAndTheWindow) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("guide.xml");
+  ASSERT_TRUE(quovi_test::write_all(path, "<tv>first</tv>"));
+  const GuideWindow window{1000, 2000};
+  const GuideReadStamp read = guide_read_stamp({path}, window);
+  EXPECT_EQ(guide_read_stamp({path}, window), read);
+
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    GuideWindow window;
+  } cases[] = {
+      {"window moved at midnight", [] {}, {1000 + 86400, 2000 + 86400}},
+      {"rewritten, same size", [&] {
+         ASSERT_TRUE(quovi_test::write_all(path, "<tv>other</tv>"));
+         QFile file(path);
+         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(5), QFileDevice::FileModificationTime));
+       }, window},
+      {"removed", [&] { ASSERT_TRUE(QFile::remove(path)); }, window},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.change();
+    EXPECT_NE(guide_read_stamp({path}, c.window), read);
+  }
 }

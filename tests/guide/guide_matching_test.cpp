@@ -1,8 +1,12 @@
 #include "guide/guide_matching.h"
+#include "guide/guide_sources.h"
 #include "guide/xmltv_reader.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <string>
 
@@ -70,4 +74,32 @@ TEST(GuideMatching, ManualMatchesSurviveARestart) {
   EXPECT_EQ(load_guide_matches(path), expected);
   ASSERT_TRUE(save_guide_matches(path, {}));
   EXPECT_TRUE(load_guide_matches(path).empty());
+}
+
+TEST(GuideSmallFiles, WhatIsReadIsWrittenBackTheSame) {
+  // Files as a user's editor may leave them: what the program reads of them must survive its own
+  // next save unchanged, or a choice or a source would change under the user.
+  const QString folder = quovi_test::sandbox_root() + "/small files";
+  const QString matches_path = guide_matches_path(folder), sources_path = folder + "/sources.txt";
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(matches_path).absolutePath()));
+  struct Case {
+    const char* what;
+    QByteArray matches;
+    QByteArray sources;
+  } cases[] = {
+      {"carriage return inside an id", "5\tab\rcd\n6\tok\r\n", ""},
+      {"the playlist mark after spaces", "", "  playlist\thttp://a.example/x.xml\nplaylist\thttp://b.example/y.xml\n"},
+      {"the mark alone", "", "playlist\t\nplaylist\t  \n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(quovi_test::write_all(matches_path, c.matches));
+    ASSERT_TRUE(quovi_test::write_all(sources_path, c.sources));
+    const ManualGuideMatches matches = load_guide_matches(matches_path);
+    const std::vector<GuideSource> sources = load_guide_sources(sources_path);
+    ASSERT_TRUE(save_guide_matches(matches_path, matches));
+    ASSERT_TRUE(save_guide_sources(sources_path, sources));
+    EXPECT_EQ(load_guide_matches(matches_path), matches);
+    EXPECT_EQ(load_guide_sources(sources_path), sources);
+  }
 }

@@ -46,6 +46,20 @@ void TestServer::reply_chunked(const std::string& path, const QByteArray& body) 
   };
 }
 
+void TestServer::reply_generated(const std::string& path, size_t size) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [size](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("application/octet-stream", [size](size_t offset, httplib::DataSink& sink) {
+      if (offset == size) {
+        sink.done();
+        return true;
+      }
+      const QByteArray piece = generated_bytes(offset, std::min<size_t>(size - offset, 64 * 1024));
+      return sink.write(piece.constData(), static_cast<size_t>(piece.size()));
+    });
+  };
+}
+
 void TestServer::redirect(const std::string& path, const std::string& location) {
   std::lock_guard lock(mutex_);
   scripts_[path] = [location](const httplib::Request&, httplib::Response& res) { res.set_redirect(location, 302); };
@@ -131,6 +145,16 @@ bool TestServer::wait_for_requests(size_t count, int milliseconds) const {
 bool TestServer::wait_for_stalled(int milliseconds) const {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stalled_ > 0; });
+}
+
+QByteArray generated_bytes(size_t offset, size_t size) {
+  QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+  for (size_t i = 0; i < size; ++i) {
+    uint32_t x = static_cast<uint32_t>(offset + i) * 2654435761u;
+    x ^= x >> 15;
+    bytes[static_cast<qsizetype>(i)] = static_cast<char>(x >> 24);
+  }
+  return bytes;
 }
 
 QByteArray catalogue_reply(uint16_t code, const QByteArray& payload) {

@@ -39,6 +39,9 @@ class TestServer {
   void reply(const std::string& path, int status, const QByteArray& body);
   // The same without announcing the size: the body goes out in chunks.
   void reply_chunked(const std::string& path, const QByteArray& body);
+  // Replies with `size` bytes made as they are sent (generated_bytes()), in chunks without announcing
+  // the size: a body of any size costs the server nothing to hold.
+  void reply_generated(const std::string& path, size_t size);
   void redirect(const std::string& path, const std::string& location);
   // Replies with `body`, its ETag and Last-Modified, as a static file server does; a request that
   // sends either of them back gets 304 with no body.
@@ -69,6 +72,10 @@ class TestServer {
   bool releasing_ = false;
   int stalled_ = 0;
 };
+
+// The bytes reply_generated() sends from `offset` on: each depends on its place, so a piece lost,
+// repeated or moved shows.
+QByteArray generated_bytes(size_t offset, size_t size);
 
 // A catalogue reply body: the 6-byte header (code, total length) in front of the payload.
 QByteArray catalogue_reply(uint16_t code, const QByteArray& payload);
