@@ -316,3 +316,35 @@ TEST_F(PlayerControlTest, WithoutAPlayerOnlyTheVolumeDisplayChanges) {
   control.loadRow(1);  // the buttons follow the selection even so
   EXPECT_FALSE(window.pause_shown);
 }
+
+TEST_F(PlayerControlTest, NowPlayingIsCleanedKeptPerChannelAndClearedOnStopAndAnotherChannel) {
+  create();
+  QStringList shown;
+  QObject::connect(&control, &PlayerControl::now_playing_changed, [&](const QString& t) { shown << t; });
+  control.loadRow(0);  // the radio channel
+  control.play();
+  player.raiseStatus(QStringLiteral("Playing"));
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("First\x01 \u202ESong\n"));
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("First Song"));  // the same title again
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("Second Song"));
+  EXPECT_EQ(shown, (QStringList{"First Song", "Second Song"}));
+  EXPECT_EQ(control.nowPlaying(), "Second Song");
+
+  // Stopped: the title goes; the history stays with the channel.
+  player.raiseStatus(QStringLiteral("Stopped"));
+  EXPECT_EQ(control.nowPlaying(), "");
+  EXPECT_EQ(shown.last(), "");
+
+  // Another channel: its own (empty) history; the first one's is there again when it comes back.
+  player.raiseStatus(QStringLiteral("Playing"));
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("Third Song"));
+  control.loadRow(2);
+  EXPECT_EQ(control.nowPlaying(), "");
+  EXPECT_EQ(shown.last(), "");
+  EXPECT_TRUE(control.recentTitles().empty());
+  control.loadRow(0);
+  const auto titles = control.recentTitles();
+  ASSERT_EQ(titles.size(), 3u);
+  EXPECT_EQ(titles[0].title, "First Song");
+  EXPECT_EQ(titles[2].title, "Third Song");
+}
