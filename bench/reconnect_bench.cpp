@@ -5,6 +5,7 @@
 #include "playback/media_player.h"
 
 #include "../tests/support/live_stream_server.h"
+#include "repetitions.h"
 
 #include <benchmark/benchmark.h>
 
@@ -94,9 +95,9 @@ void BM_Reconnect(benchmark::State& state) {
   state.counters["silence_ms"] = benchmark::Counter(silence_ms, benchmark::Counter::kAvgIterations);
 }
 
-
 void configure(benchmark::internal::Benchmark* b) {
   b->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true)->UseManualTime()->Unit(benchmark::kMillisecond);
+  b->ComputeStatistics("min", [](const std::vector<double>& v) { return bench::minimum(v); });
 }
 }  // namespace
 
