@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <clocale>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -108,7 +109,10 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   QFile tone(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../tests/data/playback/tone.mp3"));
-  if (!tone.open(QIODevice::ReadOnly)) return 1;
+  if (!tone.open(QIODevice::ReadOnly)) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(tone.fileName()), qPrintable(tone.errorString()));
+    return 1;
+  }
   quovi_test::LiveStreamServer live(tone.readAll(), 14000);
   station = &live;
   benchmark::Initialize(&argc, argv);

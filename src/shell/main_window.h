@@ -81,6 +81,9 @@ class MainWindow : public QWidget {
   void set_status_text(const QString& status);
   // The playing stream's title beside the channel name (empty: the name alone).
   void show_now_playing(const QString& title);
+  // The programme guide's lines for the loaded channel ("\nNow: ...\nNext: ..."), put after the
+  // name and the stream's title in the label's tooltip; the label has one tooltip and two sources.
+  void show_guide_lines(const QString& lines);
   // The list of the loaded channel's recent titles, made at its first opening.
   RecentTitlesWindow* recent_titles_window() const { return recent_titles_; }
   // Opens (or brings forward) that list; the channel label's context menu does this.
@@ -187,6 +190,7 @@ class MainWindow : public QWidget {
   RecentTitlesWindow* recent_titles_ = nullptr;
   QString channel_name_;  // of the loaded channel; empty with none
   QString now_playing_;
+  QString guide_lines_;
 };
 
 template <typename Hook, typename... Args>

@@ -40,6 +40,7 @@ void MainWindow::load_catalogue() { run(hooks_.load_catalogue); }
 void MainWindow::enter_no_channel_state() {
   channel_name_.clear();
   now_playing_.clear();
+  guide_lines_.clear();
   show_channel_label(no_channel_label_html(), QString());
   run(hooks_.load_row, -1);
   show_one_of(pause_, play_);
@@ -128,8 +129,15 @@ void MainWindow::show_now_playing(const QString& title) {
   if (!channel_name_.isEmpty()) refresh_channel_label();
 }
 
+void MainWindow::show_guide_lines(const QString& lines) {
+  if (lines == guide_lines_) return;
+  guide_lines_ = lines;
+  if (!channel_name_.isEmpty()) refresh_channel_label();
+}
+
 void MainWindow::refresh_channel_label() {
-  show_channel_label(channel_label_html(channel_name_, now_playing_), channel_label_tooltip(channel_name_, now_playing_));
+  show_channel_label(channel_label_html(channel_name_, now_playing_),
+                     channel_label_tooltip(channel_name_, now_playing_) + guide_lines_);
 }
 
 void MainWindow::set_status_text(const QString& status) {
@@ -153,6 +161,7 @@ void MainWindow::on_selection_changed(bool selected) {
     const Channel& ch = state_.catalogue.channels[p];
     channel_name_ = ch.name.text();
     now_playing_.clear();
+    guide_lines_.clear();
     refresh_channel_label();
     run(hooks_.load_row, selected_row());
     show_one_of(play_, pause_);

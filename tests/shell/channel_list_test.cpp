@@ -334,7 +334,10 @@ TEST_F(MainWindowTest, TheStreamsTitleShowsBesideTheNameInTheTooltipAndInTheRece
   EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">") + name.toHtmlEscaped() +
                                                 QStringLiteral(" &nbsp;<font color=\"#b4b4b4\">Song &lt;b&gt;one&lt;/b&gt;</font></P>"));
   EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name + QStringLiteral(" \u2014 Song <b>one</b>")));
+  // The programme guide's lines stay below whatever title comes next.
+  window.show_guide_lines(QStringLiteral("\nNow: News"));
   Q_EMIT player->nowPlayingChanged(QStringLiteral("Song two"));
+  EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name + QStringLiteral(" \u2014 Song two\nNow: News")));
 
   window.open_recent_titles(control);
   ASSERT_NE(window.recent_titles_window(), nullptr);
@@ -353,8 +356,9 @@ TEST_F(MainWindowTest, TheStreamsTitleShowsBesideTheNameInTheTooltipAndInTheRece
   EXPECT_EQ(window.status_label()->text(), QStringLiteral("Playing"));
 
   player->raise_status(QStringLiteral("Stopped"));
+  // Stopped: the stream's title goes, the channel's guide stays.
   EXPECT_EQ(window.channel_label()->text(), channel_label_html(name));
-  EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name));
+  EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name + QStringLiteral("\nNow: News")));
 }
 
 TEST_F(MainWindowTest, PlayerBarFollowsThePlayer) {
