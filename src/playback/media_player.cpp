@@ -138,12 +138,14 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       // Entries of a playlist fetched from the network may only lead to other network streams.
       {"load-unsafe-playlists", "no"},
       {"audio-client-name", "quovi"},
-      // The demuxer picks up a file whose transfer broke off where it was, and retries a
-      // connection that failed on the network, before the player notices. Not asked of it: going
-      // on after an end of stream (reconnect_at_eof), which is the only way it gets a live stream
-      // back, but also replays every file from a server without ranges forever; nor starting a
-      // file without ranges over (reconnect_streamed). Live streams are the player's to get back.
-      {"stream-lavf-o", "reconnect=1,reconnect_on_network_error=1,reconnect_delay_max=4"},
+      // The demuxer picks up a file whose transfer broke off where it was before the player
+      // notices. Not asked of it: retrying a connection the network refused
+      // (reconnect_on_network_error), which also holds every dead channel at "Connecting..." for
+      // seconds before it fails; going on after an end of stream (reconnect_at_eof), which is the
+      // only way it gets a live stream back, but also replays every file from a server without
+      // ranges forever; nor starting a file without ranges over (reconnect_streamed). Live
+      // streams are the player's to get back.
+      {"stream-lavf-o", "reconnect=1,reconnect_delay_max=4"},
       // A computer without a sound device still shows the picture; sound-only streams are
       // stopped with a message of their own (handleOutputReply).
       {"audio-fallback-to-null", "yes"},

@@ -136,4 +136,6 @@ TEST_F(LiveStreamTest, AStationThatNeverPlayedFailsAtOnce) {
   ASSERT_TRUE(wait_until([&] { return !listener.errors.isEmpty(); }));
   EXPECT_EQ(player.status(), "Stopped");
   EXPECT_FALSE(listener.statuses.contains("Reconnecting..."));
+  // Asked once: neither the player nor its demuxer tries a channel that never played again.
+  EXPECT_EQ(station.attempts(), 1);
 }
