@@ -65,6 +65,11 @@ void StreamRecorder::stop() {
   if (!recording()) return;
   if (player_) player_->stopRecording();
   clock_->stop();
+  // The player closes the file a moment later. A stream that sent nothing new meanwhile (a file
+  // the player had already read whole) leaves it empty, and an empty file is no recording.
+  QTimer::singleShot(kEmptyFileCheckDelay, this, [path = path_] {
+    if (QFileInfo(path).size() == 0) QFile::remove(path);
+  });
   path_.clear();
   Q_EMIT recordingChanged(false);
   Q_EMIT timeChanged(QString());
@@ -76,7 +81,8 @@ void StreamRecorder::tick() {
     fail(QStringLiteral("The recording was stopped: the disk is full."));
     return;
   }
-  Q_EMIT timeChanged(recording_time_text(elapsed_.elapsed() / 1000));
+  // Rounded: the timer may come a little early, and "0:01" must not show twice.
+  Q_EMIT timeChanged(recording_time_text((elapsed_.elapsed() + 500) / 1000));
 }
 
 void StreamRecorder::fail(const QString& message) {

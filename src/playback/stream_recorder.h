@@ -27,6 +27,9 @@ class StreamRecorder : public QObject {
   bool start(const QString& channel_name, bool video);
   void stop();
 
+  // How long after a stop an empty file is taken away.
+  static constexpr int kEmptyFileCheckDelay = 2000;
+
  Q_SIGNALS:
   void recordingChanged(bool on);
   // The recording's length ("0:07") once a second while it runs; empty when it ended.

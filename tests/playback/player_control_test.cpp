@@ -2,11 +2,15 @@
 #include "playback/player_control.h"
 
 #include "playback/player_component.h"
+#include "playback/stream_recorder.h"
 #include "views/channel_list_state.h"
 #include "widgets/messages.h"
 
+#include "wait_until.h"
+
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QStringList>
 
 namespace {
@@ -59,6 +63,12 @@ class ScriptedPlayer : public PlayerComponent {
   bool stretch = false;
   bool full_screen = false;
   QList<PlayerError> errors;
+  QByteArray recorded;  // what a recording gets written into it
+
+  void startRecording(const QString& path) override {
+    QFile file(path);
+    if (file.open(QIODevice::Append)) file.write(recorded);
+  }
 };
 
 Channel channel(int id, const char* url, bool user_defined) {
@@ -347,4 +357,27 @@ TEST_F(PlayerControlTest, NowPlayingIsCleanedKeptPerChannelAndClearedOnStopAndAn
   ASSERT_EQ(titles.size(), 3u);
   EXPECT_EQ(titles[0].title, "First Song");
   EXPECT_EQ(titles[2].title, "Third Song");
+}
+
+TEST_F(PlayerControlTest, ARecordingThatGotNothingLeavesNoFileBehind) {
+  create();
+  control.loadRow(0);
+  control.play();
+  player.raiseStatus(QStringLiteral("Playing"));
+  for (const QByteArray& recorded : {QByteArray(), QByteArray("stream bytes")}) {
+    SCOPED_TRACE(recorded.isEmpty() ? "nothing recorded" : "something recorded");
+    player.recorded = recorded;
+    control.toggleRecording();
+    ASSERT_TRUE(control.recorder()->recording());
+    const QString path = control.recorder()->path();
+    ASSERT_TRUE(QFile::exists(path));
+    control.toggleRecording();
+    ASSERT_FALSE(control.recorder()->recording());
+    EXPECT_TRUE(QFile::exists(path)) << "the player may still be writing";
+    quovi_test::wait_until([] { return false; }, StreamRecorder::kEmptyFileCheckDelay + 300);
+    EXPECT_EQ(QFile::exists(path), !recorded.isEmpty());
+    // File names count seconds: the next start gets a name of its own.
+    quovi_test::wait_until([] { return false; }, 1000);
+  }
+  EXPECT_TRUE(messages.shown.empty());
 }
