@@ -6,8 +6,8 @@
 #include <algorithm>
 
 namespace {
-bool is_hidden(QChar c) {
-  switch (c.category()) {
+bool is_hidden(QChar::Category category) {
+  switch (category) {
     case QChar::Other_Control:
     case QChar::Other_Format:  // direction overrides and zero-width marks could disguise the text
     case QChar::Other_NotAssigned:
@@ -28,8 +28,7 @@ QString clean_title(const QString& raw) {
     if (c.isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate()) {
       const char32_t code = QChar::surrogateToUcs4(c, raw[i + 1]);
       ++i;
-      const auto category = QChar::category(code);
-      if (category == QChar::Other_PrivateUse || category == QChar::Other_NotAssigned) continue;
+      if (is_hidden(QChar::category(code))) continue;  // tag characters are formatting too
       if (pending_space && !out.isEmpty()) out += QLatin1Char(' ');
       pending_space = false;
       out += c;
@@ -42,7 +41,7 @@ QString clean_title(const QString& raw) {
       pending_space = true;
       continue;
     }
-    if (is_hidden(c)) continue;
+    if (is_hidden(c.category())) continue;
     if (pending_space && !out.isEmpty()) out += QLatin1Char(' ');
     pending_space = false;
     out += c;

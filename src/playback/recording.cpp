@@ -21,7 +21,7 @@ QString recording_file_name(const QString& channel_name, const QDateTime& at, co
   }
   name = name.simplified();
   // A leading dot would hide the file; trailing dots and spaces are dropped by some file systems.
-  while (name.startsWith(QLatin1Char('.'))) name.remove(0, 1);
+  while (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' '))) name.remove(0, 1);
   while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
   if (name.isEmpty()) name = QStringLiteral("Recording");
   return name + QLatin1Char(' ') + at.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QLatin1Char('.') + extension;

@@ -25,6 +25,8 @@ TEST(NowPlaying, TitlesAreMadePlainBoundedAndOnOneLine) {
       {QStringLiteral("Ar\x01tist\x7f - So\x1bng"), QStringLiteral("Artist - Song")},
       // Direction overrides and zero-width characters could make the title read as something else.
       {QStringLiteral("abc\u202Eevil\u202C\u200Bdef"), QStringLiteral("abcevildef")},
+      // Tag characters, outside the basic plane, are invisible formatting as well.
+      {QStringLiteral("ab") + QString::fromUcs4(U"\U000E0041\U000E0042") + QStringLiteral("c"), QStringLiteral("abc")},
       {QStringLiteral("<b>bold</b> & more"), QStringLiteral("<b>bold</b> & more")},  // text, not markup
       {QStringLiteral("\x02\x03 \n"), QString()},
       {long_title, QString(kNowPlayingMaxLength - 3, QLatin1Char('a')) + QStringLiteral("...")},

@@ -31,6 +31,7 @@ TEST(RecordingName, ChannelNameMadeSafeThenDateAndTime) {
       {QStringLiteral("AC/DC: \"Live\" <1>|2?*\\"), QStringLiteral("AC_DC_ _Live_ _1__2___ 2026-12-10 21.05.09.mp3")},
       {QStringLiteral("../../etc/passwd"), QStringLiteral("_.._etc_passwd 2026-12-10 21.05.09.mp3")},
       {QStringLiteral("..."), QStringLiteral("Recording 2026-12-10 21.05.09.mp3")},
+      {QStringLiteral(". . hidden ."), QStringLiteral("hidden 2026-12-10 21.05.09.mp3")},
       {QStringLiteral(" Tab\tand\nnew line \x01 "), QStringLiteral("Tab and new line 2026-12-10 21.05.09.mp3")},
       {QString(), QStringLiteral("Recording 2026-12-10 21.05.09.mp3")},
       {QString(300, QLatin1Char('x')), QString(80, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
