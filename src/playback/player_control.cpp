@@ -70,6 +70,7 @@ int PlayerControl::selectedRow() const { return selected_row_ ? selected_row_() 
 void PlayerControl::loadRow(int row) {
   const int index = channel_position(state_, row);
   recorder_->stop();
+  record_when_back_ = false;
   setNowPlaying(QString());
   if (index >= 0) {
     const Channel& channel = state_.catalogue.channels[static_cast<size_t>(index)];
@@ -110,8 +111,18 @@ void PlayerControl::onStatusChange() {
   if (!player_) return;
   const QString status = player_->status();
   if (status == QLatin1String(kPlayerStopped)) setNowPlaying(QString());
-  // A recording holds one stream: it ends with it (a stream that comes back starts no new file).
-  if (status == QLatin1String(kPlayerStopped) || status == QLatin1String(kPlayerReconnecting)) recorder_->stop();
+  // A file holds one stream: it ends with it. A stream that comes back after a drop is recorded
+  // on into a new file, so a network blip does not quietly end a recording.
+  if (status == QLatin1String(kPlayerReconnecting) && recorder_->recording()) {
+    recorder_->stop();
+    record_when_back_ = true;
+  } else if (status == QLatin1String(kPlayerStopped)) {
+    recorder_->stop();
+    record_when_back_ = false;
+  } else if (status == QLatin1String(kPlayerPlaying) && record_when_back_) {
+    record_when_back_ = false;
+    recorder_->start(channel_name_, !channel_is_radio_);
+  }
   Q_EMIT statusTextChanged(status);
   QPointer<PlayerControl> alive(this);
   if (status_runs_pause_command(status)) pause();
@@ -200,7 +211,8 @@ void PlayerControl::fullScreen() {
 }
 
 void PlayerControl::toggleRecording() {
-  if (recorder_->recording()) {
+  if (recorder_->recording() || record_when_back_) {
+    record_when_back_ = false;
     recorder_->stop();
     return;
   }

@@ -117,6 +117,7 @@ class PlayerControl : public QObject {
   QString channel_key_;  // the loaded channel's address
   QString channel_name_;
   bool channel_is_radio_ = false;
+  bool record_when_back_ = false;  // a recording was running when the stream dropped
   QString now_playing_;
   TitleHistory history_;
 };

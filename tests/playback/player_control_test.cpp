@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <functional>
 #include <QStringList>
 
 namespace {
@@ -378,6 +379,48 @@ TEST_F(PlayerControlTest, ARecordingThatGotNothingLeavesNoFileBehind) {
     EXPECT_EQ(QFile::exists(path), !recorded.isEmpty());
     // File names count seconds: the next start gets a name of its own.
     quovi_test::wait_until([] { return false; }, 1000);
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PlayerControlTest, ARecordingGoesOnIntoANewFileWhenADroppedStreamComesBack) {
+  create();
+  control.loadRow(0);
+  control.play();
+  player.raiseStatus(QStringLiteral("Playing"));
+  player.recorded = "stream bytes";
+  control.toggleRecording();
+  const QString first = control.recorder()->path();
+  ASSERT_FALSE(first.isEmpty());
+  quovi_test::wait_until([] { return false; }, 1100);  // file names count seconds
+  player.raiseStatus(QStringLiteral("Reconnecting..."));
+  EXPECT_FALSE(control.recorder()->recording());
+  player.raiseStatus(QStringLiteral("Playing"));
+  ASSERT_TRUE(control.recorder()->recording());
+  EXPECT_NE(control.recorder()->path(), first);
+
+  // The record button during the drop, a stop, or another channel: nothing starts when it is back.
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+  };
+  const Case cases[] = {
+      {"record button", [&] { control.toggleRecording(); }},
+      {"stopped", [&] { player.raiseStatus(QStringLiteral("Stopped")); }},
+      {"another channel", [&] { control.loadRow(2); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    control.loadRow(0);
+    control.play();
+    player.raiseStatus(QStringLiteral("Playing"));
+    quovi_test::wait_until([] { return false; }, 1100);
+    control.toggleRecording();
+    ASSERT_TRUE(control.recorder()->recording());
+    player.raiseStatus(QStringLiteral("Reconnecting..."));
+    c.act();
+    player.raiseStatus(QStringLiteral("Playing"));
+    EXPECT_FALSE(control.recorder()->recording());
   }
   EXPECT_TRUE(messages.shown.empty());
 }
