@@ -1,9 +1,11 @@
 #include "playback/media_player.h"
 
+#include "playback/now_playing.h"
 #include "playback/player_error_text.h"
 #include "playback/stream_url.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QtDebug>
 
 #include <algorithm>
@@ -28,6 +30,10 @@ enum ObservedId : uint64_t {
   kObserveIdleActive,
   kObservePausedForCache,
   kObserveCacheBuffering,
+  kObserveMetadata,
+  kObserveMediaTitle,
+  kObserveFileSize,
+  kObserveAudioCodec,
 };
 struct ObservedProperty {
   ObservedId id;
@@ -40,6 +46,10 @@ constexpr ObservedProperty kObserved[] = {
     {kObserveIdleActive, mpv_name::idle_active, MPV_FORMAT_FLAG},
     {kObservePausedForCache, mpv_name::paused_for_cache, MPV_FORMAT_FLAG},
     {kObserveCacheBuffering, mpv_name::cache_buffering_state, MPV_FORMAT_INT64},
+    {kObserveMetadata, mpv_name::metadata, MPV_FORMAT_NODE},
+    {kObserveMediaTitle, mpv_name::media_title, MPV_FORMAT_STRING},
+    {kObserveFileSize, mpv_name::file_size, MPV_FORMAT_INT64},
+    {kObserveAudioCodec, mpv_name::audio_codec, MPV_FORMAT_STRING},
 };
 
 // Log lines kept per load; the cause of a failure is among the last few.
@@ -47,6 +57,23 @@ constexpr qsizetype kLogLinesKept = 40;
 
 bool flag_value(const mpv_event_property& p) {
   return p.format == MPV_FORMAT_FLAG && p.data && *static_cast<int*>(p.data) != 0;
+}
+
+QString string_value(const mpv_event_property& p) {
+  return p.format == MPV_FORMAT_STRING && p.data ? QString::fromUtf8(*static_cast<char**>(p.data)) : QString();
+}
+
+// The ICY title among the stream's tags; mpv keeps the key as the server spelled it.
+QString icy_title(const mpv_event_property& p) {
+  if (p.format != MPV_FORMAT_NODE || !p.data) return {};
+  const auto* node = static_cast<const mpv_node*>(p.data);
+  if (node->format != MPV_FORMAT_NODE_MAP || !node->u.list) return {};
+  const mpv_node_list* map = node->u.list;
+  for (int i = 0; i < map->num; ++i) {
+    if (map->values[i].format == MPV_FORMAT_STRING && qstricmp(map->keys[i], "icy-title") == 0)
+      return QString::fromUtf8(map->values[i].u.string);
+  }
+  return {};
 }
 
 bool in_mpv(PlayerPhase phase) { return phase == PlayerPhase::Opening || phase == PlayerPhase::Active; }
@@ -62,8 +89,13 @@ MediaPlayerOptions MediaPlayerOptions::from_environment() {
 
 MediaPlayer::MediaPlayer(QObject* parent) : MediaPlayer(MediaPlayerOptions::from_environment(), parent) {}
 
-MediaPlayer::MediaPlayer(const MediaPlayerOptions& options, QObject* parent) : PlayerComponent(parent) {
+MediaPlayer::MediaPlayer(const MediaPlayerOptions& options, QObject* parent)
+    : PlayerComponent(parent), reconnect_(options.reconnect), reconnect_timer_(new QTimer(this)) {
   status_ = status_text(state_);
+  reconnect_timer_->setSingleShot(true);
+  connect(reconnect_timer_, &QTimer::timeout, this, [this] {
+    if (state_.phase == PlayerPhase::Reconnecting) startLoad(true);
+  });
   initialise(options);
 }
 
@@ -106,6 +138,14 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       // Entries of a playlist fetched from the network may only lead to other network streams.
       {"load-unsafe-playlists", "no"},
       {"audio-client-name", "quovi"},
+      // The demuxer picks up a file whose transfer broke off where it was before the player
+      // notices. Not asked of it: retrying a connection the network refused
+      // (reconnect_on_network_error), which also holds every dead channel at "Connecting..." for
+      // seconds before it fails; going on after an end of stream (reconnect_at_eof), which is the
+      // only way it gets a live stream back, but also replays every file from a server without
+      // ranges forever; nor starting a file without ranges over (reconnect_streamed). Live
+      // streams are the player's to get back.
+      {"stream-lavf-o", "reconnect=1,reconnect_delay_max=4"},
       // A computer without a sound device still shows the picture; sound-only streams are
       // stopped with a message of their own (handleOutputReply).
       {"audio-fallback-to-null", "yes"},
@@ -188,6 +228,7 @@ void MediaPlayer::requestPause(bool pause) {
 
 void MediaPlayer::setURL(const QString& url) {
   url_ = url;
+  cancelReconnect();
   endLoad();
   if (url.isEmpty()) {
     setPhase(PlayerPhase::Empty);
@@ -200,7 +241,7 @@ void MediaPlayer::setURL(const QString& url) {
 
 void MediaPlayer::play() {
   if (!core_ || url_.isEmpty()) return;
-  if (in_mpv(state_.phase)) {
+  if (in_mpv(state_.phase) && !state_.reconnecting) {
     if (state_.pause) {
       requestPause(false);
       updateStatus();
@@ -210,7 +251,12 @@ void MediaPlayer::play() {
   startLoad();
 }
 
-void MediaPlayer::startLoad() {
+void MediaPlayer::startLoad(bool retry) {
+  if (!retry) {
+    cancelReconnect();
+    reached_playing_ = false;
+  }
+  has_length_ = false;
   pending_error_.reset();
   errors_.clear();
   log_.clear();
@@ -232,6 +278,11 @@ void MediaPlayer::startLoad() {
 }
 
 void MediaPlayer::pause() {
+  if (state_.reconnecting) {
+    // Pausing a stream that is not there ends the attempts to get it back.
+    stop();
+    return;
+  }
   if (!core_ || !in_mpv(state_.phase) || state_.pause) return;
   requestPause(true);
   updateStatus();
@@ -239,11 +290,13 @@ void MediaPlayer::pause() {
 
 void MediaPlayer::stop() {
   if (!core_) return;
+  cancelReconnect();
   endLoad();
   setPhase(url_.isEmpty() ? PlayerPhase::Empty : PlayerPhase::Stopped);
 }
 
 void MediaPlayer::endLoad() {
+  stopRecording();
   if (in_mpv(state_.phase)) {
     const char* args[] = {"stop", nullptr};
     command(args);
@@ -251,10 +304,68 @@ void MediaPlayer::endLoad() {
   forgetLoad();
 }
 
+void MediaPlayer::cancelReconnect() {
+  reconnect_.end();
+  reconnect_timer_->stop();
+  state_.reconnecting = false;
+}
+
+bool MediaPlayer::reconnectAfter(int code, bool end_of_stream) {
+  // A channel that never played is not tried again, nor a file that came to its end. A live
+  // stream has no length, so its end is always a drop. (A length in the media itself says
+  // nothing: an mp3 stream may carry the length of the file it was cut from.)
+  if (!reached_playing_ || (end_of_stream && has_length_ && !state_.reconnecting)) return false;
+  const auto now = ReconnectSchedule::Clock::now();
+  const std::optional<ReconnectSchedule::Clock::time_point> next =
+      state_.reconnecting ? reconnect_.try_failed(now) : std::optional(reconnect_.dropped(now));
+  stopRecording();
+  const char* args[] = {"stop", nullptr};
+  command(args);
+  forgetLoad();
+  if (!next) {
+    // The time is up: the drop ends as any failure does.
+    state_.reconnecting = false;
+    reached_playing_ = false;
+    pending_error_ = code < 0 ? code : MPV_ERROR_LOADING_FAILED;
+    setPhase(PlayerPhase::Stopped);
+    return true;
+  }
+  state_.reconnecting = true;
+  reconnect_timer_->start(std::chrono::ceil<std::chrono::milliseconds>(*next - now));
+  setPhase(PlayerPhase::Reconnecting);
+  return true;
+}
+
 void MediaPlayer::forgetLoad() {
   ++load_serial_;  // a reply still on its way is now stale
   awaiting_entry_ = false;
   entry_id_.reset();
+  icy_title_.clear();
+  media_title_.clear();
+  updateNowPlaying();
+}
+
+void MediaPlayer::updateNowPlaying() {
+  const QString title = now_playing_title(icy_title_, media_title_, url_);
+  if (title == now_playing_) return;
+  now_playing_ = title;
+  Q_EMIT nowPlayingChanged(title);
+}
+
+void MediaPlayer::startRecording(const QString& path) {
+  if (!core_) return;
+  recording_ = true;
+  const QByteArray file = path.toUtf8();
+  const char* value = file.constData();
+  mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::stream_record, MPV_FORMAT_STRING, &value);
+}
+
+void MediaPlayer::stopRecording() {
+  if (!core_ || !recording_) return;
+  recording_ = false;
+  // mpv writes the file's end and closes it when the name is taken away.
+  const char* value = "";
+  mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::stream_record, MPV_FORMAT_STRING, &value);
 }
 
 void MediaPlayer::setVolume(int volume) {
@@ -318,9 +429,18 @@ void MediaPlayer::handleEvent(const mpv_event& event) {
   switch (event.event_id) {
     case MPV_EVENT_LOG_MESSAGE: {
       const auto* msg = static_cast<const mpv_event_log_message*>(event.data);
-      log_.append(QString::fromUtf8(msg->prefix) + QStringLiteral(": ") +
-                  QString::fromUtf8(msg->text).trimmed());
+      const QString text = QString::fromUtf8(msg->text).trimmed();
+      // mpv gives up a recording it cannot write with an error from its recorder, and plays on.
+      const bool recording_failed =
+          recording_ && msg->log_level <= MPV_LOG_LEVEL_ERROR &&
+          (std::string_view(msg->prefix) == "recorder" || text.contains(QLatin1String("recording")));
+      log_.append(QString::fromUtf8(msg->prefix) + QStringLiteral(": ") + text);
       if (log_.size() > kLogLinesKept) log_.removeFirst();
+      if (recording_failed) {
+        stopRecording();
+        // Last: whoever hears this may show a message, which drains further events.
+        Q_EMIT recordingFailed(text);
+      }
       break;
     }
     case MPV_EVENT_PROPERTY_CHANGE:
@@ -402,11 +522,30 @@ void MediaPlayer::handleProperty(uint64_t id, const mpv_event_property& property
       buffering_percent_ =
           property.format == MPV_FORMAT_INT64 && property.data ? int(*static_cast<int64_t*>(property.data)) : 0;
       return;
+    case kObserveAudioCodec:
+      audio_codec_ = string_value(property);
+      return;
+    case kObserveFileSize:
+      // Ignored until our file has started: the size of the one before may still come in.
+      if (started_id_ && isCurrent(*started_id_))
+        has_length_ = property.format == MPV_FORMAT_INT64 && property.data && *static_cast<int64_t*>(property.data) > 0;
+      return;
+    case kObserveMetadata:
+    case kObserveMediaTitle:
+      // Tags of a file that was replaced a moment ago are not the current stream's.
+      if (!in_mpv(state_.phase) || !started_id_ || !isCurrent(*started_id_)) return;
+      if (id == kObserveMetadata)
+        icy_title_ = icy_title(property);
+      else
+        media_title_ = string_value(property);
+      updateNowPlaying();
+      return;
     case kObserveIdleActive:
       // mpv went idle without an end of file that concerned us, e.g. a playlist with nothing
       // playable in it: the load is over.
       if (flag_value(property) && in_mpv(state_.phase) && !awaiting_entry_ && started_id_ &&
           isCurrent(*started_id_)) {
+        if (state_.reconnecting && reconnectAfter(MPV_ERROR_NOTHING_TO_PLAY, false)) return;
         if (state_.phase == PlayerPhase::Opening) pending_error_ = MPV_ERROR_NOTHING_TO_PLAY;
         setPhase(PlayerPhase::Stopped);
       }
@@ -430,11 +569,15 @@ void MediaPlayer::handleEndFile(const mpv_event_end_file& end) {
     }
     pending_error_ = MPV_ERROR_NOTHING_TO_PLAY;
   } else if (reason == MPV_END_FILE_REASON_ERROR) {
+    if (reconnectAfter(end.error, false)) return;
     pending_error_ = end.error;
   } else if (reason != MPV_END_FILE_REASON_EOF) {
     return;
+  } else if (reconnectAfter(0, true)) {
+    return;
   }
   // Stop here rather than let mpv go on to a playlist's next entry behind the window's back.
+  stopRecording();
   const char* args[] = {"stop", nullptr};
   command(args);
   setPhase(PlayerPhase::Stopped);
@@ -478,12 +621,23 @@ void MediaPlayer::handleOutputReply(const mpv_event& event) {
 
 void MediaPlayer::setPhase(PlayerPhase phase) {
   state_.phase = phase;
-  if (!in_mpv(phase)) state_.restarting = false;
+  if (!in_mpv(phase)) {
+    state_.restarting = false;
+    if (phase != PlayerPhase::Reconnecting) state_.reconnecting = false;
+    icy_title_.clear();
+    media_title_.clear();
+    updateNowPlaying();
+  }
   updateStatus();
 }
 
 void MediaPlayer::updateStatus() {
   const QString text = status_text(state_);
+  if (text == QLatin1String(kPlayerPlaying)) {
+    reached_playing_ = true;
+    // The stream is back: the attempts are over, and nothing of them is reported.
+    if (state_.reconnecting) cancelReconnect();
+  }
   if (text == status_) return;
   status_ = text;
   Q_EMIT StatusChange();

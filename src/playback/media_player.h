@@ -3,6 +3,7 @@
 #include "playback/mpv_handles.h"
 #include "playback/player_component.h"
 #include "playback/player_status.h"
+#include "playback/reconnect_schedule.h"
 
 #include <QList>
 #include <QStringList>
@@ -14,6 +15,8 @@
 
 // The media player component over libmpv. Lives on the GUI thread and raises its events there;
 // commands go to mpv asynchronously so a slow network never holds up the window.
+class QTimer;
+
 class MediaPlayer : public PlayerComponent {
   Q_OBJECT
  public:
@@ -56,6 +59,11 @@ class MediaPlayer : public PlayerComponent {
   PlayerError error(int index) const override;
   void clearErrors() override { errors_.clear(); }
 
+  QString nowPlaying() const override { return now_playing_; }
+  void startRecording(const QString& path) override;
+  void stopRecording() override;
+  QString audioCodec() const override { return audio_codec_; }
+
   // mpv's fill level of the network cache in percent while it waits for data.
   int bufferingPercent() const { return buffering_percent_; }
 
@@ -77,7 +85,12 @@ class MediaPlayer : public PlayerComponent {
   void handleEvent(const mpv_event& event);
   void handleProperty(uint64_t id, const mpv_event_property& property);
   void handleEndFile(const mpv_event_end_file& end);
-  void startLoad();
+  // retry: a try to get a dropped stream back, which keeps the attempts going.
+  void startLoad(bool retry = false);
+  // The current stream ended or failed with mpv's error code (0 at a plain end of stream): answers
+  // true when it will be tried again, or the attempts gave up and the failure is pending.
+  bool reconnectAfter(int code, bool end_of_stream);
+  void cancelReconnect();
   // Stops what mpv plays of ours, if anything, and forgets the load.
   void endLoad();
   // Marks the current load's replies and events stale.
@@ -86,6 +99,7 @@ class MediaPlayer : public PlayerComponent {
   void raiseError(const PlayerError& error);
   void askForOutputs();
   void handleOutputReply(const mpv_event& event);
+  void updateNowPlaying();
   void setPhase(PlayerPhase phase);
   void updateStatus();
   void command(const char* const* args, uint64_t reply_id = 0);
@@ -120,6 +134,15 @@ class MediaPlayer : public PlayerComponent {
   bool stretch_to_fit_ = false;
   bool full_screen_ = false;
   int buffering_percent_ = 0;
+  ReconnectSchedule reconnect_;
+  QTimer* reconnect_timer_ = nullptr;
+  bool reached_playing_ = false;  // the current channel has played since the user started it
+  bool has_length_ = false;  // the current stream is a file of known size, not a live stream
+  QString icy_title_;    // the current stream's ICY title, as sent
+  QString media_title_;  // mpv's media title for the current stream
+  QString now_playing_;
+  QString audio_codec_;
+  bool recording_ = false;
   QList<PlayerError> errors_;
   QString start_error_;
 };

@@ -31,4 +31,9 @@ inline constexpr const char* audio_output = "ao";
 inline constexpr const char* audio_device = "audio-device";
 inline constexpr const char* current_audio_output = "current-ao";  // "null" where no device opened
 inline constexpr const char* video_is_picture = "current-tracks/video/image";
+inline constexpr const char* stream_record = "stream-record";
+inline constexpr const char* audio_codec = "audio-codec-name";
+inline constexpr const char* file_size = "file-size";  // unavailable for a live stream
+inline constexpr const char* metadata = "metadata";        // the stream's tags; radio titles as "icy-title"
+inline constexpr const char* media_title = "media-title";  // a title, or the address when there is none
 }  // namespace mpv_name

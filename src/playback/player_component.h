@@ -53,9 +53,23 @@ class PlayerComponent : public QObject {
   virtual PlayerError error(int index) const = 0;
   virtual void clearErrors() = 0;
 
+  // What the stream says it plays now, as it came (see now_playing_title); empty when nothing.
+  virtual QString nowPlaying() const { return {}; }
+
+  // Recording: the stream's packets written to `path` as they come, without decoding them.
+  // A failure is raised as recordingFailed; playback goes on.
+  virtual void startRecording(const QString& path) { Q_UNUSED(path); }
+  virtual void stopRecording() {}
+  // The playing stream's audio format ("mp3", "aac"...), empty while unknown.
+  virtual QString audioCodec() const { return {}; }
+
  Q_SIGNALS:
   void StatusChange();
   void Error();
   // Raised when fullScreen is written, so the video widget follows.
   void fullScreenChanged(bool on);
+  // The stream's title changed; empty when the stream ended or names nothing.
+  void nowPlayingChanged(const QString& title);
+  // The recording could not be written and was ended; `cause` as the player's log put it.
+  void recordingFailed(const QString& cause);
 };

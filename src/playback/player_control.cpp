@@ -3,6 +3,7 @@
 #include "playback/media_player.h"
 #include "playback/player_status.h"
 #include "playback/player_version.h"
+#include "playback/stream_recorder.h"
 #include "playback/video_widget.h"
 #include "playback/volume.h"
 #include "views/channel_list_state.h"
@@ -12,7 +13,7 @@
 #include <QWidget>
 
 PlayerControl::PlayerControl(ChannelListState& state, QWidget* window, QObject* parent)
-    : QObject(parent), state_(state), window_(window) {}
+    : QObject(parent), state_(state), window_(window), recorder_(new StreamRecorder(window, this)) {}
 
 PlayerControl::~PlayerControl() = default;
 
@@ -47,12 +48,14 @@ bool PlayerControl::createPlayer(QWidget* video_area, const MediaPlayerOptions& 
 
 void PlayerControl::attach(PlayerComponent* player) {
   player_ = player;
+  recorder_->setPlayer(player);
   player->setUiMode(QStringLiteral("none"));
   player->setVolume(kStartVolume);
   // The control shows what the player holds, not what was asked of it.
   applyVolume(player->volume());
   connect(player, &PlayerComponent::StatusChange, this, &PlayerControl::onStatusChange);
   connect(player, &PlayerComponent::Error, this, &PlayerControl::onError);
+  connect(player, &PlayerComponent::nowPlayingChanged, this, &PlayerControl::onNowPlaying);
   player->setAutoStart(false);
   player->stop();
   Q_EMIT videoVisibleChanged(false);
@@ -66,10 +69,18 @@ int PlayerControl::selectedRow() const { return selected_row_ ? selected_row_() 
 
 void PlayerControl::loadRow(int row) {
   const int index = channel_position(state_, row);
+  recorder_->stop();
+  record_when_back_ = false;
+  setNowPlaying(QString());
   if (index >= 0) {
-    if (player_) player_->setURL(to_qstring(state_.catalogue.channels[static_cast<size_t>(index)].url));
+    const Channel& channel = state_.catalogue.channels[static_cast<size_t>(index)];
+    channel_key_ = to_qstring(channel.url);
+    channel_name_ = channel.name.text();
+    channel_is_radio_ = channel.group_id == kGroupRadio;
+    if (player_) player_->setURL(channel_key_);
     Q_EMIT playPauseChanged(false);
   } else {
+    channel_key_.clear();
     if (player_) player_->setURL(QString());
     Q_EMIT playPauseChanged(true);
   }
@@ -99,6 +110,19 @@ void PlayerControl::pause() {
 void PlayerControl::onStatusChange() {
   if (!player_) return;
   const QString status = player_->status();
+  if (status == QLatin1String(kPlayerStopped)) setNowPlaying(QString());
+  // A file holds one stream: it ends with it. A stream that comes back after a drop is recorded
+  // on into a new file, so a network blip does not quietly end a recording.
+  if (status == QLatin1String(kPlayerReconnecting) && recorder_->recording()) {
+    recorder_->stop();
+    record_when_back_ = true;
+  } else if (status == QLatin1String(kPlayerStopped)) {
+    recorder_->stop();
+    record_when_back_ = false;
+  } else if (status == QLatin1String(kPlayerPlaying) && record_when_back_) {
+    record_when_back_ = false;
+    recorder_->start(channel_name_, !channel_is_radio_);
+  }
   Q_EMIT statusTextChanged(status);
   QPointer<PlayerControl> alive(this);
   if (status_runs_pause_command(status)) pause();
@@ -148,6 +172,18 @@ void PlayerControl::onError() {
   if (index >= 0) Q_EMIT reportBrokenChannel(row, index);
 }
 
+void PlayerControl::onNowPlaying(const QString& raw) {
+  const QString title = clean_title(raw);
+  if (!title.isEmpty()) history_.add(channel_key_, title, QDateTime::currentDateTime());
+  setNowPlaying(title);
+}
+
+void PlayerControl::setNowPlaying(const QString& title) {
+  if (title == now_playing_) return;
+  now_playing_ = title;
+  Q_EMIT now_playing_changed(title);
+}
+
 void PlayerControl::volumeReleasedAt(int x) { applyVolume(volume_from_click(x)); }
 
 void PlayerControl::applyVolume(int volume) {
@@ -172,6 +208,16 @@ void PlayerControl::fullScreen() {
   const QString status = player_->status();
   if (status == QLatin1String(kPlayerReady) || status == QLatin1String(kPlayerStopped)) return;
   player_->setFullScreen(true);
+}
+
+void PlayerControl::toggleRecording() {
+  if (recorder_->recording() || record_when_back_) {
+    record_when_back_ = false;
+    recorder_->stop();
+    return;
+  }
+  if (!player_ || channel_key_.isEmpty() || !status_is_playing(player_->status())) return;
+  recorder_->start(channel_name_, !channel_is_radio_);
 }
 
 void PlayerControl::leaveFullScreen() {

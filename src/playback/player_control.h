@@ -1,5 +1,6 @@
 #pragma once
 #include "playback/media_player_options.h"
+#include "playback/now_playing.h"
 #include "playback/player_component.h"
 #include "playback/video_widget.h"
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class StreamRecorder;
 struct ChannelListState;
 class QWidget;
 
@@ -47,6 +49,12 @@ class PlayerControl : public QObject {
 
   PlayerComponent* player() const { return player_; }
   VideoWidget* videoWidget() const { return video_; }
+  StreamRecorder* recorder() const { return recorder_; }
+
+  // What the playing stream says it plays (clean_title), empty when nothing.
+  QString nowPlaying() const { return now_playing_; }
+  // The last titles the loaded channel sent since the program started, oldest first.
+  std::vector<HeardTitle> recentTitles() const { return history_.titles(channel_key_); }
 
   // The channel list's selected row, or -1; asked at the moments the rules need it.
   void setSelectedRowSource(std::function<int()> selected_row) { selected_row_ = std::move(selected_row); }
@@ -65,6 +73,9 @@ class PlayerControl : public QObject {
   void mute();
   void unmute();
   void fullScreen();
+  // The record button: records the playing channel into the user's Music (radio) or Videos folder,
+  // or ends the recording.
+  void toggleRecording();
   // The video comes back into the window (the window is closing); nothing when it is not full screen.
   void leaveFullScreen();
 
@@ -85,10 +96,14 @@ class PlayerControl : public QObject {
   void reportBrokenChannel(int row, int channel_index);
   // The video in the window was double-clicked (in full screen it goes back by itself).
   void videoDoubleClicked();
+  // The playing stream's title changed (plain text, cleaned); empty when it went or was stopped.
+  void now_playing_changed(const QString& title);
 
  private:
   void onStatusChange();
   void onError();
+  void onNowPlaying(const QString& raw);
+  void setNowPlaying(const QString& title);
   int selectedRow() const;
   void submitIfFirstPlay();
 
@@ -98,4 +113,11 @@ class PlayerControl : public QObject {
   QPointer<VideoWidget> video_;
   std::function<int()> selected_row_;
   std::optional<int> submitting_id_;  // user channel whose submission is on its way
+  StreamRecorder* recorder_ = nullptr;
+  QString channel_key_;  // the loaded channel's address
+  QString channel_name_;
+  bool channel_is_radio_ = false;
+  bool record_when_back_ = false;  // a recording was running when the stream dropped
+  QString now_playing_;
+  TitleHistory history_;
 };

@@ -5,11 +5,15 @@ QString status_text(const PlayerState& state) {
     case PlayerPhase::Empty:
     case PlayerPhase::Stopped: return QString::fromLatin1(kPlayerStopped);
     case PlayerPhase::Ready: return QString::fromLatin1(kPlayerReady);
+    case PlayerPhase::Reconnecting: return QString::fromLatin1(kPlayerReconnecting);
     case PlayerPhase::Opening:
-      return QString::fromLatin1(state.pause ? kPlayerPaused : kPlayerConnecting);
+      if (state.pause) return QString::fromLatin1(kPlayerPaused);
+      return QString::fromLatin1(state.reconnecting ? kPlayerReconnecting : kPlayerConnecting);
     case PlayerPhase::Active:
       if (state.pause) return QString::fromLatin1(kPlayerPaused);
-      if (state.restarting || state.paused_for_cache || state.core_idle) return QString::fromLatin1(kPlayerBuffering);
+      // A try that has the stream open but not playing yet is still part of getting it back.
+      if (state.restarting || state.paused_for_cache || state.core_idle)
+        return QString::fromLatin1(state.reconnecting ? kPlayerReconnecting : kPlayerBuffering);
       return QString::fromLatin1(kPlayerPlaying);
   }
   return QString::fromLatin1(kPlayerStopped);

@@ -8,6 +8,7 @@ inline constexpr const char* kPlayerPaused = "Paused";
 inline constexpr const char* kPlayerPlaying = "Playing";
 inline constexpr const char* kPlayerConnecting = "Connecting...";
 inline constexpr const char* kPlayerBuffering = "Buffering...";
+inline constexpr const char* kPlayerReconnecting = "Reconnecting...";
 
 // Where the player is with the current URL. Only Opening and Active have anything inside mpv.
 enum class PlayerPhase {
@@ -16,6 +17,7 @@ enum class PlayerPhase {
   Opening,  // loadfile issued, the file is not open yet
   Active,   // the file is open; mpv's own flags tell playing, paused and buffering apart
   Stopped,  // stopped by the user, at the end of the stream or after an error
+  Reconnecting,  // a stream that played dropped; waiting for the next try
 };
 
 // The part of mpv's state the status text depends on.
@@ -25,6 +27,7 @@ struct PlayerState {
   bool core_idle = true;          // mpv "core-idle": not advancing (paused, waiting for data, seeking)
   bool paused_for_cache = false;  // mpv "paused-for-cache"
   bool restarting = false;        // the file is open but playback has not (re)started yet
+  bool reconnecting = false;      // a stream that played dropped and is being tried again
 };
 
 QString status_text(const PlayerState& state);

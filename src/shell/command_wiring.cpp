@@ -173,6 +173,7 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   on.video_double_clicked = player(t.player, &PlayerControl::fullScreen);
   on.leave_fullscreen = player(t.player, &PlayerControl::leaveFullScreen);
   on.mute = player(t.player, &PlayerControl::mute);
+  on.record = player(t.player, &PlayerControl::toggleRecording);
   on.unmute = player(t.player, &PlayerControl::unmute);
   // The star: the channel in the player (the selected row's) becomes a favourite or stops being one.
   on.favorite_button_clicked = [&w, &state] {
@@ -187,6 +188,7 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     mpris->hooks().command = on.media_key;
     mpris->hooks().raise = [&w] { raise_window(w); };
     mpris->hooks().quit = [&w] { w.close(); };
+    if (control) QObject::connect(control, &PlayerControl::now_playing_changed, mpris, &MprisService::set_now_playing);
   }
 
   // --- Feedback from the player's events ---------------------------------------------------------

@@ -35,7 +35,7 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
     panel_->raise();
     panel_->activateWindow();
   });
-  // After the window's own handler, which sets the label and its plain tooltip.
+  // After the window's own handler, which sets the label and forgets the last channel's guide lines.
   connect(window.channel_list()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { show_selected_channel(); });
   connect(library_, &GuideLibrary::guides_changed, this, &GuideHookup::show_selected_channel);
@@ -84,7 +84,8 @@ void GuideHookup::show_selected_channel() {
   const auto guides = library_->guides();
   const NowNextTexts texts = now_next_texts(*guides, library_->match(channel.id, name.toStdString(), tvg_id),
                                             QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone());
-  window_.channel_label()->setToolTip(plain_tooltip(texts.tooltip(name)));
+  // Below the name and what the stream plays, which the window puts first.
+  window_.show_guide_lines(texts.tooltip(QString()));
   now_line_->setText(texts.now.isEmpty() ? QString()
                                          : texts.now + (texts.progress >= 0 ? QStringLiteral("  (%1%)").arg(texts.progress) : QString()));
   now_line_->setToolTip(plain_tooltip(texts.tooltip(name)));

@@ -361,6 +361,12 @@ void MainWindow::build_button_bar(QWidget* panel) {
   QIcon star = favorited_->icon();
   star.addPixmap(picture_pixmap(QStringLiteral("bar_favorited"), {12, 10}), QIcon::Normal, QIcon::On);
   favorited_->setIcon(star);
+  record_ = picture_button(buttons_panel_, "RecordButton", QStringLiteral("Record"), QStringLiteral("bar_record"),
+                           {82, 9, 10, 10});
+  record_->setCheckable(true);
+  QIcon record_icon = record_->icon();
+  record_icon.addPixmap(picture_pixmap(QStringLiteral("bar_recording"), {10, 10}), QIcon::Normal, QIcon::On);
+  record_->setIcon(record_icon);
   mute_ = picture_button(buttons_panel_, "MuteButton", QString(), QStringLiteral("bar_mute"), {118, 6, 15, 15});
   unmute_ = picture_button(buttons_panel_, "UnmuteButton", QString(), QStringLiteral("bar_unmute"),
                            {118, 6, 15, 15});
@@ -384,6 +390,11 @@ void MainWindow::build_button_bar(QWidget* panel) {
     show_favorite_star();
   });
   connect(mute_, &QToolButton::clicked, this, [this] { run(hooks_.mute); });
+  connect(record_, &QToolButton::clicked, this, [this] {
+    // The button shows what the recorder does, not the click.
+    record_->setChecked(!record_->isChecked());
+    run(hooks_.record);
+  });
   connect(unmute_, &QToolButton::clicked, this, [this] { run(hooks_.unmute); });
   connect(sound_, &VolumeButton::releasedAt, this, [this](int x) { run(hooks_.set_volume_at, x); });
 }
@@ -429,7 +440,7 @@ void MainWindow::connect_context_menu() {
 // player buttons; of each pair only the visible button is reached.
 void MainWindow::set_tab_order() {
   QList<QWidget*> chain(large_buttons_.begin(), large_buttons_.end());
-  chain << countries_ << search_ << filter_ << list_ << play_ << pause_ << fullscreen_ << favorited_ << mute_
+  chain << countries_ << search_ << filter_ << list_ << play_ << pause_ << fullscreen_ << favorited_ << record_ << mute_
         << unmute_;
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
@@ -472,6 +483,23 @@ bool is_menu_key(int key, Qt::KeyboardModifiers modifiers) {
 
 QString channel_label_html(const QString& name) {
   return QStringLiteral("<P align=\"right\">") + name.toHtmlEscaped() + QStringLiteral("</P>");
+}
+
+QString channel_label_html(const QString& name, const QString& title) {
+  if (title.isEmpty()) return channel_label_html(name);
+  constexpr qsizetype kShownTitleLength = 60;
+  QString shown = title;
+  if (shown.size() > kShownTitleLength) {
+    qsizetype cut = kShownTitleLength - 3;
+    if (shown[cut - 1].isHighSurrogate()) --cut;
+    shown = shown.left(cut).trimmed() + QStringLiteral("...");
+  }
+  return QStringLiteral("<P align=\"right\">") + name.toHtmlEscaped() +
+         QStringLiteral(" &nbsp;<font color=\"#b4b4b4\">") + shown.toHtmlEscaped() + QStringLiteral("</font></P>");
+}
+
+QString channel_label_tooltip(const QString& name, const QString& title) {
+  return title.isEmpty() ? name : name + QStringLiteral(" \u2014 ") + title;
 }
 
 QString no_channel_label_html() { return QStringLiteral("<P align=\"right\">No channel</P>"); }

@@ -18,6 +18,7 @@ class ClickLabel;
 class FindDialog;
 class GradientPanel;
 class PlayerControl;
+class RecentTitlesWindow;
 struct ReloadHooks;
 class VolumeButton;
 class QComboBox;
@@ -78,6 +79,15 @@ class MainWindow : public QWidget {
   QLabel* channel_label() const { return channel_label_; }
   // The status line's text, shown as typed.
   void set_status_text(const QString& status);
+  // The playing stream's title beside the channel name (empty: the name alone).
+  void show_now_playing(const QString& title);
+  // The programme guide's lines for the loaded channel ("\nNow: ...\nNext: ..."), put after the
+  // name and the stream's title in the label's tooltip; the label has one tooltip and two sources.
+  void show_guide_lines(const QString& lines);
+  // The list of the loaded channel's recent titles, made at its first opening.
+  RecentTitlesWindow* recent_titles_window() const { return recent_titles_; }
+  // Opens (or brings forward) that list; the channel label's context menu does this.
+  void open_recent_titles(PlayerControl* control);
   QToolButton* play_button() const { return play_; }
   QToolButton* pause_button() const { return pause_; }
   QToolButton* mute_button() const { return mute_; }
@@ -87,6 +97,9 @@ class MainWindow : public QWidget {
   void show_volume(int volume);
   QToolButton* fullscreen_button() const { return fullscreen_; }
   QToolButton* favorited_button() const { return favorited_; }
+  QToolButton* record_button() const { return record_; }
+  // The recording's length after the player's status; empty: not recording.
+  void show_recording_time(const QString& text);
   QToolButton* search_button() const { return search_; }
 
   // --- Other controls.
@@ -134,6 +147,8 @@ class MainWindow : public QWidget {
   // keyboard focus moves along to the shown one.
   static void show_one_of(QWidget* shown, QWidget* hidden);
   void show_channel_label(const QString& html, const QString& tooltip);
+  // The label from the channel name and the stream's title held below.
+  void refresh_channel_label();
   // Runs a hook; an error it raises is shown to the user and the rest of the command skipped.
   template <typename Hook, typename... Args>
   void run(const Hook& hook, Args&&... args);
@@ -162,6 +177,9 @@ class MainWindow : public QWidget {
   QToolButton* pause_ = nullptr;
   QToolButton* fullscreen_ = nullptr;
   QToolButton* favorited_ = nullptr;
+  QToolButton* record_ = nullptr;
+  QString player_status_ = QStringLiteral("Stopped");
+  QString recording_time_;
   QToolButton* mute_ = nullptr;
   QToolButton* unmute_ = nullptr;
   VolumeButton* sound_ = nullptr;
@@ -169,6 +187,10 @@ class MainWindow : public QWidget {
   ClickLabel* mail_ = nullptr;
   ChannelContextMenu* context_menu_ = nullptr;
   FindDialog* find_dialog_ = nullptr;
+  RecentTitlesWindow* recent_titles_ = nullptr;
+  QString channel_name_;  // of the loaded channel; empty with none
+  QString now_playing_;
+  QString guide_lines_;
 };
 
 template <typename Hook, typename... Args>
@@ -190,6 +212,10 @@ bool is_menu_key(int key, Qt::KeyboardModifiers modifiers);
 
 // The channel label's text for a channel name (shown as typed, never as markup) and for none.
 QString channel_label_html(const QString& name);
+// The same with the stream's title after the name, shortened to what fits a label line.
+QString channel_label_html(const QString& name, const QString& title);
+// The label's tooltip: the name, and the title when there is one.
+QString channel_label_tooltip(const QString& name, const QString& title);
 QString no_channel_label_html();
 
 // "Quovi Pro - 5.1.5.0": the caption before the first view is built.

@@ -38,6 +38,9 @@ void MainWindow::load_catalogue() { run(hooks_.load_catalogue); }
 // The view
 
 void MainWindow::enter_no_channel_state() {
+  channel_name_.clear();
+  now_playing_.clear();
+  guide_lines_.clear();
   show_channel_label(no_channel_label_html(), QString());
   run(hooks_.load_row, -1);
   show_one_of(pause_, play_);
@@ -120,17 +123,46 @@ void MainWindow::show_channel_label(const QString& html, const QString& tooltip)
   place_controls();  // the label grows to the left for a longer name
 }
 
+void MainWindow::show_now_playing(const QString& title) {
+  if (title == now_playing_) return;
+  now_playing_ = title;
+  if (!channel_name_.isEmpty()) refresh_channel_label();
+}
+
+void MainWindow::show_guide_lines(const QString& lines) {
+  if (lines == guide_lines_) return;
+  guide_lines_ = lines;
+  if (!channel_name_.isEmpty()) refresh_channel_label();
+}
+
+void MainWindow::refresh_channel_label() {
+  show_channel_label(channel_label_html(channel_name_, now_playing_),
+                     channel_label_tooltip(channel_name_, now_playing_) + guide_lines_);
+}
+
 void MainWindow::set_status_text(const QString& status) {
-  status_label_->setText(status.toHtmlEscaped());
+  player_status_ = status;
+  QString html = status.toHtmlEscaped();
+  if (!recording_time_.isEmpty())
+    html += QStringLiteral("&nbsp;&nbsp;<font color=\"#ff5050\">&#9679; REC ") + recording_time_.toHtmlEscaped() +
+            QStringLiteral("</font>");
+  status_label_->setText(html);
   place_controls();
+}
+
+void MainWindow::show_recording_time(const QString& text) {
+  recording_time_ = text;
+  set_status_text(player_status_);
 }
 
 void MainWindow::on_selection_changed(bool selected) {
   const int p = selected_channel_position();
   if (p >= 0 && selected) {
     const Channel& ch = state_.catalogue.channels[p];
-    const QString name = ch.name.text();
-    show_channel_label(channel_label_html(name), name);
+    channel_name_ = ch.name.text();
+    now_playing_.clear();
+    guide_lines_.clear();
+    refresh_channel_label();
     run(hooks_.load_row, selected_row());
     show_one_of(play_, pause_);
     show_favorite_star();

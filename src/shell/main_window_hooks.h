@@ -63,6 +63,7 @@ struct MainWindowHooks {
   std::function<void()> leave_fullscreen;
   std::function<void()> mute;
   std::function<void()> unmute;
+  std::function<void()> record;  // the record button: starts or ends recording the playing stream
   std::function<void()> favorite_button_clicked;  // the star; the window shows the outcome itself
   std::function<void(int x)> set_volume_at;  // x in the volume control's own coordinates
   // A media key of the keyboard (play, pause, play/pause, stop, next, previous) in the window or

@@ -2,11 +2,16 @@
 #include "playback/player_control.h"
 
 #include "playback/player_component.h"
+#include "playback/stream_recorder.h"
 #include "views/channel_list_state.h"
 #include "widgets/messages.h"
 
+#include "wait_until.h"
+
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <functional>
 #include <QStringList>
 
 namespace {
@@ -59,6 +64,12 @@ class ScriptedPlayer : public PlayerComponent {
   bool stretch = false;
   bool full_screen = false;
   QList<PlayerError> errors;
+  QByteArray recorded;  // what a recording gets written into it
+
+  void startRecording(const QString& path) override {
+    QFile file(path);
+    if (file.open(QIODevice::Append)) file.write(recorded);
+  }
 };
 
 Channel channel(int id, const char* url, bool user_defined) {
@@ -315,4 +326,101 @@ TEST_F(PlayerControlTest, WithoutAPlayerOnlyTheVolumeDisplayChanges) {
   EXPECT_EQ(window.volume_shown, 49);
   control.loadRow(1);  // the buttons follow the selection even so
   EXPECT_FALSE(window.pause_shown);
+}
+
+TEST_F(PlayerControlTest, NowPlayingIsCleanedKeptPerChannelAndClearedOnStopAndAnotherChannel) {
+  create();
+  QStringList shown;
+  QObject::connect(&control, &PlayerControl::now_playing_changed, [&](const QString& t) { shown << t; });
+  control.loadRow(0);  // the radio channel
+  control.play();
+  player.raiseStatus(QStringLiteral("Playing"));
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("First\x01 \u202ESong\n"));
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("First Song"));  // the same title again
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("Second Song"));
+  EXPECT_EQ(shown, (QStringList{"First Song", "Second Song"}));
+  EXPECT_EQ(control.nowPlaying(), "Second Song");
+
+  // Stopped: the title goes; the history stays with the channel.
+  player.raiseStatus(QStringLiteral("Stopped"));
+  EXPECT_EQ(control.nowPlaying(), "");
+  EXPECT_EQ(shown.last(), "");
+
+  // Another channel: its own (empty) history; the first one's is there again when it comes back.
+  player.raiseStatus(QStringLiteral("Playing"));
+  Q_EMIT player.nowPlayingChanged(QStringLiteral("Third Song"));
+  control.loadRow(2);
+  EXPECT_EQ(control.nowPlaying(), "");
+  EXPECT_EQ(shown.last(), "");
+  EXPECT_TRUE(control.recentTitles().empty());
+  control.loadRow(0);
+  const auto titles = control.recentTitles();
+  ASSERT_EQ(titles.size(), 3u);
+  EXPECT_EQ(titles[0].title, "First Song");
+  EXPECT_EQ(titles[2].title, "Third Song");
+}
+
+TEST_F(PlayerControlTest, ARecordingThatGotNothingLeavesNoFileBehind) {
+  create();
+  control.loadRow(0);
+  control.play();
+  player.raiseStatus(QStringLiteral("Playing"));
+  for (const QByteArray& recorded : {QByteArray(), QByteArray("stream bytes")}) {
+    SCOPED_TRACE(recorded.isEmpty() ? "nothing recorded" : "something recorded");
+    player.recorded = recorded;
+    control.toggleRecording();
+    ASSERT_TRUE(control.recorder()->recording());
+    const QString path = control.recorder()->path();
+    ASSERT_TRUE(QFile::exists(path));
+    control.toggleRecording();
+    ASSERT_FALSE(control.recorder()->recording());
+    EXPECT_TRUE(QFile::exists(path)) << "the player may still be writing";
+    quovi_test::wait_until([] { return false; }, StreamRecorder::kEmptyFileCheckDelay + 300);
+    EXPECT_EQ(QFile::exists(path), !recorded.isEmpty());
+    // File names count seconds: the next start gets a name of its own.
+    quovi_test::wait_until([] { return false; }, 1000);
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PlayerControlTest, ARecordingGoesOnIntoANewFileWhenADroppedStreamComesBack) {
+  create();
+  control.loadRow(0);
+  control.play();
+  player.raiseStatus(QStringLiteral("Playing"));
+  player.recorded = "stream bytes";
+  control.toggleRecording();
+  const QString first = control.recorder()->path();
+  ASSERT_FALSE(first.isEmpty());
+  quovi_test::wait_until([] { return false; }, 1100);  // file names count seconds
+  player.raiseStatus(QStringLiteral("Reconnecting..."));
+  EXPECT_FALSE(control.recorder()->recording());
+  player.raiseStatus(QStringLiteral("Playing"));
+  ASSERT_TRUE(control.recorder()->recording());
+  EXPECT_NE(control.recorder()->path(), first);
+
+  // The record button during the drop, a stop, or another channel: nothing starts when it is back.
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+  };
+  const Case cases[] = {
+      {"record button", [&] { control.toggleRecording(); }},
+      {"stopped", [&] { player.raiseStatus(QStringLiteral("Stopped")); }},
+      {"another channel", [&] { control.loadRow(2); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    control.loadRow(0);
+    control.play();
+    player.raiseStatus(QStringLiteral("Playing"));
+    quovi_test::wait_until([] { return false; }, 1100);
+    control.toggleRecording();
+    ASSERT_TRUE(control.recorder()->recording());
+    player.raiseStatus(QStringLiteral("Reconnecting..."));
+    c.act();
+    player.raiseStatus(QStringLiteral("Playing"));
+    EXPECT_FALSE(control.recorder()->recording());
+  }
+  EXPECT_TRUE(messages.shown.empty());
 }

@@ -30,6 +30,12 @@ TEST(PlayerStatus, TextFollowsPhaseAndMpvFlags) {
       {{P::Active, false, false, true, false}, "Buffering..."},
       {{P::Active, false, false, false, true}, "Buffering..."},
       {{P::Active, true, true, true, false}, "Paused"},
+      // A stream that played dropped: every step of getting it back reads the same.
+      {{P::Reconnecting, false, true, false, false, true}, "Reconnecting..."},
+      {{P::Opening, false, true, false, false, true}, "Reconnecting..."},
+      {{P::Active, false, true, false, true, true}, "Reconnecting..."},
+      {{P::Active, false, false, false, false, true}, "Playing"},
+      {{P::Opening, true, true, false, false, true}, "Paused"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(status_text(c.state), c.text) << int(c.state.phase) << c.state.pause << c.state.core_idle

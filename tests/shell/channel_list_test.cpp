@@ -1,3 +1,4 @@
+#include "dialogs/recent_titles_window.h"
 #include "message_box_probe.h"
 #include "playback/player_control.h"
 #include "playback/volume_button.h"
@@ -9,6 +10,7 @@
 #include "stand_in_player.h"
 #include "widgets/click_label.h"
 #include "widgets/messages.h"
+#include "widgets/plain_tooltip.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QHelpEvent>
 #include <QTableView>
 #include <QTextDocument>
@@ -320,6 +323,42 @@ TEST_F(MainWindowTest, LoadCatalogueRunsTheIntegratorsLoad) {
   window.hooks().load_catalogue = [&] { loaded = true; };
   window.load_catalogue();
   EXPECT_TRUE(loaded);
+}
+
+TEST_F(MainWindowTest, TheStreamsTitleShowsBesideTheNameInTheTooltipAndInTheRecentTitles) {
+  window.select_row(0);
+  const QString name = state.catalogue.channels[window.selected_channel_position()].name.text();
+  window.play_button()->click();
+  player->raise_status(QStringLiteral("Playing"));
+  Q_EMIT player->nowPlayingChanged(QStringLiteral("Song <b>one</b>"));
+  EXPECT_EQ(window.channel_label()->text(), QStringLiteral("<P align=\"right\">") + name.toHtmlEscaped() +
+                                                QStringLiteral(" &nbsp;<font color=\"#b4b4b4\">Song &lt;b&gt;one&lt;/b&gt;</font></P>"));
+  EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name + QStringLiteral(" \u2014 Song <b>one</b>")));
+  // The programme guide's lines stay below whatever title comes next.
+  window.show_guide_lines(QStringLiteral("\nNow: News"));
+  Q_EMIT player->nowPlayingChanged(QStringLiteral("Song two"));
+  EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name + QStringLiteral(" \u2014 Song two\nNow: News")));
+
+  window.open_recent_titles(control);
+  ASSERT_NE(window.recent_titles_window(), nullptr);
+  QPlainTextEdit* list = window.recent_titles_window()->list();
+  QStringList lines = list->toPlainText().split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].endsWith(QStringLiteral("  Song two"))) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(QStringLiteral("  Song <b>one</b>"))) << lines[1].toStdString();
+  Q_EMIT player->nowPlayingChanged(QStringLiteral("Song three"));  // the open list follows
+  EXPECT_EQ(list->toPlainText().split(QLatin1Char('\n')).size(), 3);
+
+  // The status line tells a recording and its length.
+  window.show_recording_time(QStringLiteral("0:05"));
+  EXPECT_EQ(window.status_label()->text(), QStringLiteral("Playing&nbsp;&nbsp;<font color=\"#ff5050\">&#9679; REC 0:05</font>"));
+  window.show_recording_time(QString());
+  EXPECT_EQ(window.status_label()->text(), QStringLiteral("Playing"));
+
+  player->raise_status(QStringLiteral("Stopped"));
+  // Stopped: the stream's title goes, the channel's guide stays.
+  EXPECT_EQ(window.channel_label()->text(), channel_label_html(name));
+  EXPECT_EQ(window.channel_label()->toolTip(), plain_tooltip(name + QStringLiteral("\nNow: News")));
 }
 
 TEST_F(MainWindowTest, PlayerBarFollowsThePlayer) {

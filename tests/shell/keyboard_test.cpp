@@ -91,7 +91,7 @@ TEST_F(KeyboardFixture, EnterAndReturnPlayTheSelectedRow) {
 TEST_F(KeyboardFixture, TabGoesFromTheListThroughThePlayerButtonsAndRoundTheWindow) {
   window.select_row(0);
   ASSERT_EQ(focused(), list());
-  const QStringList ring = {"PlayButton",     "FullscreenButton", "FavoriteButton", "MuteButton",
+  const QStringList ring = {"PlayButton",     "FullscreenButton", "FavoriteButton", "RecordButton", "MuteButton",
                             "TvViewButton",   "RadioViewButton",  "VideoViewButton", "FavoritesViewButton",
                             "UpdateButton",   "SubmitButton",     "CountryCombo",   "SearchButton",
                             "FilterButton",   "ChannelList"};
@@ -117,6 +117,8 @@ TEST_F(KeyboardFixture, TabGoesFromTheListThroughThePlayerButtonsAndRoundTheWind
   EXPECT_EQ(focused(), window.play_button());
   QTest::keyClick(focused(), Qt::Key_Tab);
   QTest::keyClick(focused(), Qt::Key_Tab);
+  QTest::keyClick(focused(), Qt::Key_Tab);
+  ASSERT_EQ(focused(), window.record_button());
   QTest::keyClick(focused(), Qt::Key_Tab);
   ASSERT_EQ(focused(), window.mute_button());
   QTest::keyClick(focused(), Qt::Key_Space);

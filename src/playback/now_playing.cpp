@@ -1,0 +1,98 @@
+#include "playback/now_playing.h"
+
+#include <QStringList>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+bool is_hidden(QChar::Category category) {
+  switch (category) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:  // direction overrides and zero-width marks could disguise the text
+    case QChar::Other_NotAssigned:
+    case QChar::Other_PrivateUse:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+QString clean_title(const QString& raw) {
+  QString out;
+  out.reserve(std::min(raw.size(), kNowPlayingMaxLength + 1));
+  bool pending_space = false;
+  for (qsizetype i = 0; i < raw.size() && out.size() <= kNowPlayingMaxLength; ++i) {
+    const QChar c = raw[i];
+    if (c.isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate()) {
+      const char32_t code = QChar::surrogateToUcs4(c, raw[i + 1]);
+      ++i;
+      if (is_hidden(QChar::category(code))) continue;  // tag characters are formatting too
+      if (pending_space && !out.isEmpty()) out += QLatin1Char(' ');
+      pending_space = false;
+      out += c;
+      out += raw[i];
+      continue;
+    }
+    if (c.isSurrogate()) continue;  // half of a pair: not a character
+    if (c.isSpace()) {
+      // Line breaks and tabs become a single space, like any other run of blanks.
+      pending_space = true;
+      continue;
+    }
+    if (is_hidden(c.category())) continue;
+    if (pending_space && !out.isEmpty()) out += QLatin1Char(' ');
+    pending_space = false;
+    out += c;
+  }
+  if (out.size() > kNowPlayingMaxLength) {
+    qsizetype cut = kNowPlayingMaxLength - 3;
+    if (out[cut - 1].isHighSurrogate()) --cut;  // never split a character in two
+    out.truncate(cut);
+    out = out.trimmed() + QStringLiteral("...");
+  }
+  return out;
+}
+
+QString now_playing_title(const QString& icy_title, const QString& media_title, const QString& url) {
+  if (QString icy = clean_title(icy_title); !icy.isEmpty()) return icy;
+  const QString media = clean_title(media_title);
+  if (media.isEmpty()) return {};
+  // mpv names a stream without a title by its address or the address's last part.
+  const QUrl address(url);
+  const QString decoded = QUrl::fromPercentEncoding(url.toUtf8());
+  const QString file_name = address.fileName(QUrl::FullyDecoded);
+  const QString file_name_raw = QUrl(url).fileName(QUrl::FullyEncoded);
+  for (const QString& stand_in : {url, decoded, file_name, file_name_raw, clean_title(url)}) {
+    if (!stand_in.isEmpty() && media == stand_in) return {};
+  }
+  return media;
+}
+
+void TitleHistory::add(const QString& channel, const QString& title, const QDateTime& at) {
+  if (title.isEmpty()) return;
+  Channel& entry = channels_[channel];
+  entry.last_use = ++uses_;
+  if (!entry.titles.empty() && entry.titles.back().title == title) return;
+  entry.titles.push_back({at, title});
+  while (entry.titles.size() > kTitlesPerChannel) entry.titles.pop_front();
+  if (channels_.size() > kChannelsKept) {
+    auto oldest = std::min_element(channels_.begin(), channels_.end(),
+                                   [](const auto& a, const auto& b) { return a.second.last_use < b.second.last_use; });
+    channels_.erase(oldest);
+  }
+}
+
+std::vector<HeardTitle> TitleHistory::titles(const QString& channel) const {
+  const auto it = channels_.find(channel);
+  if (it == channels_.end()) return {};
+  return {it->second.titles.begin(), it->second.titles.end()};
+}
+
+QStringList recent_title_lines(const std::vector<HeardTitle>& titles) {
+  QStringList lines;
+  for (auto it = titles.rbegin(); it != titles.rend(); ++it)
+    lines << it->at.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + it->title;
+  return lines;
+}

@@ -1,0 +1,50 @@
+#include "playback/recording.h"
+
+#include <QStandardPaths>
+
+QString recording_folder(bool video) {
+  return QStandardPaths::writableLocation(video ? QStandardPaths::MoviesLocation : QStandardPaths::MusicLocation);
+}
+
+QString recording_file_name(const QString& channel_name, const QDateTime& at, const QString& extension) {
+  constexpr qsizetype kNameLength = 80;
+  static const QString kReserved = QStringLiteral("/\\:*?\"<>|");
+  QString name;
+  for (const QChar c : channel_name) {
+    if (name.size() >= kNameLength) break;
+    if (c.isSpace()) {
+      name += QLatin1Char(' ');
+      continue;
+    }
+    if (c.isSurrogate() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) continue;
+    name += kReserved.contains(c) ? QLatin1Char('_') : c;
+  }
+  name = name.simplified();
+  // A leading dot would hide the file; trailing dots and spaces are dropped by some file systems.
+  while (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' '))) name.remove(0, 1);
+  while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
+  if (name.isEmpty()) name = QStringLiteral("Recording");
+  return name + QLatin1Char(' ') + at.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QLatin1Char('.') + extension;
+}
+
+QString recording_extension(bool video, const QString& audio_codec) {
+  if (video) return QStringLiteral("mkv");
+  const QString codec = audio_codec.toLower();
+  if (codec == QLatin1String("mp3")) return QStringLiteral("mp3");
+  if (codec == QLatin1String("aac")) return QStringLiteral("aac");
+  if (codec == QLatin1String("opus")) return QStringLiteral("opus");
+  if (codec == QLatin1String("vorbis")) return QStringLiteral("ogg");
+  if (codec == QLatin1String("flac")) return QStringLiteral("flac");
+  return QStringLiteral("mka");
+}
+
+QString recording_time_text(qint64 seconds) {
+  if (seconds < 0) seconds = 0;
+  const qint64 h = seconds / 3600;
+  const qint64 m = seconds / 60 % 60;
+  const qint64 s = seconds % 60;
+  const QString mm_ss = QStringLiteral("%1:%2").arg(h > 0 ? QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'))
+                                                              : QString::number(m))
+                            .arg(s, 2, 10, QLatin1Char('0'));
+  return h > 0 ? QString::number(h) + QLatin1Char(':') + mm_ss : mm_ss;
+}
