@@ -163,7 +163,9 @@ void make_room(std::vector<Channel>& channels, ChannelLoad& load, uint64_t state
   more = std::min<uint64_t>(more, std::max<uint64_t>(load.allowance.left() / sizeof(Channel), 1));
   const size_t before = channels.capacity();
   channels.reserve(channels.size() + static_cast<size_t>(more));
-  if (channels.capacity() != before) advise_large_pages(channels.data(), channels.capacity() * sizeof(Channel));
+  if (channels.capacity() == before) return;
+  advise_large_pages(channels.data(), channels.capacity() * sizeof(Channel));
+  if (load.pages) load.pages->populate(channels.data() + channels.size(), (channels.capacity() - channels.size()) * sizeof(Channel));
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "catalogue/text_arena.h"
 
 #include "catalogue/large_pages.h"
+#include "catalogue/page_populator.h"
 #include "catalogue/text_block.h"
 
 #include <algorithm>
@@ -46,6 +47,7 @@ void TextArena::start_chunk(size_t at_least) {
   chunk_ = map_large_pages(bytes);
   chunks.fetch_add(1, std::memory_order_relaxed);
   new (chunk_) ChunkHeader{kWriterShare, 0, bytes};
+  if (pages_) pages_->populate(chunk_, bytes);
   used_ = sizeof(ChunkHeader);
   capacity_ = bytes;
   written_ = 0;

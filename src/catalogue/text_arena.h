@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+class PagePopulator;
+
 // Writes many texts one after another into large chunks of memory, so that a catalogue's million
 // names and addresses cost no allocation each and are freed a chunk at a time. A chunk goes back to
 // the system once the arena has moved on from it and the last of its texts is gone; the texts
@@ -19,6 +21,10 @@ class TextArena {
   TextArena& operator=(const TextArena&) = delete;
 
   PackedText add(std::string_view text);
+
+  // Has the pages of every chunk taken from now on faulted in ahead of the writing; pages must
+  // outlive the arena's writing.
+  void populate_chunks_with(PagePopulator* pages) { pages_ = pages; }
 
   // Bytes of the chunks taken from the system so far.
   uint64_t reserved_bytes() const { return reserved_; }
@@ -39,4 +45,5 @@ class TextArena {
   uint32_t written_ = 0;  // texts written into the current chunk
   size_t next_size_;
   uint64_t reserved_ = 0;
+  PagePopulator* pages_ = nullptr;
 };
