@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   channels[0].user_defined = 1;
   LoadAllowance allowance(size);
   TextArena texts;
-  ChannelLoad load{favorites, genre_names, allowance, texts};
+  ChannelLoad load{favorites, genre_names, allowance, texts, nullptr, {}};
   try {
     load_channel_member(channels, kind, text_source(text), text.size(), load);
   } catch (const CatalogueError&) {

@@ -120,7 +120,7 @@ void load_archive(Catalogue& catalogue, const std::vector<int32_t>& favorites, s
   // Stated sizes are not trusted: the first chunk, faulted in whole, stays within what the load may cost.
   TextArena texts(std::min(stated_total / 2, allowance.left()));
   texts.populate_chunks_with(&pages);
-  ChannelLoad load{favorite_ids, genre_names, allowance, texts, &pages};
+  ChannelLoad load{favorite_ids, genre_names, allowance, texts, &pages, {}};
   load.bytes_ahead = stated_total;
   BackgroundInflate inflate(archive, std::move(names));
   for (size_t k = 0; k < present.size(); ++k) {

@@ -1,7 +1,6 @@
 #include "catalogue/text_arena.h"
 
 #include "catalogue/large_pages.h"
-#include "catalogue/page_populator.h"
 #include "catalogue/text_block.h"
 
 #include <algorithm>
@@ -47,7 +46,7 @@ void TextArena::start_chunk(size_t at_least) {
   chunk_ = map_large_pages(bytes);
   chunks.fetch_add(1, std::memory_order_relaxed);
   new (chunk_) ChunkHeader{kWriterShare, 0, bytes};
-  if (pages_) pages_->populate(chunk_, bytes);
+  ahead_.start(pages_, chunk_, bytes);
   used_ = sizeof(ChunkHeader);
   capacity_ = bytes;
   written_ = 0;
@@ -75,5 +74,6 @@ PackedText TextArena::add(std::string_view text) {
   std::memcpy(block + sizeof(Header), text.data(), text.size());
   used_ += need;
   ++written_;
+  ahead_.reached(used_);
   return PackedText(block, PackedText::Adopt{});
 }

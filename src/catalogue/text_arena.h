@@ -1,11 +1,10 @@
 #pragma once
 #include "catalogue/packed_text.h"
+#include "catalogue/page_populator.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-
-class PagePopulator;
 
 // Writes many texts one after another into large chunks of memory, so that a catalogue's million
 // names and addresses cost no allocation each and are freed a chunk at a time. A chunk goes back to
@@ -22,8 +21,8 @@ class TextArena {
 
   PackedText add(std::string_view text);
 
-  // Has the pages of every chunk taken from now on faulted in ahead of the writing; pages must
-  // outlive the arena's writing.
+  // Has the pages of the chunks faulted in a little ahead of the writing, from the next chunk on;
+  // pages must outlive the arena's writing.
   void populate_chunks_with(PagePopulator* pages) { pages_ = pages; }
 
   // Bytes of the chunks taken from the system so far.
@@ -46,4 +45,5 @@ class TextArena {
   size_t next_size_;
   uint64_t reserved_ = 0;
   PagePopulator* pages_ = nullptr;
+  PopulateAhead ahead_;
 };
