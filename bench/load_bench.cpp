@@ -9,14 +9,10 @@
 // found by walking the archive's local headers, into one output buffer used again for every member
 // and run. No minizip, no CRC, no copying through a small buffer, no zero-filled memory.
 //
-// The loader inflates with ISA-L, which is faster than zlib, so the run also takes a second floor
-// with ISA-L's inflate in place of zlib's (isal_floor); load against it is the ratio to the least
-// work this loader's own libraries could do. The goals are against the zlib floor.
-//
-// Each repetition takes the floors, the load of the file as start-up does it
+// Each repetition takes the floor, the load of the file as start-up does it
 // (load_channel_database) and the load of the same bytes from memory as after a download
 // (load_channel_database_bytes), in an order that rotates from one repetition to the next, so that
-// all of them see the same machine. Times are wall-clock: the loader may use more than one core.
+// all three see the same machine. Times are wall-clock: the loader may use more than one core.
 // kept_heap_MB is the heap in use after a load of the file less before it; kept_rss_MB the same of
 // the resident memory with the freed heap given back, which also counts the texts' arena chunks
 // that the heap does not see. kept_MB, the base of both memory goals, is the larger of the two.
@@ -33,7 +29,6 @@
 #include "process_memory.h"
 
 #include <benchmark/benchmark.h>
-#include <isa-l/igzip_lib.h>
 #include <malloc.h>
 #include <openssl/evp.h>
 #include <zlib.h>
@@ -48,7 +43,7 @@
 #include <vector>
 
 namespace {
-constexpr int kRepetitions = 9;
+constexpr int kRepetitions = 7;
 
 struct Sample {
   std::string file;            // encrypted, as channels.dat
@@ -111,29 +106,8 @@ void decrypt_in_place(std::string& bytes) {
 uint32_t le16(const unsigned char* p) { return p[0] | p[1] << 8; }
 uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
 
-enum class Inflater { zlib, isal };
-
-// One raw deflate stream at `in` into `out`; answers the bytes taken and made, or nothing.
-struct Inflated {
-  bool ok = false;
-  size_t taken = 0;
-  size_t made = 0;
-};
-
-Inflated isal_inflate_one(const unsigned char* in, size_t available, std::vector<unsigned char>& out) {
-  static inflate_state state;
-  isal_inflate_init(&state);
-  state.next_in = const_cast<unsigned char*>(in);
-  state.avail_in = static_cast<uint32_t>(available);
-  state.next_out = out.data();
-  state.avail_out = static_cast<uint32_t>(out.size());
-  const int status = isal_inflate(&state);
-  const bool ok = status == ISAL_DECOMP_OK && state.block_state == ISAL_BLOCK_FINISH;
-  return {ok, available - state.avail_in, state.total_out};
-}
-
 // Inflates every deflated member in local header order into `out`; answers the bytes inflated.
-size_t inflate_members(const std::string& zip, std::vector<unsigned char>& out, Inflater inflater) {
+size_t inflate_members(const std::string& zip, std::vector<unsigned char>& out) {
   constexpr uint32_t kLocalHeader = 0x04034b50, kDataDescriptor = 0x08074b50;
   const auto* p = reinterpret_cast<const unsigned char*>(zip.data());
   z_stream z{};
@@ -145,12 +119,7 @@ size_t inflate_members(const std::string& zip, std::vector<unsigned char>& out, 
     const bool sizes_follow = (flags & 8) != 0;
     if (data > zip.size() || packed == 0xFFFFFFFF) break;
     size_t consumed = packed;
-    if (method == 8 && inflater == Inflater::isal) {
-      const Inflated done = isal_inflate_one(p + data, sizes_follow ? zip.size() - data : packed, out);
-      if (!done.ok) break;
-      consumed = done.taken;
-      inflated += done.made;
-    } else if (method == 8) {
+    if (method == 8) {
       inflateReset(&z);
       z.next_in = const_cast<unsigned char*>(p + data);
       z.avail_in = static_cast<uInt>(sizes_follow ? zip.size() - data : packed);
@@ -176,12 +145,12 @@ struct FloorTimes {
   double inflate_ms = 0;
 };
 
-FloorTimes run_floor(const Sample& s, std::vector<unsigned char>& out, Inflater inflater) {
+FloorTimes run_floor(const Sample& s, std::vector<unsigned char>& out) {
   std::string bytes = s.file;
   FloorTimes t;
   size_t inflated = 0;
   t.decrypt_ms = bench::milliseconds_of([&] { decrypt_in_place(bytes); });
-  t.inflate_ms = bench::milliseconds_of([&] { inflated = inflate_members(bytes, out, inflater); });
+  t.inflate_ms = bench::milliseconds_of([&] { inflated = inflate_members(bytes, out); });
   // A floor that skipped work would flatter nothing but itself; it must see every member byte.
   if (inflated != s.member_bytes) throw std::runtime_error("floor: the archive walk missed members");
   return t;
@@ -200,21 +169,17 @@ void BM_Load(benchmark::State& state) {
   const Sample& s = sample(static_cast<size_t>(state.range(0)));
   std::vector<unsigned char> out(s.largest_member);
   std::memset(out.data(), 0, out.size());  // its pages are in place before the first floor
-  std::vector<double> floors, decrypts, inflates, isal_floors, loads, byte_loads;
+  std::vector<double> floors, decrypts, inflates, loads, byte_loads;
   double kept = 0, kept_heap = 0, kept_rss = 0, peak = 0;
 
   // Freeing a catalogue leaves the allocator work it would otherwise do inside the next step.
   const auto settle = [] { malloc_trim(0); };
   const std::function<void()> steps[] = {
       [&] {
-        const FloorTimes t = run_floor(s, out, Inflater::zlib);
+        const FloorTimes t = run_floor(s, out);
         decrypts.push_back(t.decrypt_ms);
         inflates.push_back(t.inflate_ms);
         floors.push_back(t.decrypt_ms + t.inflate_ms);
-      },
-      [&] {
-        const FloorTimes t = run_floor(s, out, Inflater::isal);
-        isal_floors.push_back(t.decrypt_ms + t.inflate_ms);
       },
       [&] {
         Catalogue info;
@@ -261,10 +226,6 @@ void BM_Load(benchmark::State& state) {
   state.counters["load_med_ms"] = median(loads);
   state.counters["load_ratio_min"] = minimum(loads) / minimum(floors);
   state.counters["load_ratio_med"] = median(loads) / median(floors);
-  state.counters["isal_floor_min_ms"] = minimum(isal_floors);
-  state.counters["isal_floor_med_ms"] = median(isal_floors);
-  state.counters["load_isal_ratio_min"] = minimum(loads) / minimum(isal_floors);
-  state.counters["load_isal_ratio_med"] = median(loads) / median(isal_floors);
   state.counters["bytes_load_min_ms"] = minimum(byte_loads);
   state.counters["bytes_load_med_ms"] = median(byte_loads);
   state.counters["bytes_ratio_min"] = minimum(byte_loads) / minimum(floors);

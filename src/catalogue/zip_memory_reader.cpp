@@ -3,8 +3,6 @@
 #include "catalogue/catalogue_error.h"
 #include "catalogue/code_page.h"
 
-#include <isa-l/crc.h>
-#include <isa-l/igzip_lib.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -139,16 +137,18 @@ MemberReader::MemberReader(MemoryZipReader& archive) {
   data_ = bytes.substr(static_cast<size_t>(at), static_cast<size_t>(info.compressed_size));
   deflated_ = info.compression_method == Z_DEFLATED;
   discard_ = archive.discards_inflated_data();
-  expected_crc_ = static_cast<uint32_t>(info.crc);
+  expected_crc_ = info.crc;
+  crc_ = crc32_z(0, nullptr, 0);
   if (deflated_) {
-    inflate_ = std::make_unique<inflate_state>();
-    isal_inflate_init(inflate_.get());
-    inflate_->crc_flag = ISAL_DEFLATE;  // raw deflate data; the CRC is taken below, as for stored data
-    inflate_->next_in = reinterpret_cast<uint8_t*>(const_cast<char*>(data_.data()));
+    if (inflateInit2(&inflate_, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    inflating_ = true;
+    inflate_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.data()));
   }
 }
 
-MemberReader::~MemberReader() = default;
+MemberReader::~MemberReader() {
+  if (inflating_) inflateEnd(&inflate_);
+}
 
 void MemberReader::fail(std::string_view why) const {
   throw CatalogueError("The member \"" + name_ + "\" of the channel database " + std::string(why));
@@ -170,26 +170,26 @@ size_t MemberReader::read(char* into, size_t capacity) {
     std::memcpy(into, data_.data() + done_, wanted);
     produced = wanted;
   } else {
-    // The inflater takes at most 32 bits of input at a time.
-    const uint64_t consumed = static_cast<uint64_t>(reinterpret_cast<const char*>(inflate_->next_in) - data_.data());
-    inflate_->avail_in = static_cast<uint32_t>(std::min<uint64_t>(data_.size() - consumed, kLargestRead));
-    inflate_->next_out = reinterpret_cast<uint8_t*>(into);
-    inflate_->avail_out = static_cast<uint32_t>(wanted);
-    const int status = isal_inflate(inflate_.get());
-    produced = wanted - inflate_->avail_out;
-    if (status != ISAL_DECOMP_OK) fail("cannot be inflated (damaged data).");
+    // zlib takes at most an unsigned int of input at a time.
+    const uint64_t consumed = static_cast<uint64_t>(reinterpret_cast<const char*>(inflate_.next_in) - data_.data());
+    inflate_.avail_in = static_cast<uInt>(std::min<uint64_t>(data_.size() - consumed, kLargestRead));
+    inflate_.next_out = reinterpret_cast<Bytef*>(into);
+    inflate_.avail_out = static_cast<uInt>(wanted);
+    const int status = inflate(&inflate_, Z_NO_FLUSH);
+    produced = wanted - inflate_.avail_out;
+    if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR || status == Z_STREAM_ERROR)
+      fail("cannot be inflated (damaged data).");
   }
   if (produced == 0) fail("is shorter than its directory entry says.");
-  crc_ = crc32_gzip_refl(crc_, reinterpret_cast<const unsigned char*>(into), produced);
+  crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(into), produced);
   done_ += produced;
   if (discard_) discard_consumed();
   return produced;
 }
 
 void MemberReader::discard_consumed() {
-  // Whole pages inside the stored data and behind what the inflater has taken in: nothing reads them again.
-  const uint64_t consumed =
-      deflated_ ? static_cast<uint64_t>(reinterpret_cast<const char*>(inflate_->next_in) - data_.data()) : done_;
+  // Whole pages inside the stored data and behind what zlib has taken in: nothing reads them again.
+  const uint64_t consumed = deflated_ ? static_cast<uint64_t>(reinterpret_cast<const char*>(inflate_.next_in) - data_.data()) : done_;
   const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   const auto from = reinterpret_cast<uintptr_t>(data_.data()) + discarded_;
   const uintptr_t begin = (from + page - 1) & ~(page - 1);

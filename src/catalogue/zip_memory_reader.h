@@ -3,11 +3,8 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
-
-struct inflate_state;
 
 // A ZIP archive read straight from a buffer the caller keeps alive; nothing touches the disk.
 class MemoryZipReader {
@@ -51,8 +48,7 @@ class MemoryZipReader {
 
 // The archive's current member (the one just located), inflated a piece at a time so that it never
 // has to be in memory whole. minizip finds and checks the member's headers; its data is inflated
-// by ISA-L's inflate (about twice as fast as zlib's on this kind of text) straight from the
-// archive's bytes. Throws CatalogueError naming the member when its
+// by zlib straight from the archive's bytes. Throws CatalogueError naming the member when its
 // directory entry is damaged, its sizes cannot fit together or its data lies outside the archive,
 // or it cannot be opened (damaged, encrypted or compressed by another method than deflate).
 class MemberReader {
@@ -82,11 +78,12 @@ class MemberReader {
   uint64_t discarded_ = 0;   // of data_, so far
   std::string_view data_;    // the member's stored bytes
   bool deflated_ = false;
-  std::unique_ptr<inflate_state> inflate_;  // for deflated data
+  z_stream inflate_{};
+  bool inflating_ = false;   // inflate_ holds zlib's state
   uint64_t size_ = 0;
   uint64_t done_ = 0;
-  uint32_t expected_crc_ = 0;
-  uint32_t crc_ = 0;
+  uLong expected_crc_ = 0;
+  uLong crc_ = 0;
   bool checked_ = false;
 };
 
