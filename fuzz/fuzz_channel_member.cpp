@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   channels[0].id = 100001;
   channels[0].user_defined = 1;
   LoadAllowance allowance(size);
-  ChannelLoad load{favorites, genre_names, allowance};
+  TextArena texts;
+  ChannelLoad load{favorites, genre_names, allowance, texts, nullptr, {}};
   try {
     load_channel_member(channels, kind, text_source(text), text.size(), load);
   } catch (const CatalogueError&) {

@@ -6,6 +6,7 @@
 #include "catalogue/channel_cipher.h"
 #include "catalogue/channel_members.h"
 #include "catalogue/large_pages.h"
+#include "catalogue/page_populator.h"
 #include "catalogue/zip_memory_reader.h"
 
 #include <QFile>
@@ -114,8 +115,12 @@ void load_archive(Catalogue& catalogue, const std::vector<int32_t>& favorites, s
   }
   if (present.empty()) return;
   // A channel line holds about twice the text its record keeps (numbers and base64 shrink).
-  TextArena texts(stated_total / 2);
-  ChannelLoad load{favorite_ids, genre_names, allowance, texts};
+  // The pages the texts and records will fill are faulted in on a third thread, ahead of the parse.
+  PagePopulator pages;
+  // Stated sizes are not trusted: the first chunk, faulted in whole, stays within what the load may cost.
+  TextArena texts(std::min(stated_total / 2, allowance.left()));
+  texts.populate_chunks_with(&pages);
+  ChannelLoad load{favorite_ids, genre_names, allowance, texts, &pages, {}};
   load.bytes_ahead = stated_total;
   BackgroundInflate inflate(archive, std::move(names));
   for (size_t k = 0; k < present.size(); ++k) {

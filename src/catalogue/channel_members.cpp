@@ -163,7 +163,9 @@ void make_room(std::vector<Channel>& channels, ChannelLoad& load, uint64_t state
   more = std::min<uint64_t>(more, std::max<uint64_t>(load.allowance.left() / sizeof(Channel), 1));
   const size_t before = channels.capacity();
   channels.reserve(channels.size() + static_cast<size_t>(more));
-  if (channels.capacity() != before) advise_large_pages(channels.data(), channels.capacity() * sizeof(Channel));
+  if (channels.capacity() == before) return;
+  advise_large_pages(channels.data(), channels.capacity() * sizeof(Channel));
+  load.records_ahead.start(load.pages, channels.data(), channels.capacity() * sizeof(Channel));
 }
 }  // namespace
 
@@ -235,6 +237,7 @@ void load_channel_member(std::vector<Channel>& channels, const ChannelMember& ki
     if (channels.size() == channels.capacity()) make_room(channels, load, stated_bytes, lines);
 
     Channel& item = channels.emplace_back();
+    load.records_ahead.reached(channels.size() * sizeof(Channel));
     item.id = number(0);
     item.group_id = kind.group_id;
     item.sent = 0;

@@ -1,5 +1,6 @@
 #pragma once
 #include "catalogue/load_allowance.h"
+#include "catalogue/page_populator.h"
 #include "catalogue/records.h"
 #include "catalogue/text_arena.h"
 #include "catalogue/text_lines.h"
@@ -68,6 +69,8 @@ struct ChannelLoad {
   const GenreNames& genres;
   LoadAllowance& allowance;
   TextArena& texts;          // where the channels' texts are written
+  PagePopulator* pages = nullptr;  // faults in the channel array ahead of the records, if set
+  PopulateAhead records_ahead;     // of the array as it was last grown
   uint64_t bytes_ahead = 0;  // stated sizes of the channel members after the one being read
   uint64_t bytes_read = 0;   // text of the channel members read so far, and its lines
   uint64_t lines_read = 0;

@@ -46,6 +46,7 @@ void TextArena::start_chunk(size_t at_least) {
   chunk_ = map_large_pages(bytes);
   chunks.fetch_add(1, std::memory_order_relaxed);
   new (chunk_) ChunkHeader{kWriterShare, 0, bytes};
+  ahead_.start(pages_, chunk_, bytes);
   used_ = sizeof(ChunkHeader);
   capacity_ = bytes;
   written_ = 0;
@@ -73,5 +74,6 @@ PackedText TextArena::add(std::string_view text) {
   std::memcpy(block + sizeof(Header), text.data(), text.size());
   used_ += need;
   ++written_;
+  ahead_.reached(used_);
   return PackedText(block, PackedText::Adopt{});
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "catalogue/packed_text.h"
+#include "catalogue/page_populator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,10 @@ class TextArena {
 
   PackedText add(std::string_view text);
 
+  // Has the pages of the chunks faulted in a little ahead of the writing, from the next chunk on;
+  // pages must outlive the arena's writing.
+  void populate_chunks_with(PagePopulator* pages) { pages_ = pages; }
+
   // Bytes of the chunks taken from the system so far.
   uint64_t reserved_bytes() const { return reserved_; }
 
@@ -39,4 +44,6 @@ class TextArena {
   uint32_t written_ = 0;  // texts written into the current chunk
   size_t next_size_;
   uint64_t reserved_ = 0;
+  PagePopulator* pages_ = nullptr;
+  PopulateAhead ahead_;
 };

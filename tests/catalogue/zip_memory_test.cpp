@@ -108,3 +108,60 @@ TEST(MemoryZip, DamagedMembersFailNamingTheMember) {
   lying[central + 27] = static_cast<char>(0x7F);
   EXPECT_NE(member_error(lying, "video.dat").find("\"video.dat\""), std::string::npos);
 }
+
+namespace {
+void put_le32(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+uint32_t le32_at(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+// Offsets of a field in the single member's local header and in its directory entry.
+struct HeaderField {
+  size_t local;
+  size_t central;
+};
+constexpr HeaderField kCrc{14, 16};
+constexpr HeaderField kUncompressedSize{22, 24};
+
+// The one member's field changed alike in both headers, so that only the data can disagree.
+std::string with_field(std::string zip, HeaderField field, uint32_t value) {
+  const size_t central = zip.rfind("PK\x01\x02");
+  if (zip.rfind("PK\x03\x04", 0) != 0 || central == std::string::npos) throw std::logic_error("not a one-member zip");
+  put_le32(zip, field.local, value);
+  put_le32(zip, central + field.central, value);
+  return zip;
+}
+}  // namespace
+
+// Deflated data is inflated and checked as strictly as stored data: a CRC that does not match what
+// came out, data that ends before the stated size, and a damaged stream each fail, naming the member.
+TEST(MemoryZip, DeflatedMembersAreCheckedToTheirEnd) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += std::to_string(i) + "|bmFtZQ==|http://host/" + std::to_string(i * 7) + "\r\n";
+  const std::string zip = make_zip({{"tv.dat", text, true}});
+  ASSERT_EQ(member_error(zip, "tv.dat"), "");
+
+  std::string garbled = zip;
+  const size_t data = find_or_die(garbled, "tv.dat") + 6;
+  for (size_t i = data + 40; i < data + 60; ++i) garbled[i] = static_cast<char>(garbled[i] ^ 0x5A);
+
+  const struct {
+    const char* what;
+    std::string zip;
+    const char* says;
+  } cases[] = {
+      {"wrong CRC", with_field(zip, kCrc, le32_at(zip, kCrc.local) ^ 1), "CRC"},
+      {"stated size longer than the data", with_field(zip, kUncompressedSize, static_cast<uint32_t>(text.size() + 5)),
+       "shorter"},
+      {"damaged stream", garbled, ""},
+  };
+  for (const auto& c : cases) {
+    const std::string message = member_error(c.zip, "tv.dat");
+    EXPECT_NE(message.find("\"tv.dat\""), std::string::npos) << c.what << ": " << message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << c.what << ": " << message;
+  }
+}
