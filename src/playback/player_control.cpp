@@ -67,6 +67,7 @@ int PlayerControl::selectedRow() const { return selected_row_ ? selected_row_() 
 void PlayerControl::loadRow(int row) {
   const int index = channel_position(state_, row);
   if (index >= 0) {
+    if (player_) player_->setHttpOptions(http_options_ ? http_options_(index) : StreamHttpOptions{});
     if (player_) player_->setURL(to_qstring(state_.catalogue.channels[static_cast<size_t>(index)].url));
     Q_EMIT playPauseChanged(false);
   } else {
@@ -145,7 +146,9 @@ void PlayerControl::onError() {
   if (error.refused_url || error.local_failure) return;
   const int row = selectedRow();
   const int index = channel_position(state_, row);
-  if (index >= 0) Q_EMIT reportBrokenChannel(row, index);
+  // A playlist's channel is not the service's to hear about.
+  if (index >= 0 && state_.catalogue.channels[static_cast<size_t>(index)].source == 0)
+    Q_EMIT reportBrokenChannel(row, index);
 }
 
 void PlayerControl::volumeReleasedAt(int x) { applyVolume(volume_from_click(x)); }

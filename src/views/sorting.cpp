@@ -189,6 +189,46 @@ const std::array<unsigned char, 256>& cp1252_ranks() {
   return ranks;
 }
 
+// Keys of names that include UTF-8 ones: the folded text as UTF-8, whose byte order is code point
+// order. A Windows-1252 name gets the same order this way as from its ranks (its characters all lie
+// in the first plane, where code point and code unit order agree), so the whole list sorts as one.
+std::string folded_utf8_of_cp1252_byte(unsigned char byte) {
+  const char c = static_cast<char>(byte);
+  const QChar unit(fold(cp1252_to_qstring(std::string_view(&c, 1)).at(0).unicode()));
+  return QString(unit).toUtf8().toStdString();
+}
+
+const std::array<std::string, 256>& cp1252_folded_utf8() {
+  static const std::array<std::string, 256> table = [] {
+    std::array<std::string, 256> t;
+    for (int b = 0; b < 256; ++b) t[b] = folded_utf8_of_cp1252_byte(static_cast<unsigned char>(b));
+    return t;
+  }();
+  return table;
+}
+
+void folded_utf8_key(const ShortText& text, std::string& key) {
+  const std::string_view bytes = text.bytes();
+  key.clear();
+  if (text.is_utf8()) {
+    key.assign(bytes);
+    for (char& c : key)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+    return;
+  }
+  const auto& table = cp1252_folded_utf8();
+  for (const char c : bytes) key += table[static_cast<unsigned char>(c)];
+}
+
+void unicode_short_text_keys(const std::vector<Channel>& channels, int count, ShortText Channel::*field,
+                             TextKeys& keys) {
+  std::string key;
+  for (int p = 0; p < count; ++p) {
+    folded_utf8_key(channels[p].*field, key);
+    keys.add(key, p);
+  }
+}
+
 void short_text_keys(const std::vector<Channel>& channels, int count, ShortText Channel::*field, TextKeys& keys) {
   const auto& ranks = cp1252_ranks();
   size_t bytes = 0;
@@ -196,9 +236,17 @@ void short_text_keys(const std::vector<Channel>& channels, int count, ShortText 
   keys.reserve(static_cast<size_t>(count), bytes);
   std::string key;
   for (int p = 0; p < count; ++p) {
-    const std::string_view text = (channels[p].*field).bytes();
-    key.resize(text.size());
-    for (size_t k = 0; k < text.size(); ++k) key[k] = static_cast<char>(ranks[static_cast<unsigned char>(text[k])]);
+    const ShortText& text = channels[p].*field;
+    if (text.is_utf8()) {
+      // Rare (names from playlists only): start again with keys every name can have.
+      keys = TextKeys();
+      keys.reserve(static_cast<size_t>(count), bytes + bytes / 2);
+      return unicode_short_text_keys(channels, count, field, keys);
+    }
+    const std::string_view bytes_of_text = text.bytes();
+    key.resize(bytes_of_text.size());
+    for (size_t k = 0; k < bytes_of_text.size(); ++k)
+      key[k] = static_cast<char>(ranks[static_cast<unsigned char>(bytes_of_text[k])]);
     keys.add(key, p);
   }
 }

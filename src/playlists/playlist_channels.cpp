@@ -1,0 +1,119 @@
+#include "playlists/playlist_channels.h"
+
+#include "playlists/playlist_reader.h"
+
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+bool says_radio(std::string_view text) {
+  static constexpr std::string_view kRadio = "radio";
+  if (text.size() < kRadio.size()) return false;
+  for (size_t i = 0; i + kRadio.size() <= text.size(); ++i) {
+    size_t k = 0;
+    while (k < kRadio.size() && (text[i + k] | 0x20) == kRadio[k]) ++k;
+    if (k == kRadio.size()) return true;
+  }
+  return false;
+}
+
+void give_ids(std::vector<Channel>& channels) {
+  int32_t next = -1;
+  for (Channel& c : channels)
+    if (c.source != 0) c.id = next--;
+}
+
+bool by_source_and_address(const ChannelHttpOptions& a, const ChannelHttpOptions& b) {
+  if (a.source != b.source) return a.source < b.source;
+  return a.address.view() < b.address.view();
+}
+}  // namespace
+
+int32_t entry_group(const Playlist& playlist, const PlaylistEntry& entry, const PlaylistSource& source) {
+  if (source.group != 0) return source.group;
+  return entry.radio || says_radio(playlist.text(entry.group_title)) ? kGroupRadio : kGroupTV;
+}
+
+SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSource& source,
+                                    const std::vector<std::string>& favorite_addresses) {
+  SourceChannels out;
+  out.source = source.id;
+  out.skipped = playlist.skipped;
+  out.skip_examples = playlist.skip_examples;
+  const std::unordered_set<std::string_view> favorites(favorite_addresses.begin(), favorite_addresses.end());
+  // A list of a hundred thousand entries names a few hundred groups and one or two user agents:
+  // each is held once and shared.
+  std::unordered_map<std::string_view, ShortText> genres;
+  std::unordered_map<std::string_view, PackedText> options;
+  const auto shared_option = [&](std::string_view text) -> PackedText {
+    if (text.empty()) return {};
+    auto [it, fresh] = options.try_emplace(text);
+    if (fresh) it->second = PackedText(text);
+    return it->second;
+  };
+  out.channels.reserve(playlist.entries.size());
+  for (const PlaylistEntry& entry : playlist.entries) {
+    Channel c;
+    c.source = source.id;
+    c.group_id = entry_group(playlist, entry, source);
+    c.name = ShortText::from_utf8(playlist.text(entry.title));
+    c.url = PackedText(playlist.text(entry.address));
+    const std::string_view group = playlist.text(entry.group_title);
+    auto [genre, fresh] = genres.try_emplace(group);
+    if (fresh) genre->second = ShortText::from_utf8(group);
+    c.genre = genre->second;
+    c.favorited = favorites.count(playlist.text(entry.address)) ? 1 : 0;
+    c.status = kStatusWorksFine;
+    if (entry.user_agent.size != 0 || entry.referrer.size != 0)
+      out.http_options.push_back(
+          {source.id, c.url, shared_option(playlist.text(entry.user_agent)), shared_option(playlist.text(entry.referrer))});
+    out.channels.push_back(std::move(c));
+  }
+  return out;
+}
+
+SourceChannels read_source_channels(const QString& app_data, const PlaylistSource& source,
+                                    const std::vector<std::string>& favorite_addresses) {
+  return channels_of_playlist(read_playlist_file(playlist_copy_path(app_data, source.id)), source, favorite_addresses);
+}
+
+void remove_source_channels(Catalogue& catalogue, LoadedSources& loaded, uint16_t source) {
+  std::erase_if(catalogue.channels, [source](const Channel& c) { return c.source == source; });
+  std::erase_if(loaded.http_options, [source](const ChannelHttpOptions& o) { return o.source == source; });
+}
+
+void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh) {
+  remove_source_channels(catalogue, loaded, fresh.source);
+  std::vector<Channel>& channels = catalogue.channels;
+  channels.reserve(channels.size() + fresh.channels.size());
+  std::move(fresh.channels.begin(), fresh.channels.end(), std::back_inserter(channels));
+  give_ids(channels);
+  loaded.http_options.insert(loaded.http_options.end(), std::make_move_iterator(fresh.http_options.begin()),
+                             std::make_move_iterator(fresh.http_options.end()));
+  std::sort(loaded.http_options.begin(), loaded.http_options.end(), by_source_and_address);
+}
+
+std::vector<Channel> playlist_channels_of(const std::vector<Channel>& channels) {
+  std::vector<Channel> out;
+  for (const Channel& c : channels)
+    if (c.source != 0) out.push_back(c);
+  return out;
+}
+
+std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t source) {
+  std::vector<std::string> out;
+  for (const Channel& c : catalogue.channels)
+    if (c.source == source && c.favorited == 1) out.push_back(c.url.str());
+  return out;
+}
+
+HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel) {
+  if (channel.source == 0) return {};
+  ChannelHttpOptions key{channel.source, channel.url, {}, {}};
+  const auto it = std::lower_bound(loaded.http_options.begin(), loaded.http_options.end(), key, by_source_and_address);
+  if (it == loaded.http_options.end() || it->source != channel.source || it->address.view() != channel.url.view())
+    return {};
+  return {it->user_agent.str(), it->referrer.str()};
+}
