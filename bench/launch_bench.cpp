@@ -8,7 +8,7 @@
 // session bus, so nothing is downloaded and nothing asks. QUOVI_MARK_SHOWN makes it print a line
 // once its main window is first painted (shell/first_show_marker.h); launch is the time from the
 // spawn to that line. After a pause, SIGTERM closes the window as its close button does
-// (shell/session_end.h): the user files are written, the catalogue freed, the process ends.
+// (shell/session_end.h): the user files are written, the player stops, the process ends.
 //
 // For reference the same run loads the same file in this process (load_channel_database), the
 // bare load the start-up cannot do without, interleaved with the launches. Several repetitions;

@@ -26,6 +26,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "process_memory.h"
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <openssl/evp.h>
@@ -161,18 +163,6 @@ size_t heap_in_use() {
   return info.uordblks + info.hblkhd;
 }
 
-// A field of /proc/self/status in KiB: VmRSS now, VmHWM its peak since the peak was last reset.
-size_t status_kib(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line))
-    if (line.rfind(prefix, 0) == 0) return std::stoul(line.substr(prefix.size()));
-  return 0;
-}
-
-void reset_peak_rss() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
 // ---- The benchmark
 
 void BM_Load(benchmark::State& state) {
@@ -195,13 +185,13 @@ void BM_Load(benchmark::State& state) {
         Catalogue info;
         settle();
         const size_t heap_before = heap_in_use();
-        const size_t rss_before = status_kib("VmRSS");
-        reset_peak_rss();
+        const size_t rss_before = bench::status_kib("VmRSS");
+        bench::reset_peak_rss();
         loads.push_back(bench::milliseconds_of([&] { load_channel_database(info, s.favorites, s.app_data->path()); }));
-        peak = std::max(peak, (static_cast<double>(status_kib("VmHWM")) - static_cast<double>(rss_before)) * 1024);
+        peak = std::max(peak, (static_cast<double>(bench::status_kib("VmHWM")) - static_cast<double>(rss_before)) * 1024);
         kept_heap = static_cast<double>(heap_in_use()) - static_cast<double>(heap_before);
         settle();
-        kept_rss = (static_cast<double>(status_kib("VmRSS")) - static_cast<double>(rss_before)) * 1024;
+        kept_rss = (static_cast<double>(bench::status_kib("VmRSS")) - static_cast<double>(rss_before)) * 1024;
         kept = std::max(kept_heap, kept_rss);
         benchmark::DoNotOptimize(info.channels.data());
         info = Catalogue();

@@ -6,6 +6,9 @@
 #include "playlists/playlist_lines.h"
 #include "playlists/playlist_reader.h"
 
+#include "process_memory.h"
+#include "repetitions.h"
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -44,27 +47,6 @@ double seconds_of(const std::function<void()>& work) {
   return cpu_seconds() - start;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double minimum(const std::vector<double>& values) {
-  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
-}
-
-size_t status_kib(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line))
-    if (line.rfind(prefix, 0) == 0) return std::stoul(line.substr(prefix.size()));
-  return 0;
-}
-
-void reset_peak_rss() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
 // The floor: every line end of the bytes found, nothing else done.
 size_t count_lines(const std::string& bytes) {
   size_t lines = 0;
@@ -82,13 +64,13 @@ void BM_ReadPlaylist(benchmark::State& state) {
     malloc_trim(0);
     // The copy handed to the reader is its own; what it keeps of it counts as the playlist's.
     const size_t before = heap_in_use() - copy.capacity();
-    const size_t rss_before = status_kib("VmRSS");
-    reset_peak_rss();
+    const size_t rss_before = bench::status_kib("VmRSS");
+    bench::reset_peak_rss();
     Playlist playlist;
     state.ResumeTiming();
     reads.push_back(seconds_of([&] { playlist = read_playlist(std::move(copy)); }));
     state.PauseTiming();
-    peak_growth_kib = std::max(peak_growth_kib, status_kib("VmHWM") - rss_before);
+    peak_growth_kib = std::max(peak_growth_kib, bench::status_kib("VmHWM") - rss_before);
     playlist_bytes = heap_in_use() - before;
     entries = playlist.entries.size();
     playlist = Playlist();
@@ -103,12 +85,12 @@ void BM_ReadPlaylist(benchmark::State& state) {
   state.counters["playlist_MB"] = static_cast<double>(playlist_bytes) / 1e6;
   state.counters["memory_ratio"] = static_cast<double>(playlist_bytes) / static_cast<double>(bytes.size());
   state.counters["peak_MB"] = static_cast<double>(peak_growth_kib) * 1024 / 1e6;
-  state.counters["floor_min_ms"] = minimum(floors) * 1e3;
-  state.counters["floor_med_ms"] = median(floors) * 1e3;
-  state.counters["read_min_ms"] = minimum(reads) * 1e3;
-  state.counters["read_med_ms"] = median(reads) * 1e3;
-  state.counters["ratio_min"] = minimum(reads) / minimum(floors);
-  state.counters["ratio_med"] = median(reads) / median(floors);
+  state.counters["floor_min_ms"] = bench::minimum(floors) * 1e3;
+  state.counters["floor_med_ms"] = bench::median(floors) * 1e3;
+  state.counters["read_min_ms"] = bench::minimum(reads) * 1e3;
+  state.counters["read_med_ms"] = bench::median(reads) * 1e3;
+  state.counters["ratio_min"] = bench::minimum(reads) / bench::minimum(floors);
+  state.counters["ratio_med"] = bench::median(reads) / bench::median(floors);
 }
 }  // namespace
 

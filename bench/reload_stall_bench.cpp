@@ -173,7 +173,6 @@ void BM_ReloadStall(benchmark::State& bench) {
   const size_t channels = static_cast<size_t>(bench.range(0));
   Program program(channels);
   const std::string reply = catalogue_reply(channel_file(channels));
-  const std::atomic<bool> never{false};
   TickGaps probe;
   std::vector<double> install_gaps, reload_gaps, seconds, floors;
   for (auto _ : bench) {
@@ -184,10 +183,12 @@ void BM_ReloadStall(benchmark::State& bench) {
     // The download dialog once the reply is in: the new catalogue loads and replaces the file.
     probe.start();
     DownloadReply answer = interpret_reply({}, std::move(body));
+    InstallClaim never_cancelled;
     QFuture<InstallResult> installing =
         run_on_worker([app_data = program.state.catalogue.app_data, payload = std::move(answer.payload),
-                       into = catalogue_to_load(program.state.catalogue), &never]() mutable {
-          return install_catalogue(app_data, std::move(payload), std::move(into), trial_load_catalogue, never);
+                       into = catalogue_to_load(program.state.catalogue), &never_cancelled]() mutable {
+          return install_catalogue(app_data, std::move(payload), std::move(into), trial_load_catalogue,
+                                   never_cancelled);
         });
     wait_running_events(installing);
     InstallResult installed = installing.takeResult();

@@ -35,7 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quovi maintainers <${QUOVI_SUPPORT_MAIL}>")
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Depends comes from the shared libraries the programs link (dpkg-shlibdeps).
+# Depends comes from the shared libraries the programs link (dpkg-shlibdeps), and libmpv, which the
+# player opens at run time rather than links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2 (>= 0.35)")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins")
 set(CPACK_STRIP_FILES ON)

@@ -251,8 +251,10 @@ QStringList write_user_file_texts(const UserFileTexts& texts) {
 
 QStringList write_user_files(const Catalogue& catalogue) { return write_user_file_texts(user_file_texts(catalogue)); }
 
-bool save_user_files(Catalogue& catalogue, QWidget* parent) {
-  const QStringList failures = write_user_files(catalogue);
+bool save_user_files(Catalogue& catalogue, QWidget* parent) { return save_user_file_texts(user_file_texts(catalogue), parent); }
+
+bool save_user_file_texts(const UserFileTexts& texts, QWidget* parent) {
+  const QStringList failures = write_user_file_texts(texts);
   if (failures.isEmpty()) return true;
   return ask_yes_no(parent, QStringLiteral("Your favourites and channels could not all be saved.\n%1\n"
                                            "The files that could not be saved are as they were before.\n\n"

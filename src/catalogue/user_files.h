@@ -62,6 +62,8 @@ QStringList write_user_file_texts(const UserFileTexts& texts);
 // The close query (save_before_close): write_user_files, and on a failure the user is told which file
 // and why and asked whether to close anyway. Answers true when the window may close.
 bool save_user_files(Catalogue& catalogue, QWidget* parent = nullptr);
+// The same with the texts already taken (a million channels take a noticeable moment to write out).
+bool save_user_file_texts(const UserFileTexts& texts, QWidget* parent = nullptr);
 
 // Index of the first channel with that id, or -1.
 int find_channel_by_id(const Catalogue& catalogue, int32_t id);

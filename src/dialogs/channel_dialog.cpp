@@ -84,7 +84,7 @@ ChannelDialog::ChannelDialog(ChannelListState& state, Hooks hooks, QWidget* pare
   test_label_->setObjectName(QStringLiteral("TestChannelLabel"));
   test_label_->move(191, 99);
   set_text_colour(test_label_, QColor(255, 0, 0));
-  QFont bold;  // only the weight: the rest follows the dialog's font
+  QFont bold = font();
   bold.setBold(true);
   test_label_->setFont(bold);
   test_label_->adjustSize();
@@ -121,6 +121,7 @@ ChannelDialog::ChannelDialog(ChannelListState& state, Hooks hooks, QWidget* pare
 
   connect(confirm_, &QCheckBox::toggled, this, &ChannelDialog::on_confirm_toggled);
   connect(add_button_, &QPushButton::clicked, this, &ChannelDialog::save_channel);
+  hand_down_font(this);
 }
 
 void ChannelDialog::showEvent(QShowEvent* event) {

@@ -7,15 +7,30 @@
 #include "services/service_urls.h"
 #include "services/worker_thread.h"
 #include "widgets/messages.h"
+#include "widgets/wrapping_label.h"
 
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
-#include <QToolButton>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
+
+namespace {
+// The designed size and places, for a status of one line.
+constexpr int kWidth = 362;
+constexpr int kHeight = 78;
+constexpr int kMargin = 7;
+constexpr int kStatusTop = 7;
+constexpr int kStatusLeft = 58;
+constexpr int kBarTop = 27;
+constexpr int kButtonTop = 52;
+const QRect kButtonPlace(268, kButtonTop, 86, 22);
+}  // namespace
 
 DownloadDialog::DownloadDialog(Catalogue& catalogue, bool& outdated, QWidget* parent, CatalogueTrialLoad trial_load)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -26,40 +41,32 @@ DownloadDialog::DownloadDialog(Catalogue& catalogue, bool& outdated, QWidget* pa
   setObjectName(QStringLiteral("DownloadDialog"));
   setWindowTitle(QStringLiteral("update list ..."));
   setModal(true);
-  setFixedSize(362, 78);
 
   status_caption_ = new QLabel(QStringLiteral("Status:"), this);
   status_caption_->setObjectName(QStringLiteral("StatusLabel"));
-  QFont bold = status_caption_->font();
-  bold.setBold(true);
-  status_caption_->setFont(bold);
-  status_caption_->move(10, 7);
-  status_caption_->adjustSize();
+  status_caption_->move(10, kStatusTop);
 
-  status_label_ = new QLabel(kStatusReady, this);
+  status_label_ = new WrappingLabel(kStatusReady, this);
   status_label_->setObjectName(QStringLiteral("StatusTextLabel"));
-  status_label_->setGeometry(58, 7, 362 - 58 - 7, status_caption_->height());
-  status_label_->setTextFormat(Qt::PlainText);
 
   progress_bar_ = new QProgressBar(this);
   progress_bar_->setObjectName(QStringLiteral("ProgressBar"));
-  progress_bar_->setGeometry(7, 27, 348, 18);
   progress_bar_->setRange(0, 100);
   progress_bar_->setValue(0);
   progress_bar_->setTextVisible(false);
 
-  cancel_button_ = new QToolButton(this);
+  cancel_button_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_button_->setObjectName(QStringLiteral("CancelButton"));
-  cancel_button_->setText(QStringLiteral("Cancel"));
-  cancel_button_->setGeometry(268, 52, 86, 22);
-  connect(cancel_button_, &QToolButton::clicked, this, &DownloadDialog::cancel_download);
+  // Return while the download runs must not cut it off; Space on the button and Escape do.
+  cancel_button_->setAutoDefault(false);
+  connect(cancel_button_, &QPushButton::clicked, this, &DownloadDialog::cancel_download);
 
-  close_button_ = new QToolButton(this);
+  close_button_ = new QPushButton(QStringLiteral("Close"), this);
   close_button_->setObjectName(QStringLiteral("CloseButton"));
-  close_button_->setText(QStringLiteral("Close"));
-  close_button_->setGeometry(268, 52, 86, 22);
-  connect(close_button_, &QToolButton::clicked, this, &DownloadDialog::close_dialog);
+  close_button_->setDefault(true);
+  connect(close_button_, &QPushButton::clicked, this, &DownloadDialog::close_dialog);
   show_close(true);
+  lay_out();
 }
 
 DownloadDialog::~DownloadDialog() {
@@ -78,17 +85,49 @@ std::optional<Catalogue> DownloadDialog::take_catalogue() { return std::exchange
 QString DownloadDialog::status_text() const { return status_label_->text(); }
 int DownloadDialog::progress() const { return progress_bar_->value(); }
 
-void DownloadDialog::set_status(const QString& text) { status_label_->setText(text); }
+void DownloadDialog::set_status(const QString& text) {
+  status_label_->setText(text);
+  lay_out();
+}
 
 void DownloadDialog::show_close(bool close_visible) {
   close_button_->setVisible(close_visible);
   cancel_button_->setVisible(!close_visible);
+  (close_visible ? close_button_ : cancel_button_)->setFocus();
+}
+
+void DownloadDialog::lay_out() {
+  QFont bold = font();
+  bold.setBold(true);
+  status_caption_->setFont(bold);
+  status_caption_->adjustSize();
+  // Where the caption's font makes it wider than designed, the status keeps a space from it.
+  const int left = std::max(kStatusLeft, status_caption_->x() + status_caption_->width() +
+                                             status_label_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+  const int width = kWidth - left - kMargin;
+  const int line = status_label_->fontMetrics().height();
+  // However many lines a service's message has, the dialog stays within half the screen's height.
+  if (const QScreen* screen = this->screen()) {
+    status_label_->set_maximum_lines(screen->availableGeometry().height() / 2 / line);
+  }
+  const int height = status_label_->heightForWidth(width);
+  status_label_->setGeometry(left, kStatusTop, width, height);
+  const int below = std::max(0, height - line);
+  progress_bar_->setGeometry(kMargin, kBarTop + below, kWidth - 2 * kMargin, 18);
+  cancel_button_->setGeometry(kButtonPlace.translated(0, below));
+  close_button_->setGeometry(kButtonPlace.translated(0, below));
+  setFixedSize(kWidth, kHeight + below);
 }
 
 void DownloadDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // A window system's own showing (restoring a minimised window) is no new download.
   if (!event->spontaneous()) start_download();
+}
+
+void DownloadDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::FontChange) lay_out();
 }
 
 void DownloadDialog::start_download() {
@@ -139,10 +178,10 @@ void DownloadDialog::start_install(std::string payload) {
   // Before the first catalogue load the folder may not be known yet; never write beside "/".
   const QString app_data = catalogue_.app_data.isEmpty() ? app_data_folder() : catalogue_.app_data;
   progress_bar_->setRange(0, 0);  // busy while the new catalogue loads
-  install_cancelled_ = std::make_shared<std::atomic<bool>>(false);
+  install_claim_ = std::make_shared<InstallClaim>();
   install_ = run_on_worker([app_data, payload = std::move(payload), into = catalogue_to_load(catalogue_),
-                            trial_load = trial_load_, cancelled = install_cancelled_]() mutable {
-    return install_catalogue(app_data, std::move(payload), std::move(into), trial_load, *cancelled);
+                            trial_load = trial_load_, claim = install_claim_]() mutable {
+    return install_catalogue(app_data, std::move(payload), std::move(into), trial_load, *claim);
   });
   auto* watcher = new QFutureWatcher<InstallResult>(this);
   install_watcher_ = watcher;
@@ -168,7 +207,8 @@ void DownloadDialog::on_install_finished() {
 
 void DownloadDialog::finish(const QString& status) {
   set_status(status);
-  progress_bar_->setValue(100);
+  // A full bar says the new list is in place; whatever else came of the download leaves it empty.
+  progress_bar_->setValue(status == kStatusComplete ? 100 : 0);
   show_close(true);
   Q_EMIT download_finished(status);
   if (close_pending_) close_with_result();
@@ -179,8 +219,9 @@ void DownloadDialog::cancel_download() {
   set_status(kStatusInterrupted);
   show_close(true);
   if (request_) request_->abort();
-  // A catalogue still loading is dropped unless it has already replaced the file.
-  if (installing()) install_cancelled_->store(true);
+  // A catalogue still loading is dropped unless it is already replacing the file; its outcome
+  // then replaces "Interrupted".
+  if (installing()) install_claim_->cancel();
 }
 
 void DownloadDialog::close_dialog() {
@@ -200,6 +241,12 @@ void DownloadDialog::close_with_result() {
 }
 
 void DownloadDialog::reject() {
+  // The new channels.dat is in place, or is being put there: it must be loaded however the dialog
+  // is left, or the question of an outdated list comes straight back over a file never loaded.
+  if (loaded_ || (installing() && !install_claim_->cancel())) {
+    close_dialog();
+    return;
+  }
   drop_request();
   drop_install();
   drop_catalogue();
@@ -216,7 +263,7 @@ void DownloadDialog::drop_request() {
 
 void DownloadDialog::drop_install() {
   if (!installing()) return;
-  install_cancelled_->store(true);
+  install_claim_->cancel();
   delete install_watcher_;
   install_watcher_ = nullptr;
   // One that has ended holds its catalogue; one still loading is freed by its worker.

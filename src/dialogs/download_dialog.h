@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QFuture>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,11 +14,13 @@
 class HttpRequest;
 class QLabel;
 class QProgressBar;
-class QToolButton;
+class QPushButton;
+class WrappingLabel;
 
 // The catalogue download: one request to the catalogue service each time the dialog is shown,
-// progress, Cancel, and the outcome as a one-line status. Its result is Accepted only when Close is
-// pressed after "Complete!", that is when channels.dat was replaced and the caller must reload.
+// progress, Cancel, and the outcome as a status shown whole (the dialog grows down for a long
+// one). Close is the default button. Its result is Accepted whenever the dialog closes after
+// "Complete!", however it is closed: channels.dat was replaced and the caller must reload.
 //
 // A new catalogue is loaded on a worker thread before it may replace channels.dat (the bar shows it
 // busy meanwhile, Cancel drops it); what loaded is kept for the reload, which takes it over.
@@ -44,7 +45,8 @@ class DownloadDialog : public QDialog {
   bool downloading() const { return request_ != nullptr || installing(); }
 
   // The title-bar close box and Escape: result Cancel, `outdated` kept; a transfer still running
-  // is cut off and its reply dropped.
+  // is cut off and its reply dropped. Once the new catalogue is in place (or being put there) they
+  // close as Close does.
   void reject() override;
 
  Q_SIGNALS:
@@ -53,6 +55,7 @@ class DownloadDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void start_download();
@@ -71,20 +74,21 @@ class DownloadDialog : public QDialog {
   void drop_install();
   void drop_catalogue();
   void close_with_result();
+  void lay_out();
 
   Catalogue& catalogue_;
   bool& outdated_;
   CatalogueTrialLoad trial_load_;
   QLabel* status_caption_;
-  QLabel* status_label_;
+  WrappingLabel* status_label_;
   QProgressBar* progress_bar_;
-  QToolButton* cancel_button_;
-  QToolButton* close_button_;
+  QPushButton* cancel_button_;
+  QPushButton* close_button_;
 
   HttpRequest* request_ = nullptr;
   QFuture<InstallResult> install_;  // the new catalogue being loaded and installed
   QObject* install_watcher_ = nullptr;
-  std::shared_ptr<std::atomic<bool>> install_cancelled_;
+  std::shared_ptr<InstallClaim> install_claim_;
   std::optional<Catalogue> loaded_;  // what "Complete!" installed, until the reload takes it
   bool interrupted_ = false;
   bool close_pending_ = false;  // Close was pressed while the cancelled transfer wound down

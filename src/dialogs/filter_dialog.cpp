@@ -136,6 +136,7 @@ FilterDialog::FilterDialog(ChannelListState& state, Hooks hooks, QWidget* parent
   connect(status_box_, &QCheckBox::clicked, this, &FilterDialog::on_status_criteria_toggled);
   connect(set_button_, &QPushButton::clicked, this, &FilterDialog::apply_filter);
   panel_ = panel;
+  hand_down_font(this);
   fit_captions();
 }
 
@@ -190,6 +191,7 @@ void FilterDialog::fit_captions() {
 
 void FilterDialog::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
+  if (event->type() == QEvent::FontChange) hand_down_font(this);
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fit_captions();
 }
 

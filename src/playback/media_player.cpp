@@ -92,6 +92,11 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       {"terminal", "no"},
       {"ytdl", "no"},
       {"osc", "no"},
+      // mpv's other built-in scripts answer keys and profiles this player never gives it; each
+      // would start a Lua interpreter of its own with the player and hold up its end.
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
       {"input-default-bindings", "no"},
       {"input-vo-keyboard", "no"},
       {"gpu-hwdec-interop", "no"},

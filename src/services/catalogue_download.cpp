@@ -55,8 +55,18 @@ QString reply_too_large_status(qint64 limit_bytes) {
       .arg(format_size(limit_bytes), kCatalogueLimitKey);
 }
 
+bool InstallClaim::cancel() {
+  int seen = kOpen;
+  return state_.compare_exchange_strong(seen, kCancelled) || seen == kCancelled;
+}
+
+bool InstallClaim::begin_replace() {
+  int seen = kOpen;
+  return state_.compare_exchange_strong(seen, kReplacing) || seen == kReplacing;
+}
+
 InstallResult install_catalogue(const QString& app_data, std::string payload, Catalogue into,
-                                const CatalogueTrialLoad& trial_load, const std::atomic<bool>& cancelled) {
+                                const CatalogueTrialLoad& trial_load, InstallClaim& claim) {
   const auto write_error = [&](const QFileDevice& file) {
     return QStringLiteral("Cannot write %1: %2").arg(channels_path(app_data), file.errorString());
   };
@@ -72,7 +82,7 @@ InstallResult install_catalogue(const QString& app_data, std::string payload, Ca
     result.status = kStatusDamagedPrefix + reason;
   } else if (!unwritten.isEmpty()) {
     result.status = result.write_error = unwritten;
-  } else if (cancelled.load()) {
+  } else if (!claim.begin_replace()) {
     result.status = kStatusInterrupted;
   } else if (!file.commit()) {
     result.status = result.write_error = write_error(file);

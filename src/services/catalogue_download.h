@@ -57,14 +57,28 @@ struct InstallResult {
   QString write_error;  // set when the file could not be written
   Catalogue catalogue;  // kStatusComplete only: what the payload loaded into, to become the catalogue
 };
+// Settles which came first, the user's Cancel or the replacing of channels.dat: a Cancel that comes
+// once the file is being replaced is too late, and the new file must then be loaded all the same.
+class InstallClaim {
+ public:
+  // Answers false when the file is already being replaced.
+  bool cancel();
+  // Answers false when Cancel came first; the file may be replaced otherwise.
+  bool begin_replace();
+
+ private:
+  enum State { kOpen, kCancelled, kReplacing };
+  std::atomic<int> state_{kOpen};
+};
+
 // Replaces channels.dat in the catalogue folder of `app_data` with `payload`, but only once the
 // payload loads cleanly into `into` in a trial load; the file is written beside it and renamed
 // over it, so the old catalogue stays whole whatever goes wrong. The payload is written first and
 // then handed to the loader, which decrypts it in place, so it is never held twice.
 //
-// Runs on a worker thread. `cancelled` (the user's Cancel) is looked at before the file is
+// Runs on a worker thread. `claim` decides whether the user's Cancel came before the file is
 // replaced: the status is then kStatusInterrupted and the file stays. A damaged payload wins over a
 // file that cannot be written, as when the trial came first. What was loaded and is not answered
 // is freed here, off the GUI thread.
 InstallResult install_catalogue(const QString& app_data, std::string payload, Catalogue into,
-                                const CatalogueTrialLoad& trial_load, const std::atomic<bool>& cancelled);
+                                const CatalogueTrialLoad& trial_load, InstallClaim& claim);

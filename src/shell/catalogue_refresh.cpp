@@ -12,6 +12,7 @@
 #include "widgets/messages.h"
 
 #include <QDesktopServices>
+#include <QWidget>
 
 #include <exception>
 #include <memory>
@@ -65,6 +66,9 @@ bool reload_after_download(AppState& state, ReloadCaller caller, Catalogue downl
     if (failure.isEmpty()) failure = QStringLiteral("The channel list could not be loaded.");
   }
   splash.reset();
+  // Where the splash and the closed dialog were, the window shows the new list at once, not what
+  // the window system left there until the next message loop (a question may follow).
+  if (window && window->isVisible()) window->repaint();
   if (failure.isEmpty()) return true;
   show_error(window, failure);
   return false;

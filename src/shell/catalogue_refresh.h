@@ -55,7 +55,7 @@ struct ReloadHooks {
 };
 
 // The reload after a successful download, under a splash window over `window` that holds off the
-// user's input meanwhile: the user files are written, then `downloaded` (what the download's trial
+// user's input and stays up until the new list is shown; the window is drawn anew as it goes: the user files are written, then `downloaded` (what the download's trial
 // load read, services/catalogue_trial_load.h) takes the user's channels and the favourites as the
 // start-up load gives them (the favourites id list is kept), the settings are read, the channels
 // sorted by name and the visible list built, and the result replaces the catalogue in one step.

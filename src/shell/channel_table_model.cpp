@@ -23,12 +23,23 @@ int ChannelTableModel::channel_position(int row) const {
 
 int ChannelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int ChannelTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+void ChannelTableModel::set_extra_column(const QString& caption, std::function<QString(int position)> text) {
+  beginResetModel();
+  extra_caption_ = caption;
+  extra_text_ = std::move(text);
+  endResetModel();
+}
+
+int ChannelTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount + (extra_text_ ? 1 : 0);
+}
 
 QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
   const int p = index.isValid() ? channel_position(index.row()) : -1;
   if (p < 0) return {};
   const Channel& ch = state_.catalogue.channels[p];
+  if (index.column() >= kColumnCount && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+    return extra_text_ ? extra_text_(p) : QString();
   switch (role) {
     case Qt::DisplayRole: return cell_text(ch, state_.catalogue.genres, index.column());
     case Qt::ToolTipRole: return plain_tooltip(cell_text(ch, state_.catalogue.genres, index.column()));
@@ -45,7 +56,8 @@ QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return column_caption(section);
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+    return section >= kColumnCount ? extra_caption_ : column_caption(section);
   return {};
 }
 

@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include <array>
+#include <functional>
 
 // The channel list as a virtual list: it holds only a row count; row r shows the channel at
 // state.visible[r], and every text is made when the view asks for it.
@@ -18,6 +19,10 @@ class ChannelTableModel : public QAbstractTableModel {
   int row_count() const { return rows_; }
   // The channel-array position that a row shows, or -1 when there is none.
   int channel_position(int row) const;
+  // A further column after the channel's own, its text made only for the rows the view asks for
+  // (the programme guide's "Now"); an empty `text` removes it.
+  void set_extra_column(const QString& caption, std::function<QString(int position)> text);
+  bool has_extra_column() const { return static_cast<bool>(extra_text_); }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,4 +39,6 @@ class ChannelTableModel : public QAbstractTableModel {
   const AppState& state_;
   int rows_ = 0;
   std::array<QIcon, 7> state_pictures_;
+  QString extra_caption_;
+  std::function<QString(int position)> extra_text_;
 };

@@ -1,6 +1,7 @@
 #include "shell/command_wiring.h"
 
 #include "catalogue/user_files.h"
+#include "desktop/mpris_service.h"
 #include "dialogs/channel_commands.h"
 #include "dialogs/channel_dialog.h"
 #include "dialogs/filter_dialog.h"
@@ -34,6 +35,44 @@ std::function<void(int)> on_channel(MainWindow& w, PositionCommand command) {
   };
 }
 
+// A media key or the desktop's player controls: what the player buttons and the list do for the
+// same wish. Next and Previous move the selection and play, as the arrow keys and Enter do.
+void media_command(MainWindow& w, PlayerControl& control, MediaCommand command) {
+  PlayerComponent* const player = control.player();
+  const bool loaded = player && !player->URL().isEmpty();
+  switch (command) {
+    case MediaCommand::Play:
+      if (loaded) control.play();
+      break;
+    case MediaCommand::Pause: control.pause(); break;
+    case MediaCommand::PlayPause:
+      if (loaded && counts_as_playing(player->status()))
+        control.pause();
+      else if (loaded)
+        control.play();
+      break;
+    case MediaCommand::Stop:
+      control.pause();  // live channels stop here already
+      if (player) player->stop();
+      break;
+    case MediaCommand::Next:
+    case MediaCommand::Previous:
+      if (const int row = neighbour_row(command, w.selected_row(), w.model()->row_count()); row >= 0) {
+        w.select_row(row);
+        w.play_selected_channel();
+      }
+      break;
+  }
+}
+
+// The desktop asks for the program: the window comes out of the task bar to the front.
+void raise_window(QWidget& w) {
+  w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
+  w.show();
+  w.raise();
+  w.activateWindow();
+}
+
 // A player button; nothing once the player is gone.
 std::function<void()> player(PlayerControl* control, void (PlayerControl::*slot)()) {
   if (!control) return {};
@@ -52,6 +91,7 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   CatalogueRefresh* const refresh = t.refresh;
   SessionEnd* const session_end = t.session_end;
   CatalogueReadAhead* const read_ahead = t.read_ahead;
+  const QPointer<MprisService> mpris(t.mpris);
 
   // --- Program life ----------------------------------------------------------------------------
   on.load_catalogue = [&w, &state, read_ahead] {
@@ -119,8 +159,9 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
 
   // --- Player bar --------------------------------------------------------------------------------
   if (control) {
-    on.load_row = [control](int row) {
+    on.load_row = [control, mpris, &state](int row) {
       if (control) control->loadRow(row);
+      if (mpris) mpris->set_track(mpris_track(state.catalogue, channel_position(state, row)));
     };
     on.set_volume_at = [control](int x) {
       if (control) control->volumeReleasedAt(x);
@@ -137,6 +178,16 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   on.favorite_button_clicked = [&w, &state] {
     if (favorite_star_clicked(state.catalogue, w.selected_channel_position(), &w)) w.rebuild_view();
   };
+
+  // --- Media keys in the window, and the desktop's player controls -------------------------------
+  on.media_key = [&w, control](MediaCommand command) {
+    if (control) media_command(w, *control, command);
+  };
+  if (mpris) {
+    mpris->hooks().command = on.media_key;
+    mpris->hooks().raise = [&w] { raise_window(w); };
+    mpris->hooks().quit = [&w] { w.close(); };
+  }
 
   // --- Feedback from the player's events ---------------------------------------------------------
   on.submit_user_channel = [&state](int, int channel_index) { submit_channel_at(state, channel_index); };

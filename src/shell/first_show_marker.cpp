@@ -6,13 +6,21 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
-// Follows the window from its show to the first exposure of its platform window, which paints the
-// whole window at once.
-class FirstShowMarker : public QObject {
+// Follows the window from its show to the first exposure of its platform window.
+class FirstPaint : public QObject {
  public:
-  explicit FirstShowMarker(QWidget* window) : QObject(window), window_(window) { window->installEventFilter(this); }
+  FirstPaint(QWidget* window, std::function<void()> then) : QObject(window), window_(window), then_(std::move(then)) {
+    QWindow* handle = window->isVisible() ? window->windowHandle() : nullptr;
+    if (!handle)
+      window->installEventFilter(this);
+    else if (handle->isExposed())
+      run_after_painting();
+    else
+      handle->installEventFilter(this);
+  }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == window_ && event->type() == QEvent::Show && window_->windowHandle()) {
@@ -21,21 +29,31 @@ class FirstShowMarker : public QObject {
     } else if (watched == window_->windowHandle() && event->type() == QEvent::Expose &&
                window_->windowHandle()->isExposed()) {
       watched->removeEventFilter(this);
-      // Queued, so that the line follows the painting the exposure starts.
-      QTimer::singleShot(0, this, [this] {
-        std::fputs("quovi: main window shown\n", stdout);
-        std::fflush(stdout);
-        deleteLater();
-      });
+      run_after_painting();
     }
     return false;
   }
 
  private:
+  // Queued, so that it follows the painting the exposure starts.
+  void run_after_painting() {
+    QTimer::singleShot(0, this, [this] {
+      deleteLater();
+      then_();
+    });
+  }
+
   QWidget* window_;
+  std::function<void()> then_;
 };
 }  // namespace
 
+void after_first_paint(QWidget* window, std::function<void()> then) { new FirstPaint(window, std::move(then)); }
+
 void mark_first_show(QWidget* window) {
-  if (qEnvironmentVariableIsSet("QUOVI_MARK_SHOWN")) new FirstShowMarker(window);
+  if (!qEnvironmentVariableIsSet("QUOVI_MARK_SHOWN")) return;
+  after_first_paint(window, [] {
+    std::fputs("quovi: main window shown\n", stdout);
+    std::fflush(stdout);
+  });
 }

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "dialogs/find_dialog.h"
+#include "playback/video_widget.h"
 #include "playback/volume.h"
 #include "playback/volume_button.h"
 #include "shell/channel_row_text.h"
@@ -137,7 +138,7 @@ QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: no
 QScrollBar::add-page, QScrollBar::sub-page { background: none; }
 )";
 
-// Shows the window every key press before its controls get it (Ctrl+F).
+// Shows the window every key press before its controls get it (Ctrl+F, the media keys).
 class KeyPreview : public QObject {
  public:
   KeyPreview(MainWindow* window) : QObject(window), window_(window) {}
@@ -147,7 +148,16 @@ class KeyPreview : public QObject {
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (!widget || widget->window() != window_ || !is_find_shortcut(key->key(), key->modifiers())) return false;
+    if (!widget) return false;
+    const QWidget* const top = widget->window();
+    // The full-screen video is a window of its own; the media keys work there as well.
+    if (top != window_ && !qobject_cast<const VideoWidget*>(top)) return false;
+    if (const std::optional<MediaCommand> command = media_key_command(key->key())) {
+      // A held key would toggle or skip again with every repeat.
+      if (!key->isAutoRepeat()) window_->media_key_pressed(*command);
+      return true;
+    }
+    if (top != window_ || !is_find_shortcut(key->key(), key->modifiers())) return false;
     window_->search_button()->click();
     return true;
   }
@@ -181,7 +191,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   context_menu_ = new ChannelContextMenu(this);
   connect_context_menu();
 
-  // The window sees every key before its controls do (Ctrl+F).
+  // The window sees every key before its controls do (Ctrl+F, the media keys).
   qApp->installEventFilter(new KeyPreview(this));
   set_tab_order();
   list_->setFocus();

@@ -113,6 +113,8 @@ class MainWindow : public QWidget {
   void open_mail();
   void open_find_dialog();
   void find_next();
+  // A media key pressed anywhere in the window or in its full-screen video.
+  void media_key_pressed(MediaCommand command) { run(hooks_.media_key, command); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "dialogs/find_dialog.h"
 #include "shell/catalogue_refresh.h"
+#include "shell/channel_row_text.h"
 #include "shell/channel_table_model.h"
 #include "shell/context_menu.h"
 #include "shell/favorite_star.h"
@@ -70,7 +71,8 @@ ReloadHooks MainWindow::reload_hooks() {
 }
 
 void MainWindow::sort_by_column(int column) {
-  if (state_.visible.empty()) return;
+  // A column of the programme guide changes by the minute: not an order to keep.
+  if (state_.visible.empty() || column >= kColumnCount) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   struct RestoreCursor {
     ~RestoreCursor() { QApplication::restoreOverrideCursor(); }

@@ -1,4 +1,5 @@
 #pragma once
+#include "desktop/media_command.h"
 #include "shell/app_state.h"
 
 #include <QString>
@@ -64,6 +65,9 @@ struct MainWindowHooks {
   std::function<void()> unmute;
   std::function<void()> favorite_button_clicked;  // the star; the window shows the outcome itself
   std::function<void(int x)> set_volume_at;  // x in the volume control's own coordinates
+  // A media key of the keyboard (play, pause, play/pause, stop, next, previous) in the window or
+  // its full-screen video.
+  std::function<void(MediaCommand)> media_key;
 
   // --- Feedback, from the player's events ----------------------------------------------------
   // A user-defined channel was seen playing for the first time (its sent flag is set afterwards).

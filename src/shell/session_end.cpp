@@ -11,19 +11,23 @@
 
 SessionEnd::SessionEnd(AppState& state, QWidget* main_window) : state_(state), window_(main_window) {}
 
-SessionEnd::FileTexts SessionEnd::file_texts() const {
-  return {favorites_file_text(state_.catalogue), userdef_file_text(state_.catalogue)};
+namespace {
+// What the two files hold, to tell whether a write would only repeat the last one.
+std::pair<std::string, std::string> contents(UserFileTexts&& texts) {
+  return {std::move(texts.favorites), std::move(texts.userdef)};
 }
+}  // namespace
 
 bool SessionEnd::close_query() {
   // A signal or commit request that arrives while the query asks the user waits for its answer.
   if (in_close_query_) return false;
-  FileTexts texts = file_texts();
-  if (last_written_ == texts) return true;
+  UserFileTexts texts = user_file_texts(state_.catalogue);
+  if (last_written_ && last_written_->first == texts.favorites && last_written_->second == texts.userdef) return true;
   in_close_query_ = true;
-  const bool may_close = save_user_files(state_.catalogue, window_);
+  // The texts just taken are the ones written: a million channels take a moment to write out.
+  const bool may_close = save_user_file_texts(texts, window_);
   in_close_query_ = false;
-  if (may_close) last_written_ = std::move(texts);
+  if (may_close) last_written_ = contents(std::move(texts));
   return may_close;
 }
 
@@ -38,8 +42,9 @@ bool SessionEnd::commit_data(bool may_ask) {
   if (ended_ || in_close_query_) return true;
   if (may_ask) return close_query();
   // Nobody may be asked: what cannot be written stays as it was, and a later close tries again.
-  FileTexts texts = file_texts();
-  if (last_written_ != texts && write_user_files(state_.catalogue).isEmpty()) last_written_ = std::move(texts);
+  UserFileTexts texts = user_file_texts(state_.catalogue);
+  if (last_written_ && last_written_->first == texts.favorites && last_written_->second == texts.userdef) return true;
+  if (write_user_file_texts(texts).isEmpty()) last_written_ = contents(std::move(texts));
   return true;
 }
 

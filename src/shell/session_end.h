@@ -33,12 +33,10 @@ class SessionEnd : public QObject {
   void listen();
 
  private:
-  using FileTexts = std::pair<std::string, std::string>;
-  FileTexts file_texts() const;
-
   AppState& state_;
   QWidget* window_;
   bool in_close_query_ = false;
   bool ended_ = false;
-  std::optional<FileTexts> last_written_;  // the user files as this run last wrote them
+  // favorites.dat and userdef.dat as this run last wrote them
+  std::optional<std::pair<std::string, std::string>> last_written_;
 };

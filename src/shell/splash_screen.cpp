@@ -4,9 +4,17 @@
 #include "widgets/framed_panel.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
+
+namespace {
+// How long a showing may take before the load goes on without it.
+constexpr qint64 kShowingWaitMs = 500;
+}  // namespace
 
 SplashScreen::SplashScreen(QWidget* over)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), over_(over) {
@@ -32,7 +40,15 @@ void SplashScreen::show_now() {
   move(area.center() - QPoint(width() / 2, height() / 2));
   show();
   raise();
+  // The window system shows the window a moment later (a window manager frames it first), and what
+  // is drawn before that is lost: with no message loop during a load it would stay blank. Its
+  // events are let in until it is shown, for a moment at most, and it is drawn then.
+  QElapsedTimer waited;
+  waited.start();
+  while (!windowHandle()->isExposed() && waited.elapsed() < kShowingWaitMs) {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(1);
+  }
   repaint();
-  // Let the window system map and draw it before the load takes the thread.
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -4,31 +4,22 @@
 #include "catalogue/strict_number.h"
 
 namespace {
-int32_t genre_id_at(const std::vector<Genre>& genres, int index) {
-  // Without a catalogue the list holds only its "All Genres" entry, which has no row behind it.
-  if (index < 0 || static_cast<size_t>(index) >= genres.size()) return 0;
-  return genres[static_cast<size_t>(index)].id;
-}
-
-// A criterion chosen from a table (country, genre): switched on, the chosen row's id is kept in
-// the filter and stored beside the switch; switched off, only the switch goes from the store.
-void take_table_choice(bool on, int32_t id, bool& flag, uint16_t& field, const QString& value,
+// A criterion chosen from a table (country, genre): switched on with a row chosen, the row's id is
+// kept in the filter and stored beside the switch; switched off, only the switch goes from the
+// store. Switched on with all of the table chosen it goes off as well, and the id with it.
+void take_table_choice(bool on, std::optional<int32_t> id, bool& flag, uint16_t& field, const QString& value,
                        std::vector<StoreWrite>& writes) {
-  flag = on;
-  if (!on) {
+  flag = on && id;
+  if (!flag) {
+    if (on) field = 0;
     writes.push_back(StoreWrite::remove(value + QStringLiteral("_f")));
     return;
   }
-  field = static_cast<uint16_t>(id);
+  field = static_cast<uint16_t>(*id);
   writes.push_back(StoreWrite::integer(value + QStringLiteral("_f"), 1));
-  writes.push_back(StoreWrite::integer(value, id));
+  writes.push_back(StoreWrite::integer(value, *id));
 }
 }  // namespace
-
-std::optional<int32_t> chosen_country_id(const std::vector<Country>& countries, int entry) {
-  if (entry < 1 || static_cast<size_t>(entry) >= countries.size()) return std::nullopt;
-  return countries[static_cast<size_t>(entry)].id;
-}
 
 const std::array<QString, 6>& status_value_names() {
   static const std::array<QString, 6> names = {
@@ -77,15 +68,9 @@ std::variant<FilterUpdate, QString> plan_set_filter(const Catalogue& catalogue, 
     w.push_back(StoreWrite::remove(QStringLiteral("name_f")));
   }
 
-  const std::optional<int32_t> country = chosen_country_id(catalogue.countries, c.country_index);
-  if (c.country_on && !country) {
-    f.country_flag = false;
-    f.country_id = 0;
-    w.push_back(StoreWrite::remove(QStringLiteral("country_f")));
-  } else {
-    take_table_choice(c.country_on, country.value_or(0), f.country_flag, f.country_id, QStringLiteral("country"), w);
-  }
-  take_table_choice(c.genre_on, genre_id_at(catalogue.genres, c.genre_index), f.genre_flag, f.genre_id,
+  take_table_choice(c.country_on, chosen_country_id(catalogue.countries, c.country_index), f.country_flag,
+                    f.country_id, QStringLiteral("country"), w);
+  take_table_choice(c.genre_on, chosen_genre_id(catalogue.genres, c.genre_index), f.genre_flag, f.genre_id,
                     QStringLiteral("genre"), w);
 
   f.bitrate_flag = c.bitrate_on;

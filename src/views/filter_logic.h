@@ -38,11 +38,21 @@ struct StoreWrite {
   friend bool operator==(const StoreWrite&, const StoreWrite&) = default;
 };
 
-// The country an entry of a country list stands for, the main window's and the filter dialog's
-// alike: the first entry means all countries whatever its row holds (the demo's first row is an
-// "All Countries" row with id 0), and so does no entry or one beyond the table. Answers the id of
-// the entry's row, or nothing for all countries.
-std::optional<int32_t> chosen_country_id(const std::vector<Country>& countries, int entry);
+// The row an entry of a country or genre list stands for, the main window's and the filter dialog's
+// alike: the first entry means all of them whatever its row holds (the demo's first rows are an
+// "All Countries" and an "All Genres" row with id 0), and so does no entry or one beyond the table.
+// Answers the id of the entry's row, or nothing for all.
+template <typename Row>
+std::optional<int32_t> chosen_row_id(const std::vector<Row>& rows, int entry) {
+  if (entry < 1 || static_cast<size_t>(entry) >= rows.size()) return std::nullopt;
+  return rows[static_cast<size_t>(entry)].id;
+}
+inline std::optional<int32_t> chosen_country_id(const std::vector<Country>& countries, int entry) {
+  return chosen_row_id(countries, entry);
+}
+inline std::optional<int32_t> chosen_genre_id(const std::vector<Genre>& genres, int entry) {
+  return chosen_row_id(genres, entry);
+}
 
 // The names of the six status values, in status order.
 const std::array<QString, 6>& status_value_names();
@@ -61,6 +71,6 @@ QString invalid_bitrate_message(const QString& text);
 
 // Works out what "Set Filter" does. An unusable bitrate text (with its box checked) is reported
 // before anything is taken over, so a refused attempt leaves criteria, store and view alone. The
-// Country box checked with the first entry chosen asks for all countries: the country criterion
-// goes off, as the main window's first entry does it.
+// Country or Genre box checked with the first entry chosen asks for all countries or genres: that
+// criterion goes off, as the main window's first country entry does it.
 std::variant<FilterUpdate, QString> plan_set_filter(const Catalogue& catalogue, const FilterChoices& choices);

@@ -5,11 +5,22 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace {
 // The program's name, set here rather than as the application's display name, which Qt would append
 // to every window title.
 QString default_title(const QString& title) {
   return title.isEmpty() ? QStringLiteral(QUOVI_PRODUCT_NAME) : title;
+}
+
+// A window that stays on top of the others (the splash over a catalogue load) would hide a box shown
+// meanwhile: the box then stays on top as well, and being the newer such window it comes above it.
+bool window_on_top_shown() {
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  return std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
+    return window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+  });
 }
 
 // Texts come from outside as well (catalogue homepages, stream servers' replies): shown as typed,
@@ -20,6 +31,7 @@ int run_message_box(QWidget* parent, QMessageBox::Icon icon, const QString& titl
   box.setTextFormat(Qt::PlainText);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   box.setDefaultButton(default_button);
+  if (window_on_top_shown()) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   return box.exec();
 }
 

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,37 @@ std::vector<int32_t> ids_of(const AppState& s) {
   return ids;
 }
 }  // namespace
+
+// The dialog opens over the main window, which has a style sheet; under one Qt hands no font down
+// by itself. Each caption is in the dialog's font, shown whole and clear of its field.
+TEST(AddDialog, CaptionsTakeTheDialogsFontUnderTheMainWindow) {
+  QWidget main_window;
+  main_window.setStyleSheet("QToolButton#AnyButton { border: none; }");
+  AppState state = small_state();
+  ChannelDialog dialog(state, {}, &main_window);
+  dialog.show();
+  const QFontInfo dialog_font(dialog.font());
+  const struct {
+    const char* text;
+    const char* field;
+  } captions[] = {{"Category*", "CategoryCombo"}, {"Name*", "NameEdit"},       {"URL*", "UrlEdit"},
+                  {"Bitrate", "BitrateEdit"},     {"Type*", "TypeCombo"},      {"Homepage", "HomepageEdit"},
+                  {"Country*", "CountryCombo"},   {"Genre*", "GenreCombo"},    {"Comment", "CommentEdit"},
+                  {"Test Channel", nullptr}};
+  const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
+  for (const auto& c : captions) {
+    const auto found = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == c.text; });
+    ASSERT_NE(found, labels.end()) << c.text;
+    const QLabel* label = *found;
+    EXPECT_EQ(QFontInfo(label->font()).family(), dialog_font.family()) << c.text;
+    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), dialog_font.pixelSize()) << c.text;
+    const int text_width = label->fontMetrics().horizontalAdvance(label->text());
+    EXPECT_GE(label->width(), text_width) << c.text;
+    if (!c.field) continue;
+    EXPECT_LE(label->x() + text_width, dialog.findChild<QWidget*>(c.field)->x() - 4) << c.text;
+  }
+  EXPECT_EQ(QFontInfo(dialog.findChild<QWidget*>("NameEdit")->font()).pixelSize(), dialog_font.pixelSize());
+}
 
 TEST(AddDialog, WindowControlsAndTabOrder) {
   AddDialog d;

@@ -9,18 +9,28 @@
 #include "test_server.h"
 #include "widgets/messages.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QTest>
 #include <QThreadPool>
-#include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -38,6 +48,19 @@ QString fake_trial(Catalogue& into, std::string bytes) {
   return {};
 }
 
+// A port of 127.0.0.1 on which nobody listens: the system's pick of a free one, given back at once.
+int unused_port() {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  const bool bound = ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+  ::close(socket);
+  return bound ? ntohs(address.sin_port) : 0;
+}
+
 class DownloadDialogTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -51,7 +74,7 @@ class DownloadDialogTest : public testing::Test {
     ASSERT_TRUE(quovi_test::write_all(channels_path(state.catalogue.app_data), "old catalogue, longer than the new one"));
   }
 
-  QToolButton* button(const char* name) { return dialog.findChild<QToolButton*>(name); }
+  QAbstractButton* button(const char* name) { return dialog.findChild<QAbstractButton*>(name); }
   bool close_shown() { return button("CloseButton")->isVisible() && !button("CancelButton")->isVisible(); }
   QByteArray channels_file() { return quovi_test::read_all(channels_path(state.catalogue.app_data)); }
 
@@ -79,7 +102,9 @@ TEST_F(DownloadDialogTest, Layout) {
   EXPECT_EQ(dialog.size(), QSize(362, 78));
   EXPECT_EQ(dialog.findChild<QLabel*>("StatusLabel")->text(), "Status:");
   EXPECT_TRUE(dialog.findChild<QLabel*>("StatusLabel")->font().bold());
-  EXPECT_EQ(dialog.findChild<QLabel*>("StatusTextLabel")->pos(), QPoint(58, 7));
+  // At 58 where the caption leaves room for it (see TheStatusKeepsASpaceFromTheCaption).
+  EXPECT_EQ(dialog.findChild<QLabel*>("StatusTextLabel")->y(), 7);
+  EXPECT_GE(dialog.findChild<QLabel*>("StatusTextLabel")->x(), 58);
   EXPECT_EQ(dialog.findChild<QProgressBar*>("ProgressBar")->geometry(), QRect(7, 27, 348, 18));
   EXPECT_EQ(button("CancelButton")->geometry(), QRect(268, 52, 86, 22));
   EXPECT_EQ(button("CloseButton")->geometry(), QRect(268, 52, 86, 22));
@@ -163,6 +188,8 @@ TEST_F(DownloadDialogTest, EveryOtherOutcomeKeepsTheFileAndCloseGivesCancel) {
     EXPECT_EQ(download(), c.status) << c.what;
     EXPECT_EQ(channels_file(), old_file) << c.what;
     EXPECT_TRUE(close_shown()) << c.what;
+    // Only a list that is in place fills the bar.
+    EXPECT_EQ(dialog.progress(), 0) << c.what;
     EXPECT_EQ(close(), QDialog::Rejected) << c.what;
     EXPECT_FALSE(state.outdated) << c.what;
   }
@@ -213,6 +240,7 @@ TEST_F(DownloadDialogTest, ProgressThenCancelInTheMiddleOfTheBody) {
   EXPECT_TRUE(close_shown());
   ASSERT_TRUE(wait_until([&] { return !dialog.downloading(); }));
   EXPECT_EQ(dialog.status_text(), HttpRequest::aborted_text());
+  EXPECT_EQ(dialog.progress(), 0);
   EXPECT_EQ(close(), QDialog::Rejected);
   EXPECT_EQ(channels_file(), "old catalogue, longer than the new one");
 }
@@ -291,6 +319,140 @@ TEST_F(DownloadDialogTest, WriteFailureIsShownAndCloseGivesCancel) {
   EXPECT_EQ(messages.shown[0].text, status);
   EXPECT_EQ(close(), QDialog::Rejected);
 }
+// The bold caption is as wide as the font makes it; the status starts at least a space after it.
+TEST_F(DownloadDialogTest, TheStatusKeepsASpaceFromTheCaption) {
+  QFont large = dialog.font();
+  large.setPixelSize(20);
+  QFont tahoma_like(QStringLiteral("DejaVu Sans"));
+  tahoma_like.setPointSize(9);
+  for (const QFont& font : {dialog.font(), tahoma_like, large}) {
+    dialog.setFont(font);
+    server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
+    ASSERT_EQ(download(), "Complete!");
+    QFont bold = font;
+    bold.setBold(true);
+    const int caption_end = 10 + QFontMetrics(bold).horizontalAdvance(QStringLiteral("Status:"));
+    const auto* status = dialog.findChild<QLabel*>("StatusTextLabel");
+    EXPECT_GE(status->x(), caption_end + QFontMetrics(font).horizontalAdvance(' ')) << font.toString().toStdString();
+    EXPECT_GE(status->x(), 58);
+    EXPECT_LE(QFontMetrics(font).horizontalAdvance(dialog.status_text()), status->width());
+    close();
+  }
+}
+
+// A status longer than a line is shown whole: the dialog grows down and the bar and the buttons go
+// below it. The next download's one-line status gives the designed size back.
+TEST_F(DownloadDialogTest, ALongStatusIsShownWhole) {
+  // A port nobody listens on: the transfer's own error, with its address, is longer than a line.
+  const int dead_port = unused_port();
+  ASSERT_NE(dead_port, 0);
+  const QString unbroken = QStringLiteral("http://") + QString(150, 'w') + QStringLiteral(".example/");
+  const struct {
+    const char* what;
+    QString base;  // the catalogue service
+    QByteArray message;
+  } cases[] = {
+      {"connection refused", QStringLiteral("http://127.0.0.1:%1").arg(dead_port), {}},
+      {"one long word", server.base(), unbroken.toLatin1()},
+      {"lines of its own", server.base(), "Closed for maintenance.\r\nBack on Monday.\nThank you."},
+  };
+  for (const auto& c : cases) {
+    write_service_base("catalogue", c.base);
+    server.reply(kPath, 200, catalogue_reply(259, c.message));
+    const QString status = download();
+    const auto* label = dialog.findChild<QLabel*>("StatusTextLabel");
+    const QFontMetrics metrics(label->font());
+    // Lines the text needs at the label's width, reckoned apart from the label's own layout.
+    int lines = 0;
+    for (const QString& line : QString(status).replace("\r\n", "\n").split('\n')) {
+      if (line.contains(' ')) {
+        lines += metrics.boundingRect(QRect(0, 0, label->width(), 100000), Qt::TextWordWrap, line).height() /
+                 metrics.height();
+      } else {
+        lines += static_cast<int>(std::ceil(metrics.horizontalAdvance(line) / double(label->width())));
+      }
+    }
+    EXPECT_GE(lines, 2) << c.what << ": " << status.toStdString();
+    EXPECT_GE(label->height(), lines * metrics.height()) << c.what;
+    const QRect bar = dialog.findChild<QProgressBar*>("ProgressBar")->geometry();
+    const QRect close_button = button("CloseButton")->geometry();
+    EXPECT_LE(label->geometry().bottom(), bar.top()) << c.what;
+    EXPECT_EQ(close_button.top() - bar.bottom(), 52 - 45 + 1) << c.what;
+    EXPECT_EQ(dialog.height() - close_button.bottom(), 78 - 73) << c.what;
+    EXPECT_LE(label->geometry().right(), dialog.width() - 7) << c.what;
+    EXPECT_EQ(dialog.progress(), 0) << c.what;
+    close();
+  }
+
+  write_service_base("catalogue", server.base());
+  server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
+  EXPECT_EQ(download(), "Complete!");
+  EXPECT_EQ(dialog.size(), QSize(362, 78));
+  EXPECT_EQ(button("CloseButton")->geometry(), QRect(268, 52, 86, 22));
+}
+
+// A service's message of a thousand lines cannot make the dialog taller than half the screen.
+TEST_F(DownloadDialogTest, AStatusOfManyLinesIsCut) {
+  server.reply(kPath, 200, catalogue_reply(259, QByteArray(1000, '\n') + "end"));
+  download();
+  EXPECT_LE(dialog.height(), 78 + dialog.screen()->availableGeometry().height() / 2);
+  EXPECT_GE(dialog.height(), 78 + 5 * dialog.fontMetrics().height());
+  close();
+}
+
+// The download is finished from the keyboard: Close takes the focus and is the default button.
+// Once the new list is in place, leaving the dialog in any way is Close: the list is loaded and the
+// note that it is outdated cleared.
+TEST_F(DownloadDialogTest, TheKeyboardFinishesTheDownload) {
+  const struct {
+    const char* what;
+    std::function<void(DownloadDialog&)> leave;
+  } ways[] = {
+      {"Return", [](DownloadDialog& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Return); }},
+      {"Enter", [](DownloadDialog& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Enter); }},
+      {"Escape", [](DownloadDialog& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Escape); }},
+      {"title bar", [](DownloadDialog& d) { d.close(); }},
+  };
+  for (const auto& way : ways) {
+    state.outdated = true;
+    server.reply(kPath, 200, catalogue_reply(258, "GOOD catalogue"));
+    ASSERT_EQ(download(), "Complete!") << way.what;
+    ASSERT_EQ(dialog.focusWidget(), button("CloseButton")) << way.what;
+    const auto* close_button = qobject_cast<QPushButton*>(button("CloseButton"));
+    EXPECT_TRUE(close_button && close_button->isDefault()) << way.what;
+    way.leave(dialog);
+    ASSERT_TRUE(wait_until([&] { return !dialog.isVisible(); })) << way.what;
+    EXPECT_EQ(dialog.result(), QDialog::Accepted) << way.what;
+    EXPECT_FALSE(state.outdated) << way.what;
+    EXPECT_TRUE(dialog.take_catalogue().has_value()) << way.what;
+  }
+
+  // Any other outcome: Return is Close (the note is cleared), Escape the title bar's close box.
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    state.outdated = true;
+    server.reply(kPath, 200, catalogue_reply(259, "Your channel list is up to date."));
+    download();
+    ASSERT_EQ(dialog.focusWidget(), button("CloseButton"));
+    QTest::keyClick(dialog.focusWidget(), key);
+    ASSERT_TRUE(wait_until([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(state.outdated, key == Qt::Key_Escape);
+  }
+
+  // While the transfer runs Return does nothing, and Escape cuts it off.
+  server.stall(kPath);
+  dialog.show();
+  ASSERT_TRUE(server.wait_for_stalled());
+  ASSERT_EQ(dialog.focusWidget(), button("CancelButton"));
+  QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_TRUE(dialog.downloading());
+  QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(dialog.downloading());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
 // The whole road with the real catalogue loader as the trial.
 TEST(DownloadDialogWithLoader, ReplacesOnlyWithACatalogueThatLoads) {
   TestServer server;
@@ -315,7 +477,7 @@ TEST(DownloadDialogWithLoader, ReplacesOnlyWithACatalogueThatLoads) {
     ASSERT_TRUE(wait_until([&] { return !dialog.downloading(); }));
     EXPECT_EQ(dialog.status_text(), status);
     EXPECT_EQ(quovi_test::read_all(channels_path(state.catalogue.app_data)), status == "Complete!" ? sample : before);
-    dialog.findChild<QToolButton*>("CloseButton")->click();
+    dialog.findChild<QAbstractButton*>("CloseButton")->click();
     EXPECT_EQ(dialog.result(), status == "Complete!" ? QDialog::Accepted : QDialog::Rejected);
   }
 }

@@ -16,12 +16,15 @@
 #include "test_server.h"
 #include "widgets/messages.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
 #include <QThreadPool>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -104,7 +107,8 @@ class DownloadReload : public testing::Test {
     if (status == "Complete!") {
       EXPECT_TRUE(quovi_test::write_all(channels_path(app_data), "spoilt"));
     }
-    dialog.findChild<QToolButton*>("CloseButton")->click();
+    leave();
+    EXPECT_TRUE(wait_until([&] { return !dialog.isVisible(); }));
     if (dialog.result() != QDialog::Accepted) return std::nullopt;
     return dialog.take_catalogue();
   }
@@ -134,6 +138,8 @@ class DownloadReload : public testing::Test {
                           return trial_load_catalogue(into, std::move(bytes));
                         }};
   QString status;
+  // How the user leaves the dialog once the download has ended.
+  std::function<void()> leave = [this] { dialog.findChild<QAbstractButton*>("CloseButton")->click(); };
 };
 
 TEST_F(DownloadReload, UpdateGivesWhatAFreshStartWithTheNewFileGives) {
@@ -170,6 +176,89 @@ TEST_F(DownloadReload, FirstDownloadReadsTheUserFilesAsAStartWould) {
   // The start-up sort did not run in this run: the reload after the question sorts as a start does.
   EXPECT_EQ(summary(state), fresh_start(new_file));
   EXPECT_EQ(state.catalogue.channels[find_channel_by_id(state.catalogue, shared[0])].favorited, 1);
+}
+
+// The splash window is up, over the list and holding off the user's input, from the moment the
+// dialog is gone until the new list is shown; then the window is drawn at once, before the website
+// question comes, so nothing of the splash or the dialog stays on it.
+TEST_F(DownloadReload, TheSplashCoversTheWholeReload) {
+  const auto splash_shown = [] {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+      return w->objectName() == "SplashScreen" && w->isVisible() && w->isModal();
+    });
+  };
+  // The main window, and whether it was painted since the splash went.
+  struct Window : QWidget {
+    std::function<bool()> splash_shown;
+    bool painted_clear = false;
+    void paintEvent(QPaintEvent*) override { painted_clear = !splash_shown(); }
+  } window;
+  window.splash_shown = splash_shown;
+  window.resize(600, 400);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  struct SplashAtQuestion : RecordingMessageSink {
+    std::function<std::string()> seen_now;
+    std::vector<std::string> seen;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override {
+      seen.push_back(seen_now());
+      return RecordingMessageSink::ask(parent, title, text);
+    }
+  } questions;
+  questions.seen_now = [&] {
+    return std::string(splash_shown() ? "under the splash" : "splash gone") +
+           (window.painted_clear ? ", window painted" : ", window not painted since");
+  };
+  start_with(old_file);
+  std::vector<std::string> steps;
+  const auto step = [&](const char* name) {
+    steps.push_back(std::string(name) + (splash_shown() ? " under the splash" : "") +
+                    (dialog.isVisible() ? " with the dialog" : ""));
+  };
+  ReloadHooks hooks{[&] { step("before"); },
+                    [&](const ViewUpdate&) {
+                      step("after");
+                      window.painted_clear = false;
+                    }};
+  server.reply("/service/get.php", 200, catalogue_reply(258, new_file));
+  CatalogueRefresh(state, &window, [this] { return download(); }, hooks, [](const QUrl&) {}).update_button_clicked();
+  ASSERT_EQ(status, "Complete!");
+  EXPECT_EQ(steps, (std::vector<std::string>{"before under the splash", "after under the splash"}));
+  EXPECT_EQ(questions.seen, std::vector<std::string>{"splash gone, window painted"});
+  EXPECT_FALSE(splash_shown());
+}
+
+// Once the new list is in place, Return, Escape and the title bar's close box leave the dialog as
+// Close does: the list is loaded, and the question of an outdated list does not come back.
+TEST_F(DownloadReload, LeavingTheDialogInAnyWayLoadsTheNewList) {
+  const struct {
+    const char* what;
+    std::function<void()> leave;
+  } ways[] = {
+      {"Return", [this] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Return); }},
+      {"Escape", [this] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape); }},
+      {"title bar", [this] { dialog.close(); }},
+  };
+  for (const auto& way : ways) {
+    start_with(old_file);
+    ASSERT_TRUE(state.outdated) << way.what;
+    leave = way.leave;
+    messages.shown.clear();
+    messages.answers = {true};  // Yes to the download question
+    server.reply("/service/get.php", 200, catalogue_reply(258, new_file));
+    CatalogueRefresh refreshing = refresh();
+    refreshing.main_window_activated();
+    ASSERT_EQ(status, "Complete!") << way.what;
+    EXPECT_EQ(state.catalogue.version_stamp, "202603011200") << way.what;
+    EXPECT_EQ(state.catalogue.channels.size(), 122u) << way.what;
+    EXPECT_FALSE(state.outdated) << way.what;
+    // The user goes to another window and comes back: nothing is asked.
+    refreshing.main_window_deactivated();
+    refreshing.main_window_activated();
+    EXPECT_EQ(messages.shown.size(), 1u) << way.what;
+  }
 }
 
 TEST_F(DownloadReload, ACatalogueThatDoesNotLoadChangesNothing) {

@@ -105,6 +105,30 @@ TEST(OpenFilterDialog, EveryCaptionFitsWhateverTheFont) {
   EXPECT_EQ(d.box("DuplicateCheckBox")->geometry(), QRect(214, 240, 68, 17));
 }
 
+// Over the main window, whose style sheet stops Qt from handing fonts down, the captions still
+// take the dialog's font, at first and after it changes.
+TEST(OpenFilterDialog, CaptionsTakeTheDialogsFontUnderTheMainWindow) {
+  QWidget main_window;
+  main_window.setStyleSheet("QToolButton#AnyButton { border: none; }");
+  AppState state = small_state();
+  FilterDialog dialog(state, {[](const StoreWrite&) {}, [] {}}, &main_window);
+  dialog.show();
+  QFont large(QStringLiteral("DejaVu Sans"));
+  large.setPixelSize(16);
+  for (const bool changed : {false, true}) {
+    if (changed) dialog.setFont(large);
+    const QFontInfo wanted(dialog.font());
+    for (QAbstractButton* w : dialog.findChildren<QAbstractButton*>()) {
+      const std::string name = w->objectName().toStdString() + (changed ? " after the change" : "");
+      EXPECT_EQ(QFontInfo(w->font()).family(), wanted.family()) << name;
+      EXPECT_EQ(QFontInfo(w->font()).pixelSize(), wanted.pixelSize()) << name;
+      EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+    }
+    // The lists keep their own smaller font.
+    EXPECT_EQ(dialog.findChild<QComboBox*>("GenreCombo")->font().pixelSize(), 9);
+  }
+}
+
 TEST(OpenFilterDialog, OpeningShowsTheStoredCriteriaEvenWhenOff) {
   OpenFilterDialog d;
   ChannelFilter& f = d.state.catalogue.filter;

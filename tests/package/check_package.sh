@@ -50,6 +50,8 @@ for program in "$work"/unpacked/usr/bin/*; do
       { echo "$(basename "$program") needs $soname from $owner, which Depends lacks: $depends"; status=1; }
   done
 done
+# The player opens libmpv at run time, so no program names it; the package must.
+[[ ", $depends" == *", libmpv2 "* ]] || { echo "Depends lacks libmpv2 (the player opens it at run time): $depends"; status=1; }
 # The SVG image plugins that draw the program's pictures and icon come with the SVG library.
 [[ ", $depends" == *", libqt6svg6 "* ]] || { echo "Depends lacks libqt6svg6 (the pictures are SVG): $depends"; status=1; }
 exit $status

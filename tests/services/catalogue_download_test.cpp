@@ -104,16 +104,32 @@ QString trial(Catalogue& into, std::string bytes) {
 }
 
 InstallResult install(const QString& app_data, const std::string& payload, bool cancelled = false) {
-  const std::atomic<bool> cancel{cancelled};
-  return install_catalogue(app_data, payload, Catalogue{}, trial, cancel);
+  InstallClaim claim;
+  if (cancelled) claim.cancel();
+  return install_catalogue(app_data, payload, Catalogue{}, trial, claim);
+}
+
+// Whichever of Cancel and the replacing of the file comes first stands; the other is refused.
+TEST(InstallClaim, TheFirstOfCancelAndReplaceStands) {
+  InstallClaim cancelled;
+  EXPECT_TRUE(cancelled.cancel());
+  EXPECT_TRUE(cancelled.cancel());
+  EXPECT_FALSE(cancelled.begin_replace());
+
+  InstallClaim replaced;
+  EXPECT_TRUE(replaced.begin_replace());
+  EXPECT_FALSE(replaced.cancel());
 }
 
 TEST(InstallCatalogue, ReplacesTheFileWholeAndHandsOverWhatLoaded) {
   quovi_test::catalogue_folder();
   const QString app_data = app_data_folder();
   ASSERT_TRUE(quovi_test::write_all(channels_path(app_data), QByteArray(5000, 'o')));
-  const InstallResult result = install(app_data, "GOOD new");
+  InstallClaim claim;
+  const InstallResult result = install_catalogue(app_data, "GOOD new", Catalogue{}, trial, claim);
   EXPECT_EQ(result.status, kStatusComplete);
+  // The file is replaced: a Cancel now is too late.
+  EXPECT_FALSE(claim.cancel());
   EXPECT_EQ(result.catalogue.version_stamp, "GOOD new");
   EXPECT_EQ(quovi_test::read_all(channels_path(app_data)), "GOOD new");
   // No temporary file is left beside it.

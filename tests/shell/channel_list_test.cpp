@@ -426,3 +426,32 @@ TEST(MarkupFromOutside, NamesCommentsAndHomepagesReachTheScreenAsTyped) {
   EXPECT_FALSE(seen->links_accessible);
   EXPECT_TRUE(opened.isEmpty());
 }
+
+TEST(ChannelList, AFurtherColumnIsAskedOnlyForTheRowsShown) {
+  std::vector<QString> names;
+  for (int i = 0; i < 20000; ++i) names.push_back(QStringLiteral("Channel %1").arg(i));
+  AppState s = state_with_names(names);
+  ChannelTableModel model(s);
+  model.set_row_count(static_cast<int>(s.visible.size()));
+  EXPECT_EQ(model.columnCount(), kColumnCount);
+  int asked = 0;
+  model.set_extra_column(QStringLiteral("Now"), [&](int position) {
+    ++asked;
+    return QStringLiteral("on %1").arg(position);
+  });
+  ASSERT_EQ(model.columnCount(), kColumnCount + 1);
+  EXPECT_EQ(model.headerData(kColumnCount, Qt::Horizontal).toString(), QStringLiteral("Now"));
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), column_caption(0));
+  EXPECT_EQ(model.data(model.index(17, kColumnCount)).toString(), QStringLiteral("on 17"));
+  asked = 0;
+  QTableView view;
+  view.setModel(&model);
+  view.resize(600, 400);
+  view.show();
+  QApplication::processEvents();
+  view.grab();
+  EXPECT_GT(asked, 0);
+  EXPECT_LT(asked, 1000) << "texts made for rows nobody sees";
+  model.set_extra_column({}, {});
+  EXPECT_EQ(model.columnCount(), kColumnCount);
+}

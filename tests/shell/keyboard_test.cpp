@@ -13,11 +13,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 using namespace shell_test;
 
@@ -181,4 +184,53 @@ TEST_F(KeyboardFixture, MenuKeyAndShiftF10OpenTheSelectedRowsMenuAtTheRow) {
   EXPECT_TRUE(menu()->isVisible());
   EXPECT_FALSE(entry("WatchAction")->isEnabled());
   EXPECT_FALSE(entry("RemoveChannelAction")->isEnabled());
+}
+
+namespace {
+// A media key as the keyboard sends it (QTest's key clicks know no text for some of these keys).
+void press_media_key(QWidget* target, Qt::Key key, bool held = false) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), held);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), held);
+  QApplication::sendEvent(target, &release);
+}
+}  // namespace
+
+TEST_F(KeyboardFixture, MediaKeysPlayStopAndMoveThroughTheListOncePerPress) {
+  const struct {
+    Qt::Key key;
+    const char* status_before;  // the player's status when the key comes; null: as it is
+    int row;                    // selected afterwards
+    int plays, stops;           // player calls the key made
+  } steps[] = {
+      {Qt::Key_MediaNext, nullptr, 0, 1, 0},  // nothing selected: the first row
+      {Qt::Key_MediaNext, nullptr, 1, 1, 0},
+      {Qt::Key_MediaNext, nullptr, 2, 1, 0},
+      {Qt::Key_MediaNext, nullptr, 2, 0, 0},  // the last row has none after it
+      {Qt::Key_MediaPrevious, nullptr, 1, 1, 0},
+      {Qt::Key_MediaTogglePlayPause, "Playing", 1, 0, 1},  // live TV: pausing stops
+      {Qt::Key_MediaTogglePlayPause, "Stopped", 1, 1, 0},
+      {Qt::Key_MediaPause, nullptr, 1, 0, 1},
+      {Qt::Key_MediaPlay, nullptr, 1, 1, 0},
+      {Qt::Key_MediaStop, nullptr, 1, 0, 2},
+  };
+  // Wherever the keyboard is in the window.
+  QWidget* const targets[] = {list(), window.countries(), window.search_button()};
+  int i = 0;
+  for (const auto& step : steps) {
+    QWidget* const target = targets[i++ % std::size(targets)];
+    SCOPED_TRACE(QStringLiteral("key %1 on %2").arg(step.key, 0, 16).arg(target->metaObject()->className()).toStdString());
+    if (step.status_before) player->status_text = QString::fromLatin1(step.status_before);
+    player->calls.clear();
+    press_media_key(target, step.key);
+    EXPECT_EQ(window.selected_row(), step.row);
+    EXPECT_EQ(player->count("play"), step.plays) << player->calls.join(' ').toStdString();
+    EXPECT_EQ(player->count("stop"), step.stops) << player->calls.join(' ').toStdString();
+  }
+
+  // A held key acts once, not with every repeat.
+  player->calls.clear();
+  press_media_key(list(), Qt::Key_MediaNext, /*held=*/true);
+  EXPECT_EQ(window.selected_row(), 1);
+  EXPECT_TRUE(player->calls.isEmpty()) << player->calls.join(' ').toStdString();
 }

@@ -1,6 +1,8 @@
 #include "catalogue/date_time.h"
+#include "message_box_probe.h"
 #include "shell/outdated.h"
 #include "shell/splash_screen.h"
+#include "widgets/messages.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -92,4 +94,28 @@ TEST(Splash, SizeAndText) {
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text(), QStringLiteral("Please wait ..."));
   EXPECT_EQ(label->pos(), QPoint(89, 23));
+}
+
+// The splash stays on top of every window; a box shown while it is up (the damaged catalogue, the
+// favourites and user files at start-up) stays on top as well and, shown after it, comes above it.
+// Other boxes stay in their place among the desktop's windows.
+TEST(Splash, ABoxShownMeanwhileComesAboveIt) {
+  const auto error = [] { show_error(nullptr, QStringLiteral("The channel list could not be loaded.")); };
+  const auto question = [] { ask_yes_no(nullptr, QStringLiteral("Would you like to download it?")); };
+  auto seen = quovi_test::probe_message_box(error);
+  ASSERT_TRUE(seen);
+  EXPECT_FALSE(seen->stays_on_top);
+  {
+    SplashScreen splash;
+    splash.show_now();
+    seen = quovi_test::probe_message_box(error);
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(seen->stays_on_top);
+    seen = quovi_test::probe_message_box(question, QMessageBox::No);
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(seen->stays_on_top);
+  }
+  seen = quovi_test::probe_message_box(error);
+  ASSERT_TRUE(seen);
+  EXPECT_FALSE(seen->stays_on_top);
 }

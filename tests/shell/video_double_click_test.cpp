@@ -10,7 +10,9 @@
 #include "../playback/local_http_server.h"
 #include "../playback/wait_until.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -65,5 +67,14 @@ TEST(VideoDoubleClick, TogglesFullScreenWhileAChannelPlays) {
   QTest::keyClick(video, Qt::Key_Escape);
   EXPECT_FALSE(video->isFullScreenShown());
   EXPECT_EQ(video->parentWidget(), window.video_area());
+
+  // The media keys reach the player from the full-screen video as from the window.
+  QTest::mouseDClick(video, Qt::LeftButton);
+  ASSERT_TRUE(video->isFullScreenShown());
+  ASSERT_EQ(window.status_label()->text().toStdString(), "Playing");
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_MediaTogglePlayPause, Qt::NoModifier);
+  QApplication::sendEvent(video, &press);
+  // Live TV stops, at once (the tone would end by itself after a while).
+  EXPECT_EQ(window.status_label()->text().toStdString(), "Stopped");
   EXPECT_TRUE(messages.shown.empty());
 }

@@ -22,6 +22,7 @@ struct SeenMessageBox {
   Qt::TextFormat label_format = Qt::AutoText;
   bool label_opens_links = false;
   bool links_accessible = false;
+  bool stays_on_top = false;
 };
 
 // Runs `act`, which is expected to open a modal message box; the box is read once it is up and
@@ -47,6 +48,7 @@ inline std::optional<SeenMessageBox> probe_message_box(const std::function<void(
     s.icon = box->icon();
     s.title = box->windowTitle();
     s.text_format = box->textFormat();
+    s.stays_on_top = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
       s.label_text = label->text();
       s.label_format = label->textFormat();

@@ -18,6 +18,7 @@
 #include <QOpenGLWidget>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 
 using quovi_test::wait_until;
 
@@ -52,7 +53,12 @@ double screen_lit_share(VideoWidget* video) {
 }
 }  // namespace
 
-TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
+// The program makes its player once the main window has been painted; a player made before the
+// window shows must draw just the same.
+class VideoWidgetMade : public testing::TestWithParam<bool> {};
+
+TEST_P(VideoWidgetMade, DrawsTheStreamInTheAreaAndFullScreen) {
+  const bool after_show = GetParam();
   ASSERT_EQ(QGuiApplication::platformName(), "xcb");
   quovi_test::LocalHttpServer server;
   QFile video_file(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/testsrc.mkv"));
@@ -76,6 +82,10 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   PlayerControl control(state, &window);
   QString status;
   QObject::connect(&control, &PlayerControl::statusTextChanged, [&](const QString& s) { status = s; });
+  if (after_show) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
   ASSERT_TRUE(control.createPlayer(video_area));
   VideoWidget* video = control.videoWidget();
   ASSERT_NE(video, nullptr);
@@ -117,3 +127,5 @@ TEST(VideoWidget, DrawsTheStreamInTheAreaAndFullScreen) {
   EXPECT_TRUE(wait_until([&] { return screen_lit_share(video) < 0.01; }, 10000)) << screen_lit_share(video);
   EXPECT_TRUE(messages.shown.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(BeforeAndAfterTheWindowShows, VideoWidgetMade, testing::Values(false, true));

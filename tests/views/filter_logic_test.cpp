@@ -6,26 +6,31 @@
 #include <algorithm>
 
 namespace {
-// The demo's country table: its first row is an "All Countries" row with id 0.
+// The demo's country and genre tables: their first rows are "All Countries" and "All Genres" rows
+// with id 0.
 ChannelListState demo_like_state() {
   ChannelListState state;
   Catalogue& catalogue = state.catalogue;
   catalogue.filter.group_id = kGroupTV;
   catalogue.countries = {{0, ShortText::from_text("All Countries")}, {1, ShortText::from_text("This computer")},
                          {2, ShortText::from_text("Germany")}};
+  catalogue.genres = {{0, ShortText::from_text("All Genres")}, {1, ShortText::from_text("Test signal")},
+                      {2, ShortText::from_text("News")}};
+  const int32_t genres[] = {2, 1, 2, 3};
   for (int32_t country : {1, 2, 2, 3}) {
     Channel c;
     c.id = static_cast<int32_t>(catalogue.channels.size()) + 1;
     c.group_id = kGroupTV;
     c.type_id = 1;
     c.country_id = country;
+    c.genre_id = genres[catalogue.channels.size()];
     catalogue.channels.push_back(c);
   }
   return state;
 }
 
-bool removes_country_switch(const std::vector<StoreWrite>& writes) {
-  return std::find(writes.begin(), writes.end(), StoreWrite::remove(QStringLiteral("country_f"))) != writes.end();
+bool removes_switch(const std::vector<StoreWrite>& writes, const char* name) {
+  return std::find(writes.begin(), writes.end(), StoreWrite::remove(QString::fromLatin1(name))) != writes.end();
 }
 }  // namespace
 
@@ -60,7 +65,7 @@ TEST(CountryEntries, MeanTheSameInTheFilterDialogAsInTheMainWindow) {
     EXPECT_EQ(dialog.visible, c.visible) << c.what;
     EXPECT_EQ(update.filter.country_flag, c.criterion_on) << c.what;
     EXPECT_EQ(shown.clear_filter_visible, c.criterion_on) << c.what;
-    EXPECT_EQ(removes_country_switch(update.writes), !c.criterion_on) << c.what;
+    EXPECT_EQ(removes_switch(update.writes, "country_f"), !c.criterion_on) << c.what;
     EXPECT_EQ(country_list(dialog.catalogue).selected, c.criterion_on ? c.entry : 0) << c.what;
 
     ChannelListState window = demo_like_state();
@@ -68,5 +73,43 @@ TEST(CountryEntries, MeanTheSameInTheFilterDialogAsInTheMainWindow) {
     EXPECT_EQ(window.visible, dialog.visible) << c.what;
     EXPECT_EQ(window.catalogue.filter.country_flag, dialog.catalogue.filter.country_flag) << c.what;
     EXPECT_EQ(window.catalogue.filter.country_id, dialog.catalogue.filter.country_id) << c.what;
+  }
+}
+
+// The genre list of the filter dialog follows the same rule: its first entry asks for all genres.
+TEST(GenreEntries, TheFirstMeansAllGenres) {
+  struct Case {
+    const char* what;
+    int entry;
+    std::vector<int> visible;
+    bool criterion_on;
+  };
+  const Case cases[] = {
+      {"first entry: all genres", 0, {0, 1, 2, 3}, false},
+      {"no entry chosen", -1, {0, 1, 2, 3}, false},
+      {"entry beyond the table", 3, {0, 1, 2, 3}, false},
+      {"a genre", 2, {0, 2}, true},
+      {"the genre with id 1", 1, {1}, true},
+  };
+  for (const Case& c : cases) {
+    ChannelListState state = demo_like_state();
+    state.catalogue.filter.genre_id = 2;  // an earlier choice, still held
+    FilterChoices choices = filter_choices_from(state.catalogue);
+    choices.genre_on = true;
+    choices.genre_index = c.entry;
+    auto plan = plan_set_filter(state.catalogue, choices);
+    ASSERT_TRUE(std::holds_alternative<FilterUpdate>(plan)) << c.what;
+    const FilterUpdate& update = std::get<FilterUpdate>(plan);
+    state.catalogue.filter = update.filter;
+    const ViewUpdate shown = rebuild_view(state);
+
+    EXPECT_EQ(state.visible, c.visible) << c.what;
+    EXPECT_EQ(update.filter.genre_flag, c.criterion_on) << c.what;
+    EXPECT_EQ(shown.clear_filter_visible, c.criterion_on) << c.what;
+    EXPECT_EQ(removes_switch(update.writes, "genre_f"), !c.criterion_on) << c.what;
+    // Opened again, the dialog shows the genre asked for, or its first entry unticked.
+    const FilterChoices reopened = filter_choices_from(state.catalogue);
+    EXPECT_EQ(reopened.genre_on, c.criterion_on) << c.what;
+    EXPECT_EQ(reopened.genre_index, c.criterion_on ? c.entry : 0) << c.what;
   }
 }

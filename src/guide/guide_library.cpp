@@ -1,0 +1,160 @@
+#include "guide/guide_library.h"
+
+#include "services/remote_copy.h"
+#include "services/worker_thread.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QCoreApplication>
+#include <QFutureWatcher>
+
+GuideLibrary::GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent)
+    : QObject(parent),
+      sources_path_(std::move(sources_path)),
+      cache_folder_(std::move(cache_folder)),
+      matches_path_(std::move(matches_path)),
+      manual_(load_guide_matches(matches_path_)),
+      sources_(load_guide_sources(sources_path_)),
+      guides_(std::make_shared<GuideSet>()) {
+  // The window moves at midnight and copies fall due: look once an hour.
+  daily_.setInterval(3600 * 1000);
+  connect(&daily_, &QTimer::timeout, this, [this] { refresh(false); });
+  daily_.start();
+}
+
+GuideLibrary::~GuideLibrary() {
+  if (reading_cancelled_) *reading_cancelled_ = true;
+}
+
+void GuideLibrary::save_sources() {
+  save_guide_sources(sources_path_, sources_);
+  Q_EMIT sources_changed();
+}
+
+void GuideLibrary::add_source(const QString& location) {
+  if (!add_guide_source(sources_, location)) return;
+  save_sources();
+  refresh(false);
+}
+
+void GuideLibrary::remove_source(const QString& location) {
+  if (!remove_guide_source(sources_, location)) return;
+  save_sources();
+  refresh(false);
+}
+
+void GuideLibrary::add_playlist_guides(const Playlist& playlist) {
+  if (::add_playlist_guides(sources_, playlist) == 0) return;
+  save_sources();
+  refresh(false);
+}
+
+void GuideLibrary::refresh(bool force) {
+  if (busy_) {
+    again_ = true;
+    again_forced_ = again_forced_ || force;
+    return;
+  }
+  busy_ = true;
+  problems_.clear();
+  downloads_.clear();
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  for (const GuideSource& source : sources_) {
+    if (!is_web_guide(source.location)) continue;
+    const QString copy = guide_copy_path(source, cache_folder_);
+    if (force || !QFileInfo::exists(copy) || remote_copy_due(read_remote_copy_info(copy), now, kRefreshSeconds))
+      downloads_.push_back(source);
+  }
+  QDir().mkpath(cache_folder_);
+  next_download();
+}
+
+void GuideLibrary::next_download() {
+  if (downloads_.empty()) return read_all();
+  const GuideSource source = downloads_.front();
+  downloads_.pop_front();
+  download_ = new RemoteCopyRefresh(source.location, guide_copy_path(source, cache_folder_), kMaxGuideDownloadBytes, this);
+  connect(download_, &RemoteCopyRefresh::progress, this, [this, source](qint64 received, qint64 total) {
+    Q_EMIT progress(tr("Downloading %1").arg(source.location), received, total);
+  });
+  connect(download_, &RemoteCopyRefresh::finished, this, [this, source](const RemoteCopyResult& result) {
+    download_->deleteLater();
+    download_ = nullptr;
+    if (result.outcome == RemoteCopyResult::Outcome::Failed)
+      problems_ << QStringLiteral("%1: %2").arg(source.location, result.error);
+    if (result.outcome == RemoteCopyResult::Outcome::Cancelled) {
+      downloads_.clear();
+      return read_all();
+    }
+    next_download();
+  });
+  download_->start();
+}
+
+void GuideLibrary::read_all() {
+  QStringList paths;
+  for (const GuideSource& source : sources_) paths << guide_copy_path(source, cache_folder_);
+  auto cancelled = std::make_shared<std::atomic<bool>>(false);
+  reading_cancelled_ = cancelled;
+  QPointer<GuideLibrary> self(this);
+  const GuideWindow window = current_guide_window();
+  auto future = run_on_worker([paths, window, cancelled, self] {
+    qint64 last = -1;
+    return read_guide_set(paths, window, *cancelled, [&last, self](qint64 done, qint64 total) {
+      // Told at most every few megabytes, through the GUI thread's queue.
+      if (last >= 0 && done - last < (qint64{8} << 20) && done < total) return;
+      last = done;
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(),
+          [self, done, total] {
+            if (self) Q_EMIT self->progress(GuideLibrary::tr("Reading the guides"), done, total);
+          },
+          Qt::QueuedConnection);
+    });
+  });
+  auto* watcher = new QFutureWatcher<GuideSet>(this);
+  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, cancelled] {
+    watcher->deleteLater();
+    if (!*cancelled) {
+      auto previous = std::move(guides_);
+      guides_ = std::make_shared<GuideSet>(watcher->future().takeResult());
+      // The guides read before can be a few hundred megabytes: freed away from the GUI thread.
+      free_on_worker(std::move(previous));
+      problems_ << guides_->problems;
+      Q_EMIT guides_changed();
+    }
+    busy_ = false;
+    Q_EMIT refreshed(problems_);
+    if (again_) {
+      const bool forced = again_forced_;
+      again_ = again_forced_ = false;
+      refresh(forced);
+    }
+  });
+  watcher->setFuture(future);
+}
+
+void GuideLibrary::cancel() {
+  downloads_.clear();
+  if (download_) download_->cancel();
+  if (reading_cancelled_) *reading_cancelled_ = true;
+  again_ = again_forced_ = false;
+}
+
+std::optional<GuideChannelRef> GuideLibrary::match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const {
+  const auto manual = manual_.find(channel_id);
+  return match_channel(guides_->index, {tvg_id, name, manual == manual_.end() ? nullptr : &manual->second});
+}
+
+void GuideLibrary::set_manual_match(int32_t channel_id, const std::string& guide_id) {
+  manual_[channel_id] = guide_id;
+  save_guide_matches(matches_path_, manual_);
+  Q_EMIT matches_changed();
+}
+
+void GuideLibrary::clear_manual_match(int32_t channel_id) {
+  if (manual_.erase(channel_id) == 0) return;
+  save_guide_matches(matches_path_, manual_);
+  Q_EMIT matches_changed();
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include "guide/guide_set.h"
+#include "guide/guide_sources.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class RemoteCopyRefresh;
+struct Playlist;
+
+// The user's guide sources and the guides read from them. Web guides are copied into the cache
+// folder and refreshed once a day (or when asked), then every guide is read again on a worker
+// thread; the GUI thread only starts the work and takes the result.
+class GuideLibrary : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr qint64 kRefreshSeconds = 24 * 3600;
+  static constexpr qint64 kMaxGuideDownloadBytes = qint64{1} << 30;
+
+  GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent = nullptr);
+  ~GuideLibrary() override;
+
+  const std::vector<GuideSource>& sources() const { return sources_; }
+  void add_source(const QString& location);
+  void remove_source(const QString& location);
+  // The guides a playlist names, added once each; the playlist side calls this after an import.
+  void add_playlist_guides(const Playlist& playlist);
+
+  // Copies the web guides that are due (all of them when `force`), then reads every guide again.
+  // A refresh asked for while one runs follows it.
+  void refresh(bool force);
+  void cancel();
+  bool busy() const { return busy_; }
+
+  // The guide channel a catalogue channel shows, and the user's own choices.
+  std::optional<GuideChannelRef> match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const;
+  const ManualGuideMatches& manual_matches() const { return manual_; }
+  // An empty guide id: the channel shows no guide. Kept across restarts.
+  void set_manual_match(int32_t channel_id, const std::string& guide_id);
+  void clear_manual_match(int32_t channel_id);
+
+  // The guides as last read; never null.
+  std::shared_ptr<const GuideSet> guides() const { return guides_; }
+
+ Q_SIGNALS:
+  void sources_changed();
+  void matches_changed();
+  // What is being done and how far: bytes of the transfer or of the files read.
+  void progress(const QString& step, qint64 done, qint64 total);
+  void guides_changed();
+  // The end of a refresh: the problems met, for the user (empty when all went well).
+  void refreshed(const QStringList& problems);
+
+ private:
+  void save_sources();
+  void next_download();
+  void read_all();
+
+  QString sources_path_;
+  QString cache_folder_;
+  QString matches_path_;
+  ManualGuideMatches manual_;
+  std::vector<GuideSource> sources_;
+  std::shared_ptr<const GuideSet> guides_;
+  std::deque<GuideSource> downloads_;
+  RemoteCopyRefresh* download_ = nullptr;
+  std::shared_ptr<std::atomic<bool>> reading_cancelled_;
+  QStringList problems_;
+  QTimer daily_;
+  bool busy_ = false;
+  bool again_ = false;
+  bool again_forced_ = false;
+};

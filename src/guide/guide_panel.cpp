@@ -1,0 +1,241 @@
+#include "guide/guide_panel.h"
+
+#include "guide/guide_display.h"
+#include "guide/guide_library.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QSignalBlocker>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+GuidePanel::GuidePanel(GuideLibrary& library, QWidget* parent) : QWidget(parent, Qt::Window), library_(library) {
+  setObjectName(QStringLiteral("GuidePanel"));
+  setWindowTitle(QStringLiteral("Programme guide"));
+  build();
+  connect(&library_, &GuideLibrary::guides_changed, this, &GuidePanel::refresh_view);
+  connect(&library_, &GuideLibrary::matches_changed, this, &GuidePanel::refresh_view);
+  connect(&library_, &GuideLibrary::sources_changed, this, &GuidePanel::show_sources);
+  connect(&library_, &GuideLibrary::progress, this, &GuidePanel::show_progress);
+  connect(&library_, &GuideLibrary::refreshed, this, [this](const QStringList& problems) {
+    cancel_->setEnabled(false);
+    status_->setText(problems.isEmpty() ? QStringLiteral("Guides up to date.") : problems.join(QLatin1Char('\n')));
+  });
+  // The progress through the running programme and the change to the next one.
+  auto* minute = new QTimer(this);
+  connect(minute, &QTimer::timeout, this, &GuidePanel::refresh_view);
+  minute->start(30 * 1000);
+  show_sources();
+  refresh_view();
+  resize(560, 640);
+}
+
+void GuidePanel::build() {
+  auto* layout = new QVBoxLayout(this);
+  channel_ = new QLabel(this);
+  channel_->setObjectName(QStringLiteral("GuideChannel"));
+  QFont bold = channel_->font();
+  bold.setBold(true);
+  channel_->setFont(bold);
+  now_ = new QLabel(this);
+  now_->setObjectName(QStringLiteral("GuideNow"));
+  progress_ = new QProgressBar(this);
+  progress_->setRange(0, 100);
+  progress_->setTextVisible(false);
+  progress_->setMaximumHeight(8);
+  next_ = new QLabel(this);
+  next_->setObjectName(QStringLiteral("GuideNext"));
+  for (QWidget* w : {static_cast<QWidget*>(channel_), static_cast<QWidget*>(now_), static_cast<QWidget*>(progress_),
+                     static_cast<QWidget*>(next_)})
+    layout->addWidget(w);
+
+  day_ = new QTreeWidget(this);
+  day_->setObjectName(QStringLiteral("GuideDay"));
+  day_->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("Title"), QStringLiteral("Episode")});
+  day_->setRootIsDecorated(false);
+  day_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  day_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+  layout->addWidget(day_, 3);
+  description_ = new QLabel(this);
+  description_->setWordWrap(true);
+  description_->setMinimumHeight(48);
+  description_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  layout->addWidget(description_);
+  connect(day_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    description_->setText(item ? item->data(0, Qt::UserRole).toString() : QString());
+  });
+
+  auto* match_row = new QHBoxLayout;
+  match_ = new QLabel(this);
+  auto* set_match = new QPushButton(QStringLiteral("Set Match..."), this);
+  auto* clear_match = new QPushButton(QStringLiteral("Clear Match"), this);
+  match_row->addWidget(match_, 1);
+  match_row->addWidget(set_match);
+  match_row->addWidget(clear_match);
+  layout->addLayout(match_row);
+  connect(set_match, &QPushButton::clicked, this, &GuidePanel::set_match);
+  connect(clear_match, &QPushButton::clicked, this, [this] {
+    if (channel_id_ >= 0) library_.clear_manual_match(channel_id_);
+  });
+
+  layout->addWidget(new QLabel(QStringLiteral("Guide sources:"), this));
+  sources_ = new QListWidget(this);
+  sources_->setObjectName(QStringLiteral("GuideSources"));
+  sources_->setMaximumHeight(90);
+  layout->addWidget(sources_);
+  auto* buttons = new QHBoxLayout;
+  auto* add_address = new QPushButton(QStringLiteral("Add Address..."), this);
+  auto* add_file = new QPushButton(QStringLiteral("Add File..."), this);
+  auto* remove = new QPushButton(QStringLiteral("Remove"), this);
+  auto* refresh = new QPushButton(QStringLiteral("Refresh"), this);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_->setEnabled(false);
+  for (QPushButton* b : {add_address, add_file, remove, refresh, cancel_}) buttons->addWidget(b);
+  layout->addLayout(buttons);
+  status_ = new QLabel(this);
+  status_->setWordWrap(true);
+  layout->addWidget(status_);
+  now_column_ = new QCheckBox(QStringLiteral("Show a \"Now\" column in the channel list"), this);
+  layout->addWidget(now_column_);
+  connect(now_column_, &QCheckBox::toggled, this, &GuidePanel::now_column_toggled);
+  connect(add_address, &QPushButton::clicked, this, &GuidePanel::add_address);
+  connect(add_file, &QPushButton::clicked, this, &GuidePanel::add_file);
+  connect(remove, &QPushButton::clicked, this, [this] {
+    if (QListWidgetItem* item = sources_->currentItem()) library_.remove_source(item->text());
+  });
+  connect(refresh, &QPushButton::clicked, this, [this] {
+    cancel_->setEnabled(true);
+    library_.refresh(true);
+  });
+  connect(cancel_, &QPushButton::clicked, this, [this] { library_.cancel(); });
+}
+
+void GuidePanel::show_channel(int32_t id, const QString& name, const std::string& tvg_id) {
+  channel_id_ = id;
+  channel_name_ = name;
+  tvg_id_ = tvg_id;
+  refresh_view();
+}
+
+void GuidePanel::refresh_view() {
+  const auto guides = library_.guides();
+  const QByteArray name = channel_name_.toUtf8();
+  const std::optional<GuideChannelRef> match =
+      channel_id_ >= 0 ? library_.match(channel_id_, name.toStdString(), tvg_id_) : std::nullopt;
+  const QTimeZone zone = QTimeZone::systemTimeZone();
+  const int64_t now = QDateTime::currentSecsSinceEpoch();
+  const NowNextTexts texts = now_next_texts(*guides, match, now, zone);
+  channel_->setText(channel_id_ >= 0 ? channel_name_ : QStringLiteral("No channel"));
+  now_->setText(texts.now.isEmpty() ? QStringLiteral("Now: no guide") : QStringLiteral("Now: ") + texts.now);
+  progress_->setValue(std::max(texts.progress, 0));
+  progress_->setVisible(texts.progress >= 0);
+  next_->setText(texts.next.isEmpty() ? QString() : QStringLiteral("Next: ") + texts.next);
+
+  const auto manual = library_.manual_matches().find(channel_id_);
+  if (!match) {
+    match_->setText(QStringLiteral("Guide channel: none"));
+  } else {
+    const std::string_view id = guides->guide_of(*match).text(guides->channel(*match)->id);
+    match_->setText(QStringLiteral("Guide channel: %1%2")
+                        .arg(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())),
+                             manual != library_.manual_matches().end() ? QStringLiteral(" (chosen)") : QString()));
+  }
+
+  day_->clear();
+  if (!match) return;
+  QTreeWidgetItem* running = nullptr;
+  for (const GuideDayRow& row : guide_day_rows(*guides, *match, QDate::currentDate(), now, zone)) {
+    auto* item = new QTreeWidgetItem(day_);
+    if (!row.day.isEmpty()) {
+      item->setText(0, row.day);
+      item->setFirstColumnSpanned(true);
+      QFont font = item->font(0);
+      font.setBold(true);
+      item->setFont(0, font);
+      item->setFlags(Qt::ItemIsEnabled);
+      continue;
+    }
+    item->setText(0, row.time);
+    item->setText(1, row.title);
+    item->setText(2, row.sub_title);
+    item->setData(0, Qt::UserRole, row.description);
+    if (row.running) {
+      running = item;
+      for (int c = 0; c < 3; ++c) {
+        QFont font = item->font(c);
+        font.setBold(true);
+        item->setFont(c, font);
+      }
+    }
+  }
+  if (running) {
+    day_->setCurrentItem(running);
+    day_->scrollToItem(running, QAbstractItemView::PositionAtTop);
+  }
+}
+
+void GuidePanel::show_sources() {
+  sources_->clear();
+  for (const GuideSource& source : library_.sources()) {
+    auto* item = new QListWidgetItem(source.location, sources_);
+    if (source.from_playlist) item->setToolTip(QStringLiteral("Named by a playlist"));
+  }
+}
+
+void GuidePanel::add_address() {
+  bool ok = false;
+  const QString address = QInputDialog::getText(this, QStringLiteral("Add Guide"), QStringLiteral("Guide address (XMLTV):"),
+                                                QLineEdit::Normal, QStringLiteral("https://"), &ok);
+  if (ok && is_web_guide(address)) {
+    cancel_->setEnabled(true);
+    library_.add_source(address);
+  }
+}
+
+void GuidePanel::add_file() {
+  const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Add Guide"), QString(),
+                                                    QStringLiteral("XMLTV guides (*.xml *.xml.gz *.gz);;All files (*)"));
+  if (!file.isEmpty()) library_.add_source(file);
+}
+
+void GuidePanel::set_match() {
+  if (channel_id_ < 0) return;
+  const auto guides = library_.guides();
+  QStringList choices{QStringLiteral("(no guide)")};
+  QStringList ids{QString()};
+  for (const Guide& guide : guides->guides)
+    for (const GuideChannel& channel : guide.channels) {
+      const std::string_view id = guide.text(channel.id);
+      const QString qid = QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size()));
+      const auto names = guide.names_of(channel);
+      const std::string_view first = names.empty() ? std::string_view() : guide.text(names.front().name);
+      choices << (first.empty() ? qid : QString::fromUtf8(first.data(), static_cast<qsizetype>(first.size())) + QStringLiteral("  [") + qid + QLatin1Char(']'));
+      ids << qid;
+    }
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(this, QStringLiteral("Set Match"),
+                                               QStringLiteral("Guide channel for %1:").arg(channel_name_), choices, 0, false, &ok);
+  if (!ok) return;
+  const qsizetype at = choices.indexOf(chosen);
+  if (at >= 0) library_.set_manual_match(channel_id_, ids[at].toStdString());
+}
+
+void GuidePanel::show_progress(const QString& step, qint64 done, qint64 total) {
+  cancel_->setEnabled(true);
+  status_->setText(total > 0 ? QStringLiteral("%1: %2%").arg(step).arg(done * 100 / total)
+                             : QStringLiteral("%1: %2 KB").arg(step).arg(done / 1024));
+}
+
+void GuidePanel::set_now_column(bool shown) {
+  const QSignalBlocker quiet(now_column_);
+  now_column_->setChecked(shown);
+}

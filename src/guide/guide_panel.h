@@ -1,0 +1,58 @@
+#pragma once
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class GuideLibrary;
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+// The programme guide's window: now and next of the selected channel with the progress of the one
+// running, its programmes of today and tomorrow (the description of the one selected), the guide
+// sources, and the channel's match. Thin: the texts come from guide_display, the work from the
+// GuideLibrary.
+class GuidePanel : public QWidget {
+  Q_OBJECT
+ public:
+  explicit GuidePanel(GuideLibrary& library, QWidget* parent = nullptr);
+
+  // The channel the panel is about; id -1 for none. The tvg-id may be empty.
+  void show_channel(int32_t id, const QString& name, const std::string& tvg_id);
+  // Shows again what is on (the clock moved, the guides changed).
+  void refresh_view();
+  // The "Now" column's box, as the settings have it.
+  void set_now_column(bool shown);
+
+ Q_SIGNALS:
+  void now_column_toggled(bool shown);
+
+ private:
+  void build();
+  void show_sources();
+  void add_address();
+  void add_file();
+  void set_match();
+  void show_progress(const QString& step, qint64 done, qint64 total);
+
+  GuideLibrary& library_;
+  int32_t channel_id_ = -1;
+  QString channel_name_;
+  std::string tvg_id_;
+  QLabel* channel_ = nullptr;
+  QLabel* now_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* next_ = nullptr;
+  QTreeWidget* day_ = nullptr;
+  QLabel* description_ = nullptr;
+  QLabel* match_ = nullptr;
+  QListWidget* sources_ = nullptr;
+  QLabel* status_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QCheckBox* now_column_ = nullptr;
+};

@@ -1,0 +1,119 @@
+#include "shell/guide_hookup.h"
+
+#include "catalogue/catalogue_paths.h"
+#include "guide/guide_display.h"
+#include "guide/guide_library.h"
+#include "guide/guide_panel.h"
+#include "settings/settings_store.h"
+#include "shell/channel_row_text.h"
+#include "shell/channel_table_model.h"
+#include "shell/main_window.h"
+#include "widgets/plain_tooltip.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QSettings>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+
+GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window) {
+  const QString data = app_data_folder();
+  library_ = new GuideLibrary(guide_sources_path(data), guide_cache_folder(), guide_matches_path(data), this);
+  panel_ = new GuidePanel(*library_, &window);
+  auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+G")), &window);
+  connect(open, &QShortcut::activated, this, [this] {
+    show_selected_channel();
+    panel_->show();
+    panel_->raise();
+  });
+  // After the window's own handler, which sets the label and its plain tooltip.
+  connect(window.channel_list()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { show_selected_channel(); });
+  connect(library_, &GuideLibrary::guides_changed, this, &GuideHookup::show_selected_channel);
+  connect(library_, &GuideLibrary::guides_changed, window.channel_list()->viewport(), qOverload<>(&QWidget::update));
+  connect(library_, &GuideLibrary::matches_changed, this, &GuideHookup::show_selected_channel);
+  QWidget* player_area = window.channel_label()->parentWidget();
+  now_line_ = new QLabel(player_area);
+  now_line_->setObjectName(QStringLiteral("GuideNowLine"));
+  now_line_->setFont(window.channel_label()->font());
+  now_line_->setPalette(window.channel_label()->palette());
+  now_line_->setAttribute(Qt::WA_TranslucentBackground);
+  now_line_->setAlignment(Qt::AlignCenter);
+  now_line_->setTextFormat(Qt::PlainText);
+  player_area->installEventFilter(this);
+  window.channel_label()->installEventFilter(this);
+  window.status_label()->installEventFilter(this);
+  const bool now_column = open_settings_file()->value(QStringLiteral("Guide/NowColumn"), 0).toInt() != 0;
+  panel_->set_now_column(now_column);
+  show_now_column(now_column);
+  connect(panel_, &GuidePanel::now_column_toggled, this, [this](bool shown) {
+    change_settings_file(QStringLiteral("Now column"),
+                         [shown](QSettings& settings) { settings.setValue(QStringLiteral("Guide/NowColumn"), shown ? 1 : 0); });
+    show_now_column(shown);
+  });
+  auto* clock = new QTimer(this);
+  connect(clock, &QTimer::timeout, this, &GuideHookup::show_selected_channel);
+  connect(clock, &QTimer::timeout, window.channel_list()->viewport(), qOverload<>(&QWidget::update));
+  clock->start(30 * 1000);
+}
+
+GuideHookup::~GuideHookup() = default;
+
+void GuideHookup::start() { library_->refresh(false); }
+
+void GuideHookup::show_selected_channel() {
+  const int position = window_.selected_channel_position();
+  if (position < 0) {
+    panel_->show_channel(-1, QString(), {});
+    now_line_->clear();
+    return;
+  }
+  const Channel& channel = window_.state().catalogue.channels[position];
+  const QString name = channel.name.text();
+  const std::string tvg_id = tvg_id_of ? tvg_id_of(channel.id) : std::string();
+  panel_->show_channel(channel.id, name, tvg_id);
+  const auto guides = library_->guides();
+  const NowNextTexts texts = now_next_texts(*guides, library_->match(channel.id, name.toStdString(), tvg_id),
+                                            QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone());
+  window_.channel_label()->setToolTip(plain_tooltip(texts.tooltip(name)));
+  now_line_->setText(texts.now.isEmpty() ? QString()
+                                         : texts.now + (texts.progress >= 0 ? QStringLiteral("  (%1%)").arg(texts.progress) : QString()));
+  now_line_->setToolTip(plain_tooltip(texts.tooltip(name)));
+  place_now_line();
+}
+
+void GuideHookup::show_now_column(bool shown) {
+  ChannelTableModel* model = window_.model();
+  if (!shown) {
+    if (model->has_extra_column()) model->set_extra_column({}, {});
+    return;
+  }
+  // Asked for the visible rows only, so a list of a million channels costs no more than a screenful.
+  model->set_extra_column(QStringLiteral("Now"), [this](int position) {
+    const Channel& channel = window_.state().catalogue.channels[position];
+    const QString name = channel.name.text();
+    const auto guides = library_->guides();
+    const auto match = library_->match(channel.id, name.toStdString(), tvg_id_of ? tvg_id_of(channel.id) : std::string());
+    if (!match) return QString();
+    const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch());
+    if (!on.now) return QString();
+    const std::string_view title = guides->guide_of(*match).text(on.now->title);
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+  });
+  window_.channel_list()->setColumnWidth(kColumnCount, 160);
+}
+
+void GuideHookup::place_now_line() {
+  const QRect status = window_.status_label()->geometry(), label = window_.channel_label()->geometry();
+  const int left = status.right() + 12, right = label.left() - 12;
+  now_line_->setGeometry(left, label.top(), std::max(0, right - left), label.height());
+  now_line_->setVisible(right - left > 40 && !now_line_->text().isEmpty());
+}
+
+bool GuideHookup::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize || event->type() == QEvent::Move) place_now_line();
+  return QObject::eventFilter(watched, event);
+}

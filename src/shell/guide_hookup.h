@@ -1,0 +1,42 @@
+#pragma once
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class GuideLibrary;
+class QLabel;
+class GuidePanel;
+class MainWindow;
+
+// The programme guide beside the main window: its library of guides (read from the user's sources
+// at start, refreshed daily), its window (Ctrl+G), and now and next of the selected channel (the
+// one the player shows) in the player area's label row and the channel label's tooltip.
+class GuideHookup : public QObject {
+  Q_OBJECT
+ public:
+  explicit GuideHookup(MainWindow& window);
+  ~GuideHookup() override;
+
+  GuideLibrary& library() { return *library_; }
+  GuidePanel& panel() { return *panel_; }
+  // A channel's tvg-id where it has one (channels read from a playlist); none by default.
+  std::function<std::string(int32_t channel_id)> tvg_id_of;
+
+  // Reads the guides the user has, downloading those due.
+  void start();
+  void show_selected_channel();
+
+ protected:
+  // Keeps the now line between the status and the channel labels when the window's size changes.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  MainWindow& window_;
+  GuideLibrary* library_ = nullptr;
+  GuidePanel* panel_ = nullptr;
+  QLabel* now_line_ = nullptr;  // in the player area, beside the status line
+  void place_now_line();
+  void show_now_column(bool shown);
+};

@@ -1,0 +1,96 @@
+#include "guide/guide_library.h"
+#include "guide_bytes.h"
+#include "playlists/playlist_reader.h"
+#include "test_env.h"
+#include "test_server.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QSignalSpy>
+
+namespace {
+// A guide with one programme running now on "news.example".
+QByteArray guide_now(const std::string& title) {
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  const auto time = [](const QDateTime& t) { return t.toString(QStringLiteral("yyyyMMddHHmmss")).toStdString() + " +0000"; };
+  return QByteArray::fromStdString(gzip("<tv><channel id=\"news.example\"><display-name>News</display-name></channel>"
+                                        "<programme start=\"" + time(now.addSecs(-600)) + "\" stop=\"" +
+                                        time(now.addSecs(600)) + "\" channel=\"news.example\"><title>" + title +
+                                        "</title></programme></tv>"));
+}
+
+std::string title_now(const GuideLibrary& library) {
+  const auto guides = library.guides();
+  const auto match = guides->index.by_name("News");
+  if (!match) return "<no match>";
+  const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch());
+  return on.now ? std::string(guides->guide_of(*match).text(on.now->title)) : "<nothing now>";
+}
+
+bool refreshed(GuideLibrary& library, bool force) {
+  QSignalSpy done(&library, &GuideLibrary::refreshed);
+  library.refresh(force);
+  return wait_until([&] { return done.count() > 0; }, 10000);
+}
+
+class GuideLibraryTest : public ::testing::Test {
+ protected:
+  QString sources = guide_sources_path(quovi_test::sandbox_root() + "/data");
+  QString cache = quovi_test::sandbox_root() + "/cache/guides";
+  QString matches = guide_matches_path(quovi_test::sandbox_root() + "/data");
+};
+}  // namespace
+
+TEST_F(GuideLibraryTest, AWebGuideIsCopiedThenRefreshedWithItsETag) {
+  TestServer server;
+  server.reply_with_validators("/epg.xml.gz", guide_now("Evening news"), "\"e1\"", "Wed, 09 Dec 2026 10:00:00 GMT");
+  const QString address = server.base() + "/epg.xml.gz";
+  {
+    GuideLibrary library(sources, cache, matches);
+    QSignalSpy progress(&library, &GuideLibrary::progress);
+    library.add_source(address);
+    ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+    EXPECT_EQ(title_now(library), "Evening news");
+    EXPECT_GT(progress.count(), 0);
+    // Not yet a day old: nothing is asked for unless the user asks.
+    ASSERT_TRUE(refreshed(library, false));
+    EXPECT_EQ(server.received().size(), 1u);
+    ASSERT_TRUE(refreshed(library, true));
+    EXPECT_EQ(title_now(library), "Evening news");
+  }
+  const auto received = server.received();
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[0].if_none_match, "");
+  EXPECT_EQ(received[1].if_none_match, "\"e1\"");
+
+  // After a restart the source and its copy are still there, read without a download.
+  GuideLibrary again(sources, cache, matches);
+  ASSERT_EQ(again.sources().size(), 1u);
+  ASSERT_TRUE(refreshed(again, false));
+  EXPECT_EQ(title_now(again), "Evening news");
+  EXPECT_EQ(server.received().size(), 2u);
+}
+
+TEST_F(GuideLibraryTest, FilesAndPlaylistGuidesAreSourcesOnceEach) {
+  const QString file = quovi_test::sandbox_root() + "/local.xml.gz";
+  ASSERT_TRUE(quovi_test::write_all(file, guide_now("From a file")));
+  GuideLibrary library(sources, cache, matches);
+  library.add_source(file);
+  library.add_source(file + "  ");
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+  EXPECT_EQ(title_now(library), "From a file");
+
+  const Playlist playlist = read_playlist(
+      "#EXTM3U url-tvg=\"http://127.0.0.1:9/a.xml.gz,http://127.0.0.1:9/b.xml\" x-tvg-url=\"http://127.0.0.1:9/a.xml.gz\"\n"
+      "#EXTINF:-1 tvg-id=\"news.example\",News\nhttp://127.0.0.1:9/live\n");
+  library.add_playlist_guides(playlist);
+  library.add_playlist_guides(playlist);
+  library.cancel();
+  const std::vector<GuideSource> expected{{file, false}, {"http://127.0.0.1:9/a.xml.gz", true}, {"http://127.0.0.1:9/b.xml", true}};
+  EXPECT_EQ(library.sources(), expected);
+  EXPECT_EQ(load_guide_sources(sources), expected);
+  library.remove_source("http://127.0.0.1:9/b.xml");
+  EXPECT_EQ(load_guide_sources(sources).size(), 2u);
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+}
