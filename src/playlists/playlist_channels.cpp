@@ -25,7 +25,7 @@ void give_ids(std::vector<Channel>& channels) {
     if (c.source != 0) c.id = next--;
 }
 
-bool by_source_and_address(const ChannelHttpOptions& a, const ChannelHttpOptions& b) {
+bool by_source_and_address(const ChannelExtras& a, const ChannelExtras& b) {
   if (a.source != b.source) return a.source < b.source;
   return a.address.view() < b.address.view();
 }
@@ -42,6 +42,7 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
   out.source = source.id;
   out.skipped = playlist.skipped;
   out.skip_examples = playlist.skip_examples;
+  out.guide_addresses = playlist.guide_addresses;
   const std::unordered_set<std::string_view> favorites(favorite_addresses.begin(), favorite_addresses.end());
   // A list of a hundred thousand entries names a few hundred groups and one or two user agents:
   // each is held once and shared.
@@ -66,9 +67,9 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     c.genre = genre->second;
     c.favorited = favorites.count(playlist.text(entry.address)) ? 1 : 0;
     c.status = kStatusWorksFine;
-    if (entry.user_agent.size != 0 || entry.referrer.size != 0)
-      out.http_options.push_back(
-          {source.id, c.url, shared_option(playlist.text(entry.user_agent)), shared_option(playlist.text(entry.referrer))});
+    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0)
+      out.extras.push_back({source.id, c.url, shared_option(playlist.text(entry.user_agent)),
+                            shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id))});
     out.channels.push_back(std::move(c));
   }
   return out;
@@ -81,7 +82,7 @@ SourceChannels read_source_channels(const QString& app_data, const PlaylistSourc
 
 void remove_source_channels(Catalogue& catalogue, LoadedSources& loaded, uint16_t source) {
   std::erase_if(catalogue.channels, [source](const Channel& c) { return c.source == source; });
-  std::erase_if(loaded.http_options, [source](const ChannelHttpOptions& o) { return o.source == source; });
+  std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });
 }
 
 void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh) {
@@ -90,9 +91,9 @@ void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, Source
   channels.reserve(channels.size() + fresh.channels.size());
   std::move(fresh.channels.begin(), fresh.channels.end(), std::back_inserter(channels));
   give_ids(channels);
-  loaded.http_options.insert(loaded.http_options.end(), std::make_move_iterator(fresh.http_options.begin()),
-                             std::make_move_iterator(fresh.http_options.end()));
-  std::sort(loaded.http_options.begin(), loaded.http_options.end(), by_source_and_address);
+  loaded.extras.insert(loaded.extras.end(), std::make_move_iterator(fresh.extras.begin()),
+                             std::make_move_iterator(fresh.extras.end()));
+  std::sort(loaded.extras.begin(), loaded.extras.end(), by_source_and_address);
 }
 
 std::vector<Channel> playlist_channels_of(const std::vector<Channel>& channels) {
@@ -109,11 +110,24 @@ std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t
   return out;
 }
 
+namespace {
+const ChannelExtras* extras_of(const LoadedSources& loaded, const Channel& channel) {
+  if (channel.source == 0) return nullptr;
+  ChannelExtras key{channel.source, channel.url, {}, {}, {}};
+  const auto it = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), key, by_source_and_address);
+  if (it == loaded.extras.end() || it->source != channel.source || it->address.view() != channel.url.view())
+    return nullptr;
+  return &*it;
+}
+}  // namespace
+
 HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel) {
-  if (channel.source == 0) return {};
-  ChannelHttpOptions key{channel.source, channel.url, {}, {}};
-  const auto it = std::lower_bound(loaded.http_options.begin(), loaded.http_options.end(), key, by_source_and_address);
-  if (it == loaded.http_options.end() || it->source != channel.source || it->address.view() != channel.url.view())
-    return {};
-  return {it->user_agent.str(), it->referrer.str()};
+  const ChannelExtras* extras = extras_of(loaded, channel);
+  if (!extras) return {};
+  return {extras->user_agent.str(), extras->referrer.str()};
+}
+
+std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = extras_of(loaded, channel);
+  return extras ? extras->tvg_id.str() : std::string();
 }

@@ -12,18 +12,21 @@
 // search, the filter and the player treat them as any other channel, while the catalogue's and the
 // user's channels (ids above zero, source 0) stay as they are and their files never see them.
 
-// The HTTP options of the playlist's entries that have any, for the player.
-struct ChannelHttpOptions {
+// What the playlist says of an entry beyond what a channel holds: the HTTP options for the player
+// and the guide's channel id. Only entries with any of them have one.
+struct ChannelExtras {
   uint16_t source = 0;
   PackedText address;
   PackedText user_agent;
   PackedText referrer;
+  PackedText tvg_id;
 };
 
 struct SourceChannels {
   uint16_t source = 0;
   std::vector<Channel> channels;  // in playlist order
-  std::vector<ChannelHttpOptions> http_options;
+  std::vector<ChannelExtras> extras;
+  std::vector<std::string> guide_addresses;  // the playlist's url-tvg and x-tvg-url
   size_t skipped = 0;
   std::vector<SkippedLine> skip_examples;
 };
@@ -46,7 +49,7 @@ SourceChannels read_source_channels(const QString& app_data, const PlaylistSourc
 struct LoadedSources {
   std::vector<PlaylistSource> sources;
   bool writable = true;  // false when the list of sources could not be read nor moved aside
-  std::vector<ChannelHttpOptions> http_options;
+  std::vector<ChannelExtras> extras;  // by source, then address
 };
 
 // The source's channels in the array are replaced by `fresh` (appended at the end, unsorted; the
@@ -66,3 +69,5 @@ struct HttpOptionsFound {
   std::string referrer;
 };
 HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel);
+// The guide's id the playlist gave the channel (tvg-id); empty when none.
+std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel);

@@ -117,7 +117,7 @@ void PlaylistFlows::show_channels(SourceChannels fresh) {
   window_.finish_view_change(build_visible_list(state));
 }
 
-void PlaylistFlows::reload_source(uint16_t id, bool tell_summary) {
+void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_copy) {
   AppState& state = window_.state();
   const PlaylistSource* found = find_source(state.playlists.sources, id);
   if (!found) return;
@@ -131,7 +131,9 @@ void PlaylistFlows::reload_source(uint16_t id, bool tell_summary) {
   }
   const QString summary =
       import_summary(source.name, read.front().channels.size(), read.front().skipped, read.front().skip_examples);
+  const std::vector<std::string> guides = read.front().guide_addresses;
   show_channels(std::move(read.front()));
+  if (fresh_copy && !guides.empty()) Q_EMIT guides_named(guides);
   if (tell_summary) show_information(&window_, summary);
 }
 
@@ -325,7 +327,7 @@ void PlaylistFlows::open_playlists_dialog() {
       show_error(&dialog, p);
       return;
     }
-    reload_source(id, false);
+    reload_source(id, false, false);
     dialog.show_sources(state.playlists.sources);
   });
   connect(&dialog, &PlaylistsDialog::refresh_requested, this, [&](uint16_t id) {

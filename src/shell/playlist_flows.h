@@ -28,8 +28,9 @@ class PlaylistFlows : public QObject {
   void add_any(const QStringList& files_or_addresses);
   void add_file(const QString& path);
   void add_address(const QString& address);
-  // Reads the source's copy again and puts its channels in place of those it had.
-  void reload_source(uint16_t id, bool tell_summary);
+  // Reads the source's copy again and puts its channels in place of those it had. A copy just
+  // added or refreshed (`fresh_copy`) also hands on the guides the playlist names.
+  void reload_source(uint16_t id, bool tell_summary, bool fresh_copy = true);
   // Brings the copy up to date from the source's address or file, then reads it again.
   void refresh_source(uint16_t id, bool tell_summary);
   // The start-up's refresh of the sources with an address whose copy has grown old.
@@ -45,6 +46,10 @@ class PlaylistFlows : public QObject {
   void export_favorites();
   void export_selected();
   void open_playlists_dialog();
+
+ Q_SIGNALS:
+  // A playlist just added or refreshed names guides of its own (url-tvg, x-tvg-url).
+  void guides_named(const std::vector<std::string>& addresses);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

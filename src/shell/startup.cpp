@@ -17,6 +17,7 @@
 #include "shell/guide_hookup.h"
 #include "shell/main_window.h"
 #include "shell/playlist_flows.h"
+#include "shell/playlist_guides.h"
 #include "shell/session_end.h"
 #include "shell/splash_screen.h"
 #include "version.h"
@@ -75,6 +76,7 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   for (auto signal : {&ChannelContextMenu::add_favorite_chosen, &ChannelContextMenu::remove_favorite_chosen})
     QObject::connect(window.context_menu(), signal, &playlists, &PlaylistFlows::save_favorites);
   QObject::connect(window.favorited_button(), &QToolButton::clicked, &playlists, &PlaylistFlows::save_favorites);
+  connect_playlist_guides(state, playlists, *guide);
   player.setHttpOptionsSource([&state](int index) {
     const HttpOptionsFound found = http_options_for(state.playlists, state.catalogue.channels.at(static_cast<size_t>(index)));
     return StreamHttpOptions{QByteArray::fromStdString(found.user_agent), QByteArray::fromStdString(found.referrer)};

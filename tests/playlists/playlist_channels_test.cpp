@@ -8,11 +8,11 @@
 
 namespace {
 const char* const kList =
-    "#EXTM3U\n"
+    "#EXTM3U url-tvg=\"http://guide.example/tv.xml.gz\"\n"
     "#EXTINF:-1 group-title=\"\u041d\u043e\u0432\u043e\u0441\u0442\u0438\",\u041f\u0435\u0440\u0432\u044b\u0439\n"
     "#EXTVLCOPT:http-user-agent=Box/1.0\n#EXTVLCOPT:http-referrer=http://ref.example/\n"
     "http://tv.example/1\n"
-    "#EXTINF:-1 group-title=\"Jazz Radio\",Jazz\nhttp://radio.example/jazz\n"
+    "#EXTINF:-1 tvg-id=\"jazz.example\" group-title=\"Jazz Radio\",Jazz\nhttp://radio.example/jazz\n"
     "#EXTINF:-1 radio=\"true\" group-title=\"Music\",\u65e5\u672c FM\nhttp://radio.example/jp\n"
     "#EXTINF:-1,Plain\nhttp://tv.example/plain\n"
     "#EXTINF:-1,Not a stream\nfile:///etc/passwd\n";
@@ -40,6 +40,7 @@ TEST(PlaylistChannels, EntriesBecomeChannelsOfTheirViews) {
   const SourceChannels made = channels_of_playlist(playlist, source(3), {"http://radio.example/jp", "http://gone/"});
   ASSERT_EQ(made.channels.size(), 4u);
   EXPECT_EQ(made.skipped, 1u);
+  EXPECT_EQ(made.guide_addresses, std::vector<std::string>{"http://guide.example/tv.xml.gz"});
   const struct {
     const char* name;
     const char* genre;
@@ -100,6 +101,9 @@ TEST(PlaylistChannels, JoinTheListWithoutTouchingTheCatalogueOrTheUserFiles) {
   EXPECT_EQ(first.referrer, "http://ref.example/");
   EXPECT_EQ(http_options_for(loaded, catalogue.channels[4]).user_agent, "");
   EXPECT_EQ(http_options_for(loaded, catalogue.channels[0]).user_agent, "");
+  // The guide's id, for the channel that has one.
+  EXPECT_EQ(tvg_id_for(loaded, catalogue.channels[4]), "jazz.example");
+  EXPECT_EQ(tvg_id_for(loaded, catalogue.channels[3]), "");
 
   // A refresh of source 1 with a changed list keeps the source 2 and the catalogue's channels.
   replace_source_channels(catalogue, loaded,
@@ -109,7 +113,7 @@ TEST(PlaylistChannels, JoinTheListWithoutTouchingTheCatalogueOrTheUserFiles) {
   EXPECT_EQ(urls, (std::vector<std::string>{"http://cat/five", "http://cat/nine", "http://cat/mine",
                                             "http://other.example/a", "http://tv.example/new"}));
   EXPECT_EQ(http_options_for(loaded, catalogue.channels[4]).user_agent, "");
-  EXPECT_TRUE(loaded.http_options.empty());
+  EXPECT_TRUE(loaded.extras.empty());
   remove_source_channels(catalogue, loaded, 2);
   EXPECT_EQ(catalogue.channels.size(), 4u);
   EXPECT_EQ(playlist_channels_of(catalogue.channels).size(), 1u);
