@@ -1,6 +1,7 @@
 #include "playlists/playlist_channels.h"
 
 #include "playlists/playlist_reader.h"
+#include "views/sorting.h"
 
 #include <algorithm>
 #include <iterator>
@@ -85,15 +86,34 @@ void remove_source_channels(Catalogue& catalogue, LoadedSources& loaded, uint16_
   std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });
 }
 
+void ready_to_join(SourceChannels& fresh, int last_sort_column, bool sort_flag, size_t list_size) {
+  sort_like_list(fresh.channels, last_sort_column, sort_flag);
+  fresh.sorted_for = {last_sort_column, sort_flag};
+  fresh.merge_keys = merge_keys(fresh.channels, last_sort_column);
+  fresh.room.resize(list_size + fresh.channels.size());
+  std::sort(fresh.extras.begin(), fresh.extras.end(), by_source_and_address);
+}
+
+LeftBehind join_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh,
+                                int last_sort_column, bool sort_flag) {
+  const uint16_t source = fresh.source;
+  std::vector<Channel> left = std::move(catalogue.channels);
+  catalogue.channels = merge_into_sorted_list(left, fresh.channels, fresh.merge_keys, std::move(fresh.room),
+                                              last_sort_column, sort_flag,
+                                              [source](const Channel& c) { return c.source != source; });
+  give_ids(catalogue.channels);
+  // The fresh extras all belong to one source and come sorted: they go in as one block where
+  // their source's former ones were.
+  std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });
+  const auto at = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), source,
+                                   [](const ChannelExtras& o, uint16_t id) { return o.source < id; });
+  loaded.extras.insert(at, std::make_move_iterator(fresh.extras.begin()), std::make_move_iterator(fresh.extras.end()));
+  return {std::move(left), std::move(fresh.merge_keys)};
+}
+
 void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh) {
-  remove_source_channels(catalogue, loaded, fresh.source);
-  std::vector<Channel>& channels = catalogue.channels;
-  channels.reserve(channels.size() + fresh.channels.size());
-  std::move(fresh.channels.begin(), fresh.channels.end(), std::back_inserter(channels));
-  give_ids(channels);
-  loaded.extras.insert(loaded.extras.end(), std::make_move_iterator(fresh.extras.begin()),
-                             std::make_move_iterator(fresh.extras.end()));
-  std::sort(loaded.extras.begin(), loaded.extras.end(), by_source_and_address);
+  ready_to_join(fresh, -1, false, catalogue.channels.size());
+  join_source_channels(catalogue, loaded, std::move(fresh), -1, false);
 }
 
 std::vector<Channel> playlist_channels_of(const std::vector<Channel>& channels) {

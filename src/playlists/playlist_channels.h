@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A source's entries as channels of the list, beside the catalogue's: appended to the channel
@@ -27,6 +28,11 @@ struct SourceChannels {
   std::vector<Channel> channels;  // in playlist order
   std::vector<ChannelExtras> extras;
   std::vector<std::string> guide_addresses;  // the playlist's url-tvg and x-tvg-url
+  // Made by ready_to_join for the merge: the list's last sort column and flag, the channels' keys
+  // and the new array's storage.
+  std::pair<int, bool> sorted_for{-1, false};
+  std::vector<std::string> merge_keys;
+  std::vector<Channel> room;
   size_t skipped = 0;
   std::vector<SkippedLine> skip_examples;
 };
@@ -52,8 +58,20 @@ struct LoadedSources {
   std::vector<ChannelExtras> extras;  // by source, then address
 };
 
-// The source's channels in the array are replaced by `fresh` (appended at the end, unsorted; the
-// caller sorts and rebuilds). Every playlist channel's id is given anew, -1 downwards in array order.
+// Joining the list in two steps, so that the window waits only for the second. Any thread: the
+// fresh channels in the list's order (views/sorting.h, the list's last sort column and flag), their
+// extras by address, the storage of a list of `list_size` channels and these.
+void ready_to_join(SourceChannels& fresh, int last_sort_column, bool sort_flag, size_t list_size);
+// The source's channels in the array are replaced by the readied `fresh`, merged in the list's
+// order; every playlist channel's id is given anew, -1 downwards in array order. Answers what the
+// array left behind (the source's former channels), for the caller to free where it costs nothing.
+struct LeftBehind {
+  std::vector<Channel> channels;
+  std::vector<std::string> keys;
+};
+LeftBehind join_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh,
+                                          int last_sort_column, bool sort_flag);
+// The same without an order: the fresh channels follow the others (the caller sorts and rebuilds).
 void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh);
 // Takes the source's channels and options out of the list.
 void remove_source_channels(Catalogue& catalogue, LoadedSources& loaded, uint16_t source);

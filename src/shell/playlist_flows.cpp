@@ -68,11 +68,17 @@ std::vector<SourceChannels> PlaylistFlows::read_sources_off_gui(const std::vecto
     std::vector<SourceChannels> channels;
     QStringList problems;
   };
-  Read read = run_under_progress(&window_, QStringLiteral("Reading playlists..."), [app_data, sources] {
+  // The channels come in the list's order, so that the window only merges them in.
+  const int column = window_.state().last_sort_column;
+  const bool flag = window_.state().sort_flag;
+  size_t list_size = window_.state().catalogue.channels.size();
+  Read read = run_under_progress(&window_, QStringLiteral("Reading playlists..."), [app_data, sources, column, flag, list_size]() mutable {
     Read r;
     for (const PlaylistSource& s : sources) {
       try {
         r.channels.push_back(read_source_channels(app_data, s, read_source_favorites(app_data, s.id)));
+        ready_to_join(r.channels.back(), column, flag, list_size);
+        list_size += r.channels.back().channels.size();  // the next joins a list with these
       } catch (const std::exception& e) {
         r.problems << QStringLiteral("%1: %2").arg(s.name, QString::fromUtf8(e.what()));
       }
@@ -99,10 +105,9 @@ void PlaylistFlows::load_at_start() {
   window_.before_rebuild()();
   for (SourceChannels& fresh : all) {
     saved_favorites_[fresh.source].clear();
-    replace_source_channels(state.catalogue, state.playlists, std::move(fresh));
+    join(std::move(fresh));
   }
   for (const PlaylistSource& s : with_copy) saved_favorites_[s.id] = favorite_addresses(state.catalogue, s.id);
-  sort_after_adding_channel(state);
   window_.finish_view_change(build_visible_list(state));
   if (!problems.isEmpty()) show_error(&window_, QStringLiteral("Some playlists could not be read:\n") + problems.join(QLatin1Char('\n')));
 }
@@ -111,10 +116,19 @@ void PlaylistFlows::show_channels(SourceChannels fresh) {
   AppState& state = window_.state();
   const uint16_t id = fresh.source;
   window_.before_rebuild()();
-  replace_source_channels(state.catalogue, state.playlists, std::move(fresh));
+  join(std::move(fresh));
   saved_favorites_[id] = favorite_addresses(state.catalogue, id);
-  sort_after_adding_channel(state);
   window_.finish_view_change(build_visible_list(state));
+}
+
+void PlaylistFlows::join(SourceChannels fresh) {
+  AppState& state = window_.state();
+  // The order was asked for before the read; a sort since (none can come while the read's window
+  // is up, but a question asked before it may still have its own) means the whole list is sorted.
+  const bool same_order = fresh.sorted_for == std::pair{state.last_sort_column, state.sort_flag};
+  free_on_worker(join_source_channels(state.catalogue, state.playlists, std::move(fresh), state.last_sort_column,
+                                      state.sort_flag));
+  if (!same_order) sort_after_adding_channel(state);
 }
 
 void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_copy) {

@@ -56,6 +56,8 @@ class PlaylistFlows : public QObject {
 
  private:
   void show_channels(SourceChannels fresh);
+  // Merges the readied channels of a source into the list in place of its former ones.
+  void join(SourceChannels fresh);
   // The copy from the address under a progress window with Cancel; false when there is no new
   // copy to read (failed, told the user, or cancelled).
   bool download(const PlaylistSource& source);

@@ -335,6 +335,116 @@ void sort_after_update_reload(ChannelListState& state) {
   sort_channels(state, last_position(state), kSortChannel);
 }
 
+void sort_like_list(std::vector<Channel>& joining, int last_sort_column, bool sort_flag) {
+  // The list was sorted with the flag as it stood before that sort turned it over.
+  if (joining.size() >= 2) sort_range(joining, static_cast<int>(joining.size()), last_sort_column, !sort_flag);
+}
+
+namespace {
+// The merge's text keys: the folded UTF-8 keys, whose order is that of the sort's keys for every
+// name, as code point order.
+const ShortText* merge_text(const Channel& c, int column) {
+  return column == kSortChannel ? &c.name : column == kSortGenre ? &c.genre : nullptr;
+}
+
+bool is_text_merge(int column) { return column == kSortChannel || column == kSortGenre; }
+
+// The list text's folded UTF-8 key against a key made by folded_utf8_key, without making the
+// list text's key: most comparisons are decided by the first character or two.
+int compare_folded(const ShortText& text, std::string_view key) {
+  const std::string_view bytes = text.bytes();
+  size_t at = 0;
+  const auto step = [&](std::string_view piece) {
+    const std::string_view other = key.substr(at, piece.size());
+    const int order = piece.compare(0, other.size(), other);
+    if (order != 0) return order;
+    if (other.size() < piece.size()) return 1;  // the key ended inside this character
+    at += piece.size();
+    return 0;
+  };
+  if (text.is_utf8()) {
+    for (const char c : bytes) {
+      const char folded = (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+      if (const int order = step(std::string_view(&folded, 1))) return order;
+    }
+  } else {
+    const auto& table = cp1252_folded_utf8();
+    for (const char c : bytes)
+      if (const int order = step(table[static_cast<unsigned char>(c)])) return order;
+  }
+  return at == key.size() ? 0 : -1;
+}
+
+// Whether a joining channel comes before a list channel in the list's order.
+class MergeOrder {
+ public:
+  MergeOrder(int column, bool flag) : column_(column), flag_(flag) {}
+  bool before(const Channel& joining, const std::string& joining_key, const Channel& c) const {
+    switch (column_) {
+      case kSortChannel:
+      case kSortGenre: {
+        const int order = compare_folded(*merge_text(c, column_), joining_key);  // list against joining
+        return !flag_ ? order > 0 : order < 0;
+      }
+      case kSortRating: return flag_ ? joining.average_rating < c.average_rating : joining.average_rating > c.average_rating;
+      case kSortBitrate: return flag_ ? joining.bitrate < c.bitrate : joining.bitrate > c.bitrate;
+      case kSortComments: {
+        const int order = compare_in_text_order(to_qstring(joining.comment), to_qstring(c.comment));
+        return !flag_ ? order < 0 : order > 0;
+      }
+      default: return false;
+    }
+  }
+
+ private:
+  int column_;
+  bool flag_;
+};
+}  // namespace
+
+std::vector<std::string> merge_keys(const std::vector<Channel>& joining, int last_sort_column) {
+  std::vector<std::string> keys;
+  if (!is_text_merge(last_sort_column)) return keys;
+  keys.resize(joining.size());
+  for (size_t k = 0; k < joining.size(); ++k) folded_utf8_key(*merge_text(joining[k], last_sort_column), keys[k]);
+  return keys;
+}
+
+std::vector<Channel> merge_into_sorted_list(std::vector<Channel>& list, std::vector<Channel>& joining,
+                                            const std::vector<std::string>& joining_keys, std::vector<Channel> room,
+                                            int last_sort_column, bool sort_flag,
+                                            const std::function<bool(const Channel&)>& keep) {
+  size_t filled = 0;
+  const auto put = [&](Channel&& c) {
+    if (filled < room.size())
+      room[filled] = std::move(c);
+    else
+      room.push_back(std::move(c));
+    ++filled;
+  };
+  // The list was sorted with the flag as it stood before that sort turned it over.
+  MergeOrder order(last_sort_column, !sort_flag);
+  const bool sorted = last_sort_column >= kSortChannel && last_sort_column <= kSortComments &&
+                      (!is_text_merge(last_sort_column) || joining_keys.size() == joining.size());
+  static const std::string kNoKey;
+  std::vector<Channel> left;
+  size_t j = 0;
+  for (Channel& c : list) {
+    if (!keep(c)) {
+      left.push_back(std::move(c));
+      continue;
+    }
+    while (sorted && j < joining.size() && order.before(joining[j], j < joining_keys.size() ? joining_keys[j] : kNoKey, c))
+      put(std::move(joining[j++]));
+    put(std::move(c));
+  }
+  while (j < joining.size()) put(std::move(joining[j++]));
+  room.resize(filled);
+  list = std::move(left);
+  joining.clear();
+  return room;
+}
+
 void sort_after_adding_channel(ChannelListState& state) {
   state.sort_flag = !state.sort_flag;
   sort_channels(state, last_position(state), state.last_sort_column);
