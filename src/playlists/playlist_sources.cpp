@@ -1,6 +1,7 @@
 #include "playlists/playlist_sources.h"
 
 #include "catalogue/aside_path.h"
+#include "catalogue/catalogue_paths.h"
 #include "catalogue/records.h"
 #include "playlists/playlist.h"
 #include "services/remote_copy.h"
@@ -103,7 +104,7 @@ QString change_source(const QString& app_data, std::vector<PlaylistSource>& sour
 }
 }  // namespace
 
-QString playlists_folder(const QString& app_data) { return app_data + QStringLiteral("/playlists"); }
+QString playlists_folder(const QString& app_data) { return catalogue_folder(app_data) + QStringLiteral("playlists"); }
 QString sources_index_path(const QString& app_data) { return playlists_folder(app_data) + QStringLiteral("/sources.json"); }
 QString playlist_copy_path(const QString& app_data, uint16_t id) {
   return playlists_folder(app_data) + QStringLiteral("/%1.playlist").arg(id);
