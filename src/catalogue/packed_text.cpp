@@ -14,6 +14,7 @@ namespace {
 using text_block::ChunkHeader;
 using text_block::Header;
 using text_block::kInChunk;
+using text_block::kMarked;
 
 Header* header(char* block) { return reinterpret_cast<Header*>(block); }
 
@@ -29,11 +30,11 @@ uint32_t& share_count(char* block) {
   return header(block)->share;
 }
 
-char* pack(std::string_view text) {
+char* pack(std::string_view text, uint32_t mark = 0) {
   if (text.empty()) return nullptr;
-  if (text.size() > std::numeric_limits<uint32_t>::max()) throw std::length_error("text too long");
+  if (text.size() >= kMarked) throw std::length_error("text too long");
   char* block = new char[sizeof(Header) + text.size()];
-  new (block) Header{1, static_cast<uint32_t>(text.size())};
+  new (block) Header{1, static_cast<uint32_t>(text.size()) | mark};
   std::memcpy(block + sizeof(Header), text.data(), text.size());
   return block;
 }
@@ -57,6 +58,8 @@ void release(char* block) {
 }  // namespace
 
 PackedText::PackedText(std::string_view text) : data_(pack(text)) {}
+
+PackedText PackedText::marked(std::string_view text) { return PackedText(pack(text, kMarked), Adopt{}); }
 
 PackedText::PackedText(const PackedText& other) : data_(share(other.data_)) {}
 
@@ -82,5 +85,7 @@ PackedText::~PackedText() { release(data_); }
 
 std::string_view PackedText::view() const noexcept {
   if (!data_) return {};
-  return {data_ + sizeof(Header), header(data_)->length};
+  return {data_ + sizeof(Header), header(data_)->length & ~kMarked};
 }
+
+bool PackedText::is_marked() const noexcept { return data_ && (header(data_)->length & kMarked) != 0; }

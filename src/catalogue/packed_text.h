@@ -13,6 +13,9 @@ class PackedText {
   PackedText(std::string_view text);  // NOLINT: converts like std::string
   PackedText(const std::string& text) : PackedText(std::string_view(text)) {}
   PackedText(const char* text) : PackedText(std::string_view(text)) {}
+  // A text that carries one bit of its own beside its bytes (ShortText marks UTF-8 with it). The
+  // bit costs nothing in space: it rides in the length word, so a text is below 2 GiB.
+  static PackedText marked(std::string_view text);
   PackedText(const PackedText& other);
   PackedText(PackedText&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
   PackedText& operator=(const PackedText& other);
@@ -24,6 +27,7 @@ class PackedText {
   std::string str() const { return std::string(view()); }
   size_t size() const noexcept { return view().size(); }
   bool empty() const noexcept { return data_ == nullptr; }
+  bool is_marked() const noexcept;
 
   friend bool operator==(const PackedText& a, const PackedText& b) noexcept { return a.view() == b.view(); }
   friend bool operator==(const PackedText& a, std::string_view b) noexcept { return a.view() == b; }

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
-// A name of at most 255 bytes of Windows-1252 text.
+// A name of at most 255 bytes: Windows-1252 text, as every stored file holds it, or UTF-8 for a
+// name from elsewhere (a playlist) with a character Windows-1252 lacks. The catalogue's names are
+// never UTF-8, so reading them costs nothing more; which one a name holds rides in its text.
 class ShortText {
  public:
   static constexpr size_t kMaxBytes = 255;
@@ -20,12 +22,19 @@ class ShortText {
   static ShortText from_bytes(std::string_view cp1252);
   // Takes Windows-1252 bytes already stored, e.g. in a TextArena; they must be at most 255.
   static ShortText from_stored(PackedText cp1252);
+  // Any text, kept whole: Windows-1252 when it holds every character, else UTF-8. Either way at
+  // most 255 bytes, cut between characters.
+  static ShortText from_utf8(std::string_view utf8);
 
-  QString text() const;                      // decoded from Windows-1252
+  QString text() const;  // decoded from Windows-1252 or UTF-8
+  bool is_utf8() const { return bytes_.is_marked(); }
+  // Windows-1252, or UTF-8 when is_utf8().
   std::string_view bytes() const { return bytes_.view(); }
   size_t size() const { return bytes_.size(); }
   bool empty() const { return bytes_.empty(); }
-  friend bool operator==(const ShortText& a, const ShortText& b) { return a.bytes_ == b.bytes_; }
+  friend bool operator==(const ShortText& a, const ShortText& b) {
+    return a.bytes_ == b.bytes_ && a.is_utf8() == b.is_utf8();
+  }
 
  private:
   PackedText bytes_;
@@ -79,6 +88,7 @@ struct Channel {
   int32_t spam = 0;
   int32_t status = 0;
   uint16_t user_defined = 0;
+  uint16_t source = 0;  // the playlist source the channel comes from; 0 for the catalogue's and the user's
 };
 
 struct ChannelFilter {

@@ -12,6 +12,8 @@ struct Header {
 };
 
 inline constexpr uint32_t kInChunk = uint32_t{1} << 31;
+// Set in the length word of a marked text (PackedText::marked); the length is the bits below it.
+inline constexpr uint32_t kMarked = uint32_t{1} << 31;
 
 struct ChunkHeader {
   uint32_t live;      // texts of the chunk alive, plus the arena's own share while it writes into it

@@ -168,14 +168,16 @@ void resolve_user_channel_genres(Catalogue& catalogue) {
 }
 
 bool holds_database_channels(const Catalogue& catalogue) {
-  return std::any_of(catalogue.channels.begin(), catalogue.channels.end(), [](const Channel& item) { return item.user_defined != 1; });
+  return std::any_of(catalogue.channels.begin(), catalogue.channels.end(), [](const Channel& item) {
+    return item.user_defined != 1 && item.source == 0;
+  });
 }
 
 std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
   std::vector<int32_t> ids;
   if (holds_database_channels(catalogue)) {
     for (const Channel& item : catalogue.channels)
-      if (item.favorited == 1) ids.push_back(item.id);
+      if (item.favorited == 1 && item.source == 0) ids.push_back(item.id);
     return ids;
   }
   // The catalogue's channels are not in memory, so only the list knows which of them the user
@@ -187,7 +189,7 @@ std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
   };
   for (int32_t id : catalogue.favorites) add(id);
   for (const Channel& item : catalogue.channels)
-    if (item.favorited == 1) add(item.id);
+    if (item.favorited == 1 && item.source == 0) add(item.id);
   return ids;
 }
 
@@ -276,13 +278,16 @@ bool set_favorite(Catalogue& catalogue, int position, bool on) {
   if (!valid_position(catalogue, position)) return false;
   Channel& item = catalogue.channels[static_cast<size_t>(position)];
   std::vector<int32_t>& favorites = catalogue.favorites;
+  // A playlist's channels keep their favourites in the source's own file, by address.
+  const bool listed = item.source == 0;
   if (on) {
     item.favorited = 1;
-    if (!is_favorite(favorites, item.id)) favorites.push_back(item.id);
+    if (listed && !is_favorite(favorites, item.id)) favorites.push_back(item.id);
     return false;
   }
   item.favorited = 0;
-  favorites.erase(std::remove(favorites.begin(), favorites.end(), item.id), favorites.end());
+  if (listed)
+    favorites.erase(std::remove(favorites.begin(), favorites.end(), item.id), favorites.end());
   return true;
 }
 

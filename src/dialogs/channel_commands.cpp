@@ -9,6 +9,7 @@ UpdateChannelAction update_channel_action(const ChannelListState& state, int sel
   const int position = channel_position(state, selected_row);
   if (position < 0) return {};
   const Channel& channel = state.catalogue.channels[static_cast<size_t>(position)];
+  if (channel.source != 0) return {};  // a playlist's channel changes with its playlist
   if (channel.user_defined == 1) return {UpdateChannelAction::Kind::Edit, channel.id, position};
   return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id, position};
 }

@@ -209,6 +209,45 @@ void MediaPlayer::command(const char* const* args, uint64_t reply_id) {
   if (rc < 0) qWarning("libmpv: %s: %s", args[0], mpv_error_string(rc));
 }
 
+namespace {
+// One option of a per-file option list, its value given with its length (%n%) so that commas,
+// quotes and equals signs in it stay part of it.
+void add_file_option(QByteArray& list, const char* name, const QByteArray& value) {
+  if (value.isEmpty()) return;
+  if (!list.isEmpty()) list += ',';
+  list += name;
+  list += "=%" + QByteArray::number(value.size()) + '%' + value;
+}
+}  // namespace
+
+void MediaPlayer::loadFile(const QByteArray& url) {
+  QByteArray options;
+  add_file_option(options, "user-agent", http_.user_agent);
+  add_file_option(options, "referrer", http_.referrer);
+  if (options.isEmpty()) {
+    const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
+    command(args, kReplyLoadBase + load_serial_);
+    return;
+  }
+  if (!core_) return;
+  // Named arguments: the options hold for this file only, and no position of theirs depends on
+  // which arguments this mpv's loadfile knows.
+  mpv_node values[4];
+  char* keys[4] = {const_cast<char*>("name"), const_cast<char*>("url"), const_cast<char*>("flags"),
+                   const_cast<char*>("options")};
+  const char* texts[4] = {"loadfile", url.constData(), "replace", options.constData()};
+  for (int i = 0; i < 4; ++i) {
+    values[i].format = MPV_FORMAT_STRING;
+    values[i].u.string = const_cast<char*>(texts[i]);
+  }
+  mpv_node_list map{4, values, keys};
+  mpv_node command_node;
+  command_node.format = MPV_FORMAT_NODE_MAP;
+  command_node.u.list = &map;
+  const int rc = mpv_command_node_async(core_.get(), kReplyLoadBase + load_serial_, &command_node);
+  if (rc < 0) qWarning("libmpv: loadfile: %s", mpv_error_string(rc));
+}
+
 void MediaPlayer::setFlag(const char* name, bool value) {
   if (!core_) return;
   int flag = value ? 1 : 0;
@@ -269,10 +308,9 @@ void MediaPlayer::startLoad(bool retry) {
   }
   if (state_.pause) requestPause(false);
   const QByteArray url = url_.toUtf8();
-  const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
   forgetLoad();
   awaiting_entry_ = true;
-  command(args, kReplyLoadBase + load_serial_);
+  loadFile(url);
   state_.restarting = false;
   setPhase(PlayerPhase::Opening);
 }

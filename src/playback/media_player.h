@@ -32,6 +32,7 @@ class MediaPlayer : public PlayerComponent {
 
   QString URL() const override { return url_; }
   void setURL(const QString& url) override;
+  void setHttpOptions(const StreamHttpOptions& options) override { http_ = options; }
   QString status() const override { return status_; }
 
   void play() override;
@@ -103,6 +104,8 @@ class MediaPlayer : public PlayerComponent {
   void setPhase(PlayerPhase phase);
   void updateStatus();
   void command(const char* const* args, uint64_t reply_id = 0);
+  // loadfile of the address, with the HTTP options of http_ for it alone.
+  void loadFile(const QByteArray& url);
   void setFlag(const char* name, bool value);
   void requestPause(bool pause);
 
@@ -112,6 +115,7 @@ class MediaPlayer : public PlayerComponent {
   std::atomic<bool> wakeup_pending_{false};
 
   QString url_;
+  StreamHttpOptions http_;  // for the loads of url_ only
   QString status_;
   PlayerState state_;
   std::deque<bool> pause_requests_;  // pause values asked of mpv and not yet answered

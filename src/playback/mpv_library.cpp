@@ -20,6 +20,7 @@ namespace {
   X(mpv_set_option_string)                                                                                  \
   X(mpv_command)                                                                                            \
   X(mpv_command_async)                                                                                      \
+  X(mpv_command_node_async)                                                                                 \
   X(mpv_set_property_async)                                                                                 \
   X(mpv_get_property)                                                                                       \
   X(mpv_get_property_async)                                                                                 \
@@ -102,6 +103,9 @@ int mpv_set_option_string(mpv_handle* ctx, const char* name, const char* data) {
 int mpv_command(mpv_handle* ctx, const char** args) { return opened_library().mpv_command(ctx, args); }
 int mpv_command_async(mpv_handle* ctx, uint64_t reply_userdata, const char** args) {
   return opened_library().mpv_command_async(ctx, reply_userdata, args);
+}
+int mpv_command_node_async(mpv_handle* ctx, uint64_t reply_userdata, mpv_node* args) {
+  return opened_library().mpv_command_node_async(ctx, reply_userdata, args);
 }
 int mpv_set_property_async(mpv_handle* ctx, uint64_t reply_userdata, const char* name, mpv_format format,
                            void* data) {

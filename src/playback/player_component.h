@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,12 @@ struct PlayerError {
 
 // The members and events of the media player component the program relies on. MediaPlayer is the
 // real one; the player control is written against this so it can be tried with a scripted player.
+// What a channel's stream asks of the HTTP requests for it; empty texts leave the player's own.
+struct StreamHttpOptions {
+  QByteArray user_agent;
+  QByteArray referrer;
+};
+
 class PlayerComponent : public QObject {
   Q_OBJECT
  public:
@@ -22,6 +29,8 @@ class PlayerComponent : public QObject {
   // reading answers the last text written.
   virtual QString URL() const = 0;
   virtual void setURL(const QString& url) = 0;
+  // For the loads of the address written next, until other options are given.
+  virtual void setHttpOptions(const StreamHttpOptions& options) { (void)options; }
   virtual QString status() const = 0;
 
   // controls

@@ -77,6 +77,7 @@ void PlayerControl::loadRow(int row) {
     channel_key_ = to_qstring(channel.url);
     channel_name_ = channel.name.text();
     channel_is_radio_ = channel.group_id == kGroupRadio;
+    if (player_) player_->setHttpOptions(http_options_ ? http_options_(index) : StreamHttpOptions{});
     if (player_) player_->setURL(channel_key_);
     Q_EMIT playPauseChanged(false);
   } else {
@@ -169,7 +170,9 @@ void PlayerControl::onError() {
   if (error.refused_url || error.local_failure) return;
   const int row = selectedRow();
   const int index = channel_position(state_, row);
-  if (index >= 0) Q_EMIT reportBrokenChannel(row, index);
+  // A playlist's channel is not the service's to hear about.
+  if (index >= 0 && state_.catalogue.channels[static_cast<size_t>(index)].source == 0)
+    Q_EMIT reportBrokenChannel(row, index);
 }
 
 void PlayerControl::onNowPlaying(const QString& raw) {

@@ -58,6 +58,9 @@ class PlayerControl : public QObject {
 
   // The channel list's selected row, or -1; asked at the moments the rules need it.
   void setSelectedRowSource(std::function<int()> selected_row) { selected_row_ = std::move(selected_row); }
+  // The HTTP options of the channel at a channel-array position (a playlist's user agent and
+  // referrer); without a source every channel gets none.
+  void setHttpOptionsSource(std::function<StreamHttpOptions(int index)> source) { http_options_ = std::move(source); }
 
  public Q_SLOTS:
   // The player's part of the list's selection handler: row >= 0 loads that row's channel without
@@ -112,6 +115,7 @@ class PlayerControl : public QObject {
   QPointer<PlayerComponent> player_;
   QPointer<VideoWidget> video_;
   std::function<int()> selected_row_;
+  std::function<StreamHttpOptions(int index)> http_options_;
   std::optional<int> submitting_id_;  // user channel whose submission is on its way
   StreamRecorder* recorder_ = nullptr;
   QString channel_key_;  // the loaded channel's address

@@ -127,6 +127,13 @@ bool delete_setting(const QString& key, const QString& value) {
   return change_settings_file(value, [&](QSettings& s) { s.remove(full_key(key, value)); });
 }
 
+std::optional<int32_t> read_integer_setting(const QString& value) {
+  QSettings settings(settings_file_path(), QSettings::IniFormat);
+  const std::optional<QString> text = StoredValues(settings, kSettingsKey).text(value.toLatin1().constData());
+  if (!text) return std::nullopt;
+  return parse_int32(*text);
+}
+
 void load_settings(ChannelFilter& filter) {
   const QString path = settings_file_path();
   QSettings settings(path, QSettings::IniFormat);

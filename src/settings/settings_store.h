@@ -2,6 +2,8 @@
 #include "catalogue/records.h"
 
 #include <QString>
+
+#include <optional>
 #include <QStringList>
 
 #include <cstdint>
@@ -34,6 +36,9 @@ bool write_integer_setting(const QString& key, const QString& value, int32_t dat
 bool write_text_setting(const QString& key, const QString& value, const QString& data);
 // Removing a value that is not there is no error.
 bool delete_setting(const QString& key, const QString& value);
+
+// A number stored for `value` under kSettingsKey; nothing when it is absent or not a number.
+std::optional<int32_t> read_integer_setting(const QString& value);
 
 // Reads the stored view and criteria into the filter. Only what the store holds overrides the
 // filter: numbers above 0 (cut to the field's width), and "name" only while "name_f" is above 0. A

@@ -4,6 +4,7 @@
 #include "catalogue/channel_database.h"
 #include "catalogue/channel_members.h"
 #include "catalogue/user_files.h"
+#include "playlists/playlist_channels.h"
 #include "services/catalogue_trial_load.h"
 #include "services/worker_thread.h"
 #include "settings/settings_store.h"
@@ -64,6 +65,7 @@ CatalogueAssembly begin_assembly(DatabaseRead read, const ChannelListState& curr
   assembly.list.search_position = current.search_position;
   Catalogue& catalogue = assembly.list.catalogue;
   assembly.database = std::exchange(catalogue.channels, {});
+  assembly.playlists = playlist_channels_of(current.catalogue.channels);
   // The genre table is in place, so the user's channels get their genre names as they are read.
   load_user_files(catalogue, parent);
   if (!read.failure.isEmpty()) {
@@ -88,6 +90,8 @@ AssembledList finish_assembly(CatalogueAssembly assembly, void (*sort)(ChannelLi
   database.insert(database.begin(), std::make_move_iterator(catalogue.channels.begin()),
                   std::make_move_iterator(catalogue.channels.end()));
   catalogue.channels = std::move(database);
+  catalogue.channels.insert(catalogue.channels.end(), std::make_move_iterator(assembly.playlists.begin()),
+                            std::make_move_iterator(assembly.playlists.end()));
   sort(assembly.list);
   const ViewUpdate update = build_visible_list(assembly.list);
   return {std::move(assembly.list), update};

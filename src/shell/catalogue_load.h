@@ -51,6 +51,7 @@ class CatalogueReadAhead {
 struct CatalogueAssembly {
   ChannelListState list;           // the new catalogue, with the sort state it is sorted with
   std::vector<Channel> database;   // the database's channels, set aside while the user's files are read
+  std::vector<Channel> playlists;  // the playlists' channels of the list before, carried over
 };
 
 // GUI thread. Begins the new list state from `read` and the sort and search state of `current`, and

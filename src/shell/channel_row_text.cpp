@@ -33,6 +33,7 @@ QString cell_text(const Channel& channel, const std::vector<Genre>& genres, int 
   switch (column) {
     case kColumnChannel: return channel.name.text();
     case kColumnGenre: {
+      if (channel.source != 0) return channel.genre.text();  // the playlist's group title
       const int index = genre_index_by_id(genres, channel.genre_id);
       if (index < 0 || index >= static_cast<int>(genres.size()) || genres[index].id != channel.genre_id) return {};
       return genres[index].name.text();
@@ -49,5 +50,6 @@ QColor row_background(const Channel& channel) {
 }
 
 int state_picture_index(const Channel& channel) {
+  if (channel.source != 0) return kPlaylistStatePicture;
   return channel.status >= 0 && channel.status <= 5 ? channel.status : -1;
 }

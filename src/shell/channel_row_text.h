@@ -20,5 +20,8 @@ QString cell_text(const Channel& channel, const std::vector<Genre>& genres, int 
 // Light green for user-defined channels, white for the others.
 QColor row_background(const Channel& channel);
 
-// The state picture of a row (0 to 5), or -1 when the status has no picture.
+// The picture of a playlist's channel, after the six of the statuses.
+inline constexpr int kPlaylistStatePicture = 6;
+// The state picture of a row (0 to 5 by status, kPlaylistStatePicture for a playlist's channel), or
+// -1 when the status has no picture.
 int state_picture_index(const Channel& channel);

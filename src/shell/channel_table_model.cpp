@@ -8,7 +8,7 @@
 
 ChannelTableModel::ChannelTableModel(const AppState& state, QObject* parent)
     : QAbstractTableModel(parent), state_(state) {
-  for (int i = 0; i < 6; ++i) state_pictures_[i] = state_picture(i);
+  for (int i = 0; i <= kPlaylistStatePicture; ++i) state_pictures_[i] = state_picture(i);
 }
 
 void ChannelTableModel::set_row_count(int rows) {

@@ -38,7 +38,7 @@ class ChannelTableModel : public QAbstractTableModel {
  private:
   const AppState& state_;
   int rows_ = 0;
-  std::array<QIcon, 6> state_pictures_;
+  std::array<QIcon, 7> state_pictures_;
   QString extra_caption_;
   std::function<QString(int position)> extra_text_;
 };

@@ -45,7 +45,7 @@ ContextMenuState right_click_menu_state(const ContextMenuState& before, const Ap
   s.update_enabled = true;
   if (ch.user_defined == 1) {
     s.remove_channel_enabled = true;
-  } else {
+  } else if (ch.source == 0) {  // a playlist's channels are the playlist's to change, not the service's
     s.rate_enabled = !was_rated(state.catalogue, p);
     s.flag_enabled = !was_flagged(state.catalogue, p);
   }

@@ -79,7 +79,7 @@ void GuideHookup::show_selected_channel() {
   }
   const Channel& channel = window_.state().catalogue.channels[position];
   const QString name = channel.name.text();
-  const std::string tvg_id = tvg_id_of ? tvg_id_of(channel.id) : std::string();
+  const std::string tvg_id = tvg_id_of ? tvg_id_of(channel) : std::string();
   panel_->show_channel(channel.id, name, tvg_id);
   const auto guides = library_->guides();
   const NowNextTexts texts = now_next_texts(*guides, library_->match(channel.id, name.toStdString(), tvg_id),
@@ -103,7 +103,7 @@ void GuideHookup::show_now_column(bool shown) {
     const Channel& channel = window_.state().catalogue.channels[position];
     const QString name = channel.name.text();
     const auto guides = library_->guides();
-    const auto match = library_->match(channel.id, name.toStdString(), tvg_id_of ? tvg_id_of(channel.id) : std::string());
+    const auto match = library_->match(channel.id, name.toStdString(), tvg_id_of ? tvg_id_of(channel) : std::string());
     if (!match) return QString();
     const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch());
     if (!on.now) return QString();

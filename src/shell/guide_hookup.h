@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+struct Channel;
 class GuideLibrary;
 class QLabel;
 class GuidePanel;
@@ -22,7 +23,7 @@ class GuideHookup : public QObject {
   GuideLibrary& library() { return *library_; }
   GuidePanel& panel() { return *panel_; }
   // A channel's tvg-id where it has one (channels read from a playlist); none by default.
-  std::function<std::string(int32_t channel_id)> tvg_id_of;
+  std::function<std::string(const Channel& channel)> tvg_id_of;
 
   // Reads the guides the user has, downloading those due.
   void start();

@@ -24,9 +24,9 @@ QIcon picture(const QString& name, QSize size) { return svg_icon(picture_resourc
 QPixmap picture_pixmap(const QString& name, QSize size) { return svg_pixmap(picture_resource(name), size); }
 
 QIcon state_picture(int status) {
-  static const std::array<const char*, 6> names{"state_works", "state_broken", "state_new",
-                                                "state_wrong", "state_duplicate", "state_spam"};
-  if (status < 0 || status > 5) return {};
+  static const std::array<const char*, 7> names{"state_works", "state_broken",    "state_new",     "state_wrong",
+                                                "state_duplicate", "state_spam", "state_playlist"};
+  if (status < 0 || status >= static_cast<int>(names.size())) return {};
   return picture(QString::fromLatin1(names[status]));
 }
 

@@ -10,7 +10,7 @@ QIcon picture(const QString& name, QSize size = {16, 16});
 QPixmap picture_pixmap(const QString& name, QSize size);
 
 // The list's state picture for a channel status 0 to 5 (works fine, not working, new, wrong info,
-// duplicate, spam); an empty icon for any other value.
+// duplicate, spam), or 6 for a playlist's channel; an empty icon for any other value.
 QIcon state_picture(int status);
 
 // The volume control's picture i (0 to 10) for a volume of about 10 x i; out-of-range indexes are

@@ -11,10 +11,13 @@
 #include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/command_wiring.h"
+#include "shell/context_menu.h"
 #include "shell/desktop_identity.h"
 #include "shell/first_show_marker.h"
 #include "shell/guide_hookup.h"
 #include "shell/main_window.h"
+#include "shell/playlist_flows.h"
+#include "shell/playlist_guides.h"
 #include "shell/session_end.h"
 #include "shell/splash_screen.h"
 #include "version.h"
@@ -22,6 +25,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLocale>
+#include <QToolButton>
 #include <QTimer>
 #include <QThreadPool>
 
@@ -65,7 +69,21 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
 
   auto* guide = new GuideHookup(window);
 
+  // Playlists: their channels join the list after the catalogue's, their favourites are written
+  // as they are marked, and each channel's HTTP options reach the player.
+  PlaylistFlows playlists(window);
+  playlists.add_menu_entries(window.context_menu()->menu());
+  for (auto signal : {&ChannelContextMenu::add_favorite_chosen, &ChannelContextMenu::remove_favorite_chosen})
+    QObject::connect(window.context_menu(), signal, &playlists, &PlaylistFlows::save_favorites);
+  QObject::connect(window.favorited_button(), &QToolButton::clicked, &playlists, &PlaylistFlows::save_favorites);
+  connect_playlist_guides(state, playlists, *guide);
+  player.setHttpOptionsSource([&state](int index) {
+    const HttpOptionsFound found = http_options_for(state.playlists, state.catalogue.channels.at(static_cast<size_t>(index)));
+    return StreamHttpOptions{QByteArray::fromStdString(found.user_agent), QByteArray::fromStdString(found.referrer)};
+  });
+
   window.load_catalogue();
+  playlists.load_at_start();
   splash.reset();
 
   mark_first_show(&window);
@@ -90,6 +108,13 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   // loads), and goes on while the window paints.
   start_opening_player_library();
   guide->start();
+  // Playlist files and addresses named on the command line, once the window is there.
+  QStringList named = QApplication::arguments().mid(1);
+  named.removeIf([](const QString& a) { return a.startsWith(QLatin1Char('-')); });
+  // Addresses whose copies have grown old are read again once the window is up.
+  QTimer::singleShot(0, &window, [&playlists] { playlists.refresh_due_sources(); });
+  if (!named.isEmpty())
+    QTimer::singleShot(0, &window, [&playlists, named] { playlists.add_any(named); });
   return app.exec();
 }
 }  // namespace

@@ -189,6 +189,46 @@ const std::array<unsigned char, 256>& cp1252_ranks() {
   return ranks;
 }
 
+// Keys of names that include UTF-8 ones: the folded text as UTF-8, whose byte order is code point
+// order. A Windows-1252 name gets the same order this way as from its ranks (its characters all lie
+// in the first plane, where code point and code unit order agree), so the whole list sorts as one.
+std::string folded_utf8_of_cp1252_byte(unsigned char byte) {
+  const char c = static_cast<char>(byte);
+  const QChar unit(fold(cp1252_to_qstring(std::string_view(&c, 1)).at(0).unicode()));
+  return QString(unit).toUtf8().toStdString();
+}
+
+const std::array<std::string, 256>& cp1252_folded_utf8() {
+  static const std::array<std::string, 256> table = [] {
+    std::array<std::string, 256> t;
+    for (int b = 0; b < 256; ++b) t[b] = folded_utf8_of_cp1252_byte(static_cast<unsigned char>(b));
+    return t;
+  }();
+  return table;
+}
+
+void folded_utf8_key(const ShortText& text, std::string& key) {
+  const std::string_view bytes = text.bytes();
+  key.clear();
+  if (text.is_utf8()) {
+    key.assign(bytes);
+    for (char& c : key)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+    return;
+  }
+  const auto& table = cp1252_folded_utf8();
+  for (const char c : bytes) key += table[static_cast<unsigned char>(c)];
+}
+
+void unicode_short_text_keys(const std::vector<Channel>& channels, int count, ShortText Channel::*field,
+                             TextKeys& keys) {
+  std::string key;
+  for (int p = 0; p < count; ++p) {
+    folded_utf8_key(channels[p].*field, key);
+    keys.add(key, p);
+  }
+}
+
 void short_text_keys(const std::vector<Channel>& channels, int count, ShortText Channel::*field, TextKeys& keys) {
   const auto& ranks = cp1252_ranks();
   size_t bytes = 0;
@@ -196,9 +236,17 @@ void short_text_keys(const std::vector<Channel>& channels, int count, ShortText 
   keys.reserve(static_cast<size_t>(count), bytes);
   std::string key;
   for (int p = 0; p < count; ++p) {
-    const std::string_view text = (channels[p].*field).bytes();
-    key.resize(text.size());
-    for (size_t k = 0; k < text.size(); ++k) key[k] = static_cast<char>(ranks[static_cast<unsigned char>(text[k])]);
+    const ShortText& text = channels[p].*field;
+    if (text.is_utf8()) {
+      // Rare (names from playlists only): start again with keys every name can have.
+      keys = TextKeys();
+      keys.reserve(static_cast<size_t>(count), bytes + bytes / 2);
+      return unicode_short_text_keys(channels, count, field, keys);
+    }
+    const std::string_view bytes_of_text = text.bytes();
+    key.resize(bytes_of_text.size());
+    for (size_t k = 0; k < bytes_of_text.size(); ++k)
+      key[k] = static_cast<char>(ranks[static_cast<unsigned char>(bytes_of_text[k])]);
     keys.add(key, p);
   }
 }
@@ -285,6 +333,116 @@ void sort_after_load(ChannelListState& state) { sort_channels(state, last_positi
 void sort_after_update_reload(ChannelListState& state) {
   state.sort_flag = !state.sort_flag;
   sort_channels(state, last_position(state), kSortChannel);
+}
+
+void sort_like_list(std::vector<Channel>& joining, int last_sort_column, bool sort_flag) {
+  // The list was sorted with the flag as it stood before that sort turned it over.
+  if (joining.size() >= 2) sort_range(joining, static_cast<int>(joining.size()), last_sort_column, !sort_flag);
+}
+
+namespace {
+// The merge's text keys: the folded UTF-8 keys, whose order is that of the sort's keys for every
+// name, as code point order.
+const ShortText* merge_text(const Channel& c, int column) {
+  return column == kSortChannel ? &c.name : column == kSortGenre ? &c.genre : nullptr;
+}
+
+bool is_text_merge(int column) { return column == kSortChannel || column == kSortGenre; }
+
+// The list text's folded UTF-8 key against a key made by folded_utf8_key, without making the
+// list text's key: most comparisons are decided by the first character or two.
+int compare_folded(const ShortText& text, std::string_view key) {
+  const std::string_view bytes = text.bytes();
+  size_t at = 0;
+  const auto step = [&](std::string_view piece) {
+    const std::string_view other = key.substr(at, piece.size());
+    const int order = piece.compare(0, other.size(), other);
+    if (order != 0) return order;
+    if (other.size() < piece.size()) return 1;  // the key ended inside this character
+    at += piece.size();
+    return 0;
+  };
+  if (text.is_utf8()) {
+    for (const char c : bytes) {
+      const char folded = (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+      if (const int order = step(std::string_view(&folded, 1))) return order;
+    }
+  } else {
+    const auto& table = cp1252_folded_utf8();
+    for (const char c : bytes)
+      if (const int order = step(table[static_cast<unsigned char>(c)])) return order;
+  }
+  return at == key.size() ? 0 : -1;
+}
+
+// Whether a joining channel comes before a list channel in the list's order.
+class MergeOrder {
+ public:
+  MergeOrder(int column, bool flag) : column_(column), flag_(flag) {}
+  bool before(const Channel& joining, const std::string& joining_key, const Channel& c) const {
+    switch (column_) {
+      case kSortChannel:
+      case kSortGenre: {
+        const int order = compare_folded(*merge_text(c, column_), joining_key);  // list against joining
+        return !flag_ ? order > 0 : order < 0;
+      }
+      case kSortRating: return flag_ ? joining.average_rating < c.average_rating : joining.average_rating > c.average_rating;
+      case kSortBitrate: return flag_ ? joining.bitrate < c.bitrate : joining.bitrate > c.bitrate;
+      case kSortComments: {
+        const int order = compare_in_text_order(to_qstring(joining.comment), to_qstring(c.comment));
+        return !flag_ ? order < 0 : order > 0;
+      }
+      default: return false;
+    }
+  }
+
+ private:
+  int column_;
+  bool flag_;
+};
+}  // namespace
+
+std::vector<std::string> merge_keys(const std::vector<Channel>& joining, int last_sort_column) {
+  std::vector<std::string> keys;
+  if (!is_text_merge(last_sort_column)) return keys;
+  keys.resize(joining.size());
+  for (size_t k = 0; k < joining.size(); ++k) folded_utf8_key(*merge_text(joining[k], last_sort_column), keys[k]);
+  return keys;
+}
+
+std::vector<Channel> merge_into_sorted_list(std::vector<Channel>& list, std::vector<Channel>& joining,
+                                            const std::vector<std::string>& joining_keys, std::vector<Channel> room,
+                                            int last_sort_column, bool sort_flag,
+                                            const std::function<bool(const Channel&)>& keep) {
+  size_t filled = 0;
+  const auto put = [&](Channel&& c) {
+    if (filled < room.size())
+      room[filled] = std::move(c);
+    else
+      room.push_back(std::move(c));
+    ++filled;
+  };
+  // The list was sorted with the flag as it stood before that sort turned it over.
+  MergeOrder order(last_sort_column, !sort_flag);
+  const bool sorted = last_sort_column >= kSortChannel && last_sort_column <= kSortComments &&
+                      (!is_text_merge(last_sort_column) || joining_keys.size() == joining.size());
+  static const std::string kNoKey;
+  std::vector<Channel> left;
+  size_t j = 0;
+  for (Channel& c : list) {
+    if (!keep(c)) {
+      left.push_back(std::move(c));
+      continue;
+    }
+    while (sorted && j < joining.size() && order.before(joining[j], j < joining_keys.size() ? joining_keys[j] : kNoKey, c))
+      put(std::move(joining[j++]));
+    put(std::move(c));
+  }
+  while (j < joining.size()) put(std::move(joining[j++]));
+  room.resize(filled);
+  list = std::move(left);
+  joining.clear();
+  return room;
 }
 
 void sort_after_adding_channel(ChannelListState& state) {

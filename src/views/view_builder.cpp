@@ -37,17 +37,26 @@ bool matches_except_name(const Channel& item, const ChannelFilter& f) {
 }
 
 // Names are held in Windows-1252, which decodes one byte to one character and back, so searching
-// the encoded fragment in the bytes is the same as searching the text in the decoded name. A
-// fragment with a character the code page lacks occurs in no name.
-std::optional<std::string> name_fragment_bytes(const QString& fragment) {
+// the encoded fragment in the bytes is the same as searching the text in the decoded name; a
+// fragment with a character the code page lacks occurs in no such name. Names held in UTF-8 are
+// searched with the fragment in UTF-8, which finds only whole characters.
+struct NameFragment {
+  std::optional<std::string> cp1252;
+  std::string utf8;
+};
+
+std::optional<NameFragment> name_fragment_bytes(const QString& fragment) {
   if (fragment.isEmpty()) return std::nullopt;
+  NameFragment f;
   std::string bytes = qstring_to_cp1252(fragment);
-  if (cp1252_to_qstring(bytes) != fragment) return std::nullopt;
-  return bytes;
+  if (cp1252_to_qstring(bytes) == fragment) f.cp1252 = std::move(bytes);
+  f.utf8 = fragment.toUtf8().toStdString();
+  return f;
 }
 
-bool name_contains(const Channel& item, const std::optional<std::string>& fragment) {
-  return fragment && item.name.bytes().find(*fragment) != std::string_view::npos;
+bool name_contains(const Channel& item, const NameFragment& fragment) {
+  if (item.name.is_utf8()) return item.name.bytes().find(fragment.utf8) != std::string_view::npos;
+  return fragment.cp1252 && item.name.bytes().find(*fragment.cp1252) != std::string_view::npos;
 }
 
 template <typename Row>
@@ -125,10 +134,10 @@ ViewUpdate build_visible_list(ChannelListState& state) {
   int* out = visible.data();
   const size_t count = channels.size();
   if (filter.name_flag) {
-    const std::optional<std::string> fragment = name_fragment_bytes(filter.name);
+    const std::optional<NameFragment> fragment = name_fragment_bytes(filter.name);
     if (fragment) {
       for (size_t p = 0; p < count; ++p)
-        if (matches_except_name(channels[p], filter) && name_contains(channels[p], fragment))
+        if (matches_except_name(channels[p], filter) && name_contains(channels[p], *fragment))
           *out++ = static_cast<int>(p);
     }
   } else {

@@ -30,6 +30,11 @@ for wanted in ./usr/bin/quovi ./usr/bin/quovi-service ./usr/bin/quovi-catalogue 
   grep -qxF "$wanted" "$work/packaged" || { echo "the package lacks $wanted"; status=1; }
 done
 desktop-file-validate "$work/root/usr/share/applications/org.talvex.Quovi.desktop" || status=1
+# A file manager opens playlists with the program only when the desktop file names their types.
+mime_types=$(sed -n 's/^MimeType=//p' "$work/root/usr/share/applications/org.talvex.Quovi.desktop" | tr ';' '\n')
+for mime in audio/x-mpegurl audio/mpegurl application/vnd.apple.mpegurl audio/x-scpls; do
+  grep -qxF "$mime" <<<"$mime_types" || { echo "the desktop file does not declare $mime"; status=1; }
+done
 appstreamcli validate --no-net --pedantic "$work/root/usr/share/metainfo/org.talvex.Quovi.metainfo.xml" >"$work/appstream.log" ||
   { cat "$work/appstream.log"; status=1; }
 

@@ -55,6 +55,11 @@ class LocalHttpServer {
     bodies_[path] = {body, type, status};
   }
   int requests() const { return requests_; }
+  // The head (request line and header lines) of every request received, in order.
+  std::vector<std::string> heads() const {
+    std::lock_guard lock(mutex_);
+    return heads_;
+  }
 
   // A port on 127.0.0.1 where nothing listens: bound for a moment, then given back.
   static int refused_port() {
@@ -109,6 +114,7 @@ class LocalHttpServer {
     bool found = false;
     {
       std::lock_guard lock(mutex_);
+      heads_.push_back(request.substr(0, request.find("\r\n\r\n")));
       if (auto it = bodies_.find(path); it != bodies_.end()) {
         body = it->second;
         found = true;
@@ -145,8 +151,9 @@ class LocalHttpServer {
   std::atomic<bool> stop_{false};
   std::atomic<int> active_{0};
   std::atomic<int> requests_{0};
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::map<std::string, Body> bodies_;
+  std::vector<std::string> heads_;
   std::thread thread_;
 };
 

@@ -237,3 +237,33 @@ TEST_F(MediaPlayerTest, PlaylistsLeadOnlyToNetworkStreams) {
   EXPECT_TRUE(player.error(0).description.contains("unsafe")) << player.error(0).description.toStdString();
   EXPECT_FALSE(recorder.statuses.mid(recorder.statuses.lastIndexOf("Connecting...")).contains("Playing"));
 }
+
+TEST_F(MediaPlayerTest, HttpOptionsReachTheServerForTheirChannelOnly) {
+  const auto head_of = [&](const std::string& path) -> std::string {
+    for (const std::string& head : server.heads())
+      if (head.find("GET " + path + " ") == 0) return head;
+    return {};
+  };
+  const auto has_line = [](const std::string& head, const std::string& line) {
+    return QString::fromStdString(head).contains(QString::fromStdString("\r\n" + line + "\r\n"), Qt::CaseInsensitive) ||
+           QString::fromStdString(head).endsWith(QString::fromStdString("\r\n" + line), Qt::CaseInsensitive);
+  };
+  server.serve("/other.mp3", test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
+  player.setAutoStart(false);
+  player.setHttpOptions({"PlaylistBox/2.1 (test)", "http://referrer.example/page"});
+  player.setURL(server.url(QStringLiteral("/tone.mp3")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return !head_of("/tone.mp3").empty(); }));
+  EXPECT_TRUE(has_line(head_of("/tone.mp3"), "User-Agent: PlaylistBox/2.1 (test)")) << head_of("/tone.mp3");
+  EXPECT_TRUE(has_line(head_of("/tone.mp3"), "Referer: http://referrer.example/page")) << head_of("/tone.mp3");
+
+  // The next channel asks for nothing: the player's own agent, and no referrer.
+  player.setHttpOptions({});
+  player.setURL(server.url(QStringLiteral("/other.mp3")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return !head_of("/other.mp3").empty(); }));
+  const std::string other = head_of("/other.mp3");
+  EXPECT_EQ(other.find("PlaylistBox"), std::string::npos) << other;
+  EXPECT_EQ(QString::fromStdString(other).indexOf(QStringLiteral("Referer:"), 0, Qt::CaseInsensitive), -1) << other;
+  EXPECT_NE(QString::fromStdString(other).indexOf(QStringLiteral("User-Agent:"), 0, Qt::CaseInsensitive), -1) << other;
+}

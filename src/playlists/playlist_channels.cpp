@@ -1,0 +1,153 @@
+#include "playlists/playlist_channels.h"
+
+#include "playlists/playlist_reader.h"
+#include "views/sorting.h"
+
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+bool says_radio(std::string_view text) {
+  static constexpr std::string_view kRadio = "radio";
+  if (text.size() < kRadio.size()) return false;
+  for (size_t i = 0; i + kRadio.size() <= text.size(); ++i) {
+    size_t k = 0;
+    while (k < kRadio.size() && (text[i + k] | 0x20) == kRadio[k]) ++k;
+    if (k == kRadio.size()) return true;
+  }
+  return false;
+}
+
+void give_ids(std::vector<Channel>& channels) {
+  int32_t next = -1;
+  for (Channel& c : channels)
+    if (c.source != 0) c.id = next--;
+}
+
+bool by_source_and_address(const ChannelExtras& a, const ChannelExtras& b) {
+  if (a.source != b.source) return a.source < b.source;
+  return a.address.view() < b.address.view();
+}
+}  // namespace
+
+int32_t entry_group(const Playlist& playlist, const PlaylistEntry& entry, const PlaylistSource& source) {
+  if (source.group != 0) return source.group;
+  return entry.radio || says_radio(playlist.text(entry.group_title)) ? kGroupRadio : kGroupTV;
+}
+
+SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSource& source,
+                                    const std::vector<std::string>& favorite_addresses) {
+  SourceChannels out;
+  out.source = source.id;
+  out.skipped = playlist.skipped;
+  out.skip_examples = playlist.skip_examples;
+  out.guide_addresses = playlist.guide_addresses;
+  const std::unordered_set<std::string_view> favorites(favorite_addresses.begin(), favorite_addresses.end());
+  // A list of a hundred thousand entries names a few hundred groups and one or two user agents:
+  // each is held once and shared.
+  std::unordered_map<std::string_view, ShortText> genres;
+  std::unordered_map<std::string_view, PackedText> options;
+  const auto shared_option = [&](std::string_view text) -> PackedText {
+    if (text.empty()) return {};
+    auto [it, fresh] = options.try_emplace(text);
+    if (fresh) it->second = PackedText(text);
+    return it->second;
+  };
+  out.channels.reserve(playlist.entries.size());
+  for (const PlaylistEntry& entry : playlist.entries) {
+    Channel c;
+    c.source = source.id;
+    c.group_id = entry_group(playlist, entry, source);
+    c.name = ShortText::from_utf8(playlist.text(entry.title));
+    c.url = PackedText(playlist.text(entry.address));
+    const std::string_view group = playlist.text(entry.group_title);
+    auto [genre, fresh] = genres.try_emplace(group);
+    if (fresh) genre->second = ShortText::from_utf8(group);
+    c.genre = genre->second;
+    c.favorited = favorites.count(playlist.text(entry.address)) ? 1 : 0;
+    c.status = kStatusWorksFine;
+    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0)
+      out.extras.push_back({source.id, c.url, shared_option(playlist.text(entry.user_agent)),
+                            shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id))});
+    out.channels.push_back(std::move(c));
+  }
+  return out;
+}
+
+SourceChannels read_source_channels(const QString& app_data, const PlaylistSource& source,
+                                    const std::vector<std::string>& favorite_addresses) {
+  return channels_of_playlist(read_playlist_file(playlist_copy_path(app_data, source.id)), source, favorite_addresses);
+}
+
+void remove_source_channels(Catalogue& catalogue, LoadedSources& loaded, uint16_t source) {
+  std::erase_if(catalogue.channels, [source](const Channel& c) { return c.source == source; });
+  std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });
+}
+
+void ready_to_join(SourceChannels& fresh, int last_sort_column, bool sort_flag, size_t list_size) {
+  sort_like_list(fresh.channels, last_sort_column, sort_flag);
+  fresh.sorted_for = {last_sort_column, sort_flag};
+  fresh.merge_keys = merge_keys(fresh.channels, last_sort_column);
+  fresh.room.resize(list_size + fresh.channels.size());
+  std::sort(fresh.extras.begin(), fresh.extras.end(), by_source_and_address);
+}
+
+LeftBehind join_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh,
+                                int last_sort_column, bool sort_flag) {
+  const uint16_t source = fresh.source;
+  std::vector<Channel> left = std::move(catalogue.channels);
+  catalogue.channels = merge_into_sorted_list(left, fresh.channels, fresh.merge_keys, std::move(fresh.room),
+                                              last_sort_column, sort_flag,
+                                              [source](const Channel& c) { return c.source != source; });
+  give_ids(catalogue.channels);
+  // The fresh extras all belong to one source and come sorted: they go in as one block where
+  // their source's former ones were.
+  std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });
+  const auto at = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), source,
+                                   [](const ChannelExtras& o, uint16_t id) { return o.source < id; });
+  loaded.extras.insert(at, std::make_move_iterator(fresh.extras.begin()), std::make_move_iterator(fresh.extras.end()));
+  return {std::move(left), std::move(fresh.merge_keys)};
+}
+
+void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh) {
+  ready_to_join(fresh, -1, false, catalogue.channels.size());
+  join_source_channels(catalogue, loaded, std::move(fresh), -1, false);
+}
+
+std::vector<Channel> playlist_channels_of(const std::vector<Channel>& channels) {
+  std::vector<Channel> out;
+  for (const Channel& c : channels)
+    if (c.source != 0) out.push_back(c);
+  return out;
+}
+
+std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t source) {
+  std::vector<std::string> out;
+  for (const Channel& c : catalogue.channels)
+    if (c.source == source && c.favorited == 1) out.push_back(c.url.str());
+  return out;
+}
+
+namespace {
+const ChannelExtras* extras_of(const LoadedSources& loaded, const Channel& channel) {
+  if (channel.source == 0) return nullptr;
+  ChannelExtras key{channel.source, channel.url, {}, {}, {}};
+  const auto it = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), key, by_source_and_address);
+  if (it == loaded.extras.end() || it->source != channel.source || it->address.view() != channel.url.view())
+    return nullptr;
+  return &*it;
+}
+}  // namespace
+
+HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = extras_of(loaded, channel);
+  if (!extras) return {};
+  return {extras->user_agent.str(), extras->referrer.str()};
+}
+
+std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = extras_of(loaded, channel);
+  return extras ? extras->tvg_id.str() : std::string();
+}

@@ -1,0 +1,136 @@
+#include "catalogue/user_files.h"
+#include "playlists/channel_playlist.h"
+#include "playlists/m3u_reader.h"
+#include "playlists/m3u_writer.h"
+#include "playlists/playlist_channels.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const char* const kList =
+    "#EXTM3U url-tvg=\"http://guide.example/tv.xml.gz\"\n"
+    "#EXTINF:-1 group-title=\"\u041d\u043e\u0432\u043e\u0441\u0442\u0438\",\u041f\u0435\u0440\u0432\u044b\u0439\n"
+    "#EXTVLCOPT:http-user-agent=Box/1.0\n#EXTVLCOPT:http-referrer=http://ref.example/\n"
+    "http://tv.example/1\n"
+    "#EXTINF:-1 tvg-id=\"jazz.example\" group-title=\"Jazz Radio\",Jazz\nhttp://radio.example/jazz\n"
+    "#EXTINF:-1 radio=\"true\" group-title=\"Music\",\u65e5\u672c FM\nhttp://radio.example/jp\n"
+    "#EXTINF:-1,Plain\nhttp://tv.example/plain\n"
+    "#EXTINF:-1,Not a stream\nfile:///etc/passwd\n";
+
+PlaylistSource source(uint16_t id, int32_t group = 0) {
+  PlaylistSource s;
+  s.id = id;
+  s.group = group;
+  return s;
+}
+
+Channel catalogue_channel(int32_t id, const char* name, int favorited) {
+  Channel c;
+  c.id = id;
+  c.name = ShortText::from_bytes(name);
+  c.url = PackedText(std::string("http://cat/") + name);
+  c.group_id = kGroupTV;
+  c.favorited = favorited;
+  return c;
+}
+}  // namespace
+
+TEST(PlaylistChannels, EntriesBecomeChannelsOfTheirViews) {
+  const Playlist playlist = read_m3u(kList);
+  const SourceChannels made = channels_of_playlist(playlist, source(3), {"http://radio.example/jp", "http://gone/"});
+  ASSERT_EQ(made.channels.size(), 4u);
+  EXPECT_EQ(made.skipped, 1u);
+  EXPECT_EQ(made.guide_addresses, std::vector<std::string>{"http://guide.example/tv.xml.gz"});
+  const struct {
+    const char* name;
+    const char* genre;
+    int32_t group;
+    int favorited;
+  } expected[] = {
+      {"\u041f\u0435\u0440\u0432\u044b\u0439", "\u041d\u043e\u0432\u043e\u0441\u0442\u0438", kGroupTV, 0},
+      {"Jazz", "Jazz Radio", kGroupRadio, 0},  // the group title says radio
+      {"\u65e5\u672c FM", "Music", kGroupRadio, 1},
+      {"Plain", "", kGroupTV, 0},
+  };
+  for (size_t k = 0; k < std::size(expected); ++k) {
+    const Channel& c = made.channels[k];
+    EXPECT_EQ(c.name.text().toStdString(), expected[k].name);
+    EXPECT_EQ(c.genre.text().toStdString(), expected[k].genre);
+    EXPECT_EQ(c.group_id, expected[k].group) << k;
+    EXPECT_EQ(c.favorited, expected[k].favorited) << k;
+    EXPECT_EQ(c.source, 3);
+    EXPECT_EQ(c.user_defined, 0);
+  }
+  // The source's own group wins over what each entry says.
+  for (const Channel& c : channels_of_playlist(playlist, source(3, kGroupVideo), {}).channels)
+    EXPECT_EQ(c.group_id, kGroupVideo);
+}
+
+TEST(PlaylistChannels, JoinTheListWithoutTouchingTheCatalogueOrTheUserFiles) {
+  Catalogue catalogue;
+  catalogue.channels = {catalogue_channel(5, "five", 1), catalogue_channel(9, "nine", 0)};
+  Channel mine = catalogue_channel(1000, "mine", 1);
+  mine.user_defined = 1;
+  catalogue.channels.push_back(mine);
+  catalogue.favorites = {5, 1000};
+  const std::string favorites_before = favorites_file_text(catalogue);
+  const std::string userdef_before = userdef_file_text(catalogue);
+
+  LoadedSources loaded;
+  const Playlist playlist = read_m3u(kList);
+  replace_source_channels(catalogue, loaded, channels_of_playlist(playlist, source(1), {"http://tv.example/1"}));
+  replace_source_channels(catalogue, loaded, channels_of_playlist(read_m3u("http://other.example/a\n"), source(2), {}));
+  ASSERT_EQ(catalogue.channels.size(), 3u + 4u + 1u);
+  // A favourite marked and one taken away on playlist channels reach neither file.
+  set_favorite(catalogue, 4, true);
+  set_favorite(catalogue, 3, false);
+  EXPECT_EQ(favorites_file_text(catalogue), favorites_before);
+  EXPECT_EQ(userdef_file_text(catalogue), userdef_before);
+  EXPECT_EQ(catalogue.favorites, (std::vector<int32_t>{5, 1000}));
+  EXPECT_EQ(favorite_addresses(catalogue, 1), std::vector<std::string>{"http://radio.example/jazz"});
+
+  // Ids of their own, below zero and each once.
+  std::vector<int32_t> ids;
+  for (const Channel& c : catalogue.channels)
+    if (c.source != 0) ids.push_back(c.id);
+  EXPECT_EQ(ids, (std::vector<int32_t>{-1, -2, -3, -4, -5}));
+
+  // Per-channel HTTP options, for the playlist's channels only.
+  const HttpOptionsFound first = http_options_for(loaded, catalogue.channels[3]);
+  EXPECT_EQ(first.user_agent, "Box/1.0");
+  EXPECT_EQ(first.referrer, "http://ref.example/");
+  EXPECT_EQ(http_options_for(loaded, catalogue.channels[4]).user_agent, "");
+  EXPECT_EQ(http_options_for(loaded, catalogue.channels[0]).user_agent, "");
+  // The guide's id, for the channel that has one.
+  EXPECT_EQ(tvg_id_for(loaded, catalogue.channels[4]), "jazz.example");
+  EXPECT_EQ(tvg_id_for(loaded, catalogue.channels[3]), "");
+
+  // A refresh of source 1 with a changed list keeps the source 2 and the catalogue's channels.
+  replace_source_channels(catalogue, loaded,
+                          channels_of_playlist(read_m3u("#EXTINF:-1,New\nhttp://tv.example/new\n"), source(1), {}));
+  std::vector<std::string> urls;
+  for (const Channel& c : catalogue.channels) urls.push_back(c.url.str());
+  EXPECT_EQ(urls, (std::vector<std::string>{"http://cat/five", "http://cat/nine", "http://cat/mine",
+                                            "http://other.example/a", "http://tv.example/new"}));
+  EXPECT_EQ(http_options_for(loaded, catalogue.channels[4]).user_agent, "");
+  EXPECT_TRUE(loaded.extras.empty());
+  remove_source_channels(catalogue, loaded, 2);
+  EXPECT_EQ(catalogue.channels.size(), 4u);
+  EXPECT_EQ(playlist_channels_of(catalogue.channels).size(), 1u);
+}
+
+TEST(PlaylistChannels, ExportThenImportGivesTheChannelsBack) {
+  const Playlist playlist = read_m3u(kList);
+  const SourceChannels made = channels_of_playlist(playlist, source(1), {});
+  const std::vector<int> positions{0, 1, 2, 3};
+  const Playlist again = read_m3u(write_extended_m3u(playlist_of_channels(made.channels, positions)));
+  EXPECT_EQ(again.skipped, 0u);
+  const SourceChannels back = channels_of_playlist(again, source(1), {});
+  ASSERT_EQ(back.channels.size(), made.channels.size());
+  for (size_t k = 0; k < made.channels.size(); ++k) {
+    EXPECT_TRUE(back.channels[k].name == made.channels[k].name) << k;
+    EXPECT_TRUE(back.channels[k].genre == made.channels[k].genre) << k;
+    EXPECT_EQ(back.channels[k].url, made.channels[k].url) << k;
+    EXPECT_EQ(back.channels[k].group_id, made.channels[k].group_id) << k;
+  }
+}
