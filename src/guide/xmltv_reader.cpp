@@ -1,6 +1,7 @@
 #include "guide/xmltv_reader.h"
 
 #include "guide/guide_read_ahead.h"
+#include "guide/guide_shared_texts.h"
 
 // Debian's expat is built with DTD support, which declares the bounds on entity expansion.
 #ifndef XML_DTD
@@ -221,12 +222,12 @@ class XmltvBuilder {
       where = {};
       return true;
     }
-    if (const auto found = shared_.find(text); found != shared_.end()) {
-      where = found->second;
+    if (const GuideText found = shared_.find(result.guide.texts, text); found.size != 0) {
+      where = found;
       return true;
     }
     if (!add_text(text, where)) return false;
-    if (shared_.size() < kMaxSharedTitles) shared_.emplace(result.guide.text(where), where);
+    shared_.keep(result.guide.texts, text, where);
     return true;
   }
 
@@ -256,7 +257,7 @@ class XmltvBuilder {
   std::unordered_map<std::string, uint32_t> channel_ids_;
   std::string last_id_;
   uint32_t last_index_ = kNone;
-  std::unordered_map<std::string_view, GuideText> shared_;
+  GuideSharedTexts shared_{kMaxSharedTitles};
   bool in_programme_ = false, has_title_ = false, has_sub_title_ = false, has_description_ = false;
   uint32_t programme_channel_ = kNone;
   GuideProgramme programme_;
