@@ -1,5 +1,11 @@
 #include "guide/guide_read_ahead.h"
 
+#include <exception>
+
+namespace {
+const char* const kNoMemory = "There is not enough memory to read the guide.";
+}
+
 GuideReadAhead::GuideReadAhead(GuideInput::RawRead raw) : input_(std::move(raw)), thread_([this] { produce(); }) {}
 
 GuideReadAhead::~GuideReadAhead() {
@@ -20,9 +26,15 @@ void GuideReadAhead::produce() {
     }
     // The slot is the producer's alone until it is handed over below.
     Piece& piece = pieces_[index % kPieces];
-    piece.size = input_.read(piece.bytes.get(), kPieceBytes);
-    piece.source_bytes = input_.source_bytes_read();
-    piece.problem = input_.problem();
+    try {
+      piece.size = input_.read(piece.bytes.get(), kPieceBytes);
+      piece.source_bytes = input_.source_bytes_read();
+      piece.problem = input_.problem();
+    } catch (const std::exception&) {
+      // Nothing may leave the thread: the reader is told, as of any other fault of the source.
+      piece.size = 0;
+      piece.problem = kNoMemory;
+    }
     {
       const std::lock_guard lock(mutex_);
       ++filled_;
