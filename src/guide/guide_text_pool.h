@@ -29,6 +29,9 @@ class GuideTextPool {
   size_t memory_bytes() const { return blocks_.size() * kBlockBytes; }
 
  private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  struct BlockFree {
+    void operator()(char* block) const;
+  };
+  std::vector<std::unique_ptr<char[], BlockFree>> blocks_;
   size_t used_in_last_ = kBlockBytes;
 };

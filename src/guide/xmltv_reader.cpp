@@ -1,5 +1,8 @@
 #include "guide/xmltv_reader.h"
 
+#include "guide/guide_read_ahead.h"
+#include "guide/guide_shared_texts.h"
+
 // Debian's expat is built with DTD support, which declares the bounds on entity expansion.
 #ifndef XML_DTD
 #define XML_DTD
@@ -17,7 +20,6 @@
 
 namespace {
 constexpr int64_t kNoStop = std::numeric_limits<int64_t>::min();
-constexpr size_t kChunkBytes = 256 * 1024;
 // Texts once seen again are shared; titles repeat all through a guide (news, films, shows).
 constexpr size_t kMaxSharedTitles = 1'000'000;
 
@@ -220,12 +222,12 @@ class XmltvBuilder {
       where = {};
       return true;
     }
-    if (const auto found = shared_.find(text); found != shared_.end()) {
-      where = found->second;
+    if (const GuideText found = shared_.find(result.guide.texts, text); found.size != 0) {
+      where = found;
       return true;
     }
     if (!add_text(text, where)) return false;
-    if (shared_.size() < kMaxSharedTitles) shared_.emplace(result.guide.text(where), where);
+    shared_.keep(result.guide.texts, text, where);
     return true;
   }
 
@@ -255,7 +257,7 @@ class XmltvBuilder {
   std::unordered_map<std::string, uint32_t> channel_ids_;
   std::string last_id_;
   uint32_t last_index_ = kNone;
-  std::unordered_map<std::string_view, GuideText> shared_;
+  GuideSharedTexts shared_{kMaxSharedTitles};
   bool in_programme_ = false, has_title_ = false, has_sub_title_ = false, has_description_ = false;
   uint32_t programme_channel_ = kNone;
   GuideProgramme programme_;
@@ -307,30 +309,32 @@ GuideRead read_guide(GuideInput::RawRead source, uint64_t source_size, const Gui
   XML_SetDoctypeDeclHandler(parser, on_doctype_start, on_doctype_end);
   XML_SetEntityDeclHandler(parser, on_entity);
 
-  GuideInput input(std::move(source));
-  uint64_t fed = 0;
+  GuideReadAhead input(std::move(source));
+  uint64_t fed = 0, source_bytes = 0;
+  std::string input_problem;  // the source's fault, once the pieces read have told of one
   bool fault = false;
   for (;;) {
-    if (options.progress && !options.progress(input.source_bytes_read(), source_size)) {
+    if (options.progress && !options.progress(source_bytes, source_size)) {
       build.result.cancelled = true;
       break;
     }
-    void* buffer = XML_GetBuffer(parser, static_cast<int>(kChunkBytes));
-    if (!buffer) {
-      build.stop_reason = "There is not enough memory to read the guide.";
-      break;
-    }
-    const size_t got = input.read(static_cast<char*>(buffer), kChunkBytes);
-    fed += got;
+    const GuideReadAhead::Piece& piece = input.next();
+    source_bytes = piece.source_bytes;
+    if (!piece.problem.empty()) input_problem = piece.problem;
+    fed += piece.size;
     // At the source's end the document must be complete; after a fault of the source it cannot be.
-    const bool last = got == 0;
-    if (last && !input.problem().empty()) break;
-    if (XML_ParseBuffer(parser, static_cast<int>(got), last ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
+    const bool last = piece.size == 0;
+    if (last && !input_problem.empty()) break;
+    const XML_Status status = XML_Parse(parser, piece.bytes.get(), static_cast<int>(piece.size), last ? XML_TRUE : XML_FALSE);
+    input.release();
+    if (status != XML_STATUS_OK) {
+      if (build.stop_reason.empty() && XML_GetErrorCode(parser) == XML_ERROR_NO_MEMORY)
+        build.stop_reason = "There is not enough memory to read the guide.";
       fault = build.stop_reason.empty();
       break;
     }
     if (last) break;
-    if (fed - build.last_event() > kMaxGuideMarkupBytes + kChunkBytes) {
+    if (fed - build.last_event() > kMaxGuideMarkupBytes + GuideReadAhead::kPieceBytes) {
       build.stop_reason = "The guide holds a piece of markup larger than 1 MB; the rest was left out.";
       break;
     }
@@ -338,7 +342,7 @@ GuideRead read_guide(GuideInput::RawRead source, uint64_t source_size, const Gui
   build.finish();
   GuideRead result = std::move(build.result);
   // The first fault met is the one the user is told.
-  std::string problem = !input.problem().empty() ? input.problem()
+  std::string problem = !input_problem.empty()       ? input_problem
                         : !build.stop_reason.empty() ? build.stop_reason
                         : fault                      ? fault_text(parser)
                                                      : std::string();

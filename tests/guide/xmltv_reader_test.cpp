@@ -139,6 +139,14 @@ TEST(XmltvReader, ABrokenDocumentKeepsWhatCameBeforeTheFaultAndSaysWhere) {
        "The compressed guide ends early"},
       {"gzip damaged", [&] { std::string g = gzip(head); g[g.size() - 5] ^= 0x55; return g; }(),
        "The compressed guide is damaged"},
+      // The source's fault lies well past the markup's, yet within what is inflated ahead.
+      {"bad markup, then gzip damaged",
+       [&] {
+         std::string g = gzip(whole + "<programme start=\"x\" <title>\n" + std::string(600'000, ' ') + "</tv>");
+         g[g.size() - 5] ^= 0x55;
+         return g;
+       }(),
+       "The guide is damaged at line 6"},
   };
   for (const auto& c : cases) {
     const GuideRead r = read(c.document);
