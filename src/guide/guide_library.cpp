@@ -157,11 +157,12 @@ void GuideLibrary::cancel() {
 }
 
 std::optional<GuideChannelRef> GuideLibrary::match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const {
-  const auto manual = manual_.find(channel_id);
+  const auto manual = matched_by_hand(channel_id) ? manual_.find(channel_id) : manual_.end();
   return match_channel(guides_->index, {tvg_id, name, manual == manual_.end() ? nullptr : &manual->second});
 }
 
 void GuideLibrary::set_manual_match(int32_t channel_id, const std::string& guide_id) {
+  if (!matched_by_hand(channel_id)) return;
   manual_[channel_id] = guide_id;
   save_guide_matches(matches_path_, manual_);
   Q_EMIT matches_changed();

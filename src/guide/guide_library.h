@@ -46,6 +46,10 @@ class GuideLibrary : public QObject {
 
   // The guide channel a catalogue channel shows, and the user's own choices.
   std::optional<GuideChannelRef> match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const;
+  // A choice is kept by channel id, and only the catalogue's and the user's channels keep theirs: a
+  // playlist's channels (negative ids) are numbered again at each refresh of their playlist, so a
+  // choice kept for one would move to another channel.
+  static bool matched_by_hand(int32_t channel_id) { return channel_id >= 0; }
   const ManualGuideMatches& manual_matches() const { return manual_; }
   // An empty guide id: the channel shows no guide. Kept across restarts.
   void set_manual_match(int32_t channel_id, const std::string& guide_id);

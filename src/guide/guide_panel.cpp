@@ -86,15 +86,15 @@ void GuidePanel::build() {
   auto* match_row = new QHBoxLayout;
   match_ = new QLabel(this);
   match_->setTextFormat(Qt::PlainText);
-  auto* set_match = new QPushButton(QStringLiteral("Set Match..."), this);
-  auto* clear_match = new QPushButton(QStringLiteral("Clear Match"), this);
+  set_match_ = new QPushButton(QStringLiteral("Set Match..."), this);
+  clear_match_ = new QPushButton(QStringLiteral("Clear Match"), this);
   match_row->addWidget(match_, 1);
-  match_row->addWidget(set_match);
-  match_row->addWidget(clear_match);
+  match_row->addWidget(set_match_);
+  match_row->addWidget(clear_match_);
   layout->addLayout(match_row);
-  connect(set_match, &QPushButton::clicked, this, &GuidePanel::set_match);
-  connect(clear_match, &QPushButton::clicked, this, [this] {
-    if (channel_id_ >= 0) library_.clear_manual_match(channel_id_);
+  connect(set_match_, &QPushButton::clicked, this, &GuidePanel::set_match);
+  connect(clear_match_, &QPushButton::clicked, this, [this] {
+    if (has_channel_) library_.clear_manual_match(channel_id_);
   });
 
   layout->addWidget(new QLabel(QStringLiteral("Guide sources:"), this));
@@ -130,9 +130,17 @@ void GuidePanel::build() {
 }
 
 void GuidePanel::show_channel(int32_t id, const QString& name, const std::string& tvg_id) {
+  has_channel_ = true;
   channel_id_ = id;
   channel_name_ = name;
   tvg_id_ = tvg_id;
+  refresh_view();
+}
+
+void GuidePanel::show_no_channel() {
+  has_channel_ = false;
+  channel_name_.clear();
+  tvg_id_.clear();
   refresh_view();
 }
 
@@ -140,17 +148,20 @@ void GuidePanel::refresh_view() {
   const auto guides = library_.guides();
   const QByteArray name = channel_name_.toUtf8();
   const std::optional<GuideChannelRef> match =
-      channel_id_ >= 0 ? library_.match(channel_id_, name.toStdString(), tvg_id_) : std::nullopt;
+      has_channel_ ? library_.match(channel_id_, name.toStdString(), tvg_id_) : std::nullopt;
   const QTimeZone zone = QTimeZone::systemTimeZone();
   const int64_t now = QDateTime::currentSecsSinceEpoch();
   const NowNextTexts texts = now_next_texts(*guides, match, now, zone);
-  channel_->setText(channel_id_ >= 0 ? channel_name_ : QStringLiteral("No channel"));
+  channel_->setText(has_channel_ ? channel_name_ : QStringLiteral("No channel"));
+  const bool by_hand = has_channel_ && GuideLibrary::matched_by_hand(channel_id_);
+  set_match_->setEnabled(by_hand);
+  clear_match_->setEnabled(by_hand);
   now_->setText(texts.now.isEmpty() ? QStringLiteral("Now: no guide") : QStringLiteral("Now: ") + texts.now);
   progress_->setValue(std::max(texts.progress, 0));
   progress_->setVisible(texts.progress >= 0);
   next_->setText(texts.next.isEmpty() ? QString() : QStringLiteral("Next: ") + texts.next);
 
-  const auto manual = library_.manual_matches().find(channel_id_);
+  const auto manual = by_hand ? library_.manual_matches().find(channel_id_) : library_.manual_matches().end();
   if (!match) {
     match_->setText(QStringLiteral("Guide channel: none"));
   } else {
@@ -218,7 +229,7 @@ void GuidePanel::add_file() {
 }
 
 void GuidePanel::set_match() {
-  if (channel_id_ < 0) return;
+  if (!has_channel_ || !GuideLibrary::matched_by_hand(channel_id_)) return;
   const auto guides = library_.guides();
   QStringList choices{QStringLiteral("(no guide)")};
   QStringList ids{QString()};

@@ -24,6 +24,7 @@ class GuidePanel : public QWidget {
 
   // The channel the panel is about; id -1 for none. The tvg-id may be empty.
   void show_channel(int32_t id, const QString& name, const std::string& tvg_id);
+  void show_no_channel();
   // Shows again what is on (the clock moved, the guides changed).
   void refresh_view();
   // The "Now" column's box, as the settings have it.
@@ -41,7 +42,8 @@ class GuidePanel : public QWidget {
   void show_progress(const QString& step, qint64 done, qint64 total);
 
   GuideLibrary& library_;
-  int32_t channel_id_ = -1;
+  bool has_channel_ = false;
+  int32_t channel_id_ = 0;
   QString channel_name_;
   std::string tvg_id_;
   QLabel* channel_ = nullptr;
@@ -55,4 +57,6 @@ class GuidePanel : public QWidget {
   QLabel* status_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QCheckBox* now_column_ = nullptr;
+  QPushButton* set_match_ = nullptr;
+  QPushButton* clear_match_ = nullptr;
 };

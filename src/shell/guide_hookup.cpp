@@ -73,7 +73,7 @@ void GuideHookup::start() { library_->refresh(false); }
 void GuideHookup::show_selected_channel() {
   const int position = window_.selected_channel_position();
   if (position < 0) {
-    panel_->show_channel(-1, QString(), {});
+    panel_->show_no_channel();
     now_line_->clear();
     return;
   }

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTreeWidget>
 
@@ -60,4 +61,48 @@ TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTe
   QCoreApplication::processEvents();
   EXPECT_FALSE(description->isVisible());
   EXPECT_GT(day->height(), list_above_description);
+}
+
+// A playlist's channels have negative ids, numbered again at each refresh: the panel shows their
+// guide like any other's, but a choice by hand, kept by id, is not offered for them.
+TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
+  const QString root = quovi_test::sandbox_root();
+  const QString file = root + "/playlist panel guide.xml";
+  ASSERT_TRUE(quovi_test::write_all(file, guide_with_descriptions()));
+  GuideLibrary library(root + "/plpanel/sources.txt", root + "/plpanel/cache", root + "/plpanel/matches.txt");
+  QSignalSpy read(&library, &GuideLibrary::guides_changed);
+  library.add_source(file);
+  ASSERT_TRUE(wait_until([&] { return read.count() > 0; }, 10000));
+
+  GuidePanel panel(library);
+  panel.show();
+  auto* day = panel.findChild<QTreeWidget*>(QStringLiteral("GuideDay"));
+  ASSERT_TRUE(day);
+  const auto button = [&](const char* text) {
+    for (QPushButton* b : panel.findChildren<QPushButton*>())
+      if (b->text() == QLatin1String(text)) return b;
+    return static_cast<QPushButton*>(nullptr);
+  };
+  ASSERT_TRUE(button("Set Match...") && button("Clear Match"));
+
+  const struct {
+    int32_t id;
+    bool by_hand;
+  } cases[] = {{7, true}, {-1, false}, {-2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    panel.show_channel(c.id, QStringLiteral("News"), {});
+    EXPECT_NE(row_titled(day, "Evening news"), nullptr);
+    EXPECT_EQ(button("Set Match...")->isEnabled(), c.by_hand);
+    EXPECT_EQ(button("Clear Match")->isEnabled(), c.by_hand);
+  }
+  panel.show_no_channel();
+  EXPECT_EQ(day->topLevelItemCount(), 0);
+  EXPECT_FALSE(button("Set Match...")->isEnabled());
+
+  // Nor does the library keep one for such an id.
+  library.set_manual_match(-1, "");
+  EXPECT_EQ(library.manual_matches().count(-1), 0u);
+  library.set_manual_match(7, "");
+  EXPECT_EQ(library.manual_matches().count(7), 1u);
 }
