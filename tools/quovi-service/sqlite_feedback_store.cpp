@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <type_traits>
 
 namespace {
@@ -121,6 +123,22 @@ void refuse_newer(int64_t version) {
                              std::to_string(kFeedbackSchemaVersion));
 }
 
+// Switching a new file to write-ahead logging needs it to itself. Where waiting for that could
+// deadlock, SQLite answers "database is locked" at once instead of waiting out the busy timeout, as
+// it does for two services starting on one new file; so the switch is tried again for as long.
+void use_write_ahead_log(sqlite3* db, std::chrono::milliseconds patience) {
+  const auto give_up = std::chrono::steady_clock::now() + patience;
+  for (;;) {
+    try {
+      execute(db, "PRAGMA journal_mode=WAL");
+      return;
+    } catch (const FeedbackStoreError&) {
+      if ((sqlite3_errcode(db) & 0xff) != SQLITE_BUSY || std::chrono::steady_clock::now() >= give_up) throw;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 // Several services may start on one file at once: the write lock taken first keeps their
 // migrations apart, and each finds the version the one before it left.
 void migrate(sqlite3* db) {
@@ -173,11 +191,12 @@ class SqliteFeedbackStore final : public FeedbackStore {
       sqlite3_close(db_);
       throw FeedbackStoreError(opening_error(path, message));
     }
-    sqlite3_busy_timeout(db_, 5000);
+    constexpr std::chrono::milliseconds kBusyPatience{5000};
+    sqlite3_busy_timeout(db_, static_cast<int>(kBusyPatience.count()));
     try {
       if (mode == Mode::create) {
         // Write-ahead logging lets the catalogue build read while the service records.
-        execute(db_, "PRAGMA journal_mode=WAL");
+        use_write_ahead_log(db_, kBusyPatience);
         migrate(db_);
       } else {
         refuse_newer(schema_version(db_));
