@@ -17,6 +17,7 @@
 #include "guide/xmltv_reader.h"
 #include "repetitions.h"
 #include "services/worker_thread.h"
+#include "temporary_home.h"
 #include "tick_gaps.h"
 
 #include "process_memory.h"
@@ -254,10 +255,8 @@ BENCHMARK(BM_ReadGuide)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTi
 BENCHMARK(BM_GuideWindowStall)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-  // The guide window's settings and folders stay in a folder of the run's own.
   QTemporaryDir home;
-  for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-    qputenv(variable, home.path().toLocal8Bit());
+  bench::use_temporary_home(home);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);

@@ -24,6 +24,7 @@
 #include "shell/catalogue_refresh.h"
 #include "shell/main_window.h"
 #include "tick_gaps.h"
+#include "temporary_home.h"
 #include "views/sorting.h"
 
 #include <QApplication>
@@ -209,11 +210,8 @@ BENCHMARK(BM_ReloadAllOnTheGuiThread)->Arg(212'000)->Iterations(3)->Unit(benchma
 BENCHMARK(BM_ReloadAllOnTheGuiThread)->Arg(1'000'000)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-  // The user's own folders are never touched: the catalogue, its user files and the settings live
-  // in a folder of the run's own.
   QTemporaryDir home;
-  for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-    qputenv(variable, home.path().toLocal8Bit());
+  bench::use_temporary_home(home);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quovi"));
