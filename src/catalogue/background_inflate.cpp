@@ -42,6 +42,7 @@ void BackgroundInflate::inflate_all() {
     try {
       if (!archive_.locate(members_[index])) throw std::logic_error("member vanished from the archive");
       MemberReader member(archive_);
+      member.leave_crc_to_caller();
       for (;;) {
         std::unique_ptr<char[]> buffer = free_buffer();
         if (!buffer) return;
@@ -53,19 +54,19 @@ void BackgroundInflate::inflate_all() {
         }
         const bool ended = filled < kPiece;
         if (filled > 0) {
-          hand_over(Piece{index, std::move(buffer), filled, 0, {}});
+          hand_over(Piece{index, std::move(buffer), filled, 0, {}, 0, {}});
         } else {
           const std::lock_guard lock(mutex_);
           spare_.push_back(std::move(buffer));
         }
         if (ended) {
-          // A piece cut short is the member's end: the read that answered 0 passed the CRC check.
-          hand_over(Piece{index, {}, 0, 0, {}});
+          // A piece cut short is the member's end: the read that answered 0 found all its bytes.
+          hand_over(Piece{index, {}, 0, 0, {}, member.expected_crc(), member.name()});
           break;
         }
       }
     } catch (...) {
-      hand_over(Piece{index, {}, 0, 0, std::current_exception()});
+      hand_over(Piece{index, {}, 0, 0, std::current_exception(), 0, {}});
       return;
     }
   }
@@ -78,6 +79,8 @@ size_t BackgroundInflate::read(size_t index, char* into, size_t capacity) {
   if (piece.member != index) throw std::logic_error("members read out of order");
   if (piece.error) std::rethrow_exception(piece.error);
   if (piece.size == 0) {
+    if (crc_ != piece.expected_crc) throw crc_failure(piece.member_name);
+    crc_ = 0;
     ready_.pop_front();
     return 0;
   }
@@ -87,6 +90,7 @@ size_t BackgroundInflate::read(size_t index, char* into, size_t capacity) {
   char* from = piece.bytes.get() + piece.taken;
   lock.unlock();
   std::memcpy(into, from, count);
+  crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(into), count);
   lock.lock();
   Piece& same = ready_.front();
   same.taken += count;

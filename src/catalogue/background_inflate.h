@@ -12,7 +12,8 @@
 #include <vector>
 
 // Inflates members of an archive, one after another, on a second thread while the caller reads
-// them: on two cores inflating the next piece and parsing this one overlap. At most a few pieces
+// them: on two cores inflating the next piece and parsing this one overlap. Inflating sets the pace,
+// so the CRC of each piece is computed by the reader as it copies the piece out. At most a few pieces
 // are held ahead of the reader. The archive is the thread's alone until this object is destroyed,
 // which stops the thread and waits for it, wherever the reader stopped.
 class BackgroundInflate {
@@ -38,6 +39,9 @@ class BackgroundInflate {
     size_t size = 0;      // 0: the member's end
     size_t taken = 0;     // what the reader has copied out of it
     std::exception_ptr error;
+    // At the member's end: what its bytes must come to, and its name for the error.
+    uLong expected_crc = 0;
+    std::string member_name;
   };
 
   void inflate_all();
@@ -53,6 +57,8 @@ class BackgroundInflate {
   std::vector<std::unique_ptr<char[]>> spare_;
   size_t buffers_made_ = 0;
   bool stopping_ = false;
+
+  uLong crc_ = 0;  // of the current member's bytes read so far; the reader's alone
 
   std::thread thread_;  // last: starts once everything above exists
 };

@@ -150,16 +150,22 @@ MemberReader::~MemberReader() {
   if (inflating_) inflateEnd(&inflate_);
 }
 
-void MemberReader::fail(std::string_view why) const {
-  throw CatalogueError("The member \"" + name_ + "\" of the channel database " + std::string(why));
+namespace {
+CatalogueError member_error(std::string_view member_name, std::string_view why) {
+  return CatalogueError("The member \"" + std::string(member_name) + "\" of the channel database " + std::string(why));
 }
+}  // namespace
+
+void MemberReader::fail(std::string_view why) const { throw member_error(name_, why); }
+
+CatalogueError crc_failure(std::string_view member_name) { return member_error(member_name, "fails its CRC check."); }
 
 size_t MemberReader::read(char* into, size_t capacity) {
   if (done_ == size_) {
     // The whole stated size is in: compare the CRC, once.
     if (!checked_) {
       checked_ = true;
-      if (crc_ != expected_crc_) fail("fails its CRC check.");
+      if (!crc_by_caller_ && crc_ != expected_crc_) throw crc_failure(name_);
     }
     return 0;
   }
@@ -181,7 +187,7 @@ size_t MemberReader::read(char* into, size_t capacity) {
       fail("cannot be inflated (damaged data).");
   }
   if (produced == 0) fail("is shorter than its directory entry says.");
-  crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(into), produced);
+  if (!crc_by_caller_) crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(into), produced);
   done_ += produced;
   if (discard_) discard_consumed();
   return produced;

@@ -1,4 +1,6 @@
 #pragma once
+#include "catalogue/catalogue_error.h"
+
 #include <minizip/unzip.h>
 #include <zlib.h>
 
@@ -70,6 +72,12 @@ class MemberReader {
   // Throws CatalogueError naming the member, saying why.
   [[noreturn]] void fail(std::string_view why) const;
 
+  // For a caller that computes the CRC of the bytes itself, on another thread than the inflate:
+  // read() then checks everything but the CRC, and the caller compares with expected_crc().
+  void leave_crc_to_caller() { crc_by_caller_ = true; }
+  uLong expected_crc() const { return expected_crc_; }
+  const std::string& name() const { return name_; }
+
  private:
   void discard_consumed();
 
@@ -84,8 +92,12 @@ class MemberReader {
   uint64_t done_ = 0;
   uLong expected_crc_ = 0;
   uLong crc_ = 0;
+  bool crc_by_caller_ = false;
   bool checked_ = false;
 };
+
+// The error of the named member whose bytes do not have the CRC its directory entry states.
+CatalogueError crc_failure(std::string_view member_name);
 
 // The whole uncompressed content of the archive's current member, as long as its directory entry
 // says, with the errors of MemberReader. For tools that unpack an archive; the loader never takes a
