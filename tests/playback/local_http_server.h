@@ -1,6 +1,8 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks: serves fixed bodies by path,
 // answers 404 to anything else. Header-only so the video tests and the benchmarks can share it.
+#include "../support/loopback_listener.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,32 +23,13 @@ namespace quovi_test {
 
 class LocalHttpServer {
  public:
-  LocalHttpServer() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(fd_, 16);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    thread_ = std::thread([this] { run(); });
-  }
-  ~LocalHttpServer() {
-    stop_ = true;
-    thread_.join();
-    ::close(fd_);
-  }
+  LocalHttpServer() : listener_([this](int client) { answer(client); }) {}
   LocalHttpServer(const LocalHttpServer&) = delete;
   LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
-  int port() const { return port_; }
+  int port() const { return listener_.port(); }
   QString url(const QString& path) const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(listener_.port()).arg(path);
   }
   // status: the reply's status code and reason phrase, as a server may word them.
   void serve(const std::string& path, const QByteArray& body, const std::string& type,
@@ -81,30 +64,9 @@ class LocalHttpServer {
     std::string status;
   };
 
-  void run() {
-    while (!stop_) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 50) <= 0) continue;
-      const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client < 0) continue;
-      ++active_;
-      std::thread([this, client] { answer(client); }).detach();
-    }
-    // Let the answering threads finish before the object goes.
-    while (active_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-
   void answer(int client) {
     ++requests_;
-    std::string request;
-    char buf[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-      pollfd p{client, POLLIN, 0};
-      if (::poll(&p, 1, 2000) <= 0) break;
-      const ssize_t n = ::recv(client, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      request.append(buf, static_cast<size_t>(n));
-    }
+    const std::string request = read_request_head(client);
     const size_t first_space = request.find(' ');
     const size_t second_space = request.find(' ', first_space + 1);
     std::string path = first_space == std::string::npos || second_space == std::string::npos
@@ -130,31 +92,22 @@ class LocalHttpServer {
     }
     std::string reply = head;
     if (request.rfind("HEAD ", 0) != 0) reply.append(body.bytes.constData(), static_cast<size_t>(body.bytes.size()));
-    size_t sent = 0;
-    while (sent < reply.size()) {
-      const ssize_t n = ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
-      if (n <= 0) break;
-      sent += static_cast<size_t>(n);
-    }
+    send_all(client, reply.data(), reply.size());
     ::shutdown(client, SHUT_WR);
     // Wait for the client to close so the last bytes are not cut off by a reset.
+    char buf[4096];
     pollfd p{client, POLLIN, 0};
     for (int i = 0; i < 40 && ::poll(&p, 1, 50) >= 0; ++i) {
       if ((p.revents & POLLIN) && ::recv(client, buf, sizeof buf, 0) <= 0) break;
     }
     ::close(client);
-    --active_;
   }
 
-  int fd_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> active_{0};
   std::atomic<int> requests_{0};
   mutable std::mutex mutex_;
   std::map<std::string, Body> bodies_;
   std::vector<std::string> heads_;
-  std::thread thread_;
+  LoopbackListener listener_;  // last: its connections use everything above
 };
 
 }  // namespace quovi_test

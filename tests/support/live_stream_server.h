@@ -3,6 +3,8 @@
 // repeats one clip at about twice its own rate, with ICY titles when the client asks for them
 // ("Icy-MetaData: 1"). The station can drop every listener and stay off the air for a while, as
 // a server restart does. Header-only so the benchmarks can use it too.
+#include "loopback_listener.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,30 +29,21 @@ class LiveStreamServer {
 
   // clip: the media repeated; bytes_per_second: how fast it goes out.
   LiveStreamServer(QByteArray clip, int bytes_per_second, std::string content_type = "audio/mpeg")
-      : clip_(std::move(clip)), rate_(bytes_per_second), type_(std::move(content_type)) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(fd_, 16);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    thread_ = std::thread([this] { run(); });
-  }
-  ~LiveStreamServer() {
-    stop_ = true;
-    thread_.join();
-    ::close(fd_);
-  }
+      : clip_(std::move(clip)),
+        rate_(bytes_per_second),
+        type_(std::move(content_type)),
+        listener_([this](int client) { serve(client); },
+                  [this] {
+                    ++attempts_;
+                    return on_air_.load();
+                  }) {}
+  // The streams going out end at their next piece; the listener then waits for them.
+  ~LiveStreamServer() { stop_ = true; }
   LiveStreamServer(const LiveStreamServer&) = delete;
   LiveStreamServer& operator=(const LiveStreamServer&) = delete;
 
   QString url(const QString& path = QStringLiteral("/live")) const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(listener_.port()).arg(path);
   }
   // The title sent in the next metadata block (every kMetaInterval bytes of media).
   void set_title(const std::string& title) {
@@ -67,33 +60,6 @@ class LiveStreamServer {
   int listeners() const { return listeners_; }      // streams going out now
 
  private:
-  void run() {
-    while (!stop_) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 20) <= 0) continue;
-      const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client < 0) continue;
-      ++attempts_;
-      if (!on_air_) {
-        ::close(client);
-        continue;
-      }
-      ++active_;
-      std::thread([this, client] { serve(client); }).detach();
-    }
-    while (active_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-
-  static bool send_all(int client, const char* data, size_t size) {
-    while (size > 0) {
-      const ssize_t n = ::send(client, data, size, MSG_NOSIGNAL);
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<size_t>(n);
-    }
-    return true;
-  }
-
   std::string metadata_block() {
     std::string text;
     {
@@ -106,16 +72,7 @@ class LiveStreamServer {
   }
 
   void serve(int client) {
-    std::string request;
-    char buf[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-      pollfd p{client, POLLIN, 0};
-      if (::poll(&p, 1, 2000) <= 0) break;
-      const ssize_t n = ::recv(client, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      request.append(buf, static_cast<size_t>(n));
-    }
-    std::string lower = request;
+    std::string lower = read_request_head(client);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     const bool icy = lower.find("icy-metadata: 1") != std::string::npos;
     std::string head = "HTTP/1.0 200 OK\r\nContent-Type: " + type_ + "\r\nicy-name: Test Station\r\n";
@@ -150,7 +107,6 @@ class LiveStreamServer {
     --listeners_;
     ::shutdown(client, SHUT_RDWR);
     ::close(client);
-    --active_;
   }
 
   size_t repeat_from() const {
@@ -161,18 +117,15 @@ class LiveStreamServer {
   QByteArray clip_;
   int rate_;
   std::string type_;
-  int fd_ = -1;
-  int port_ = 0;
-  std::thread thread_;
   std::mutex mutex_;
   std::string title_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> on_air_{true};
   std::atomic<int> generation_{0};
-  std::atomic<int> active_{0};
   std::atomic<int> connections_{0};
   std::atomic<int> attempts_{0};
   std::atomic<int> listeners_{0};
+  LoopbackListener listener_;  // last: its connections use everything above
 };
 
 }  // namespace quovi_test
