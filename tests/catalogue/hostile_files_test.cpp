@@ -3,10 +3,10 @@
 #include "catalogue/catalogue_generator.h"
 #include "catalogue/hostile_catalogue.h"
 #include "channel_file_helpers.h"
+#include "peak_memory.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,45 +14,6 @@
 using namespace quovi_test;
 
 namespace {
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-size_t status_kib(const char* field) {
-  std::ifstream status("/proc/self/status");
-  const std::string prefix = std::string(field) + ":";
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(prefix, 0) == 0) return std::stoul(line.substr(prefix.size()));
-  return 0;
-}
-
-// How far the resident memory rose above its level before `work`, at its peak, in MB. Nothing
-// where the peak cannot be reset (not Linux) or where AddressSanitizer's own bookkeeping would
-// swamp it.
-std::optional<double> peak_growth_mb(const std::function<void()>& work) {
-  std::ofstream reset("/proc/self/clear_refs");
-  if (kSanitized || !reset) {
-    work();
-    return std::nullopt;
-  }
-  reset << "5" << std::flush;
-  const size_t before = status_kib("VmRSS");
-  if (!reset || status_kib("VmHWM") > before + 1024) {  // the peak was not reset after all
-    work();
-    return std::nullopt;
-  }
-  work();
-  return static_cast<double>(status_kib("VmHWM") - before) / 1024;
-}
-
 std::string hostile_file(HostileKind kind, uint64_t size) {
   return encrypt_channel_file(make_zip(hostile_members(kind, size), 1));
 }
@@ -85,7 +46,9 @@ TEST(HostileFiles, AreRefusedOrLoadedWithoutMemoryGrowingWithTheirText) {
       EXPECT_NE(error.find(c.error), std::string::npos) << name << ": " << error;
     }
     // The most a file under 1 MB may cost is its allowance, 48 MB, of which the records are part.
-    if (peak) EXPECT_LT(*peak, 48.0) << name;
+    if (peak) {
+      EXPECT_LT(*peak, 48.0) << name;
+    }
   }
 }
 

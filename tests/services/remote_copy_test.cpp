@@ -3,7 +3,7 @@
 #include "services/http_request.h"
 #include "test_server.h"
 
-#include "../../bench/process_memory.h"
+#include "peak_memory.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,18 +13,6 @@
 #include <optional>
 
 namespace {
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
 QByteArray read_all(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -194,16 +182,16 @@ TEST_F(RemoteCopyTest, ALargeBodyIsWrittenAsItArrivesInBoundedMemory) {
   constexpr size_t kSize = 160 << 20;
   server.reply_generated("/large.xml", kSize);
   write_all(copy, "the copy we had");
-  bench::reset_peak_rss();
-  const size_t resident_kib = bench::status_kib("VmRSS");
-  EXPECT_EQ(refresh(server.base() + "/large.xml", HttpRequest::kLargestBody).outcome,
-            RemoteCopyResult::Outcome::Updated);
-  const size_t peak_kib = bench::status_kib("VmHWM");
+  const std::optional<double> growth_mb = quovi_test::peak_growth_mb([&] {
+    EXPECT_EQ(refresh(server.base() + "/large.xml", HttpRequest::kLargestBody).outcome,
+              RemoteCopyResult::Outcome::Updated);
+  });
   EXPECT_TRUE(holds_generated(copy, kSize));
   EXPECT_EQ(strays(), "");
-  // Holding the body would cost its size; writing it as it comes costs a few buffers. The sanitizer's
-  // quarantine of freed blocks keeps memory the program has let go.
-  if (!kSanitized) EXPECT_LT((peak_kib - resident_kib) * 1024, kSize / 8);
+  // Holding the body would cost its size; writing it as it comes costs a few buffers.
+  if (growth_mb) {
+    EXPECT_LT(*growth_mb * (1 << 20), kSize / 8);
+  }
 }
 
 TEST(RemoteCopyInfoFile, DamagedOrHostileInfoIsNotTrusted) {
