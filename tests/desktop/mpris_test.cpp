@@ -1,6 +1,7 @@
 // The player on a private session bus, driven the way desktop shells and playerctl drive it.
 #include "../playback/local_http_server.h"
 #include "../shell/shell_fixture.h"
+#include "../shell/tone_window.h"
 #include "../shell/stand_in_player.h"
 #include "desktop/mpris_service.h"
 #include "playback/player_control.h"
@@ -15,7 +16,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QFile>
 #include <QLabel>
 #include <QTableView>
 #include <QTest>
@@ -284,16 +284,9 @@ TEST_F(MprisFixture, RootInterfaceRaisesAndQuits) {
 TEST(MprisWithPlayer, TheDesktopSeesARealStreamPlayAndStopsIt) {
   PrivateSessionBus bus;
   ASSERT_TRUE(bus.running()) << "dbus-daemon did not start";
-  quovi_test::LocalHttpServer server;
-  QFile tone(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/tone.mp3"));
-  ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
-  server.serve("/tone.mp3", tone.readAll(), "audio/mpeg");
-
-  RecordingMessageSink messages;
-  AppState state = state_with({{.name = QStringLiteral("Tone"), .url = server.url(QStringLiteral("/tone.mp3"))}});
-  MainWindow window(state);
-  auto* control = new PlayerControl(state, &window, &window);
-  window.attach_player_control(control);
+  ToneWindow tone;
+  MainWindow& window = tone.window;
+  PlayerControl* control = tone.control;
   ASSERT_TRUE(control->createPlayer(window.video_area()));
   MprisService mpris(control, QStringLiteral("org.talvex.Quovi"), bus.connect(QStringLiteral("quovi")), nullptr);
   wire_commands(window, {.player = control, .mpris = &mpris});
@@ -314,7 +307,7 @@ TEST(MprisWithPlayer, TheDesktopSeesARealStreamPlayAndStopsIt) {
   EXPECT_TRUE(wait_until([&] { return window.status_label()->text() == QLatin1String("Stopped"); }, 5000))
       << window.status_label()->text().toStdString();
   EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Stopped"));
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(tone.messages.shown.empty());
 }
 
 // Channel ids come from files; whatever they hold, each channel gets a track id of its own that

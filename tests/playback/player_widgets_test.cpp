@@ -8,6 +8,7 @@
 #include "playback/volume_button.h"
 
 #include "local_http_server.h"
+#include "test_media.h"
 #include "test_env.h"
 #include "views/channel_list_state.h"
 #include "wait_until.h"
@@ -21,7 +22,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
-#include <QFile>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QWidget>
@@ -71,9 +71,7 @@ TEST(VolumeButton, ReleaseOfAnyButtonSetsTheVolume) {
 
 TEST(PlayerInWindow, PlaysWithoutAVideoSurface) {
   quovi_test::LocalHttpServer server;
-  QFile tone(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/tone.mp3"));
-  ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
-  server.serve("/tone.mp3", tone.readAll(), "audio/mpeg");
+  server.serve("/tone.mp3", quovi_test::test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
 
   ChannelListState state;
   Channel radio;

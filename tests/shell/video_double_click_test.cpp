@@ -5,13 +5,13 @@
 #include "shell/command_wiring.h"
 #include "shell/main_window.h"
 #include "shell_fixture.h"
+#include "tone_window.h"
 #include "widgets/messages.h"
 
 #include "../playback/local_http_server.h"
 #include "../playback/wait_until.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
@@ -21,16 +21,9 @@
 using namespace shell_test;
 
 TEST(VideoDoubleClick, TogglesFullScreenWhileAChannelPlays) {
-  quovi_test::LocalHttpServer server;
-  QFile tone(QStringLiteral(QUOVI_TEST_DATA_DIR "/playback/tone.mp3"));
-  ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
-  server.serve("/tone.mp3", tone.readAll(), "audio/mpeg");
-
-  RecordingMessageSink messages;
-  AppState state = state_with({{.name = QStringLiteral("Tone"), .url = server.url(QStringLiteral("/tone.mp3"))}});
-  MainWindow window(state);
-  auto* control = new PlayerControl(state, &window, &window);
-  window.attach_player_control(control);
+  ToneWindow tone;
+  MainWindow& window = tone.window;
+  PlayerControl* control = tone.control;
   wire_commands(window, {.player = control});
   ASSERT_TRUE(control->createPlayer(window.video_area()));
   window.rebuild_view();
@@ -76,5 +69,5 @@ TEST(VideoDoubleClick, TogglesFullScreenWhileAChannelPlays) {
   QApplication::sendEvent(video, &press);
   // Live TV stops, at once (the tone would end by itself after a while).
   EXPECT_EQ(window.status_label()->text().toStdString(), "Stopped");
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(tone.messages.shown.empty());
 }
