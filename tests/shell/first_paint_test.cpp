@@ -62,13 +62,7 @@ TEST(ProgramStart, ThePlayerFollowsTheWindow) {
   ASSERT_TRUE(QFile::copy(quovi_test::fixture("catalogue/sample-channels.dat"),
                           quovi_test::catalogue_folder() + "/channels.dat"));
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  const QString root = quovi_test::sandbox_root();
-  env.insert("XDG_DATA_HOME", root + "/data");
-  env.insert("XDG_CONFIG_HOME", root + "/config");
-  env.insert("HOME", root + "/home");
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("QUOVI_AUDIO_OUTPUT", "null");
+  QProcessEnvironment env = quovi_test::program_environment();
   env.insert("QUOVI_MARK_SHOWN", "1");
   program.setProcessEnvironment(env);
   program.start(QStringLiteral(QUOVI_PROGRAM), {});

@@ -61,13 +61,7 @@ TEST(SessionEnd, TerminationSignalToTheProgramWritesTheUserFilesAndEndsIt) {
     }
     ASSERT_TRUE(QByteArray::fromStdString(written_userdef).endsWith("|\r\n"));
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString root = quovi_test::sandbox_root();
-    env.insert("XDG_DATA_HOME", root + "/data");
-    env.insert("XDG_CONFIG_HOME", root + "/config");
-    env.insert("HOME", root + "/home");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("QUOVI_AUDIO_OUTPUT", "null");
+    QProcessEnvironment env = quovi_test::program_environment();
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(QUOVI_PROGRAM), {});
     ASSERT_TRUE(program.waitForStarted(10000));

@@ -38,6 +38,17 @@ QString catalogue_folder() {
   return path;
 }
 
+QProcessEnvironment program_environment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  const QString root = sandbox_root();
+  env.insert("XDG_DATA_HOME", root + "/data");
+  env.insert("XDG_CONFIG_HOME", root + "/config");
+  env.insert("HOME", root + "/home");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("QUOVI_AUDIO_OUTPUT", "null");
+  return env;
+}
+
 QString fixture(const QString& relative) { return QStringLiteral(QUOVI_FIXTURES_DIR "/") + relative; }
 
 QByteArray read_all(const QString& path) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QProcessEnvironment>
 #include <QString>
 
 // Every test runs with XDG_DATA_HOME, XDG_CONFIG_HOME and HOME pointing into a temporary folder of
@@ -13,4 +14,7 @@ QString fixture(const QString& relative);
 // Whole content of a file, or an empty array when it cannot be read.
 QByteArray read_all(const QString& path);
 bool write_all(const QString& path, const QByteArray& bytes);
+// For starting the program itself: this process's environment with the sandbox's folders, the
+// offscreen platform and no sound.
+QProcessEnvironment program_environment();
 }  // namespace quovi_test
