@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 
 namespace {
 // The demo's country and genre tables: their first rows are "All Countries" and "All Genres" rows
@@ -32,35 +34,51 @@ ChannelListState demo_like_state() {
 bool removes_switch(const std::vector<StoreWrite>& writes, const char* name) {
   return std::find(writes.begin(), writes.end(), StoreWrite::remove(QString::fromLatin1(name))) != writes.end();
 }
+
+// An entry of the dialog's country or genre list, and what choosing it leads to.
+struct EntryCase {
+  const char* what;
+  int entry;
+  std::vector<int> visible;
+  bool criterion_on;
+};
+
+struct SetFilterResult {
+  FilterUpdate update;
+  ViewUpdate shown;
+};
+
+// "Set Filter" with the dialog's choices as `choose` leaves them; the filter is then the state's
+// and the view rebuilt.
+SetFilterResult set_filter(ChannelListState& state, const std::function<void(FilterChoices&)>& choose) {
+  FilterChoices choices = filter_choices_from(state.catalogue);
+  choose(choices);
+  auto plan = plan_set_filter(state.catalogue, choices);
+  if (!std::holds_alternative<FilterUpdate>(plan)) throw std::logic_error("Set Filter was refused");
+  SetFilterResult result{std::get<FilterUpdate>(plan), {}};
+  state.catalogue.filter = result.update.filter;
+  result.shown = rebuild_view(state);
+  return result;
+}
 }  // namespace
 
 // The filter dialog's country list and the main window's are the same table: each entry asks for
 // the same channels, and after "Set Filter" the main window shows the entry the list was built for.
 TEST(CountryEntries, MeanTheSameInTheFilterDialogAsInTheMainWindow) {
-  struct Case {
-    const char* what;
-    int entry;
-    std::vector<int> visible;
-    bool criterion_on;
-  };
-  const Case cases[] = {
+  const EntryCase cases[] = {
       {"first entry: all countries", 0, {0, 1, 2, 3}, false},
       {"no entry chosen", -1, {0, 1, 2, 3}, false},
       {"entry beyond the table", 3, {0, 1, 2, 3}, false},
       {"a country", 2, {1, 2}, true},
       {"the country with id 1", 1, {0}, true},
   };
-  for (const Case& c : cases) {
+  for (const EntryCase& c : cases) {
     ChannelListState dialog = demo_like_state();
     dialog.catalogue.filter.country_id = 2;  // an earlier choice, still held
-    FilterChoices choices = filter_choices_from(dialog.catalogue);
-    choices.country_on = true;
-    choices.country_index = c.entry;
-    auto plan = plan_set_filter(dialog.catalogue, choices);
-    ASSERT_TRUE(std::holds_alternative<FilterUpdate>(plan)) << c.what;
-    const FilterUpdate& update = std::get<FilterUpdate>(plan);
-    dialog.catalogue.filter = update.filter;
-    const ViewUpdate shown = rebuild_view(dialog);
+    const auto [update, shown] = set_filter(dialog, [&](FilterChoices& choices) {
+      choices.country_on = true;
+      choices.country_index = c.entry;
+    });
 
     EXPECT_EQ(dialog.visible, c.visible) << c.what;
     EXPECT_EQ(update.filter.country_flag, c.criterion_on) << c.what;
@@ -78,30 +96,20 @@ TEST(CountryEntries, MeanTheSameInTheFilterDialogAsInTheMainWindow) {
 
 // The genre list of the filter dialog follows the same rule: its first entry asks for all genres.
 TEST(GenreEntries, TheFirstMeansAllGenres) {
-  struct Case {
-    const char* what;
-    int entry;
-    std::vector<int> visible;
-    bool criterion_on;
-  };
-  const Case cases[] = {
+  const EntryCase cases[] = {
       {"first entry: all genres", 0, {0, 1, 2, 3}, false},
       {"no entry chosen", -1, {0, 1, 2, 3}, false},
       {"entry beyond the table", 3, {0, 1, 2, 3}, false},
       {"a genre", 2, {0, 2}, true},
       {"the genre with id 1", 1, {1}, true},
   };
-  for (const Case& c : cases) {
+  for (const EntryCase& c : cases) {
     ChannelListState state = demo_like_state();
     state.catalogue.filter.genre_id = 2;  // an earlier choice, still held
-    FilterChoices choices = filter_choices_from(state.catalogue);
-    choices.genre_on = true;
-    choices.genre_index = c.entry;
-    auto plan = plan_set_filter(state.catalogue, choices);
-    ASSERT_TRUE(std::holds_alternative<FilterUpdate>(plan)) << c.what;
-    const FilterUpdate& update = std::get<FilterUpdate>(plan);
-    state.catalogue.filter = update.filter;
-    const ViewUpdate shown = rebuild_view(state);
+    const auto [update, shown] = set_filter(state, [&](FilterChoices& choices) {
+      choices.genre_on = true;
+      choices.genre_index = c.entry;
+    });
 
     EXPECT_EQ(state.visible, c.visible) << c.what;
     EXPECT_EQ(update.filter.genre_flag, c.criterion_on) << c.what;
