@@ -17,7 +17,7 @@
 #include "guide/xmltv_reader.h"
 #include "repetitions.h"
 #include "services/worker_thread.h"
-#include "temporary_home.h"
+#include "widget_benchmark_main.h"
 #include "tick_gaps.h"
 
 #include "process_memory.h"
@@ -254,13 +254,4 @@ void BM_GuideWindowStall(benchmark::State& state) {
 BENCHMARK(BM_ReadGuide)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GuideWindowStall)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-  QTemporaryDir home;
-  bench::use_temporary_home(home);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::run_widget_benchmarks(argc, argv); }

@@ -3,6 +3,8 @@
 #include "shell/channel_table_model.h"
 #include "shell/main_window.h"
 
+#include "widget_benchmark_main.h"
+
 #include <QApplication>
 #include <QTableView>
 #include <benchmark/benchmark.h>
@@ -67,11 +69,4 @@ void BM_PaintScreenful(benchmark::State& bench) {
 BENCHMARK(BM_PaintScreenful)->Arg(1000000)->Unit(benchmark::kMillisecond);
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::run_widget_benchmarks(argc, argv); }

@@ -24,7 +24,7 @@
 #include "shell/catalogue_refresh.h"
 #include "shell/main_window.h"
 #include "tick_gaps.h"
-#include "temporary_home.h"
+#include "widget_benchmark_main.h"
 #include "views/sorting.h"
 
 #include <QApplication>
@@ -209,15 +209,4 @@ BENCHMARK(BM_ReloadStall)->Arg(1'000'000)->Iterations(5)->Unit(benchmark::kMilli
 BENCHMARK(BM_ReloadAllOnTheGuiThread)->Arg(212'000)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReloadAllOnTheGuiThread)->Arg(1'000'000)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-  QTemporaryDir home;
-  bench::use_temporary_home(home);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Quovi"));
-  QApplication::setOrganizationName(QStringLiteral("Talvex"));
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::run_widget_benchmarks(argc, argv); }

@@ -8,6 +8,8 @@
 #include "views/sorting.h"
 #include "views/view_builder.h"
 
+#include "widget_benchmark_main.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
@@ -109,11 +111,4 @@ BENCHMARK(BM_SortColumn)->Apply(columns)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_HeaderClick)->Apply(clicks)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_HeaderClickInWindow)->Apply(clicks)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench::run_widget_benchmarks(argc, argv); }
