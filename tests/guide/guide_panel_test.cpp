@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTreeWidget>
 
+#include <memory>
+
 namespace {
 std::string guide_time(const QDateTime& t) { return t.toString(QStringLiteral("yyyyMMddHHmmss")).toStdString() + " +0000"; }
 
@@ -26,6 +28,18 @@ QByteArray guide_with_descriptions() {
       "\" channel=\"news.example\"><title>Weather</title></programme></tv>");
 }
 
+// A library in the test's own folder that has read guide_with_descriptions(); null when it could not.
+std::unique_ptr<GuideLibrary> library_with_descriptions() {
+  const QString root = quovi_test::sandbox_root();
+  const QString file = root + "/panel guide.xml";
+  if (!quovi_test::write_all(file, guide_with_descriptions())) return nullptr;
+  auto library = std::make_unique<GuideLibrary>(root + "/panel/sources.txt", root + "/panel/cache", root + "/panel/matches.txt");
+  QSignalSpy read(library.get(), &GuideLibrary::guides_changed);
+  library->add_source(file);
+  if (!wait_until([&] { return read.count() > 0; }, 10000)) return nullptr;
+  return library;
+}
+
 QTreeWidgetItem* row_titled(QTreeWidget* day, const QString& title) {
   const auto found = day->findItems(title, Qt::MatchExactly, 1);
   return found.isEmpty() ? nullptr : found.front();
@@ -33,13 +47,9 @@ QTreeWidgetItem* row_titled(QTreeWidget* day, const QString& title) {
 }  // namespace
 
 TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTextAsItStands) {
-  const QString root = quovi_test::sandbox_root();
-  const QString file = root + "/panel guide.xml";
-  ASSERT_TRUE(quovi_test::write_all(file, guide_with_descriptions()));
-  GuideLibrary library(root + "/panel/sources.txt", root + "/panel/cache", root + "/panel/matches.txt");
-  QSignalSpy read(&library, &GuideLibrary::guides_changed);
-  library.add_source(file);
-  ASSERT_TRUE(wait_until([&] { return read.count() > 0; }, 10000));
+  const std::unique_ptr<GuideLibrary> read_guide = library_with_descriptions();
+  ASSERT_TRUE(read_guide);
+  GuideLibrary& library = *read_guide;
 
   GuidePanel panel(library);
   panel.show();
@@ -66,13 +76,9 @@ TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTe
 // A playlist's channels have negative ids, numbered again at each refresh: the panel shows their
 // guide like any other's, but a choice by hand, kept by id, is not offered for them.
 TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
-  const QString root = quovi_test::sandbox_root();
-  const QString file = root + "/playlist panel guide.xml";
-  ASSERT_TRUE(quovi_test::write_all(file, guide_with_descriptions()));
-  GuideLibrary library(root + "/plpanel/sources.txt", root + "/plpanel/cache", root + "/plpanel/matches.txt");
-  QSignalSpy read(&library, &GuideLibrary::guides_changed);
-  library.add_source(file);
-  ASSERT_TRUE(wait_until([&] { return read.count() > 0; }, 10000));
+  const std::unique_ptr<GuideLibrary> read_guide = library_with_descriptions();
+  ASSERT_TRUE(read_guide);
+  GuideLibrary& library = *read_guide;
 
   GuidePanel panel(library);
   panel.show();
