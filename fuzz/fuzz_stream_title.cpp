@@ -55,9 +55,13 @@ void check_file_name(const QString& channel_name) {
   if (name.isEmpty() || name.size() > 80 || name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' ')) ||
       name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
     __builtin_trap();
-  for (const QChar c : name) {
-    const bool control = c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
-    if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.isSurrogate() || control) __builtin_trap();
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const QChar c = name[i];
+    const bool pair = c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
+    if (c.isSurrogate() && !pair) __builtin_trap();  // half a character
+    const char32_t code = pair ? QChar::surrogateToUcs4(c, name[++i]) : c.unicode();
+    const bool control = QChar::category(code) == QChar::Other_Control || QChar::category(code) == QChar::Other_Format;
+    if (QStringLiteral("/\\:*?\"<>|").contains(c) || control) __builtin_trap();
   }
 }
 }  // namespace

@@ -10,14 +10,28 @@ QString recording_file_name(const QString& channel_name, const QDateTime& at, co
   constexpr qsizetype kNameLength = 80;
   static const QString kReserved = QStringLiteral("/\\:*?\"<>|");
   QString name;
-  for (const QChar c : channel_name) {
-    if (name.size() >= kNameLength) break;
+  for (qsizetype i = 0; i < channel_name.size(); ++i) {
+    const QChar c = channel_name[i];
     if (c.isSpace()) {
+      if (name.size() >= kNameLength) break;
       name += QLatin1Char(' ');
       continue;
     }
-    if (c.isSurrogate() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) continue;
-    name += kReserved.contains(c) ? QLatin1Char('_') : c;
+    // Characters beyond the basic plane come as two halves: kept whole (an emoji is a fine name),
+    // a half without its other is dropped.
+    const bool pair = c.isHighSurrogate() && i + 1 < channel_name.size() && channel_name[i + 1].isLowSurrogate();
+    if (c.isSurrogate() && !pair) continue;
+    const char32_t code = pair ? QChar::surrogateToUcs4(c, channel_name[i + 1]) : c.unicode();
+    const auto category = QChar::category(code);
+    const qsizetype units = pair ? 2 : 1;
+    if (name.size() + units > kNameLength) break;
+    i += units - 1;
+    if (category == QChar::Other_Control || category == QChar::Other_Format) continue;
+    if (pair) {
+      name += QString::fromUcs4(&code, 1);
+    } else {
+      name += kReserved.contains(c) ? QLatin1Char('_') : c;
+    }
   }
   name = name.simplified();
   // A leading dot would hide the file; trailing dots and spaces are dropped by some file systems.
@@ -25,6 +39,13 @@ QString recording_file_name(const QString& channel_name, const QDateTime& at, co
   while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
   if (name.isEmpty()) name = QStringLiteral("Recording");
   return name + QLatin1Char(' ') + at.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QLatin1Char('.') + extension;
+}
+
+QString numbered_file_name(const QString& file_name, int number) {
+  const qsizetype dot = file_name.lastIndexOf(QLatin1Char('.'));
+  const QString stem = dot < 0 ? file_name : file_name.left(dot);
+  const QString extension = dot < 0 ? QString() : file_name.mid(dot);
+  return stem + QStringLiteral(" (%1)").arg(number) + extension;
 }
 
 QString recording_extension(bool video, const QString& audio_codec) {

@@ -12,6 +12,10 @@ QString recording_folder(bool video);
 // path separators, reserved or control characters, not hidden, bounded length).
 QString recording_file_name(const QString& channel_name, const QDateTime& at, const QString& extension);
 
+// The name a recording gets when a file of the first name is there already (two recordings started
+// within one second): "<name> (<number>).<extension>", numbers from 2.
+QString numbered_file_name(const QString& file_name, int number);
+
 // The extension whose format takes the stream's packets unchanged: the audio format's own for
 // radio, Matroska for anything with a picture or an audio codec without a plain container.
 QString recording_extension(bool video, const QString& audio_codec);

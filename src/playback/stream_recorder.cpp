@@ -35,13 +35,21 @@ void StreamRecorder::setPlayer(PlayerComponent* player) {
 bool StreamRecorder::start(const QString& channel_name, bool video) {
   if (!player_ || recording()) return false;
   const QString folder = recording_folder(video);
-  const QString path =
-      QDir(folder).filePath(recording_file_name(channel_name, QDateTime::currentDateTime(),
-                                                recording_extension(video, player_->audioCodec())));
+  const QString name = recording_file_name(channel_name, QDateTime::currentDateTime(),
+                                           recording_extension(video, player_->audioCodec()));
   // The player only says it cannot write once it tries; a folder that cannot be made or written
-  // to is told here, before anything starts.
-  QFile probe(path);
-  if (folder.isEmpty() || !QDir().mkpath(folder) || !probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+  // to is told here, before anything starts. The file is made here, never over another: a second
+  // recording within the same second is numbered.
+  QFile probe;
+  bool created = false;
+  if (!folder.isEmpty() && QDir().mkpath(folder)) {
+    for (int number = 1; number <= kNumberedNames && !created; ++number) {
+      probe.setFileName(QDir(folder).filePath(number == 1 ? name : numbered_file_name(name, number)));
+      created = probe.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+      if (!created && !probe.exists()) break;  // the folder refuses, whatever the name
+    }
+  }
+  if (!created) {
     show_error(window_, QStringLiteral("The recording could not be started: \"%1\" cannot be written to.")
                             .arg(QDir::toNativeSeparators(folder)));
     return false;
@@ -52,8 +60,8 @@ bool StreamRecorder::start(const QString& channel_name, bool video) {
     show_error(window_, QStringLiteral("The recording could not be started: the disk is full."));
     return false;
   }
-  path_ = path;
-  player_->startRecording(path);
+  path_ = probe.fileName();
+  player_->startRecording(path_);
   elapsed_.start();
   clock_->start();
   Q_EMIT recordingChanged(true);

@@ -29,6 +29,8 @@ class StreamRecorder : public QObject {
 
   // How long after a stop an empty file is taken away.
   static constexpr int kEmptyFileCheckDelay = 2000;
+  // How many recordings of one channel may start within one second before a start is refused.
+  static constexpr int kNumberedNames = 99;
 
  Q_SIGNALS:
   void recordingChanged(bool on);

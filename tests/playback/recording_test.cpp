@@ -35,8 +35,20 @@ TEST(RecordingName, ChannelNameMadeSafeThenDateAndTime) {
       {QStringLiteral(" Tab\tand\nnew line \x01 "), QStringLiteral("Tab and new line 2026-12-10 21.05.09.mp3")},
       {QString(), QStringLiteral("Recording 2026-12-10 21.05.09.mp3")},
       {QString(300, QLatin1Char('x')), QString(80, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
+      // Beyond the basic plane: whole characters stay, halves and tag characters go, and the
+      // length bound never cuts one in two.
+      {QStringLiteral("Radio \U0001F3B5 Paradise"), QStringLiteral("Radio \U0001F3B5 Paradise 2026-12-10 21.05.09.mp3")},
+      {QStringLiteral("Lone ") + QChar(0xD83C) + QStringLiteral("half") + QChar(0xDFB5),
+       QStringLiteral("Lone half 2026-12-10 21.05.09.mp3")},
+      {QStringLiteral("Flag \U000E0067\U000E0062"), QStringLiteral("Flag 2026-12-10 21.05.09.mp3")},
+      {QString(79, QLatin1Char('x')) + QStringLiteral("\U0001F3B5"),
+       QString(79, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
   };
   for (const Case& c : cases) EXPECT_EQ(recording_file_name(c.channel, at, QStringLiteral("mp3")), c.file);
+
+  EXPECT_EQ(numbered_file_name(QStringLiteral("Jazz F.M. 2026-12-10 21.05.09.mp3"), 2),
+            QStringLiteral("Jazz F.M. 2026-12-10 21.05.09 (2).mp3"));
+  EXPECT_EQ(numbered_file_name(QStringLiteral("plain"), 3), QStringLiteral("plain (3)"));
 }
 
 TEST(RecordingName, ExtensionFollowsTheStreamAndTheTimeReads) {
@@ -121,6 +133,29 @@ TEST_F(RecordingTest, RecordsThePlayingStationIntoTheMusicFolderUntilStopped) {
   ASSERT_TRUE(control.recorder()->recording());
   control.loadRow(-1);
   EXPECT_FALSE(control.recorder()->recording());
+}
+
+// Two recordings started within one second: the later one gets a numbered file of its own and
+// the earlier file is left as it is.
+TEST_F(RecordingTest, ARecordingOfTheSameSecondIsNumberedAndOverwritesNothing) {
+  const QString music = quovi_test::sandbox_root() + QStringLiteral("/Music");
+  set_music_folder(music);
+  ASSERT_TRUE(QDir().mkpath(music));
+  // Whichever second the start falls in, its first name is taken.
+  const QDateTime now = QDateTime::currentDateTime();
+  QStringList taken;
+  for (const QDateTime& at : {now, now.addSecs(1), now.addSecs(2)}) {
+    taken << QDir(music).filePath(recording_file_name(QStringLiteral("Test/Radio"), at, QStringLiteral("mp3")));
+    ASSERT_TRUE(quovi_test::write_all(taken.back(), "an earlier recording"));
+  }
+  control.toggleRecording();
+  ASSERT_TRUE(control.recorder()->recording()) << (messages.shown.empty() ? "" : messages.shown[0].text.toStdString());
+  EXPECT_TRUE(messages.shown.empty());
+  const QString path = control.recorder()->path();
+  EXPECT_TRUE(path.endsWith(QStringLiteral(" (2).mp3"))) << path.toStdString();
+  EXPECT_FALSE(taken.contains(path));
+  control.toggleRecording();
+  for (const QString& earlier : taken) EXPECT_EQ(quovi_test::read_all(earlier), "an earlier recording");
 }
 
 TEST_F(RecordingTest, AFolderThatCannotBeWrittenGivesAMessageAndPlayingGoesOn) {
