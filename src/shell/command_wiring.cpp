@@ -187,7 +187,14 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
   if (mpris) {
     mpris->hooks().command = on.media_key;
     mpris->hooks().raise = [&w] { raise_window(w); };
-    mpris->hooks().quit = [&w] { w.close(); };
+    // Quit ends the program as a termination signal does: the window closes as by its close box,
+    // and the program ends even from inside a message's own loop.
+    mpris->hooks().quit = [&w, session_end] {
+      if (session_end)
+        session_end->terminate();
+      else
+        w.close();
+    };
     if (control) QObject::connect(control, &PlayerControl::now_playing_changed, mpris, &MprisService::set_now_playing);
   }
 
