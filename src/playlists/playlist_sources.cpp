@@ -204,6 +204,24 @@ QByteArray playlist_file_bytes(const QString& path, QString& problem) {
     problem = QStringLiteral("The playlist \"%1\" is larger than %2 MiB.").arg(path).arg(kMaxPlaylistBytes >> 20);
   return problem.isEmpty() ? bytes : QByteArray();
 }
+
+// Gives the new source the next free id; false, with the problem told, when none is left.
+bool take_free_id(const QString& app_data, const std::vector<PlaylistSource>& sources, PlaylistSource& source,
+                  QString& problem) {
+  source.id = free_id(app_data, sources);
+  if (source.id == 0) problem = QStringLiteral("No more playlists can be added.");
+  return source.id != 0;
+}
+
+// Adds the source to the list and writes the list: the list in memory changes only when the
+// written one did.
+QString append_source(const QString& app_data, std::vector<PlaylistSource>& sources, const PlaylistSource& source) {
+  std::vector<PlaylistSource> next = sources;
+  next.push_back(source);
+  const QString problem = write_sources(app_data, next);
+  if (problem.isEmpty()) sources = std::move(next);
+  return problem;
+}
 }  // namespace
 
 AddedSource add_source_from_file(const QString& app_data, std::vector<PlaylistSource>& sources, const QString& path,
@@ -212,24 +230,16 @@ AddedSource add_source_from_file(const QString& app_data, std::vector<PlaylistSo
   const QByteArray bytes = playlist_file_bytes(path, added.problem);
   if (!added.problem.isEmpty()) return added;
   PlaylistSource s;
-  s.id = free_id(app_data, sources);
-  if (s.id == 0) {
-    added.problem = QStringLiteral("No more playlists can be added.");
-    return added;
-  }
+  if (!take_free_id(app_data, sources, s, added.problem)) return added;
   s.name = QFileInfo(path).completeBaseName();
   s.original_path = QFileInfo(path).absoluteFilePath();
   s.read_at = now.toUTC();
   if ((added.problem = save_whole(playlist_copy_path(app_data, s.id), bytes)).isEmpty()) {
-    std::vector<PlaylistSource> next = sources;
-    next.push_back(s);
-    added.problem = write_sources(app_data, next);
-    if (added.problem.isEmpty()) {
-      sources = std::move(next);
+    added.problem = append_source(app_data, sources, s);
+    if (added.problem.isEmpty())
       added.source = s;
-    } else {
+    else
       QFile::remove(playlist_copy_path(app_data, s.id));
-    }
   }
   return added;
 }
@@ -244,20 +254,11 @@ AddedSource add_source_from_address(const QString& app_data, std::vector<Playlis
     return added;
   }
   PlaylistSource s;
-  s.id = free_id(app_data, sources);
-  if (s.id == 0) {
-    added.problem = QStringLiteral("No more playlists can be added.");
-    return added;
-  }
+  if (!take_free_id(app_data, sources, s, added.problem)) return added;
   s.name = url.fileName().isEmpty() ? url.host() : QFileInfo(url.fileName()).completeBaseName();
   s.address = address;
-  std::vector<PlaylistSource> next = sources;
-  next.push_back(s);
-  added.problem = write_sources(app_data, next);
-  if (added.problem.isEmpty()) {
-    sources = std::move(next);
-    added.source = s;
-  }
+  added.problem = append_source(app_data, sources, s);
+  if (added.problem.isEmpty()) added.source = s;
   return added;
 }
 

@@ -134,6 +134,22 @@ TEST(PlaylistSources, AddRenameMoveRemove) {
   EXPECT_EQ(sources.size(), 2u);
 }
 
+// When the list cannot be written, an added playlist leaves nothing behind: the list in memory, the
+// list on disk and the folder stay as they were.
+TEST(PlaylistSources, AnAddWhoseListCannotBeWrittenLeavesNothing) {
+  std::vector<PlaylistSource> sources;
+  const QDateTime now(QDate(2026, 12, 10), QTime(20, 0), Qt::UTC);
+  const QString playlist = write_playlist("kept.m3u", "#EXTM3U\nhttp://a/1\n");
+  ASSERT_TRUE(QDir().mkpath(sources_index_path(data())));  // a folder where the list would go
+  const AddedSource from_file = add_source_from_file(data(), sources, playlist, now);
+  EXPECT_FALSE(from_file.problem.isEmpty());
+  EXPECT_FALSE(QFile::exists(playlist_copy_path(data(), 1)));
+  const AddedSource from_address = add_source_from_address(data(), sources, QStringLiteral("http://127.0.0.1:1/tv.m3u"));
+  EXPECT_FALSE(from_address.problem.isEmpty());
+  EXPECT_TRUE(sources.empty());
+  EXPECT_EQ(QDir(QFileInfo(sources_index_path(data())).path()).entryList(QDir::Files), QStringList());
+}
+
 TEST(SourceFavorites, AddressesOncePerLineWhateverTheLineEnds) {
   EXPECT_EQ(parse_source_favorites("http://a/1\r\nhttp://b/2\rhttp://a/1\n\nhttp://c/3"),
             (std::vector<std::string>{"http://a/1", "http://b/2", "http://c/3"}));
