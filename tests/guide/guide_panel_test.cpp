@@ -47,11 +47,9 @@ QTreeWidgetItem* row_titled(QTreeWidget* day, const QString& title) {
 }  // namespace
 
 TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTextAsItStands) {
-  const std::unique_ptr<GuideLibrary> read_guide = library_with_descriptions();
-  ASSERT_TRUE(read_guide);
-  GuideLibrary& library = *read_guide;
-
-  GuidePanel panel(library);
+  const std::unique_ptr<GuideLibrary> library = library_with_descriptions();
+  ASSERT_TRUE(library);
+  GuidePanel panel(*library);
   panel.show();
   panel.show_channel(7, QStringLiteral("News"), {});
   auto* day = panel.findChild<QTreeWidget*>(QStringLiteral("GuideDay"));
@@ -76,11 +74,9 @@ TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTe
 // A playlist's channels have negative ids, numbered again at each refresh: the panel shows their
 // guide like any other's, but a choice by hand, kept by id, is not offered for them.
 TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
-  const std::unique_ptr<GuideLibrary> read_guide = library_with_descriptions();
-  ASSERT_TRUE(read_guide);
-  GuideLibrary& library = *read_guide;
-
-  GuidePanel panel(library);
+  const std::unique_ptr<GuideLibrary> library = library_with_descriptions();
+  ASSERT_TRUE(library);
+  GuidePanel panel(*library);
   panel.show();
   auto* day = panel.findChild<QTreeWidget*>(QStringLiteral("GuideDay"));
   ASSERT_TRUE(day);
@@ -107,8 +103,8 @@ TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
   EXPECT_FALSE(button("Set Match...")->isEnabled());
 
   // Nor does the library keep one for such an id.
-  library.set_manual_match(-1, "");
-  EXPECT_EQ(library.manual_matches().count(-1), 0u);
-  library.set_manual_match(7, "");
-  EXPECT_EQ(library.manual_matches().count(7), 1u);
+  library->set_manual_match(-1, "");
+  EXPECT_EQ(library->manual_matches().count(-1), 0u);
+  library->set_manual_match(7, "");
+  EXPECT_EQ(library->manual_matches().count(7), 1u);
 }
