@@ -142,7 +142,7 @@ void BM_ReadGuide(benchmark::State& state) {
     bench::reset_peak_rss();
     GuideRead read;
     reads.push_back(bench::milliseconds_of([&] {
-      QFuture<GuideRead> future = run_on_worker([&] { return read_guide_file(path, {window, {}}); });
+      QFuture<GuideRead> future = run_on_worker([&] { return read_guide_file(path, {window}); });
       read = future.takeResult();
     }));
     if (!read.problem.empty()) state.SkipWithError(read.problem.c_str());

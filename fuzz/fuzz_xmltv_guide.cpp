@@ -17,7 +17,7 @@ void check(bool promise) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   // 2026-12-10 in UTC, fixed so that a finding reads the same again.
   static const GuideWindow window{days_from_civil(2026, 12, 9) * 86400, days_from_civil(2026, 12, 13) * 86400};
-  const GuideRead read = read_guide_bytes(std::string_view(reinterpret_cast<const char*>(bytes), size), {window, {}});
+  const GuideRead read = read_guide_bytes(std::string_view(reinterpret_cast<const char*>(bytes), size), {window});
   const Guide& guide = read.guide;
   for (const GuideChannel& channel : guide.channels) {
     check(channel.name_count <= kMaxGuideNamesPerChannel);
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     for (const GuideProgramme& p : channel.programmes) {
       check(p.start > previous && p.stop >= p.start && window.contains(p.start, p.stop));
       previous = p.start;
-      check(guide.text(p.title).size() <= GuideTextPool::kMaxText && guide.text(p.description).size() <= GuideTextPool::kMaxText);
+      check(guide.text(p.title).size() <= kMaxGuideTitleBytes && guide.text(p.description).size() <= kMaxGuideDescriptionBytes);
     }
   }
   return 0;

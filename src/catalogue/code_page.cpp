@@ -44,6 +44,8 @@ void append_utf8(std::string& out, char32_t c) {
 }
 }  // namespace
 
+char16_t cp1252_character(unsigned char byte) { return decode_byte(byte); }
+
 QString cp1252_to_qstring(std::string_view bytes) {
   QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* dst = out.data();

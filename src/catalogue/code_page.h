@@ -9,6 +9,8 @@
 // become '?'. The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) decode
 // to the C1 control with the same number, so every byte sequence survives a round trip.
 QString cp1252_to_qstring(std::string_view bytes);
+// The character a Windows-1252 byte stands for.
+char16_t cp1252_character(unsigned char byte);
 std::string qstring_to_cp1252(const QString& text);
 
 // UTF-8 <-> Windows-1252 without passing through QString; ASCII text is copied as it is.

@@ -72,6 +72,11 @@ size_t GuideInput::read(char* out, size_t capacity) {
     taken_ += produced;
   }
   document_bytes_ += produced;
+  if (compressed_ && document_bytes_ > kInflationGrace && document_bytes_ > kMaxInflation * source_bytes_) {
+    problem_ = "The compressed guide grows to more than " + std::to_string(kMaxInflation) +
+               " times its size, which no guide does; the rest was left out.";
+    stopped_ = true;
+  }
   return produced;
 }
 

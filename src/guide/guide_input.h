@@ -15,6 +15,10 @@ class GuideInput {
   using RawRead = std::function<long long(char* out, size_t capacity)>;
   // More than any real guide holds once decompressed; past it the rest is left out.
   static constexpr uint64_t kMaxDocumentBytes = uint64_t{4} << 30;
+  // Real guides compress ten to thirty times; a compressed file that grows far more than that is a
+  // bomb, refused once its first megabytes showed it, long before its size would have.
+  static constexpr uint64_t kMaxInflation = 100;
+  static constexpr uint64_t kInflationGrace = uint64_t{16} << 20;
 
   explicit GuideInput(RawRead raw);
   ~GuideInput();

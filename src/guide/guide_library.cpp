@@ -96,9 +96,14 @@ void GuideLibrary::read_all() {
   QStringList paths;
   for (const GuideSource& source : sources_) paths << guide_copy_path(source, cache_folder_);
   const GuideWindow window = current_guide_window();
+  std::shared_ptr<const UserChannelNames> channels = user_channels ? user_channels() : nullptr;
+  std::vector<std::string> chosen_ids;
+  for (const auto& [channel_id, guide_id] : manual_) chosen_ids.push_back(guide_id);
+  uint64_t fingerprint = channels ? channels->fingerprint() : 0;
+  for (const std::string& id : chosen_ids) fingerprint = fingerprint * 31 + std::hash<std::string>{}(id);
   // The hourly look and a copy answered "not modified" leave the files as they were: a guide of
-  // hundreds of megabytes is not parsed again for the same programmes.
-  GuideReadStamp stamp = guide_read_stamp(paths, window);
+  // hundreds of megabytes is not parsed again for the same programmes and the same channels.
+  GuideReadStamp stamp = guide_read_stamp(paths, window, fingerprint);
   if (read_stamp_ == stamp) {
     problems_ << guides_->problems;
     // Ended from the event loop, as a read would be: refresh() never reports before it returns.
@@ -108,9 +113,11 @@ void GuideLibrary::read_all() {
   auto cancelled = std::make_shared<std::atomic<bool>>(false);
   reading_cancelled_ = cancelled;
   QPointer<GuideLibrary> self(this);
-  auto future = run_on_worker([paths, window, cancelled, self] {
+  auto future = run_on_worker([paths, window, cancelled, self, channels, chosen_ids] {
+    std::optional<GuideWantedChannels> wanted;
+    if (channels) wanted = wanted_channels_of(*channels, chosen_ids);
     qint64 last = -1;
-    return read_guide_set(paths, window, *cancelled, [&last, self](qint64 done, qint64 total) {
+    return read_guide_set(paths, window, wanted ? &*wanted : nullptr, *cancelled, [&last, self](qint64 done, qint64 total) {
       // Told at most every few megabytes, through the GUI thread's queue.
       if (last >= 0 && done - last < (qint64{8} << 20) && done < total) return;
       last = done;
@@ -166,6 +173,8 @@ void GuideLibrary::set_manual_match(int32_t channel_id, const std::string& guide
   manual_[channel_id] = guide_id;
   save_guide_matches(matches_path_, manual_);
   Q_EMIT matches_changed();
+  // The programmes of a guide channel nobody had were not kept.
+  channels_changed();
 }
 
 void GuideLibrary::clear_manual_match(int32_t channel_id) {

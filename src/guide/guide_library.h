@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,13 @@ class GuideLibrary : public QObject {
   // An empty guide id: the channel shows no guide. Kept across restarts.
   void set_manual_match(int32_t channel_id, const std::string& guide_id);
   void clear_manual_match(int32_t channel_id);
+
+  // The user's channels, gathered on the GUI thread whenever the guides are read: only their
+  // programmes are kept. Unset, every channel's are.
+  std::function<std::shared_ptr<const UserChannelNames>()> user_channels;
+  // The user's channels changed: the guides are read again for them if that would keep other
+  // programmes (nothing is downloaded that is not due).
+  void channels_changed() { refresh(false); }
 
   // The guides as last read; never null.
   std::shared_ptr<const GuideSet> guides() const { return guides_; }

@@ -8,12 +8,42 @@
 #include <QSaveFile>
 #include <QString>
 
-namespace {
-std::string folded_id(std::string_view id) {
+std::string folded_guide_id(std::string_view id) {
   std::string folded(id);
   for (char& c : folded)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return folded;
+}
+
+namespace {
+bool ascii_alnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// The rule below for a name of ASCII alone, where decomposing, marks and case folding come down to
+// lower-casing letters: the guide asks this of every name of a catalogue of a million channels.
+std::optional<std::string> ascii_normalised(std::string_view name) {
+  std::string joined;
+  joined.reserve(name.size());
+  size_t last_word = std::string::npos;  // where the last word starts in `joined`
+  bool in_word = false;
+  size_t words = 0;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    if (!ascii_alnum(c)) {
+      in_word = false;
+      continue;
+    }
+    if (!in_word) {
+      last_word = joined.size();
+      ++words;
+      in_word = true;
+    }
+    joined += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  if (words > 1) {
+    const std::string_view last = std::string_view(joined).substr(last_word);
+    if (last == "hd" || last == "fhd" || last == "uhd") joined.resize(last_word);
+  }
+  return joined;
 }
 
 bool quality_word(const QString& word) {
@@ -22,6 +52,7 @@ bool quality_word(const QString& word) {
 }  // namespace
 
 std::string normalised_channel_name(std::string_view name) {
+  if (std::optional<std::string> plain = ascii_normalised(name)) return std::move(*plain);
   const QString decomposed =
       QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).normalized(QString::NormalizationForm_KD);
   std::vector<QString> words(1);
@@ -47,7 +78,7 @@ void GuideIndex::add(const Guide& guide, uint32_t guide_number) {
   for (uint32_t i = 0; i < guide.channels.size(); ++i) {
     const GuideChannel& channel = guide.channels[i];
     const GuideChannelRef ref{guide_number, i};
-    ids_.emplace(folded_id(guide.text(channel.id)), ref);
+    ids_.emplace(folded_guide_id(guide.text(channel.id)), ref);
     for (const GuideDisplayName& name : guide.names_of(channel)) {
       std::string key = normalised_channel_name(guide.text(name.name));
       if (!key.empty()) names_.emplace(std::move(key), ref);
@@ -56,7 +87,7 @@ void GuideIndex::add(const Guide& guide, uint32_t guide_number) {
 }
 
 std::optional<GuideChannelRef> GuideIndex::by_id(std::string_view id) const {
-  const auto found = ids_.find(folded_id(id));
+  const auto found = ids_.find(folded_guide_id(id));
   if (found == ids_.end()) return std::nullopt;
   return found->second;
 }

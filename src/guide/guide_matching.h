@@ -1,6 +1,8 @@
 #pragma once
 #include "guide/guide.h"
 
+#include "catalogue/keyed_hash.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -17,6 +19,8 @@
 // A name as names are compared: letters and digits only, case folded and without accents, and
 // without a trailing "HD", "FHD" or "UHD" word ("Das Erste HD", "das-erste" and "Das Érste" alike).
 std::string normalised_channel_name(std::string_view name);
+// A guide channel id as ids are compared: ASCII letters folded, nothing else changed.
+std::string folded_guide_id(std::string_view id);
 
 // A channel of one of several guides.
 struct GuideChannelRef {
@@ -33,8 +37,8 @@ class GuideIndex {
   std::optional<GuideChannelRef> by_name(std::string_view name) const;
 
  private:
-  std::unordered_map<std::string, GuideChannelRef> ids_;    // ASCII letters folded
-  std::unordered_map<std::string, GuideChannelRef> names_;  // normalised
+  std::unordered_map<std::string, GuideChannelRef, KeyedTextHash> ids_;    // ASCII letters folded
+  std::unordered_map<std::string, GuideChannelRef, KeyedTextHash> names_;  // normalised
 };
 
 // What a channel offers to be matched by.

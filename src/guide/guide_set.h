@@ -2,6 +2,7 @@
 #include "guide/guide.h"
 #include "guide/guide_matching.h"
 #include "guide/guide_time.h"
+#include "guide/guide_wanted_channels.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,9 +23,11 @@ struct GuideSet {
   const Guide& guide_of(GuideChannelRef ref) const { return guides[ref.guide]; }
 };
 
-// Reads the guide files in order (missing ones are passed over); runs on a worker thread.
-// `progress` hears the files' bytes read of their total size.
-GuideSet read_guide_set(const QStringList& paths, const GuideWindow& window, const std::atomic<bool>& cancelled,
+// Reads the guide files in order (missing ones are passed over), keeping the programmes of the
+// `wanted` channels (all when null), all the guides together within kGuidesMemoryBudget; runs on a
+// worker thread. `progress` hears the files' bytes read of their total size.
+GuideSet read_guide_set(const QStringList& paths, const GuideWindow& window, const GuideWantedChannels* wanted,
+                        const std::atomic<bool>& cancelled,
                         const std::function<void(qint64 done, qint64 total)>& progress = {});
 
 // What a read of guide files depends on: the files as they are on the disk and the window of days.
@@ -41,6 +44,7 @@ struct GuideReadStamp {
   };
   std::vector<File> files;
   GuideWindow window;
+  uint64_t channels = 0;  // the fingerprint of the user's channels the guides were read for
   bool operator==(const GuideReadStamp&) const = default;
 };
-GuideReadStamp guide_read_stamp(const QStringList& paths, const GuideWindow& window);
+GuideReadStamp guide_read_stamp(const QStringList& paths, const GuideWindow& window, uint64_t channels = 0);

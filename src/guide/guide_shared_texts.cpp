@@ -1,9 +1,10 @@
 #include "guide/guide_shared_texts.h"
 
-#include <functional>
+#include "catalogue/keyed_hash.h"
 
+// Keyed: texts from a guide cannot be made to share a slot and turn each look-up into a long walk.
 uint32_t GuideSharedTexts::hash_of(std::string_view text) {
-  const size_t hash = std::hash<std::string_view>{}(text);
+  const uint64_t hash = keyed_hash(text);
   return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 

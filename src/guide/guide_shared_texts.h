@@ -18,6 +18,7 @@ class GuideSharedTexts {
   // Remembers where `text` lies; once max_texts are held, further texts are not.
   void keep(const GuideTextPool& pool, std::string_view text, GuideText where);
   size_t size() const { return count_; }
+  size_t memory_bytes() const { return slots_.capacity() * sizeof(Slot); }
 
  private:
   struct Slot {

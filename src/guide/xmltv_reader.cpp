@@ -1,7 +1,7 @@
 #include "guide/xmltv_reader.h"
 
+#include "catalogue/code_page.h"
 #include "guide/guide_read_ahead.h"
-#include "guide/guide_shared_texts.h"
 
 // Debian's expat is built with DTD support, which declares the bounds on entity expansion.
 #ifndef XML_DTD
@@ -12,17 +12,15 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <optional>
+#include <vector>
 
 namespace {
-constexpr int64_t kNoStop = std::numeric_limits<int64_t>::min();
-// Texts once seen again are shared; titles repeat all through a guide (news, films, shows).
-constexpr size_t kMaxSharedTitles = 1'000'000;
-
 struct ParserFree {
   void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
 };
@@ -51,12 +49,29 @@ std::string_view cut_utf8(std::string_view text, size_t size) {
 
 enum class Capture { none, display_name, title, sub_title, description };
 
-class XmltvBuilder {
- public:
-  XmltvBuilder(XML_Parser parser, const GuideWindow& window) : parser_(parser), window_(window) {}
+size_t capture_bound(Capture what) {
+  switch (what) {
+    case Capture::display_name:
+      return kMaxGuideNameBytes;
+    case Capture::title:
+    case Capture::sub_title:
+      return kMaxGuideTitleBytes;
+    case Capture::description:
+      return kMaxGuideDescriptionBytes;
+    case Capture::none:
+      break;
+  }
+  return 0;
+}
 
-  GuideRead result;
-  std::string stop_reason;  // set when the builder itself stopped the parser
+// Turns the parser's events into channels and programmes for the GuideBuilder; what is kept is
+// the builder's business.
+class XmltvEvents {
+ public:
+  XmltvEvents(XML_Parser parser, const GuideKeepRules& rules) : build(rules), parser_(parser) {}
+
+  GuideBuilder build;
+  std::string stop_reason;  // set when the reading itself stopped the parser
 
   void start(const XML_Char* name, const XML_Char** attributes) {
     noticed();
@@ -65,19 +80,21 @@ class XmltvBuilder {
     if (depth_ == 2) {
       if (is(name, "channel")) {
         const XML_Char* id = attribute(attributes, "id");
-        channel_ = id ? channel_index(id) : kNone;
+        in_channel_ = id != nullptr;
+        channel_id_ = id ? id : "";
+        names_.clear();
       } else if (is(name, "programme")) {
         start_programme(attributes);
       }
     } else if (depth_ == 3 && capture_ == Capture::none) {
-      if (channel_ != kNone && is(name, "display-name")) {
+      if (in_channel_ && is(name, "display-name")) {
         const XML_Char* lang = attribute(attributes, "lang");
         lang_ = lang ? lang : "";
         begin(Capture::display_name);
-      } else if (in_programme_) {
-        if (is(name, "title") && !has_title_) begin(Capture::title);
-        else if (is(name, "sub-title") && !has_sub_title_) begin(Capture::sub_title);
-        else if (is(name, "desc") && !has_description_) begin(Capture::description);
+      } else if (programme_channel_) {
+        if (is(name, "title") && title_.empty()) begin(Capture::title);
+        else if (is(name, "sub-title") && sub_title_.empty()) begin(Capture::sub_title);
+        else if (is(name, "desc") && description_.empty()) begin(Capture::description);
       }
     }
   }
@@ -86,16 +103,21 @@ class XmltvBuilder {
     noticed();
     if (capture_ != Capture::none && depth_ == capture_depth_) finish_capture();
     if (depth_ == 2) {
-      if (in_programme_) end_programme();
-      channel_ = kNone;
+      if (in_channel_) build.add_channel(channel_id_, names_);
+      if (programme_channel_)
+        build.add_programme(*programme_channel_, start_, stop_, {title_, sub_title_, description_});
+      in_channel_ = false;
+      programme_channel_.reset();
+      if (build.full()) XML_StopParser(parser_, XML_FALSE);
     }
     --depth_;
   }
 
   void text(const XML_Char* text, int size) {
     noticed();
-    if (capture_ == Capture::none || captured_.size() >= GuideTextPool::kMaxText) return;
-    captured_.append(text, std::min<size_t>(static_cast<size_t>(size), GuideTextPool::kMaxText + 4 - captured_.size()));
+    const size_t bound = capture_bound(capture_) + 4;  // past the bound, a character may still end
+    if (capture_ == Capture::none || captured_.size() >= bound) return;
+    captured_.append(text, std::min<size_t>(static_cast<size_t>(size), bound - captured_.size()));
   }
 
   // Any event: the markup before it has been read whole.
@@ -107,67 +129,23 @@ class XmltvBuilder {
     XML_StopParser(parser_, XML_FALSE);
   }
 
-  void finish() {
-    for (GuideChannel& channel : result.guide.channels) finish_channel(channel);
-  }
-
  private:
-  static constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
-
-  uint32_t channel_index(std::string_view id) {
-    if (id == last_id_) return last_index_;
-    auto found = channel_ids_.find(std::string(id));
-    if (found == channel_ids_.end()) {
-      Guide& guide = result.guide;
-      if (guide.channels.size() >= kMaxGuideChannels) {
-        if (result.problem.empty()) result.problem = "The guide names more than 200 000 channels; the rest were left out.";
-        return kNone;
-      }
-      GuideChannel channel;
-      if (!add_text(id, channel.id)) return kNone;
-      guide.channels.push_back(std::move(channel));
-      found = channel_ids_.emplace(std::string(id), static_cast<uint32_t>(guide.channels.size() - 1)).first;
-    }
-    last_id_.assign(id);
-    last_index_ = found->second;
-    return last_index_;
-  }
-
   void start_programme(const XML_Char** attributes) {
-    in_programme_ = false;
     const XML_Char* channel = attribute(attributes, "channel");
     const XML_Char* start = attribute(attributes, "start");
     const XML_Char* stop = attribute(attributes, "stop");
-    const int64_t start_time = start ? parse_guide_time(start).value_or(kNoStop) : kNoStop;
-    const int64_t stop_time = stop ? parse_guide_time(stop).value_or(kNoStop) : kNoStop;
-    if (!channel || start_time == kNoStop) {
-      ++result.programmes_skipped;
+    const int64_t start_time = start ? parse_guide_time(start).value_or(kGuideNoStop) : kGuideNoStop;
+    const int64_t stop_time = stop ? parse_guide_time(stop).value_or(kGuideNoStop) : kGuideNoStop;
+    title_.clear();
+    sub_title_.clear();
+    description_.clear();
+    if (!channel || start_time == kGuideNoStop) {
+      build.programme_channel({}, kGuideNoStop, kGuideNoStop);  // counted as skipped
       return;
     }
-    const int64_t stop_or_none = stop_time >= start_time ? stop_time : kNoStop;
-    // Without an end it may still run into the window; the following programme will tell.
-    const bool outside = start_time >= window_.to || (stop_or_none != kNoStop && !window_.contains(start_time, stop_or_none));
-    if (outside) {
-      ++result.programmes_outside_window;
-      return;
-    }
-    programme_channel_ = channel_index(channel);
-    if (programme_channel_ == kNone) {
-      ++result.programmes_skipped;
-      return;
-    }
-    programme_ = GuideProgramme{};
-    programme_.start = start_time;
-    programme_.stop = stop_or_none;
-    has_title_ = has_sub_title_ = has_description_ = false;
-    in_programme_ = true;
-  }
-
-  void end_programme() {
-    in_programme_ = false;
-    if (kept_ >= kMaxGuideProgrammes) return stop("The guide holds more than 10 million programmes; the rest were left out.");
-    result.guide.channels[programme_channel_].programmes.push_back(programme_);
-    ++kept_;
+    start_ = start_time;
+    stop_ = stop_time >= start_time ? stop_time : kGuideNoStop;
+    programme_channel_ = build.programme_channel(channel, start_, stop_);
   }
 
   void begin(Capture what) {
@@ -177,33 +155,19 @@ class XmltvBuilder {
   }
 
   void finish_capture() {
-    const std::string_view text = cut_utf8(trimmed(captured_), GuideTextPool::kMaxText);
-    Guide& guide = result.guide;
+    const std::string_view text = cut_utf8(trimmed(captured_), capture_bound(capture_));
     switch (capture_) {
-      case Capture::display_name: {
-        GuideChannel& channel = guide.channels[channel_];
-        if (text.empty() || channel.name_count >= kMaxGuideNamesPerChannel) break;
-        // Names are kept together per channel; a channel named again later moves its names.
-        if (channel.name_count > 0 && channel.first_name + channel.name_count != guide.names.size()) {
-          const size_t first = guide.names.size();
-          for (uint32_t i = 0; i < channel.name_count; ++i) guide.names.push_back(guide.names[channel.first_name + i]);
-          channel.first_name = static_cast<uint32_t>(first);
-        }
-        GuideDisplayName name;
-        if (!add_text(text, name.name) || !add_shared(lang_, name.lang)) break;
-        if (channel.name_count == 0) channel.first_name = static_cast<uint32_t>(guide.names.size());
-        guide.names.push_back(name);
-        ++channel.name_count;
+      case Capture::display_name:
+        if (!text.empty() && names_.size() < kMaxGuideNamesPerChannel) names_.push_back({std::string(text), lang_});
         break;
-      }
       case Capture::title:
-        has_title_ = add_shared(text, programme_.title);
+        title_.assign(text);
         break;
       case Capture::sub_title:
-        has_sub_title_ = add_shared(text, programme_.sub_title);
+        sub_title_.assign(text);
         break;
       case Capture::description:
-        has_description_ = add_text(text, programme_.description);
+        description_.assign(text);
         break;
       case Capture::none:
         break;
@@ -211,63 +175,21 @@ class XmltvBuilder {
     capture_ = Capture::none;
   }
 
-  bool add_text(std::string_view text, GuideText& where) {
-    if (result.guide.texts.add(text, where)) return true;
-    stop("The guide's texts pass 2 GB; the rest was left out.");
-    return false;
-  }
-
-  bool add_shared(std::string_view text, GuideText& where) {
-    if (text.empty()) {
-      where = {};
-      return true;
-    }
-    if (const GuideText found = shared_.find(result.guide.texts, text); found.size != 0) {
-      where = found;
-      return true;
-    }
-    if (!add_text(text, where)) return false;
-    shared_.keep(result.guide.texts, text, where);
-    return true;
-  }
-
-  void finish_channel(GuideChannel& channel) {
-    auto& programmes = channel.programmes;
-    std::stable_sort(programmes.begin(), programmes.end(),
-                     [](const GuideProgramme& a, const GuideProgramme& b) { return a.start < b.start; });
-    // Two sources or a repeated block give the same start twice: the first one read stays.
-    programmes.erase(std::unique(programmes.begin(), programmes.end(),
-                                 [](const GuideProgramme& a, const GuideProgramme& b) { return a.start == b.start; }),
-                     programmes.end());
-    for (size_t i = 0; i < programmes.size(); ++i)
-      if (programmes[i].stop == kNoStop) programmes[i].stop = i + 1 < programmes.size() ? programmes[i + 1].start : programmes[i].start;
-    const auto outside = std::remove_if(programmes.begin(), programmes.end(), [&](const GuideProgramme& p) {
-      return !window_.contains(p.start, p.stop);
-    });
-    result.programmes_outside_window += static_cast<size_t>(programmes.end() - outside);
-    programmes.erase(outside, programmes.end());
-    programmes.shrink_to_fit();
-  }
-
   XML_Parser parser_;
-  GuideWindow window_;
   size_t depth_ = 0;
   uint64_t last_event_ = 0;
-  uint32_t channel_ = kNone;
-  std::unordered_map<std::string, uint32_t> channel_ids_;
-  std::string last_id_;
-  uint32_t last_index_ = kNone;
-  GuideSharedTexts shared_{kMaxSharedTitles};
-  bool in_programme_ = false, has_title_ = false, has_sub_title_ = false, has_description_ = false;
-  uint32_t programme_channel_ = kNone;
-  GuideProgramme programme_;
-  size_t kept_ = 0;
+  bool in_channel_ = false;
+  std::string channel_id_;
+  std::vector<GuideDisplayNameRead> names_;
+  std::optional<uint32_t> programme_channel_;
+  int64_t start_ = 0, stop_ = kGuideNoStop;
+  std::string title_, sub_title_, description_;
   Capture capture_ = Capture::none;
   size_t capture_depth_ = 0;
   std::string captured_, lang_;
 };
 
-XmltvBuilder& builder(void* data) { return *static_cast<XmltvBuilder*>(data); }
+XmltvEvents& builder(void* data) { return *static_cast<XmltvEvents*>(data); }
 
 void on_start(void* data, const XML_Char* name, const XML_Char** attributes) { builder(data).start(name, attributes); }
 void on_end(void* data, const XML_Char*) { builder(data).end(); }
@@ -283,6 +205,24 @@ void on_entity(void* data, const XML_Char*, int, const XML_Char*, int, const XML
 std::string fault_text(XML_Parser parser) {
   return "The guide is damaged at line " + std::to_string(XML_GetCurrentLineNumber(parser)) + " (" +
          XML_ErrorString(XML_GetErrorCode(parser)) + "); what came before it was kept.";
+}
+
+bool same_name(const XML_Char* name, const char* expected) {
+  for (; *name && *expected; ++name, ++expected)
+    if (std::tolower(static_cast<unsigned char>(*name)) != *expected) return false;
+  return *name == *expected;
+}
+
+// Guides written on Windows declare its code page; expat knows only UTF-8, UTF-16, Latin-1 and ASCII
+// itself, and is told the others here, one byte to one character.
+int on_unknown_encoding(void*, const XML_Char* name, XML_Encoding* info) {
+  if (!same_name(name, "windows-1252") && !same_name(name, "cp1252") && !same_name(name, "x-cp1252"))
+    return XML_STATUS_ERROR;
+  for (int byte = 0; byte < 256; ++byte) info->map[byte] = cp1252_character(static_cast<unsigned char>(byte));
+  info->data = nullptr;
+  info->convert = nullptr;
+  info->release = nullptr;
+  return XML_STATUS_OK;
 }
 }  // namespace
 
@@ -300,22 +240,24 @@ GuideRead read_guide(GuideInput::RawRead source, uint64_t source_size, const Gui
   XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
   XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser, 8.0f);
   XML_SetBillionLaughsAttackProtectionActivationThreshold(parser, 1u << 20);
+  XML_SetUnknownEncodingHandler(parser, on_unknown_encoding, nullptr);
 
-  XmltvBuilder build(parser, options.window);
-  XML_SetUserData(parser, &build);
+  XmltvEvents events(parser, {options.window, options.wanted, guide_budget(options.memory_budget, source_size)});
+  XML_SetUserData(parser, &events);
   XML_SetElementHandler(parser, on_start, on_end);
   XML_SetCharacterDataHandler(parser, on_text);
   XML_SetCommentHandler(parser, on_comment);
   XML_SetDoctypeDeclHandler(parser, on_doctype_start, on_doctype_end);
   XML_SetEntityDeclHandler(parser, on_entity);
 
+  GuideRead result;
   GuideReadAhead input(std::move(source));
   uint64_t fed = 0, source_bytes = 0;
   std::string input_problem;  // the source's fault, once the pieces read have told of one
   bool fault = false;
   for (;;) {
     if (options.progress && !options.progress(source_bytes, source_size)) {
-      build.result.cancelled = true;
+      result.cancelled = true;
       break;
     }
     const GuideReadAhead::Piece& piece = input.next();
@@ -328,25 +270,34 @@ GuideRead read_guide(GuideInput::RawRead source, uint64_t source_size, const Gui
     const XML_Status status = XML_Parse(parser, piece.bytes.get(), static_cast<int>(piece.size), last ? XML_TRUE : XML_FALSE);
     input.release();
     if (status != XML_STATUS_OK) {
-      if (build.stop_reason.empty() && XML_GetErrorCode(parser) == XML_ERROR_NO_MEMORY)
-        build.stop_reason = "There is not enough memory to read the guide.";
-      fault = build.stop_reason.empty();
+      if (events.stop_reason.empty()) events.stop_reason = events.build.stop_reason();
+      if (events.stop_reason.empty() && XML_GetErrorCode(parser) == XML_ERROR_NO_MEMORY)
+        events.stop_reason = "There is not enough memory to read the guide.";
+      fault = events.stop_reason.empty();
       break;
     }
     if (last) break;
-    if (fed - build.last_event() > kMaxGuideMarkupBytes + GuideReadAhead::kPieceBytes) {
-      build.stop_reason = "The guide holds a piece of markup larger than 1 MB; the rest was left out.";
+    if (fed - events.last_event() > kMaxGuideMarkupBytes + GuideReadAhead::kPieceBytes) {
+      events.stop_reason = "The guide holds a piece of markup larger than 1 MB; the rest was left out.";
+      break;
+    }
+    if (fed > kGuideWorkGrace && fed > kMaxGuideBytesPerElement * (events.build.elements() + 1)) {
+      events.stop_reason = "The guide holds more than " + std::to_string(kMaxGuideBytesPerElement >> 10) +
+                           " KB for each of its channels and programmes, more than any guide does; the rest was left out.";
       break;
     }
   }
-  build.finish();
-  GuideRead result = std::move(build.result);
-  // The first fault met is the one the user is told.
-  std::string problem = !input_problem.empty()       ? input_problem
-                        : !build.stop_reason.empty() ? build.stop_reason
-                        : fault                      ? fault_text(parser)
-                                                     : std::string();
-  if (!problem.empty()) result.problem = std::move(problem);
+  result.programmes_outside_window = events.build.programmes_outside_window();
+  result.programmes_skipped = events.build.programmes_skipped();
+  const std::string notes = events.build.notes();
+  result.guide = events.build.finish();
+  // The first fault met is the one the user is told, then what was left out along the way.
+  std::string problem = !input_problem.empty()        ? input_problem
+                        : !events.stop_reason.empty() ? events.stop_reason
+                        : fault                       ? fault_text(parser)
+                                                      : std::string();
+  if (!notes.empty()) problem += (problem.empty() ? "" : " ") + notes;
+  result.problem = std::move(problem);
   return result;
 }
 

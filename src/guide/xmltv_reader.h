@@ -1,5 +1,6 @@
 #pragma once
 #include "guide/guide.h"
+#include "guide/guide_builder.h"
 #include "guide/guide_input.h"
 #include "guide/guide_time.h"
 
@@ -11,15 +12,21 @@
 #include <string_view>
 
 // Reads an XMLTV guide (plain or gzip-compressed) as it streams in: channels with their display
-// names, and the programmes within the window. The document is never trusted: nothing it names is
-// fetched (no external entities, no DTD), entity expansion, markup and texts are bounded, and a
-// document that breaks off keeps what was read before the fault and says why.
+// names, and the programmes within the window that guide_builder keeps. The document is never
+// trusted: nothing it names is fetched (no external entities, no DTD), entity expansion, markup,
+// texts and the work per element are bounded, and a document that breaks off keeps what was read
+// before the fault and says why.
 
 struct GuideReadOptions {
+  GuideReadOptions(const GuideWindow& days, std::function<bool(uint64_t done, uint64_t total)> told = {})
+      : window(days), progress(std::move(told)) {}
+
   GuideWindow window;
   // Called between pieces of the source: bytes read so far and the source's size (0 if unknown);
   // answering false stops the reading, as Cancel does.
   std::function<bool(uint64_t done, uint64_t total)> progress;
+  const GuideWantedChannels* wanted = nullptr;  // nullptr: every channel's programmes
+  size_t memory_budget = kGuidesMemoryBudget;  // what is left of it for this guide
 };
 
 struct GuideRead {
@@ -33,9 +40,10 @@ struct GuideRead {
 // Bounds no real guide comes near.
 inline constexpr size_t kMaxGuideMarkupBytes = size_t{1} << 20;  // one tag, declaration or comment
 inline constexpr size_t kMaxGuideDepth = 64;
-inline constexpr size_t kMaxGuideChannels = 200'000;
-inline constexpr size_t kMaxGuideNamesPerChannel = 32;
-inline constexpr size_t kMaxGuideProgrammes = 10'000'000;
+// Past the first few megabytes, a guide averages far less than this per channel or programme; a
+// document of blanks or of endless texts is refused long before it is read through.
+inline constexpr uint64_t kGuideWorkGrace = uint64_t{16} << 20;
+inline constexpr uint64_t kMaxGuideBytesPerElement = 32 * 1024;
 
 GuideRead read_guide(GuideInput::RawRead source, uint64_t source_size, const GuideReadOptions& options);
 GuideRead read_guide_bytes(std::string_view bytes, const GuideReadOptions& options);

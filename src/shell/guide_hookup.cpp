@@ -7,6 +7,7 @@
 #include "settings/settings_store.h"
 #include "shell/channel_row_text.h"
 #include "shell/channel_table_model.h"
+#include "shell/guide_user_channels.h"
 #include "shell/main_window.h"
 #include "widgets/plain_tooltip.h"
 #include "widgets/window_placement.h"
@@ -25,6 +26,16 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   const QString data = app_data_folder();
   library_ = new GuideLibrary(guide_sources_path(data), guide_cache_folder(), guide_matches_path(data), this);
   panel_ = new GuidePanel(*library_, &window);
+  library_->user_channels = [&window] { return std::make_shared<const UserChannelNames>(user_channel_names(window.state())); };
+  // The list is rebuilt after every change of the channel array (a playlist joined or left, a
+  // catalogue loaded, a channel added); the guides keep only the programmes of the channels there.
+  connect(window.model(), &QAbstractItemModel::modelReset, this, [this] {
+    const std::vector<Channel>& channels = window_.state().catalogue.channels;
+    const std::pair<const Channel*, size_t> now{channels.data(), channels.size()};
+    if (now == channels_seen_) return;
+    channels_seen_ = now;
+    if (started_) library_->channels_changed();
+  });
   auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+G")), &window);
   connect(open, &QShortcut::activated, this, [this] {
     show_selected_channel();
@@ -68,7 +79,12 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
 
 GuideHookup::~GuideHookup() = default;
 
-void GuideHookup::start() { library_->refresh(false); }
+void GuideHookup::start() {
+  const std::vector<Channel>& channels = window_.state().catalogue.channels;
+  channels_seen_ = {channels.data(), channels.size()};
+  started_ = true;
+  library_->refresh(false);
+}
 
 void GuideHookup::show_selected_channel() {
   const int position = window_.selected_channel_position();

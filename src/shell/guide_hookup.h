@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 struct Channel;
 class GuideLibrary;
@@ -39,6 +40,8 @@ class GuideHookup : public QObject {
   GuidePanel* panel_ = nullptr;
   QLabel* now_line_ = nullptr;  // in the player area, beside the status line
   bool panel_placed_ = false;
+  bool started_ = false;
+  std::pair<const Channel*, size_t> channels_seen_{nullptr, 0};  // the channel array the guides were read for
   // Beside the main window where the screen has room, else over it.
   void place_panel();
   void place_now_line();

@@ -14,7 +14,7 @@ GuideSet one_guide(const std::string& programmes) {
   GuideSet set;
   set.window = guide_window(QDate(2026, 12, 10), kBerlin);
   GuideRead read = read_guide_bytes("<tv><channel id=\"c\"><display-name>C</display-name></channel>" + programmes + "</tv>",
-                                    {set.window, {}});
+                                    {set.window});
   set.index.add(read.guide, 0);
   set.guides.push_back(std::move(read.guide));
   return set;

@@ -38,10 +38,10 @@ TEST(GuideMatching, ManualThenTvgIdThenName) {
       "<tv><channel id=\"Erste.de\"><display-name>Das Erste</display-name></channel>"
       "<channel id=\"zdf.de\"><display-name lang=\"de\">ZDF</display-name><display-name>Zweites</display-name></channel>"
       "<channel id=\"arte.fr\"><display-name>arte</display-name></channel></tv>";
-  const GuideRead read = read_guide_bytes(document, {guide_window(QDate(2026, 12, 10), QTimeZone::utc()), {}});
+  const GuideRead read = read_guide_bytes(document, {guide_window(QDate(2026, 12, 10), QTimeZone::utc())});
   const GuideRead second = read_guide_bytes("<tv><channel id=\"extra\"><display-name>Extra HD</display-name></channel>"
                                             "<channel id=\"dup\"><display-name>Das Erste</display-name></channel></tv>",
-                                            {guide_window(QDate(2026, 12, 10), QTimeZone::utc()), {}});
+                                            {guide_window(QDate(2026, 12, 10), QTimeZone::utc())});
   GuideIndex index;
   index.add(read.guide, 0);
   index.add(second.guide, 1);

@@ -16,7 +16,7 @@ const GuideWindow kWindow = guide_window(QDate(2026, 12, 10), QTimeZone::utc());
 
 int64_t utc(int day, int hour, int minute = 0) { return days_from_civil(2026, 12, day) * 86400 + hour * 3600 + minute * 60; }
 
-GuideRead read(const std::string& document) { return read_guide_bytes(document, {kWindow, {}}); }
+GuideRead read(const std::string& document) { return read_guide_bytes(document, {kWindow}); }
 
 const GuideChannel* channel(const GuideRead& read, std::string_view id) {
   for (const GuideChannel& c : read.guide.channels)
@@ -199,7 +199,7 @@ TEST(XmltvReader, HostileDocumentsFetchNothingAndStayBounded) {
 
 TEST(XmltvReader, LongTextsAreCutAtACharacter) {
   // The limit falls inside the two bytes of an "é": the whole letter goes.
-  const std::string head(GuideTextPool::kMaxText - 1, 'a');
+  const std::string head(kMaxGuideDescriptionBytes - 1, 'a');
   std::string description = head;
   while (description.size() < 100'000) description += "\u00e9";
   const GuideRead r = read(tv("<programme start=\"20261210100000\" channel=\"one\"><title>t</title><desc>" + description +
@@ -222,6 +222,6 @@ TEST(XmltvReader, ReadsAGzipFileAndAPlainOneAlike) {
   }
   const GuideRead cancelled = read_guide_file(plain, {kWindow, [](uint64_t, uint64_t) { return false; }});
   EXPECT_TRUE(cancelled.cancelled);
-  const GuideRead missing = read_guide_file(quovi_test::sandbox_root() + "/none.xml", {kWindow, {}});
+  const GuideRead missing = read_guide_file(quovi_test::sandbox_root() + "/none.xml", {kWindow});
   EXPECT_NE(missing.problem.find("could not be opened"), std::string::npos);
 }

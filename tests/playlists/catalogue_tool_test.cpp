@@ -1,6 +1,8 @@
-// The catalogue tool's playlist commands, run as a program.
+// The catalogue tool's playlist and guide commands, run as a program.
+#include "../guide/guide_bytes.h"
 #include "test_env.h"
 
+#include <QDate>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -74,4 +76,37 @@ TEST(CatalogueToolExport, ExportsAWholeCatalogueThatReadsBack) {
   const ToolRun missing = run_catalogue_tool({"export", sandbox_root() + "/none.dat", "-o", out});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_FALSE(missing.err.empty());
+}
+
+TEST(CatalogueToolGuide, ListsWhatTheProgramKeepsAndFailsOnARefusedGuide) {
+  const QString path = sandbox_root() + "/guide.xml";
+  const QDate today = QDate::currentDate();
+  const QString day = today.toString(QStringLiteral("yyyyMMdd")), long_ago = QStringLiteral("20000101");
+  const std::string d = day.toStdString(), old = long_ago.toStdString();
+  ASSERT_TRUE(write_all(path, QByteArray::fromStdString(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tv>"
+      "<channel id=\"one\"><display-name>One</display-name><display-name>Eins\tTV</display-name></channel>"
+      "<programme start=\"" + d + "120000 +0000\" stop=\"" + d + "130000 +0000\" channel=\"one\"><title>Noon</title><sub-title>Part 1</sub-title></programme>"
+      "<programme start=\"" + d + "140000 +0000\" channel=\"one\"><title>Last</title></programme>"
+      "<programme start=\"" + old + "120000 +0000\" stop=\"" + old + "130000 +0000\" channel=\"one\"><title>Old</title></programme>"
+      "</tv>")));
+  const std::string iso = today.toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+  const ToolRun run = run_catalogue_tool({"guide", path});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "channel\tone\tOne|Eins\\tTV\n"
+                     "programme\tone\t" + iso + "T12:00:00Z\t" + iso + "T13:00:00Z\tNoon\tPart 1\n"
+                     "programme\tone\t" + iso + "T14:00:00Z\t\tLast\t\n"
+                     "kept 1 channels, 2 programmes\n");
+  const ToolRun all = run_catalogue_tool({"guide", "--all", path});
+  EXPECT_EQ(all.exit_code, 0) << all.err;
+  EXPECT_NE(all.out.find("2000-01-01T12:00:00Z\t2000-01-01T13:00:00Z\tOld"), std::string::npos) << all.out;
+  EXPECT_NE(all.out.find("kept 1 channels, 3 programmes"), std::string::npos);
+
+  // Forty megabytes of blanks in a small gzip file: refused, said on stderr.
+  const QString bomb = sandbox_root() + "/bomb.xml.gz";
+  ASSERT_TRUE(write_all(bomb, QByteArray::fromStdString(gzip("<tv>" + std::string(40 << 20, ' ') + "</tv>"))));
+  const ToolRun refused = run_catalogue_tool({"guide", bomb});
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_EQ(refused.out, "kept 0 channels, 0 programmes\n");
+  EXPECT_NE(refused.err.find("grows to more than 100 times its size"), std::string::npos) << refused.err;
 }

@@ -10,6 +10,8 @@
 #include "catalogue/lookups.h"
 #include "catalogue/zip_memory_reader.h"
 #include "catalogue/zip_memory_writer.h"
+#include "guide/guide_listing.h"
+#include "guide/xmltv_reader.h"
 #include "playlists/channel_playlist.h"
 #include "playlists/m3u_writer.h"
 #include "playlists/playlist_listing.h"
@@ -41,7 +43,7 @@ constexpr const char* kUsage =
     "usage: quovi-catalogue pack --zip FILE -o OUT | pack DIR -o OUT | unpack FILE -o DIR | dump FILE | check FILE | "
     "generate --tv N --radio N --video N [--seed S] -o OUT | "
     "hostile nuls|line-ends|bars|channels [--size N] -o OUT | "
-    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm] [--static FOLDER] | playlist FILE | export FILE -o OUT";
+    "build SOURCE -o OUT [--feedback DATABASE] [--stamp YYYYMMDDhhmm] [--static FOLDER] | playlist FILE | export FILE -o OUT | guide FILE [--all]";
 
 std::string local_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -240,6 +242,24 @@ int export_playlist(Arguments args) {
   return 0;
 }
 
+// Lists a guide as the program reads it: within the program's days, or every day with --all. A
+// guide the program would not read whole is listed as far as it was read, its problem goes to
+// stderr and the exit code is 1.
+int guide(std::vector<std::string> args) {
+  const auto all = std::find(args.begin(), args.end(), "--all");
+  const bool every_day = all != args.end();
+  if (every_day) args.erase(all);
+  if (args.size() != 1 || args[0].starts_with("-")) throw UsageError(kUsage);
+  const GuideRead read =
+      read_guide_file(q(args[0]), {every_day ? every_guide_day() : current_guide_window()});
+  std::ios::sync_with_stdio(false);
+  write_guide_listing(std::cout, read.guide);
+  std::cout.flush();
+  if (read.problem.empty()) return 0;
+  std::cerr << "quovi-catalogue: " << args[0] << ": " << read.problem << '\n';
+  return 1;
+}
+
 // Keeps the one-line promise even when a message holds line ends.
 std::string one_line(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -253,6 +273,7 @@ int main(int argc, char** argv) {
     if (argc < 2) throw UsageError(kUsage);
     const std::string command = argv[1];
     if (command == "build") return run_build_command(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (command == "guide") return guide(std::vector<std::string>(argv + 2, argv + argc));
     Arguments args(argc, argv, 2);
     if (command == "pack") return pack(std::move(args));
     if (command == "unpack") return unpack(std::move(args));
