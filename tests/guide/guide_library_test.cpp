@@ -119,6 +119,29 @@ TEST_F(GuideLibraryTest, AGuideIsReadAgainOnlyWhenItsFileChanged) {
   EXPECT_EQ(title_now(library), "Morning news");
 }
 
+TEST_F(GuideLibraryTest, KeepsTheProgrammesOfTheUsersChannelsAndReadsAgainWhenTheyChange) {
+  const QString file = quovi_test::sandbox_root() + "/local.xml.gz";
+  ASSERT_TRUE(quovi_test::write_all(file, guide_now("Evening news")));
+  GuideLibrary library(sources, cache, matches);
+  auto channels = std::make_shared<UserChannelNames>();
+  channels->add_name("Weather", false);
+  library.user_channels = [&] { return std::make_shared<const UserChannelNames>(*channels); };
+  library.add_source(file);
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+  // The guide's channel is there to be matched by hand, without its programmes.
+  EXPECT_EQ(title_now(library), "<nothing now>");
+
+  QSignalSpy changed(&library, &GuideLibrary::guides_changed);
+  library.channels_changed();
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+  EXPECT_EQ(changed.count(), 0);  // the same channels: nothing read again
+
+  channels->add_name("News HD", false);
+  library.channels_changed();
+  ASSERT_TRUE(wait_until([&] { return changed.count() == 1 && !library.busy(); }, 10000));
+  EXPECT_EQ(title_now(library), "Evening news");
+}
+
 TEST(GuideReadStamp, ChangesWithTheFilesAndTheWindow) {
   QTemporaryDir dir;
   const QString path = dir.filePath("guide.xml");
