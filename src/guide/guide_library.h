@@ -17,7 +17,6 @@
 #include <vector>
 
 class RemoteCopyRefresh;
-struct Playlist;
 
 // The user's guide sources and the guides read from them. Web guides are copied into the cache
 // folder and refreshed once a day (or when asked), then the guides are read again on a worker
@@ -33,10 +32,16 @@ class GuideLibrary : public QObject {
   ~GuideLibrary() override;
 
   const std::vector<GuideSource>& sources() const { return sources_; }
-  void add_source(const QString& location);
+  // The user's own; answers why it cannot be added (empty when added or there already).
+  QString add_source(const QString& location);
+  // A guide a playlist named stays out of that playlist's refreshes from then on.
   void remove_source(const QString& location);
-  // The guides a playlist names, added once each; the playlist side calls this after an import.
-  void add_playlist_guides(const Playlist& playlist);
+  // The guides the playlist of that id names now, after it was added or refreshed; answers what
+  // could not be taken (empty when all were).
+  QString take_playlist_guides(uint16_t playlist, const std::vector<std::string>& addresses);
+  void remove_playlist_guides(uint16_t playlist);
+  // What went wrong reading the list of sources at start, for the user; empty when nothing did.
+  const QString& sources_problem() const { return sources_problem_; }
 
   // Copies the web guides that are due (all of them when `force`), then reads every guide again.
   // A refresh asked for while one runs follows it.
@@ -78,6 +83,9 @@ class GuideLibrary : public QObject {
   QString matches_path_;
   ManualGuideMatches manual_;
   std::vector<GuideSource> sources_;
+  std::vector<RefusedGuide> refused_;
+  QString sources_problem_;
+  bool sources_writable_ = true;
   std::shared_ptr<const GuideSet> guides_;
   std::deque<GuideSource> downloads_;
   RemoteCopyRefresh* download_ = nullptr;

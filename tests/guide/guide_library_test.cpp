@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -88,14 +90,36 @@ TEST_F(GuideLibraryTest, FilesAndPlaylistGuidesAreSourcesOnceEach) {
   const Playlist playlist = read_playlist(
       "#EXTM3U url-tvg=\"http://127.0.0.1:9/a.xml.gz,http://127.0.0.1:9/b.xml\" x-tvg-url=\"http://127.0.0.1:9/a.xml.gz\"\n"
       "#EXTINF:-1 tvg-id=\"news.example\",News\nhttp://127.0.0.1:9/live\n");
-  library.add_playlist_guides(playlist);
-  library.add_playlist_guides(playlist);
+  EXPECT_EQ(library.take_playlist_guides(3, playlist.guide_addresses), "");
+  EXPECT_EQ(library.take_playlist_guides(3, playlist.guide_addresses), "");
   library.cancel();
-  const std::vector<GuideSource> expected{{file, false}, {"http://127.0.0.1:9/a.xml.gz", true}, {"http://127.0.0.1:9/b.xml", true}};
+  const std::vector<GuideSource> expected{
+      {file, false, 0}, {"http://127.0.0.1:9/a.xml.gz", true, 3}, {"http://127.0.0.1:9/b.xml", true, 3}};
   EXPECT_EQ(library.sources(), expected);
-  EXPECT_EQ(load_guide_sources(sources), expected);
+  EXPECT_EQ(read_guide_sources(sources).list.sources, expected);
   library.remove_source("http://127.0.0.1:9/b.xml");
-  EXPECT_EQ(load_guide_sources(sources).size(), 2u);
+  EXPECT_EQ(read_guide_sources(sources).list.sources.size(), 2u);
+  EXPECT_EQ(read_guide_sources(sources).list.refused, (std::vector<RefusedGuide>{{3, "http://127.0.0.1:9/b.xml"}}));
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+  // Where the user added it, a source that cannot be is told why.
+  EXPECT_TRUE(library.add_source("http://127.0.0.1:9/" + QString(3000, 'x')).contains("longer than"));
+  EXPECT_EQ(library.sources().size(), 2u);
+}
+
+// The list of sources read at start could not be read whole: it is set aside, the user is told
+// (by whoever shows the library), and the next save writes beside it, never over it.
+TEST_F(GuideLibraryTest, AnUnreadableListIsSetAsideAndTold) {
+  QByteArray damaged = "http://127.0.0.1:9/mine.xml\n";
+  for (int i = 0; i < 32; ++i) damaged += "playlist\thttp://127.0.0.1:9/" + QByteArray(60 * 1024, 'a') + QByteArray::number(i) + "\n";
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(sources).absolutePath()));
+  ASSERT_TRUE(quovi_test::write_all(sources, damaged));
+  GuideLibrary library(sources, cache, matches);
+  EXPECT_TRUE(library.sources_problem().contains(QDir::toNativeSeparators(sources + ".bad")));
+  EXPECT_EQ(library.sources(), (std::vector<GuideSource>{{"http://127.0.0.1:9/mine.xml", false, 0}}));
+  library.add_source("http://127.0.0.1:9/more.xml");
+  library.cancel();
+  EXPECT_EQ(quovi_test::read_all(sources + ".bad"), damaged);
+  EXPECT_EQ(read_guide_sources(sources).list.sources.size(), 2u);
   ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
 }
 
