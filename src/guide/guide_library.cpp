@@ -92,29 +92,29 @@ void GuideLibrary::refresh(bool force) {
   // No download runs now: the copies of guides removed since the last refresh can go.
   QThreadPool::globalInstance()->start(
       [sources = sources_, folder = cache_folder_] { remove_stray_guide_copies(sources, folder); });
-  next_download();
+  start_downloads();
 }
 
-void GuideLibrary::next_download() {
-  if (downloads_.empty()) return read_all();
-  const GuideSource source = downloads_.front();
-  downloads_.pop_front();
-  download_ = new RemoteCopyRefresh(source.location, guide_copy_path(source, cache_folder_), kMaxGuideDownloadBytes, this);
-  connect(download_, &RemoteCopyRefresh::progress, this, [this, source](qint64 received, qint64 total) {
-    Q_EMIT progress(tr("Downloading %1").arg(source.location), received, total);
-  });
-  connect(download_, &RemoteCopyRefresh::finished, this, [this, source](const RemoteCopyResult& result) {
-    download_->deleteLater();
-    download_ = nullptr;
-    if (result.outcome == RemoteCopyResult::Outcome::Failed)
-      problems_ << QStringLiteral("%1: %2").arg(source.location, result.error);
-    if (result.outcome == RemoteCopyResult::Outcome::Cancelled) {
-      downloads_.clear();
-      return read_all();
-    }
-    next_download();
-  });
-  download_->start();
+void GuideLibrary::start_downloads() {
+  while (running_.size() < kParallelDownloads && !downloads_.empty()) {
+    const GuideSource source = downloads_.front();
+    downloads_.pop_front();
+    auto* download = new RemoteCopyRefresh(source.location, guide_copy_path(source, cache_folder_), kMaxGuideDownloadBytes, this);
+    running_.push_back(download);
+    connect(download, &RemoteCopyRefresh::progress, this, [this, source](qint64 received, qint64 total) {
+      Q_EMIT progress(tr("Downloading %1").arg(source.location), received, total);
+    });
+    connect(download, &RemoteCopyRefresh::finished, this, [this, download, source](const RemoteCopyResult& result) {
+      download->deleteLater();
+      std::erase(running_, download);
+      if (result.outcome == RemoteCopyResult::Outcome::Failed)
+        problems_ << QStringLiteral("%1: %2").arg(source.location, result.error);
+      if (result.outcome == RemoteCopyResult::Outcome::Cancelled) downloads_.clear();
+      start_downloads();
+    });
+    download->start();
+  }
+  if (running_.empty()) read_all();
 }
 
 void GuideLibrary::read_all() {
@@ -176,7 +176,7 @@ void GuideLibrary::end_refresh() {
 
 void GuideLibrary::cancel() {
   downloads_.clear();
-  if (download_) download_->cancel();
+  for (RemoteCopyRefresh* download : std::vector(running_)) download->cancel();
   if (reading_cancelled_) *reading_cancelled_ = true;
   again_ = again_forced_ = false;
 }

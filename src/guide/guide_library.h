@@ -27,6 +27,9 @@ class GuideLibrary : public QObject {
  public:
   static constexpr qint64 kRefreshSeconds = 24 * 3600;
   static constexpr qint64 kMaxGuideDownloadBytes = qint64{1} << 30;
+  // Downloads at once: a slow or stalled server holds up only its own guide, and a hundred guides
+  // do not share the line all at once.
+  static constexpr size_t kParallelDownloads = 3;
 
   GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent = nullptr);
   ~GuideLibrary() override;
@@ -74,7 +77,7 @@ class GuideLibrary : public QObject {
 
  private:
   void save_sources();
-  void next_download();
+  void start_downloads();
   void read_all();
   void end_refresh();
 
@@ -88,7 +91,7 @@ class GuideLibrary : public QObject {
   bool sources_writable_ = true;
   std::shared_ptr<const GuideSet> guides_;
   std::deque<GuideSource> downloads_;
-  RemoteCopyRefresh* download_ = nullptr;
+  std::vector<RemoteCopyRefresh*> running_;
   std::shared_ptr<std::atomic<bool>> reading_cancelled_;
   std::optional<GuideReadStamp> read_stamp_;  // of the guides held, when read whole
   QStringList problems_;

@@ -1,6 +1,8 @@
 #include "guide/guide_library.h"
 #include "guide_bytes.h"
 #include "playlists/playlist_reader.h"
+#include "services/http_request.h"
+#include "short_stall_limits.h"
 #include "test_env.h"
 #include "test_server.h"
 
@@ -121,6 +123,24 @@ TEST_F(GuideLibraryTest, AnUnreadableListIsSetAsideAndTold) {
   EXPECT_EQ(quovi_test::read_all(sources + ".bad"), damaged);
   EXPECT_EQ(read_guide_sources(sources).list.sources.size(), 2u);
   ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+}
+
+// One guide's server answers nothing: the refresh ends by the stall limits with its problem, and
+// the others are downloaded and read all the same.
+TEST_F(GuideLibraryTest, AStalledGuideHoldsUpNoOther) {
+  TestServer server;
+  server.stall("/stalled.xml.gz");
+  server.reply("/good.xml.gz", 200, guide_now("Evening news"));
+  const QString stalled = server.base() + "/stalled.xml.gz";
+  ASSERT_TRUE(save_guide_sources(sources, {{{stalled, false, 0}, {server.base() + "/good.xml.gz", false, 0}}, {}}));
+  const quovi_test::ShortStallLimits limits;
+  GuideLibrary library(sources, cache, matches);
+  QSignalSpy done(&library, &GuideLibrary::refreshed);
+  library.refresh(false);
+  ASSERT_TRUE(wait_until([&] { return done.count() > 0; }, 10000));
+  EXPECT_EQ(title_now(library), "Evening news");
+  EXPECT_EQ(done.front().front().toStringList(),
+            QStringList{stalled + ": " + HttpRequest::too_slow_text(1024, 1)});
 }
 
 TEST_F(GuideLibraryTest, AGuideIsReadAgainOnlyWhenItsFileChanged) {
