@@ -30,6 +30,15 @@ QString playlist_naming(const QStringList& guides) {
   return quovi_test::write_all(file, text) ? file : QString();
 }
 
+// The main window with its playlists and its guide, wired as the program wires them.
+struct Wired {
+  Wired() { connect_playlist_guides(state, playlists, *guide); }
+  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
+  MainWindow window{state};
+  PlaylistFlows playlists{window};
+  GuideHookup* guide = new GuideHookup(window);
+};
+
 QStringList rows_of(GuidePanel& panel) {
   QStringList rows;
   auto* list = panel.findChild<QListWidget*>(QStringLiteral("GuideSources"));
@@ -45,12 +54,8 @@ TEST(PlaylistGuides, AnAddedPlaylistBringsItsGuideAndItsChannelsTheirGuideIds) {
   const QString guide_address = server.base() + "/guide.xml.gz";
   const QString file = playlist_naming({guide_address});
   ASSERT_FALSE(file.isEmpty());
-
-  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
-  MainWindow window(state);
-  PlaylistFlows playlists(window);
-  auto* guide = new GuideHookup(window);
-  connect_playlist_guides(state, playlists, *guide);
+  Wired wired;
+  auto& [state, window, playlists, guide] = wired;
   playlists.add_file(file);
 
   const uint16_t id = state.playlists.sources.front().id;
@@ -77,11 +82,8 @@ TEST(PlaylistGuides, APlaylistsGuidesAreItsOwn) {
   const QString kept = "http://127.0.0.1:9/kept.xml", refused = "http://127.0.0.1:9/refused.xml";
   const QString file = playlist_naming({kept, refused});
   ASSERT_FALSE(file.isEmpty());
-  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
-  MainWindow window(state);
-  PlaylistFlows playlists(window);
-  auto* guide = new GuideHookup(window);
-  connect_playlist_guides(state, playlists, *guide);
+  Wired wired;
+  auto& [state, window, playlists, guide] = wired;
   guide->library().add_source(quovi_test::sandbox_root() + "/mine.xml");
   playlists.add_file(file);
   guide->library().cancel();
