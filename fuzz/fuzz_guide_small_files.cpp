@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes as one of the small files the guide keeps beside the user's data: the first
 // byte picks the guide sources, the user's guide matches, or the info beside a downloaded copy; the
 // rest is the file's content. Besides crashes it stops on a broken promise: a source that is empty,
-// untrimmed, holds a line break or comes twice; a validator that could not be sent back as a header
-// line; or a file written from what was read that does not read back the same (the copy's info:
-// its validators).
+// untrimmed, past a bound, holds a control character or comes twice; a validator that could not be
+// sent back as a header line; or a file written from what was read that does not read back the same
+// (the copy's info: its validators).
 #include "guide/guide_matching.h"
 #include "guide/guide_sources.h"
 #include "services/remote_copy.h"
@@ -44,16 +44,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   switch (bytes[0] % 3) {
     case 0: {
-      const std::vector<GuideSource> sources = load_guide_sources(path);
+      // Whatever is read writes back as the same list, within the bounds.
+      const GuideSources list = parse_guide_sources(content).list;
+      require(list.sources.size() <= kMaxGuideSources && list.refused.size() <= kMaxGuideSources);
       QSet<QString> seen;
-      for (const GuideSource& source : sources) {
-        require(!source.location.isEmpty() && source.location == source.location.trimmed());
-        require(!source.location.contains('\n') && !source.location.contains('\r'));
+      for (const GuideSource& source : list.sources) {
+        require(source.location == source.location.trimmed() && guide_location_problem(source.location).isEmpty());
         require(!seen.contains(source.location));
         seen.insert(source.location);
       }
-      require(save_guide_sources(path, sources));
-      require(load_guide_sources(path) == sources);
+      for (const RefusedGuide& refused : list.refused) require(guide_location_problem(refused.location).isEmpty());
+      const QByteArray text = guide_sources_text(list);
+      require(text.size() <= kMaxGuideSourcesFileBytes);
+      const GuideSourcesParsed again = parse_guide_sources(text);
+      require(again.unusable == 0 && again.list == list);
       break;
     }
     case 1: {

@@ -39,6 +39,7 @@ inline void check(const Playlist& playlist) {
   require(playlist.skip_examples.size() <= Playlist::kSkipExamples);
   require(playlist.skip_examples.size() <= playlist.skipped);
   require(playlist.guide_addresses.size() <= kMaxGuideAddresses);
+  for (const std::string& guide : playlist.guide_addresses) require(!guide.empty() && guide.size() <= kMaxGuideAddressBytes);
   std::unordered_set<std::string_view> addresses;
   for (const PlaylistEntry& entry : playlist.entries) {
     for (const TextSpan span : {entry.title, entry.address, entry.group_title, entry.tvg_id, entry.tvg_name,

@@ -146,15 +146,21 @@ std::optional<uint32_t> GuideBuilder::programme_channel(std::string_view channel
     ++outside_window_;
     return std::nullopt;
   }
-  const bool known = ids_.find(channel_id) != ids_.end();
-  const uint32_t index = channel_index(channel_id, false);
-  if (index == kNone) {
-    ++skipped_;
-    return std::nullopt;
+  // A guide lists a channel's programmes one after another: its last one's channel is the likely one.
+  if (last_index_ == kNone || channel_id != last_id_) {
+    const bool known = ids_.find(channel_id) != ids_.end();
+    const uint32_t index = channel_index(channel_id, false);
+    if (index == kNone) {
+      ++skipped_;
+      return std::nullopt;
+    }
+    // Programmes of a channel no element named are kept by its id alone.
+    if (!known) states_[index].wanted = wanted(channel_id, nullptr);
+    last_id_.assign(channel_id);
+    last_index_ = index;
   }
-  ChannelState& state = states_[index];
-  // Programmes of a channel no element named are kept by its id alone.
-  if (!known) state.wanted = wanted(channel_id, nullptr);
+  const uint32_t index = last_index_;
+  const ChannelState& state = states_[index];
   if (!state.wanted) return std::nullopt;
   return index;
 }

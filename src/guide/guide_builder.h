@@ -106,6 +106,8 @@ class GuideBuilder {
   GuideSharedTexts shared_;
   std::unordered_map<std::string_view, uint32_t, KeyedTextHash, std::equal_to<>> ids_;  // into guide_.texts
   std::vector<ChannelState> states_;
+  std::string last_id_;  // of the last programme's channel
+  uint32_t last_index_ = kNone;
   size_t kept_ = 0, outside_window_ = 0, skipped_ = 0, elements_ = 0;
   size_t long_ids_ = 0, past_channel_bound_ = 0, crowded_channels_ = 0, start_sets_ = 0, pending_bytes_ = 0;
   std::string stop_reason_;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QCoreApplication>
 #include <QFutureWatcher>
+#include <QThreadPool>
 
 GuideLibrary::GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent)
     : QObject(parent),
@@ -15,8 +16,12 @@ GuideLibrary::GuideLibrary(QString sources_path, QString cache_folder, QString m
       cache_folder_(std::move(cache_folder)),
       matches_path_(std::move(matches_path)),
       manual_(load_guide_matches(matches_path_)),
-      sources_(load_guide_sources(sources_path_)),
       guides_(std::make_shared<GuideSet>()) {
+  GuideSourcesRead read = read_guide_sources(sources_path_);
+  sources_ = std::move(read.list.sources);
+  refused_ = std::move(read.list.refused);
+  sources_problem_ = std::move(read.problem);
+  sources_writable_ = read.writable;
   // The window moves at midnight and copies fall due: look once an hour.
   daily_.setInterval(3600 * 1000);
   connect(&daily_, &QTimer::timeout, this, [this] { refresh(false); });
@@ -28,24 +33,41 @@ GuideLibrary::~GuideLibrary() {
 }
 
 void GuideLibrary::save_sources() {
-  save_guide_sources(sources_path_, sources_);
+  // A list that could not be moved aside at start is left as the user has it.
+  if (sources_writable_) save_guide_sources(sources_path_, {sources_, refused_});
   Q_EMIT sources_changed();
 }
 
-void GuideLibrary::add_source(const QString& location) {
-  if (!add_guide_source(sources_, location)) return;
+QString GuideLibrary::add_source(const QString& location) {
+  const auto before = sources_.size();
+  if (QString problem = add_guide_source(sources_, location); !problem.isEmpty()) return problem;
+  if (sources_.size() == before) return {};
   save_sources();
   refresh(false);
+  return {};
 }
 
 void GuideLibrary::remove_source(const QString& location) {
-  if (!remove_guide_source(sources_, location)) return;
+  if (!remove_guide_source(sources_, refused_, location)) return;
   save_sources();
   refresh(false);
 }
 
-void GuideLibrary::add_playlist_guides(const Playlist& playlist) {
-  if (::add_playlist_guides(sources_, playlist) == 0) return;
+QString GuideLibrary::take_playlist_guides(uint16_t playlist, const std::vector<std::string>& addresses) {
+  const PlaylistGuidesTaken taken = ::take_playlist_guides(sources_, refused_, playlist, addresses);
+  if (taken.changed) {
+    save_sources();
+    refresh(false);
+  }
+  if (taken.left_out == 0) return {};
+  return tr("%n of the guides the playlist names could not be added: the list of guides holds at most %1, each "
+            "address at most %2 bytes long.", nullptr, taken.left_out)
+      .arg(kMaxGuideSources)
+      .arg(kMaxGuideLocationBytes);
+}
+
+void GuideLibrary::remove_playlist_guides(uint16_t playlist) {
+  if (!::remove_playlist_guides(sources_, refused_, playlist)) return;
   save_sources();
   refresh(false);
 }
@@ -67,29 +89,32 @@ void GuideLibrary::refresh(bool force) {
       downloads_.push_back(source);
   }
   QDir().mkpath(cache_folder_);
-  next_download();
+  // No download runs now: the copies of guides removed since the last refresh can go.
+  QThreadPool::globalInstance()->start(
+      [sources = sources_, folder = cache_folder_] { remove_stray_guide_copies(sources, folder); });
+  start_downloads();
 }
 
-void GuideLibrary::next_download() {
-  if (downloads_.empty()) return read_all();
-  const GuideSource source = downloads_.front();
-  downloads_.pop_front();
-  download_ = new RemoteCopyRefresh(source.location, guide_copy_path(source, cache_folder_), kMaxGuideDownloadBytes, this);
-  connect(download_, &RemoteCopyRefresh::progress, this, [this, source](qint64 received, qint64 total) {
-    Q_EMIT progress(tr("Downloading %1").arg(source.location), received, total);
-  });
-  connect(download_, &RemoteCopyRefresh::finished, this, [this, source](const RemoteCopyResult& result) {
-    download_->deleteLater();
-    download_ = nullptr;
-    if (result.outcome == RemoteCopyResult::Outcome::Failed)
-      problems_ << QStringLiteral("%1: %2").arg(source.location, result.error);
-    if (result.outcome == RemoteCopyResult::Outcome::Cancelled) {
-      downloads_.clear();
-      return read_all();
-    }
-    next_download();
-  });
-  download_->start();
+void GuideLibrary::start_downloads() {
+  while (running_.size() < kParallelDownloads && !downloads_.empty()) {
+    const GuideSource source = downloads_.front();
+    downloads_.pop_front();
+    auto* download = new RemoteCopyRefresh(source.location, guide_copy_path(source, cache_folder_), kMaxGuideDownloadBytes, this);
+    running_.push_back(download);
+    connect(download, &RemoteCopyRefresh::progress, this, [this, source](qint64 received, qint64 total) {
+      Q_EMIT progress(tr("Downloading %1").arg(source.location), received, total);
+    });
+    connect(download, &RemoteCopyRefresh::finished, this, [this, download, source](const RemoteCopyResult& result) {
+      download->deleteLater();
+      std::erase(running_, download);
+      if (result.outcome == RemoteCopyResult::Outcome::Failed)
+        problems_ << QStringLiteral("%1: %2").arg(source.location, result.error);
+      if (result.outcome == RemoteCopyResult::Outcome::Cancelled) downloads_.clear();
+      start_downloads();
+    });
+    download->start();
+  }
+  if (running_.empty()) read_all();
 }
 
 void GuideLibrary::read_all() {
@@ -158,7 +183,7 @@ void GuideLibrary::end_refresh() {
 
 void GuideLibrary::cancel() {
   downloads_.clear();
-  if (download_) download_->cancel();
+  for (RemoteCopyRefresh* download : std::vector(running_)) download->cancel();
   if (reading_cancelled_) *reading_cancelled_ = true;
   again_ = again_forced_ = false;
 }

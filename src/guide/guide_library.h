@@ -18,7 +18,6 @@
 #include <vector>
 
 class RemoteCopyRefresh;
-struct Playlist;
 
 // The user's guide sources and the guides read from them. Web guides are copied into the cache
 // folder and refreshed once a day (or when asked), then the guides are read again on a worker
@@ -29,15 +28,24 @@ class GuideLibrary : public QObject {
  public:
   static constexpr qint64 kRefreshSeconds = 24 * 3600;
   static constexpr qint64 kMaxGuideDownloadBytes = qint64{1} << 30;
+  // Downloads at once: a slow or stalled server holds up only its own guide, and a hundred guides
+  // do not share the line all at once.
+  static constexpr size_t kParallelDownloads = 3;
 
   GuideLibrary(QString sources_path, QString cache_folder, QString matches_path, QObject* parent = nullptr);
   ~GuideLibrary() override;
 
   const std::vector<GuideSource>& sources() const { return sources_; }
-  void add_source(const QString& location);
+  // The user's own; answers why it cannot be added (empty when added or there already).
+  QString add_source(const QString& location);
+  // A guide a playlist named stays out of that playlist's refreshes from then on.
   void remove_source(const QString& location);
-  // The guides a playlist names, added once each; the playlist side calls this after an import.
-  void add_playlist_guides(const Playlist& playlist);
+  // The guides the playlist of that id names now, after it was added or refreshed; answers what
+  // could not be taken (empty when all were).
+  QString take_playlist_guides(uint16_t playlist, const std::vector<std::string>& addresses);
+  void remove_playlist_guides(uint16_t playlist);
+  // What went wrong reading the list of sources at start, for the user; empty when nothing did.
+  const QString& sources_problem() const { return sources_problem_; }
 
   // Copies the web guides that are due (all of them when `force`), then reads every guide again.
   // A refresh asked for while one runs follows it.
@@ -77,7 +85,7 @@ class GuideLibrary : public QObject {
 
  private:
   void save_sources();
-  void next_download();
+  void start_downloads();
   void read_all();
   void end_refresh();
 
@@ -86,9 +94,12 @@ class GuideLibrary : public QObject {
   QString matches_path_;
   ManualGuideMatches manual_;
   std::vector<GuideSource> sources_;
+  std::vector<RefusedGuide> refused_;
+  QString sources_problem_;
+  bool sources_writable_ = true;
   std::shared_ptr<const GuideSet> guides_;
   std::deque<GuideSource> downloads_;
-  RemoteCopyRefresh* download_ = nullptr;
+  std::vector<RemoteCopyRefresh*> running_;
   std::shared_ptr<std::atomic<bool>> reading_cancelled_;
   std::optional<GuideReadStamp> read_stamp_;  // of the guides held, when read whole
   QStringList problems_;

@@ -2,6 +2,7 @@
 
 #include "guide/guide_display.h"
 #include "guide/guide_library.h"
+#include "widgets/messages.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -120,7 +121,7 @@ void GuidePanel::build() {
   connect(add_address, &QPushButton::clicked, this, &GuidePanel::add_address);
   connect(add_file, &QPushButton::clicked, this, &GuidePanel::add_file);
   connect(remove, &QPushButton::clicked, this, [this] {
-    if (QListWidgetItem* item = sources_->currentItem()) library_.remove_source(item->text());
+    if (QListWidgetItem* item = sources_->currentItem()) library_.remove_source(item->data(Qt::UserRole).toString());
   });
   connect(refresh, &QPushButton::clicked, this, [this] {
     cancel_->setEnabled(true);
@@ -207,8 +208,13 @@ void GuidePanel::refresh_view() {
 void GuidePanel::show_sources() {
   sources_->clear();
   for (const GuideSource& source : library_.sources()) {
-    auto* item = new QListWidgetItem(source.location, sources_);
-    if (source.from_playlist) item->setToolTip(QStringLiteral("Named by a playlist"));
+    QString text = source.location;
+    if (source.from_playlist) {
+      const QString name = source.playlist != 0 && playlist_name_of ? playlist_name_of(source.playlist) : QString();
+      text += name.isEmpty() ? QStringLiteral("  (from a playlist)") : QStringLiteral("  (from the playlist %1)").arg(name);
+    }
+    auto* item = new QListWidgetItem(text, sources_);
+    item->setData(Qt::UserRole, source.location);
   }
 }
 
@@ -216,16 +222,26 @@ void GuidePanel::add_address() {
   bool ok = false;
   const QString address = QInputDialog::getText(this, QStringLiteral("Add Guide"), QStringLiteral("Guide address (XMLTV):"),
                                                 QLineEdit::Normal, QStringLiteral("https://"), &ok);
-  if (ok && is_web_guide(address)) {
-    cancel_->setEnabled(true);
-    library_.add_source(address);
+  if (!ok) return;
+  if (!is_web_guide(address.trimmed())) {
+    show_error(this, QStringLiteral("A guide's address begins with http:// or https://."));
+    return;
   }
+  add_source(address);
 }
 
 void GuidePanel::add_file() {
   const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Add Guide"), QString(),
                                                     QStringLiteral("XMLTV guides (*.xml *.xml.gz *.gz);;All files (*)"));
-  if (!file.isEmpty()) library_.add_source(file);
+  if (!file.isEmpty()) add_source(file);
+}
+
+void GuidePanel::add_source(const QString& location) {
+  if (const QString problem = library_.add_source(location); !problem.isEmpty()) {
+    show_error(this, problem);
+    return;
+  }
+  if (is_web_guide(location.trimmed())) cancel_->setEnabled(true);
 }
 
 void GuidePanel::set_match() {

@@ -29,15 +29,20 @@ class GuidePanel : public QWidget {
   void refresh_view();
   // The "Now" column's box, as the settings have it.
   void set_now_column(bool shown);
+  // The name of the playlist of that id, shown beside the guides it named; none by default.
+  std::function<QString(uint16_t playlist)> playlist_name_of;
+  // Lists the sources again (the library's changed, or a playlist's name).
+  void show_sources();
 
  Q_SIGNALS:
   void now_column_toggled(bool shown);
 
  private:
   void build();
-  void show_sources();
   void add_address();
   void add_file();
+  // Adds what the user chose, or tells why it cannot be.
+  void add_source(const QString& location);
   void set_match();
   void show_progress(const QString& step, qint64 done, qint64 total);
 

@@ -52,11 +52,14 @@ struct Playlist {
 
 // Bounds on what a playlist may cost. No real playlist comes near them: the largest public lists
 // hold a few hundred thousand entries in some 40 MB, their longest lines a few kilobytes, and they
-// name a guide or two. A list of short addresses could otherwise make ten times its size of entries.
+// name a guide or two, community lists a hundred or so. A list of short addresses could otherwise
+// make ten times its size of entries. The guide addresses' bounds are also those of the list of
+// guides the program keeps (guide/guide_sources.h), so every guide a playlist names can join it.
 inline constexpr size_t kMaxPlaylistBytes = size_t{64} << 20;
 inline constexpr size_t kMaxPlaylistLineBytes = size_t{64} << 10;
 inline constexpr size_t kMaxPlaylistEntries = 1'000'000;
-inline constexpr size_t kMaxGuideAddresses = 32;
+inline constexpr size_t kMaxGuideAddresses = 1000;
+inline constexpr size_t kMaxGuideAddressBytes = 2048;
 
 // A playlist that cannot be read at all; the message is UTF-8 text fit for the user.
 class PlaylistError : public std::runtime_error {

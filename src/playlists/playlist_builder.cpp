@@ -95,16 +95,23 @@ void PlaylistBuilder::add(size_t line, const EntryFields& fields) {
 
 void PlaylistBuilder::add_guide(size_t line, std::string_view address) {
   std::vector<std::string>& guides = playlist_.guide_addresses;
-  if (std::find(guides.begin(), guides.end(), address) != guides.end()) return;
+  // Past the bound an address costs no more than reading it, however many header lines there are.
   if (guides.size() == kMaxGuideAddresses) {
     skip(line, "more than " + std::to_string(kMaxGuideAddresses) + " guide addresses");
     return;
   }
+  if (address.size() > kMaxGuideAddressBytes) {
+    skip(line, "a guide address longer than " + std::to_string(kMaxGuideAddressBytes) + " bytes");
+    return;
+  }
+  if (guides_seen_.contains(address)) return;
   if (!is_network_address(address)) {
     skip(line, "not a network guide address");
     return;
   }
-  guides.emplace_back(address);
+  // Room for all at once: the set looks at the addresses where they are, so they never move.
+  if (guides.empty()) guides.reserve(kMaxGuideAddresses);
+  guides_seen_.insert(guides.emplace_back(address));
 }
 
 void PlaylistBuilder::skip(size_t line, std::string reason) {
@@ -115,6 +122,8 @@ void PlaylistBuilder::skip(size_t line, std::string reason) {
 
 Playlist PlaylistBuilder::finish() {
   playlist_.entries.shrink_to_fit();
+  guides_seen_ = {};
+  playlist_.guide_addresses.shrink_to_fit();
   slots_ = {};
   return std::move(playlist_);
 }

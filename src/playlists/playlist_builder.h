@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 // What a reader found for one entry: views into the text being read (PlaylistBuilder::text()).
@@ -61,6 +62,7 @@ class PlaylistBuilder {
 
   Playlist playlist_;
   std::vector<Slot> slots_;  // a power of two in number, at most half of them taken
+  std::unordered_set<std::string_view> guides_seen_;  // the guide addresses taken, as they lie there
 };
 
 // Why a line longer than kMaxPlaylistLineBytes is not used.

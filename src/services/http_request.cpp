@@ -30,6 +30,20 @@ QString curl_error_text(CURLcode code, const char* buffer) {
   if (buffer && buffer[0]) return QString::fromUtf8(buffer).trimmed();
   return QString::fromUtf8(curl_easy_strerror(code));
 }
+
+std::mutex stall_limits_mutex;
+HttpRequest::StallLimits stall_limits_in_use;
+
+// Which limit a timed-out transfer ran into, in words: curl says it in its own terms.
+QString timed_out_text(CURL* easy, long timeout_seconds, const HttpRequest::StallLimits& limits) {
+  curl_off_t connected = 0, total = 0;
+  curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected);
+  curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME_T, &total);
+  if (connected == 0) return HttpRequest::unreachable_text(limits.connect_seconds);
+  if (timeout_seconds > 0 && total >= curl_off_t{timeout_seconds} * 1000000)
+    return QStringLiteral("No whole reply within %1 seconds").arg(timeout_seconds);
+  return HttpRequest::too_slow_text(limits.low_speed_bytes, limits.low_speed_seconds);
+}
 }  // namespace
 
 // What a request shares with the thread that carries out its transfer. The thread holds it until
@@ -50,7 +64,7 @@ struct HttpRequest::Transfer {
   }
 
   void run(const QByteArray& url, const QByteArray& user_agent, const QList<QByteArray>& headers,
-           long timeout_seconds);
+           long timeout_seconds, const StallLimits& limits);
   static size_t write_body(char* data, size_t size, size_t count, void* user);
   static size_t write_header(char* data, size_t size, size_t count, void* user);
 
@@ -136,7 +150,7 @@ size_t HttpRequest::Transfer::write_body(char* data, size_t size, size_t count, 
 }
 
 void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_agent,
-                                const QList<QByteArray>& headers, long timeout_seconds) {
+                                const QList<QByteArray>& headers, long timeout_seconds, const StallLimits& limits) {
   char error_buffer[CURL_ERROR_SIZE] = {};
   easy = curl_easy_init();
   curl_slist* header_list = nullptr;
@@ -161,6 +175,9 @@ void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_ag
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::write_body);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
   if (timeout_seconds > 0) curl_easy_setopt(easy, CURLOPT_TIMEOUT, timeout_seconds);
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits.low_speed_bytes);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.low_speed_seconds);
 
   curl_multi_add_handle(multi, easy);
   QString failure;
@@ -186,6 +203,7 @@ void HttpRequest::Transfer::run(const QByteArray& url, const QByteArray& user_ag
       if (abort.load()) failure = HttpRequest::aborted_text();
       else if (too_large) failure = HttpRequest::too_large_text(max_body);
       else if (sink_refused) failure = HttpRequest::sink_refused_text();
+      else if (result == CURLE_OPERATION_TIMEDOUT) failure = timed_out_text(easy, timeout_seconds, limits);
       else if (result != CURLE_OK) failure = curl_error_text(result, error_buffer);
       break;
     }
@@ -225,6 +243,21 @@ QString HttpRequest::aborted_text() { return QStringLiteral("Transfer aborted");
 QString HttpRequest::sink_refused_text() { return QStringLiteral("The reply could not be stored"); }
 QString HttpRequest::too_large_text(qint64 max_body_bytes) {
   return QStringLiteral("The reply is larger than %1 bytes").arg(max_body_bytes);
+}
+QString HttpRequest::unreachable_text(long seconds) {
+  return QStringLiteral("The server could not be reached within %1 seconds").arg(seconds);
+}
+QString HttpRequest::too_slow_text(long bytes_per_second, long seconds) {
+  return QStringLiteral("The server sent less than %1 bytes a second for %2 seconds").arg(bytes_per_second).arg(seconds);
+}
+
+void HttpRequest::set_stall_limits(const StallLimits& limits) {
+  std::lock_guard lock(stall_limits_mutex);
+  stall_limits_in_use = limits;
+}
+HttpRequest::StallLimits HttpRequest::stall_limits() {
+  std::lock_guard lock(stall_limits_mutex);
+  return stall_limits_in_use;
 }
 
 void HttpRequest::set_user_agent(const QByteArray& user_agent) { user_agent_ = user_agent; }
@@ -270,9 +303,9 @@ void HttpRequest::get(const QByteArray& url) {
   transfer_->max_body = max_body_bytes_;
   transfer_->sink = std::move(sink_);
   // Never joined: a thread stuck in a name lookup must not hold up the thread that owns the request.
-  std::thread([t = transfer_, url, agent = user_agent_, headers = headers_, timeout = timeout_seconds_] {
-    t->run(url, agent, headers, timeout);
-  }).detach();
+  std::thread([t = transfer_, url, agent = user_agent_, headers = headers_, timeout = timeout_seconds_,
+               limits = stall_limits()] { t->run(url, agent, headers, timeout, limits); })
+      .detach();
 }
 
 void HttpRequest::deliver_finish() {

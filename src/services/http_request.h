@@ -25,6 +25,18 @@ class HttpRequest : public QObject {
   void set_user_agent(const QByteArray& user_agent);
   // Gives up a transfer that has not ended after this many seconds (0: never).
   void set_timeout_seconds(long seconds);
+  // How long a transfer may take to reach its server (the name lookup included), and how slowly it
+  // may go before it is given up: a server that accepts and then sends nothing, or its head and
+  // then a byte now and then, would otherwise hold the transfer, and whatever waits for it, until
+  // the user cancels. A transfer given up so ends with unreachable_text() or too_slow_text().
+  struct StallLimits {
+    long connect_seconds = 30;
+    long low_speed_bytes = 1024;  // a second
+    long low_speed_seconds = 30;
+  };
+  // The limits of every transfer started afterwards; tests shorten them to see a stall end in moments.
+  static void set_stall_limits(const StallLimits& limits);
+  static StallLimits stall_limits();
   // The largest body accepted; a reply that announces or delivers more ends the transfer with
   // too_large_text(), and nothing of it is kept. Set before get().
   void set_max_body_bytes(qint64 bytes);
@@ -67,6 +79,9 @@ class HttpRequest : public QObject {
   static QString sink_refused_text();
   // Text of the error a transfer ends with when the reply is larger than `max_body_bytes`.
   static QString too_large_text(qint64 max_body_bytes);
+  // Texts of the errors a transfer ends with past its StallLimits.
+  static QString unreachable_text(long seconds);
+  static QString too_slow_text(long bytes_per_second, long seconds);
   // No reply the program understands is larger: the catalogue reply counts its length in 31 bits.
   static constexpr qint64 kLargestBody = 0x7FFFFFFF;
 

@@ -9,6 +9,7 @@
 #include "shell/channel_table_model.h"
 #include "shell/guide_user_channels.h"
 #include "shell/main_window.h"
+#include "widgets/messages.h"
 #include "widgets/plain_tooltip.h"
 #include "widgets/window_placement.h"
 
@@ -39,6 +40,8 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+G")), &window);
   connect(open, &QShortcut::activated, this, [this] {
     show_selected_channel();
+    // A playlist may have been renamed since.
+    panel_->show_sources();
     // Placed once: opened again, it stays where the user last had it.
     if (!panel_placed_) place_panel();
     panel_placed_ = true;
@@ -83,8 +86,11 @@ void GuideHookup::start() {
   const std::vector<Channel>& channels = window_.state().catalogue.channels;
   channels_seen_ = {channels.data(), channels.size()};
   started_ = true;
+  if (!library_->sources_problem().isEmpty()) show_error(&window_, library_->sources_problem());
   library_->refresh(false);
 }
+
+void GuideHookup::show_problem(const QString& text) { show_warning(&window_, text); }
 
 void GuideHookup::show_selected_channel() {
   const int position = window_.selected_channel_position();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
@@ -26,8 +27,10 @@ class GuideHookup : public QObject {
   // A channel's tvg-id where it has one (channels read from a playlist); none by default.
   std::function<std::string(const Channel& channel)> tvg_id_of;
 
-  // Reads the guides the user has, downloading those due.
+  // Reads the guides the user has, downloading those due; tells what went wrong reading their list.
   void start();
+  // A warning about the guides, over the main window.
+  void show_problem(const QString& text);
   void show_selected_channel();
 
  protected:

@@ -147,7 +147,7 @@ void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_cop
       import_summary(source.name, read.front().channels.size(), read.front().skipped, read.front().skip_examples);
   const std::vector<std::string> guides = read.front().guide_addresses;
   show_channels(std::move(read.front()));
-  if (fresh_copy && !guides.empty()) Q_EMIT guides_named(guides);
+  if (fresh_copy) Q_EMIT guides_named(id, guides);
   if (tell_summary) show_information(&window_, summary);
 }
 
@@ -357,6 +357,7 @@ void PlaylistFlows::open_playlists_dialog() {
     remove_source_channels(state.catalogue, state.playlists, id);
     saved_favorites_.erase(id);
     window_.finish_view_change(build_visible_list(state));
+    Q_EMIT source_removed(id);
     dialog.show_sources(state.playlists.sources);
   });
   dialog.exec();

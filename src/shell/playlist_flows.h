@@ -48,8 +48,10 @@ class PlaylistFlows : public QObject {
   void open_playlists_dialog();
 
  Q_SIGNALS:
-  // A playlist just added or refreshed names guides of its own (url-tvg, x-tvg-url).
-  void guides_named(const std::vector<std::string>& addresses);
+  // The guides a playlist just added or refreshed names (url-tvg, x-tvg-url); none when it names none.
+  void guides_named(uint16_t source, const std::vector<std::string>& addresses);
+  // The user removed a playlist.
+  void source_removed(uint16_t source);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,7 +4,8 @@ struct AppState;
 class GuideHookup;
 class PlaylistFlows;
 
-// Playlists and the programme guide: the guides a playlist names join the guide's sources when the
-// playlist is added or refreshed, and a playlist's channels find their guide channel by the tvg-id
-// the playlist gave them.
+// Playlists and the programme guide: the guides a playlist names are its own among the guide's
+// sources, brought up to date when the playlist is added or refreshed, listed with its name, and
+// removed with it; a playlist's channels find their guide channel by the tvg-id the playlist gave
+// them.
 void connect_playlist_guides(const AppState& state, PlaylistFlows& playlists, GuideHookup& guide);

@@ -1,13 +1,17 @@
 #include "guide/guide_library.h"
 #include "guide_bytes.h"
 #include "playlists/playlist_reader.h"
+#include "services/http_request.h"
+#include "short_stall_limits.h"
 #include "test_env.h"
 #include "test_server.h"
 
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -88,15 +92,55 @@ TEST_F(GuideLibraryTest, FilesAndPlaylistGuidesAreSourcesOnceEach) {
   const Playlist playlist = read_playlist(
       "#EXTM3U url-tvg=\"http://127.0.0.1:9/a.xml.gz,http://127.0.0.1:9/b.xml\" x-tvg-url=\"http://127.0.0.1:9/a.xml.gz\"\n"
       "#EXTINF:-1 tvg-id=\"news.example\",News\nhttp://127.0.0.1:9/live\n");
-  library.add_playlist_guides(playlist);
-  library.add_playlist_guides(playlist);
+  EXPECT_EQ(library.take_playlist_guides(3, playlist.guide_addresses), "");
+  EXPECT_EQ(library.take_playlist_guides(3, playlist.guide_addresses), "");
   library.cancel();
-  const std::vector<GuideSource> expected{{file, false}, {"http://127.0.0.1:9/a.xml.gz", true}, {"http://127.0.0.1:9/b.xml", true}};
+  const std::vector<GuideSource> expected{
+      {file, false, 0}, {"http://127.0.0.1:9/a.xml.gz", true, 3}, {"http://127.0.0.1:9/b.xml", true, 3}};
   EXPECT_EQ(library.sources(), expected);
-  EXPECT_EQ(load_guide_sources(sources), expected);
+  EXPECT_EQ(read_guide_sources(sources).list.sources, expected);
   library.remove_source("http://127.0.0.1:9/b.xml");
-  EXPECT_EQ(load_guide_sources(sources).size(), 2u);
+  EXPECT_EQ(read_guide_sources(sources).list.sources.size(), 2u);
+  EXPECT_EQ(read_guide_sources(sources).list.refused, (std::vector<RefusedGuide>{{3, "http://127.0.0.1:9/b.xml"}}));
   ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+  // Where the user added it, a source that cannot be is told why.
+  EXPECT_TRUE(library.add_source("http://127.0.0.1:9/" + QString(3000, 'x')).contains("longer than"));
+  EXPECT_EQ(library.sources().size(), 2u);
+}
+
+// The list of sources read at start could not be read whole: it is set aside, the user is told
+// (by whoever shows the library), and the next save writes beside it, never over it.
+TEST_F(GuideLibraryTest, AnUnreadableListIsSetAsideAndTold) {
+  QByteArray damaged = "http://127.0.0.1:9/mine.xml\n";
+  for (int i = 0; i < 32; ++i) damaged += "playlist\thttp://127.0.0.1:9/" + QByteArray(60 * 1024, 'a') + QByteArray::number(i) + "\n";
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(sources).absolutePath()));
+  ASSERT_TRUE(quovi_test::write_all(sources, damaged));
+  GuideLibrary library(sources, cache, matches);
+  EXPECT_TRUE(library.sources_problem().contains(QDir::toNativeSeparators(sources + ".bad")));
+  EXPECT_EQ(library.sources(), (std::vector<GuideSource>{{"http://127.0.0.1:9/mine.xml", false, 0}}));
+  library.add_source("http://127.0.0.1:9/more.xml");
+  library.cancel();
+  EXPECT_EQ(quovi_test::read_all(sources + ".bad"), damaged);
+  EXPECT_EQ(read_guide_sources(sources).list.sources.size(), 2u);
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+}
+
+// One guide's server answers nothing: the refresh ends by the stall limits with its problem, and
+// the others are downloaded and read all the same.
+TEST_F(GuideLibraryTest, AStalledGuideHoldsUpNoOther) {
+  TestServer server;
+  server.stall("/stalled.xml.gz");
+  server.reply("/good.xml.gz", 200, guide_now("Evening news"));
+  const QString stalled = server.base() + "/stalled.xml.gz";
+  ASSERT_TRUE(save_guide_sources(sources, {{{stalled, false, 0}, {server.base() + "/good.xml.gz", false, 0}}, {}}));
+  const quovi_test::ShortStallLimits limits;
+  GuideLibrary library(sources, cache, matches);
+  QSignalSpy done(&library, &GuideLibrary::refreshed);
+  library.refresh(false);
+  ASSERT_TRUE(wait_until([&] { return done.count() > 0; }, 10000));
+  EXPECT_EQ(title_now(library), "Evening news");
+  EXPECT_EQ(done.front().front().toStringList(),
+            QStringList{stalled + ": " + HttpRequest::too_slow_text(1024, 1)});
 }
 
 TEST_F(GuideLibraryTest, AGuideIsReadAgainOnlyWhenItsFileChanged) {

@@ -96,10 +96,10 @@ TEST(GuideSmallFiles, WhatIsReadIsWrittenBackTheSame) {
     ASSERT_TRUE(quovi_test::write_all(matches_path, c.matches));
     ASSERT_TRUE(quovi_test::write_all(sources_path, c.sources));
     const ManualGuideMatches matches = load_guide_matches(matches_path);
-    const std::vector<GuideSource> sources = load_guide_sources(sources_path);
+    const GuideSources sources = read_guide_sources(sources_path).list;
     ASSERT_TRUE(save_guide_matches(matches_path, matches));
     ASSERT_TRUE(save_guide_sources(sources_path, sources));
     EXPECT_EQ(load_guide_matches(matches_path), matches);
-    EXPECT_EQ(load_guide_sources(sources_path), sources);
+    EXPECT_EQ(read_guide_sources(sources_path).list, sources);
   }
 }

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTreeWidget>
@@ -107,4 +108,29 @@ TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
   EXPECT_EQ(library->manual_matches().count(-1), 0u);
   library->set_manual_match(7, "");
   EXPECT_EQ(library->manual_matches().count(7), 1u);
+}
+
+// The sources list the guides a playlist named with the playlist's name, and Remove takes off the
+// guide itself whatever the row says.
+TEST(GuidePanel, ListsAPlaylistsGuidesWithItsName) {
+  const QString root = quovi_test::sandbox_root();
+  GuideLibrary library(root + "/panel/sources.txt", root + "/panel/cache", root + "/panel/matches.txt");
+  library.add_source(root + "/mine.xml");
+  library.take_playlist_guides(4, {"http://127.0.0.1:9/named.xml"});
+  library.cancel();
+  GuidePanel panel(library);
+  panel.playlist_name_of = [](uint16_t id) { return id == 4 ? QStringLiteral("<b>Community</b> list") : QString(); };
+  panel.show_sources();
+  auto* list = panel.findChild<QListWidget*>(QStringLiteral("GuideSources"));
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), root + "/mine.xml");
+  EXPECT_EQ(list->item(1)->text(), "http://127.0.0.1:9/named.xml  (from the playlist <b>Community</b> list)");
+
+  list->setCurrentRow(1);
+  for (QPushButton* b : panel.findChildren<QPushButton*>())
+    if (b->text() == QLatin1String("Remove")) b->click();
+  EXPECT_EQ(library.sources(), (std::vector<GuideSource>{{root + "/mine.xml", false, 0}}));
+  ASSERT_EQ(list->count(), 1);
+  ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
 }

@@ -99,6 +99,38 @@ TEST(M3uReader, PlainListsCommentsAndGuides) {
   EXPECT_EQ(guides.entries.size(), 1u);
 }
 
+// A community list names a hundred guides or so: every one is offered. However many header lines
+// a file holds (each #EXTM3U is read), the addresses stop at the bounds, each one past them skipped
+// with why.
+TEST(M3uReader, GuideAddressesAreKeptUpToTheBounds) {
+  std::string many = "#EXTM3U url-tvg=\"";
+  for (int i = 0; i < 101; ++i) many += (i ? "," : "") + std::string("https://epg.example/") + std::to_string(i) + ".xml.gz";
+  const Playlist community = read_m3u(many + "\"\nhttp://s/1\n");
+  ASSERT_EQ(community.guide_addresses.size(), 101u);
+  EXPECT_EQ(community.guide_addresses.back(), "https://epg.example/100.xml.gz");
+  EXPECT_EQ(community.skipped, 0u);
+  for (int i = 101; i <= static_cast<int>(kMaxGuideAddresses); ++i) many += ",https://epg.example/" + std::to_string(i) + ".xml.gz";
+  const Playlist one_more = read_m3u(many + "\"\nhttp://s/1\n");
+  EXPECT_EQ(one_more.guide_addresses.size(), kMaxGuideAddresses);
+  EXPECT_EQ(skip_reasons(one_more), Rows({"line 1: more than 1000 guide addresses"}));
+
+  std::string hostile;
+  const std::string long_address = "http://g/" + std::string(kMaxGuideAddressBytes, 'l');
+  for (int line = 0; line < 40; ++line) {
+    hostile += "#EXTM3U url-tvg=\"" + long_address;
+    for (int i = 0; i < 50; ++i) hostile += ",http://g/" + std::to_string(line * 50 + i) + ",http://g/0";
+    hostile += "\"\n";
+  }
+  const Playlist bounded = read_m3u(hostile + "http://s/1\n");
+  ASSERT_EQ(bounded.guide_addresses.size(), kMaxGuideAddresses);
+  EXPECT_EQ(bounded.guide_addresses.back(), "http://g/999");
+  // The long address of each of the first 20 lines, the repeat that ends the 20th, and every
+  // address of the 20 lines after it (a long one, 50 new, 50 repeats).
+  EXPECT_EQ(bounded.skipped, 20 + 1 + 20 * 101);
+  EXPECT_EQ(skip_reasons(bounded).front(), "line 1: a guide address longer than 2048 bytes");
+  EXPECT_EQ(bounded.entries.size(), 1u);
+}
+
 TEST(M3uReader, SkipsAndCountsWhatItCannotUse) {
   const M3uCase cases[] = {
       {"#EXTINF without an address, before another and at the end",

@@ -1,5 +1,6 @@
 #include "services/http_request.h"
 
+#include "short_stall_limits.h"
 #include "stalled_lookup.h"
 #include "test_server.h"
 
@@ -145,6 +146,34 @@ TEST(HttpRequest, DestroyingARunningRequestDoesNotWaitForTheServer) {
     clock.start();
   }
   EXPECT_LT(clock.elapsed(), 500);
+}
+
+// A server that accepts and then sends nothing, or a byte now and then, must not hold a transfer
+// until the user gives up: it ends by itself, saying why.
+TEST(HttpRequest, AStalledOrTricklingTransferEndsByItselfWithTheCause) {
+  TestServer server;
+  server.stall("/no-head");
+  server.stall_after("/head-then-nothing", QByteArray(4096, 'h'), 100);
+  server.trickle("/trickle", 100000, std::chrono::milliseconds(100));
+  const quovi_test::ShortStallLimits limits;
+  for (const char* path : {"/no-head", "/head-then-nothing", "/trickle"}) {
+    HttpRequest request;
+    request.get((server.base() + path).toUtf8());
+    ASSERT_TRUE(wait_finished(request, 8000)) << path;
+    EXPECT_EQ(request.error(), HttpRequest::too_slow_text(1024, 1)) << path << ": " << request.error().toStdString();
+  }
+}
+
+// The connect time-out takes in the name lookup: a dead DNS server is given up as one that does
+// not answer.
+TEST(HttpRequest, ANameLookupThatHangsEndsByItselfWithTheCause) {
+  if (!run_with_stalling_resolver()) return;
+  const quovi_test::ShortStallLimits limits;
+  HttpRequest request;
+  request.get(stalling_url());
+  // Within the stand-in's stall of 5 s, after which the lookup fails for another reason.
+  ASSERT_TRUE(wait_finished(request, 4000));
+  EXPECT_EQ(request.error(), HttpRequest::unreachable_text(1));
 }
 
 // libcurl's threaded resolver cannot stop a lookup; neither abort() nor the destructor may wait for

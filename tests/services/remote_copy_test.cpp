@@ -1,6 +1,7 @@
 #include "services/remote_copy.h"
 
 #include "services/http_request.h"
+#include "short_stall_limits.h"
 #include "test_server.h"
 
 #include "peak_memory.h"
@@ -110,6 +111,8 @@ TEST_F(RemoteCopyTest, AFailedRefreshLeavesTheCopyAndItsInfoAsTheyWere) {
   server.reply("/big", 200, QByteArray(5000, 'x'));
   server.reply("/teapot", 418, "no");
   server.reply_generated("/endless", 8 << 20);
+  server.trickle("/trickle", 100000, std::chrono::milliseconds(100));
+  const quovi_test::ShortStallLimits limits;
 
   struct Case {
     const char* what;
@@ -121,6 +124,8 @@ TEST_F(RemoteCopyTest, AFailedRefreshLeavesTheCopyAndItsInfoAsTheyWere) {
       {"announced too large", server.base() + "/big"},
       // Megabytes are written before the cap is reached.
       {"grown too large", server.base() + "/endless", 1 << 20},
+      // A byte now and then: given up past the stall limits, not held until the user cancels.
+      {"trickling", server.base() + "/trickle", 1 << 20},
       {"file address", "file:///etc/passwd"},
       {"other scheme", "ftp://127.0.0.1/x"},
       {"not an address", "just words"},

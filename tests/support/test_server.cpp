@@ -102,6 +102,19 @@ void TestServer::stall_after(const std::string& path, const QByteArray& body, si
   };
 }
 
+void TestServer::trickle(const std::string& path, size_t size, std::chrono::milliseconds interval) {
+  std::lock_guard lock(mutex_);
+  scripts_[path] = [this, size, interval](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(size, "application/octet-stream", [this, interval](size_t, size_t, httplib::DataSink& sink) {
+      {
+        std::unique_lock lock(mutex_);
+        if (changed_.wait_for(lock, interval, [this] { return releasing_; })) return false;
+      }
+      return sink.write("t", 1);
+    });
+  };
+}
+
 void TestServer::hold() {
   std::unique_lock lock(mutex_);
   ++stalled_;

@@ -51,6 +51,8 @@ class TestServer {
   void stall(const std::string& path);
   // Announces `body` in full, sends `first` bytes of it, then stalls.
   void stall_after(const std::string& path, const QByteArray& body, size_t first);
+  // Announces `size` bytes and sends one of them every `interval` until the server goes away.
+  void trickle(const std::string& path, size_t size, std::chrono::milliseconds interval);
 
   std::vector<Received> received() const;
   // Runs the Qt event loop until `count` requests were received or the time is up.
