@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
   limits.workers = static_cast<size_t>(options.workers);
   limits.queue = static_cast<size_t>(options.queue);
   limits.door.max_connections = static_cast<size_t>(options.connections);
+  limits.door.max_connections_per_client = static_cast<size_t>(options.connections_per_client);
   limits.door.read_timeout = std::chrono::seconds(options.read_timeout);
   GuardedServer server(limits, log_line);
   // The door refuses longer bodies already; this keeps the library's own bound the same.

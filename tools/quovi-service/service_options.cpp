@@ -26,6 +26,8 @@ constexpr NumberOption kNumbers[] = {
     {"--workers", "number of workers", &ServiceOptions::workers, 1, 1024},
     {"--queue", "queue length", &ServiceOptions::queue, 0, 100000},
     {"--connections", "number of connections", &ServiceOptions::connections, 1, 100000},
+    {"--connections-per-client", "number of connections per client", &ServiceOptions::connections_per_client, 0,
+     100000},
     {"--read-timeout", "read timeout", &ServiceOptions::read_timeout, 1, 3600},
 };
 
@@ -80,6 +82,10 @@ std::string service_usage(const ServiceOptions& d) {
          std::to_string(d.queue) + ")\n"
          "  --connections N     connections still sending their request; more are answered 503 (default " +
          std::to_string(d.connections) + ")\n"
+         "  --connections-per-client N\n"
+         "                      as many from one client address (an IPv6 client: its /64); 0 for no bound,\n"
+         "                      behind a proxy whose connections all come from one address (default " +
+         std::to_string(d.connections_per_client) + ")\n"
          "  --read-timeout S    seconds a request may take to arrive whole; later: 408 (default " +
          std::to_string(d.read_timeout) + ")\n"
          "  --fresh-stamp       publish the catalogue stamped with the time it is read (at start, when the\n"

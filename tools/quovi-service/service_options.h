@@ -13,6 +13,7 @@ struct ServiceOptions {
   int workers = 8;          // requests served at once
   int queue = 64;           // complete requests waiting for a worker; one more is answered 503
   int connections = 512;    // connections still sending their request; one more is answered 503
+  int connections_per_client = 32;  // as many from one client address; 0: no bound per client
   int read_timeout = 10;    // seconds from a connection's opening until its request has arrived whole
   bool fresh_stamp = false; // publish the catalogue stamped when it is read (PublishOptions)
 };
