@@ -32,6 +32,10 @@ TEST(ServiceOptions, ReadsEveryOptionInBothSpellings) {
   const auto shared = parse_service_options({"--database", "postgresql://quovi@db/quovi"}, default_service_options());
   ASSERT_TRUE(shared.options);
   EXPECT_EQ(shared.options->database, "postgresql://quovi@db/quovi");
+  EXPECT_EQ(shared.warning, "");
+  const auto in_file = parse_service_options({"--database-file", "/etc/quovi/database"}, default_service_options());
+  ASSERT_TRUE(in_file.options);
+  EXPECT_EQ(in_file.options->database_file, "/etc/quovi/database");
   EXPECT_TRUE(parsed.options->fresh_stamp);
   EXPECT_FALSE(default_service_options().fresh_stamp);
 }
@@ -40,7 +44,8 @@ TEST(ServiceOptions, RefusesBadOptions) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"--port", "65536"}, {"--port", "-1"}, {"--port", "http"}, {"--port"}, {"--bogus"}, {"--catalogue="},
            {"--workers", "0"}, {"--queue", "-1"}, {"--connections", "0"}, {"--connections-per-client", "-1"},
-           {"--read-timeout", "0"}, {"--read-timeout", "1.5"}}) {
+           {"--read-timeout", "0"}, {"--read-timeout", "1.5"}, {"--database-file="},
+           {"--database", "a.sqlite", "--database-file", "f"}}) {
     const auto parsed = parse_service_options(args, default_service_options());
     EXPECT_FALSE(parsed.options);
     EXPECT_TRUE(parsed.error);

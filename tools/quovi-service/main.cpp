@@ -102,11 +102,17 @@ int main(int argc, char** argv) {
                                            << (parsed.error ? "\n" : "");
     return parsed.error ? 2 : 0;
   }
-  const ServiceOptions& options = *parsed.options;
+  ServiceOptions options = *parsed.options;
+  if (!parsed.warning.empty()) log_line(parsed.warning);
 
   allow_every_connection();
   std::unique_ptr<FeedbackStore> store;
   try {
+    if (!options.database_file.empty()) {
+      std::string warning;
+      options.database = read_database_location(options.database_file, warning);
+      if (!warning.empty()) log_line("warning: " + warning);
+    }
     if (!is_postgresql_location(options.database)) {
       std::error_code ec;
       const auto folder = std::filesystem::path(options.database).parent_path();
