@@ -7,6 +7,11 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <map>
+#include <thread>
+
 namespace {
 // A small catalogue whose one local channel names its service by the placeholder.
 std::vector<ZipMember> members_naming_the_service() {
@@ -144,4 +149,121 @@ TEST(CataloguePublish, AFreshStampIsTheTimeOfPublishing) {
   const CatalogueFile::Snapshot after_rebuild = file.current();
   EXPECT_EQ(after_rebuild.stamp, "202605050916");
   EXPECT_EQ(loaded(*after_rebuild.bytes).channels.size(), 3u);
+}
+
+namespace {
+// A catalogue naming the service, published through a file that counts its builds by address and
+// calls `meanwhile` during each.
+struct CountedCatalogue {
+  explicit CountedCatalogue(PublishOptions options = {}, std::function<void(const std::string&)> meanwhile = {}) {
+    const QString path = quovi_test::sandbox_root() + "/counted.dat";
+    write_catalogue(path, members_naming_the_service());
+    options.building = [this, meanwhile](const std::string& address) {
+      {
+        std::lock_guard lock(mutex);
+        ++builds[address];
+      }
+      if (meanwhile) meanwhile(address);
+    };
+    file = std::make_unique<CatalogueFile>(path.toStdString(), options);
+  }
+  int builds_of(const std::string& address) {
+    std::lock_guard lock(mutex);
+    return builds[address];
+  }
+  int total_builds() {
+    std::lock_guard lock(mutex);
+    int total = 0;
+    for (const auto& [address, count] : builds) total += count;
+    return total;
+  }
+  std::mutex mutex;
+  std::map<std::string, int> builds;
+  std::unique_ptr<CatalogueFile> file;
+};
+
+std::string host(char name) { return std::string("http://") + name + ".example:8741"; }
+}  // namespace
+
+// Clients rotating over a few addresses are each served the catalogue built for theirs the first
+// time: no request costs a build after that.
+TEST(CataloguePublish, RotatingAddressesAreEachBuiltOnce) {
+  CountedCatalogue catalogue;
+  std::map<std::string, std::shared_ptr<const std::string>> first;
+  for (int round = 0; round < 3; ++round)
+    for (char name = 'a'; name < 'a' + 9; ++name) {
+      const auto bytes = catalogue.file->current(host(name)).bytes;
+      if (round == 0) first[host(name)] = bytes;
+      EXPECT_EQ(bytes.get(), first[host(name)].get()) << "round " << round << ", " << host(name);
+    }
+  EXPECT_EQ(catalogue.total_builds(), 9);
+}
+
+// The catalogues kept are bounded by number and by bytes; past the bound the one asked for least
+// recently is built again when asked for, and no other.
+TEST(CataloguePublish, TheCataloguesKeptAreBoundedLeastRecentlyAskedForFirst) {
+  const size_t one = CountedCatalogue().file->current(host('a')).bytes->size();
+  const struct {
+    const char* what;
+    size_t addresses;
+    size_t bytes;
+    std::string asked;
+    std::string built;
+  } cases[] = {
+      {"three kept by number", 3, one * 100, "abcadacdbd", "abcdb"},
+      {"two kept by bytes", 100, one * 5 / 2, "ababcacbab", "abcaba"},
+      {"one larger than the bound still kept", 100, 1, "aabba", "aba"},
+  };
+  for (const auto& c : cases) {
+    PublishOptions options;
+    options.addresses_kept = c.addresses;
+    options.bytes_kept = c.bytes;
+    CountedCatalogue catalogue(options);
+    std::string built;
+    for (const char name : c.asked) {
+      const int before = catalogue.total_builds();
+      EXPECT_TRUE(catalogue.file->current(host(name)).problem.empty());
+      if (catalogue.total_builds() > before) built += name;
+    }
+    EXPECT_EQ(built, c.built) << c.what;
+  }
+}
+
+// A catalogue being built for one address holds up no request for another, and a second request
+// for that address waits for its build instead of building it again.
+TEST(CataloguePublish, ABuildHoldsUpNoRequestForAnotherAddress) {
+  std::promise<void> entered;
+  std::once_flag entering;
+  std::promise<void> release;
+  const std::shared_future<void> released = release.get_future().share();
+  CountedCatalogue catalogue({}, [&](const std::string& address) {
+    if (address != host('s')) return;
+    std::call_once(entering, [&] { entered.set_value(); });
+    released.wait();
+  });
+  const auto kept = catalogue.file->current(host('k')).bytes;
+
+  auto slow = std::async(std::launch::async, [&] { return catalogue.file->current(host('s')); });
+  entered.get_future().wait();
+  auto joining = std::async(std::launch::async, [&] { return catalogue.file->current(host('s')); });
+  auto others = std::async(std::launch::async, [&] {
+    return std::pair{catalogue.file->current(host('k')).bytes, catalogue.file->current(host('n')).bytes};
+  });
+  // Not a measure of time, only a guard against waiting for ever: the answers come at once unless
+  // the build holds them up.
+  const bool others_answered = others.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  EXPECT_TRUE(others_answered) << "a request for another address waited for the build";
+  // Gives the joining request its chance to find the build under way.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  release.set_value();
+  if (others_answered) {
+    const auto [k, n] = others.get();
+    EXPECT_EQ(k.get(), kept.get());
+    ASSERT_NE(n, nullptr);
+    EXPECT_FALSE(n->empty());
+  }
+  const auto first = slow.get();
+  EXPECT_TRUE(first.problem.empty()) << first.problem;
+  EXPECT_EQ(joining.get().bytes.get(), first.bytes.get());
+  EXPECT_EQ(catalogue.builds_of(host('s')), 1);
 }

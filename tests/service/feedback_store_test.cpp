@@ -262,8 +262,8 @@ TEST(PostgresqlFeedbackStore, ReportsAServerItCannotReachWithoutThePassword) {
     EXPECT_EQ(message.find("s3cret"), std::string::npos) << message;
     EXPECT_EQ(message.find('\n'), std::string::npos) << message;
   }
-  EXPECT_EQ(printable_location("postgres://u:p@h:5/d?password=x&sslmode=require"),
-            "postgres://u:***@h:5/d?password=***&sslmode=require");
+  EXPECT_EQ(printable_location("postgres://u:p@h:5/d?sslmode=require&password=x"),
+            "postgres://u:***@h:5/d?sslmode=require&password=***");
   EXPECT_EQ(printable_location("postgresql://u@h/d"), "postgresql://u@h/d");
   EXPECT_EQ(printable_location("/var/lib/a:b@c.sqlite"), "/var/lib/a:b@c.sqlite");
 }

@@ -11,9 +11,18 @@
 #include <cstdlib>
 
 namespace {
-int connect_to(int port) {
+int connect_to(int port, const char* from) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   if (fd < 0) return -1;
+  if (from) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    if (::inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+      ::close(fd);
+      return -1;
+    }
+  }
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<uint16_t>(port));
@@ -40,7 +49,7 @@ bool read_into(int fd, std::string& out) {
 }
 }  // namespace
 
-RawConnection::RawConnection(int port) : fd_(connect_to(port)) {}
+RawConnection::RawConnection(int port, const char* from) : fd_(connect_to(port, from)) {}
 
 RawConnection::~RawConnection() {
   if (fd_ >= 0) ::close(fd_);
@@ -78,8 +87,8 @@ std::string RawConnection::receive(int milliseconds) {
   return out;
 }
 
-std::string exchange_while_sending(int port, const std::string& bytes) {
-  const int fd = connect_to(port);
+std::string exchange_while_sending(int port, const std::string& bytes, const char* from) {
+  const int fd = connect_to(port, from);
   std::string reply;
   if (fd < 0) return reply;
   size_t sent = 0;

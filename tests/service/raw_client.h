@@ -2,10 +2,11 @@
 #include <string>
 
 // A connection of the test's own to 127.0.0.1:port, for requests no HTTP client would send:
-// sent a piece at a time, or without end.
+// sent a piece at a time, or without end. `from` is the loopback address it comes from (another
+// client than 127.0.0.1: "127.0.0.2"); the system's choice when null.
 class RawConnection {
  public:
-  explicit RawConnection(int port);
+  explicit RawConnection(int port, const char* from = nullptr);
   ~RawConnection();
   RawConnection(const RawConnection&) = delete;
   RawConnection& operator=(const RawConnection&) = delete;
@@ -26,7 +27,7 @@ class RawConnection {
 // Sends `bytes` while reading what comes back, as a client that does not wait for its request to
 // be taken; stops when the server ends the connection or is silent for two seconds. Answers
 // what came back.
-std::string exchange_while_sending(int port, const std::string& bytes);
+std::string exchange_while_sending(int port, const std::string& bytes, const char* from = nullptr);
 
 // The status of an HTTP reply ("HTTP/1.1 431 ..." gives 431); 0 when it is none.
 int status_of(const std::string& reply);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 QString database_path() { return quovi_test::sandbox_root() + "/feedback.sqlite"; }
@@ -154,6 +155,12 @@ TEST(ServiceEndToEnd, ServesItsPagesAndMediaFiles) {
   EXPECT_EQ(QByteArray::fromStdString(tone.body), quovi_test::read_all(QStringLiteral(QUOVI_DEMO_MEDIA_DIR "/tone.ogg")));
   EXPECT_EQ(content_type_of(service.port(), "/media/testcard.webm"), "video/webm");
   EXPECT_EQ(get(service, "/media/nothing.ogg").status, 404);
+  // A player seeking in a stream asks for a range of it.
+  const std::string part = raw_exchange(
+      service.port(), "GET /media/tone.ogg HTTP/1.1\r\nHost: x\r\nRange: bytes=100-109\r\nConnection: close\r\n\r\n", false);
+  EXPECT_EQ(part.substr(0, 12), "HTTP/1.1 206") << part.substr(0, 200);
+  EXPECT_EQ(QByteArray::fromStdString(part.substr(part.size() - 10)),
+            quovi_test::read_all(QStringLiteral(QUOVI_DEMO_MEDIA_DIR "/tone.ogg")).mid(100, 10));
 }
 
 TEST(ServiceEndToEnd, NoPathLeadsOutOfTheMediaFolder) {
@@ -162,6 +169,13 @@ TEST(ServiceEndToEnd, NoPathLeadsOutOfTheMediaFolder) {
   const std::string secret = "beside the media folder: 7d41c9e0b2";
   ASSERT_TRUE(quovi_test::write_all(site + "/secret.txt", QByteArray::fromStdString(secret)));
   ASSERT_TRUE(quovi_test::write_all(site + "/media/sub/clip.ogg", "OggS in the media folder"));
+  ASSERT_TRUE(quovi_test::write_all(site + "/media/empty.ogg", ""));
+  // Links leading out of the folder, one staying inside it, and a file that is no regular file.
+  ASSERT_TRUE(QFile::link("/etc/passwd", site + "/media/link.mp3"));
+  ASSERT_TRUE(QFile::link("../secret.txt", site + "/media/secret.ogg"));
+  ASSERT_TRUE(QFile::link("..", site + "/media/up"));
+  ASSERT_TRUE(QFile::link("sub/clip.ogg", site + "/media/alias.ogg"));
+  ASSERT_EQ(mkfifo((site + "/media/pipe.ogg").toLocal8Bit().constData(), 0600), 0);
   ServiceProcess service(service_options(site + "/media"));
   ASSERT_TRUE(service.listening());
   const auto raw_get = [&](const std::string& target) {
@@ -170,6 +184,11 @@ TEST(ServiceEndToEnd, NoPathLeadsOutOfTheMediaFolder) {
   };
   ASSERT_EQ(raw_get("/media/sub/clip.ogg").substr(0, 12), "HTTP/1.1 200");
   EXPECT_EQ(raw_get("/media/sub/../sub/clip.ogg").substr(0, 12), "HTTP/1.1 200");  // stays inside
+  const std::string aliased = raw_get("/media/alias.ogg");
+  EXPECT_EQ(aliased.substr(0, 12), "HTTP/1.1 200");
+  EXPECT_NE(aliased.find("OggS in the media folder"), std::string::npos) << aliased;
+  // An empty file says so, or a kept-alive client would wait for its content.
+  EXPECT_NE(raw_get("/media/empty.ogg").find("Content-Length: 0\r\n"), std::string::npos);
 
   for (const std::string target : {
            "/media/../secret.txt",
@@ -183,6 +202,14 @@ TEST(ServiceEndToEnd, NoPathLeadsOutOfTheMediaFolder) {
            "/media/%252e%252e/secret.txt",
            "/media//../secret.txt",
            "/media/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/etc/passwd",
+           "/media/link.mp3",
+           "/media/secret.ogg",
+           "/media/up/secret.txt",
+           "/media/up/media/../secret.txt",
+           "/media/pipe.ogg",
+           "/media/sub",
+           "/media/",
+           "/media/sub/clip.ogg%00.txt",
        }) {
     const std::string reply = raw_get(target);
     EXPECT_EQ(reply.substr(0, 12), "HTTP/1.1 404") << target;

@@ -169,6 +169,48 @@ TEST(ServiceLimits, TooManyOpenConnectionsAreAnswered503) {
   EXPECT_EQ(recorded_ids(), std::vector<int32_t>{777});
 }
 
+// One client holding many half-sent requests holds no more of the door than its share: its
+// connections past that are answered 503, while a client at another address is served.
+TEST(ServiceLimits, OneClientCannotTakeTheDoorFromTheOthers) {
+  ServiceProcess service(options_with({"--connections", "8", "--connections-per-client", "4"}));
+  ASSERT_TRUE(service.listening());
+  std::vector<std::unique_ptr<RawConnection>> held;
+  for (int i = 0; i < 8; ++i) {
+    held.push_back(std::make_unique<RawConnection>(service.port(), "127.0.0.1"));
+    ASSERT_TRUE(held.back()->send("GET /service/rate.php?rating=4&id=666 HTTP/1.1\r\nHost: x\r\n"));
+  }
+  std::vector<std::string> replies(held.size());
+  const auto answered = [&] {
+    return std::count_if(replies.begin(), replies.end(), [](const std::string& r) { return !r.empty(); });
+  };
+  for (int round = 0; round < 100 && answered() < 4; ++round) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (size_t i = 0; i < held.size(); ++i) replies[i] += held[i]->receive(0);
+  }
+  EXPECT_EQ(answered(), 4);
+  for (const auto& reply : replies) {
+    if (!reply.empty()) {
+      EXPECT_EQ(status_of(reply), 503) << reply;
+    }
+  }
+
+  const std::string other = exchange_while_sending(service.port(), rating_request(777), "127.0.0.2");
+  EXPECT_EQ(status_of(other), 200) << other;
+  // A connection of the first client's that ends makes room for another.
+  for (size_t i = 0; i < held.size(); ++i)
+    if (replies[i].empty()) {
+      held[i].reset();
+      break;
+    }
+  int status = 0;
+  for (int attempt = 0; attempt < 100 && status != 200; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    status = status_of(exchange_while_sending(service.port(), rating_request(778), "127.0.0.1"));
+  }
+  EXPECT_EQ(status, 200);
+  EXPECT_EQ(recorded_ids(), (std::vector<int32_t>{777, 778}));
+}
+
 // Requests sent one after the other on one connection, without waiting for the replies, are each
 // answered and recorded once, in order.
 TEST(ServiceLimits, KeptAliveConnectionsServeEveryPipelinedRequestOnce) {

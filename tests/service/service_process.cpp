@@ -9,7 +9,8 @@
 #include <QRegularExpression>
 #include <csignal>
 
-ServiceProcess::ServiceProcess(const QStringList& options) {
+ServiceProcess::ServiceProcess(const QStringList& options, const QProcessEnvironment& environment) {
+  process_.setProcessEnvironment(environment);
   process_.start(QStringLiteral(QUOVI_SERVICE_PROGRAM), QStringList{"--address", "127.0.0.1", "--port", "0"} + options);
   if (!process_.waitForStarted(10000)) return;
   QByteArray out;

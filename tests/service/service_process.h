@@ -1,5 +1,6 @@
 #pragma once
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -9,13 +10,16 @@
 // with SIGTERM when the object goes.
 class ServiceProcess {
  public:
-  // Starts the service with --port 0 and the given options; waits until it listens.
-  explicit ServiceProcess(const QStringList& options);
+  // Starts the service with --port 0 and the given options, in the given environment (the test's
+  // own by default); waits until it listens.
+  explicit ServiceProcess(const QStringList& options,
+                          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
   ~ServiceProcess();
 
   bool listening() const { return !base_url_.isEmpty(); }
   QString base_url() const { return base_url_; }  // "http://127.0.0.1:PORT"
   int port() const { return port_; }
+  qint64 pid() const { return process_.processId(); }
   bool running() const { return process_.state() == QProcess::Running; }
   // Stops the service and answers its exit code (-1 when it had to be killed or crashed).
   int stop();

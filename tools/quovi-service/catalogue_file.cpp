@@ -11,9 +11,6 @@
 #include <system_error>
 
 namespace {
-// Catalogues built for different addresses kept at once; anyone can name any host, so the number
-// is bounded, and the demo catalogue is small enough to build again.
-constexpr size_t kBuiltKept = 8;
 constexpr qint64 kFreshStampLifeSeconds = 24 * 3600;
 }  // namespace
 
@@ -27,20 +24,56 @@ std::string catalogue_stamp(const std::string& bytes) {
 }
 
 CatalogueFile::CatalogueFile(std::filesystem::path path, PublishOptions options)
-    : path_(std::move(path)), options_(std::move(options)), file_bytes_(std::make_shared<const std::string>()) {}
+    : path_(std::move(path)),
+      options_(std::move(options)),
+      file_bytes_(std::make_shared<const std::string>()),
+      published_(options_.addresses_kept, options_.bytes_kept) {}
 
 CatalogueFile::Snapshot CatalogueFile::current(const std::string& base) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   const QDateTime now = options_.clock();
   read_if_changed(now);
   if (!problem_.empty()) return {std::make_shared<const std::string>(), {}, problem_};
   if (!rebuilt_) return {file_bytes_, stamp_, {}};
   renew_stamp_if_old(now);
-  try {
-    return {published(base, now), stamp_, {}};
-  } catch (const std::exception& e) {
-    return {std::make_shared<const std::string>(), {}, path_.string() + ": " + e.what()};
+  const std::string address = names_service_ ? (base.empty() ? options_.default_base : base) : std::string();
+  if (auto bytes = published_.find(address)) return {std::move(bytes), stamp_, {}};
+  if (const auto it = building_.find(address); it != building_.end() && it->second.generation == generation_) {
+    const std::shared_future<Snapshot> pending = it->second.result;
+    lock.unlock();
+    return pending.get();
   }
+  return build(address, now, lock);
+}
+
+CatalogueFile::Snapshot CatalogueFile::build(const std::string& address, const QDateTime& now,
+                                             std::unique_lock<std::mutex>& lock) {
+  std::promise<Snapshot> promise;
+  const uint64_t generation = generation_;
+  building_[address] = {generation, promise.get_future().share()};
+  const auto members = members_;
+  const std::string stamp = stamp_;
+  const bool names_service = names_service_;
+  lock.unlock();
+
+  Snapshot result;
+  try {
+    if (options_.building) options_.building(address);
+    std::vector<ZipMember> published = *members;
+    stamp_members(published, stamp);
+    if (names_service) fill_in_service_address(published, address);
+    result = {std::make_shared<const std::string>(make_channel_file(published, now)), stamp, {}};
+  } catch (const std::exception& e) {
+    result = {std::make_shared<const std::string>(), {}, path_.string() + ": " + e.what()};
+  }
+
+  lock.lock();
+  if (const auto it = building_.find(address); it != building_.end() && it->second.generation == generation)
+    building_.erase(it);
+  if (generation == generation_ && result.problem.empty()) published_.keep(address, result.bytes);
+  lock.unlock();
+  promise.set_value(result);
+  return result;
 }
 
 void CatalogueFile::read_if_changed(const QDateTime& now) {
@@ -68,14 +101,14 @@ void CatalogueFile::read_if_changed(const QDateTime& now) {
     const bool names_service = names_the_service(members);
     rebuilt_ = options_.fresh_stamp || names_service;
     names_service_ = names_service;
-    built_.clear();
+    forget_published();
     if (rebuilt_) {
-      members_ = std::move(members);
+      members_ = std::make_shared<const std::vector<ZipMember>>(std::move(members));
       // Never older than what was published before: a client holding that is not current.
       stamp_ = options_.fresh_stamp ? next_version_stamp(now, {file_stamp, stamp_}) : file_stamp;
       stamped_at_ = now;
     } else {
-      members_.clear();
+      members_.reset();
       stamp_ = std::move(file_stamp);
     }
     file_bytes_ = std::make_shared<const std::string>(std::move(bytes));
@@ -89,17 +122,10 @@ void CatalogueFile::renew_stamp_if_old(const QDateTime& now) {
   if (!options_.fresh_stamp || stamped_at_.secsTo(now) < kFreshStampLifeSeconds) return;
   stamp_ = next_version_stamp(now, {stamp_});
   stamped_at_ = now;
-  built_.clear();
+  forget_published();
 }
 
-std::shared_ptr<const std::string> CatalogueFile::published(const std::string& base, const QDateTime& now) {
-  const std::string address = names_service_ ? (base.empty() ? options_.default_base : base) : std::string();
-  if (const auto it = built_.find(address); it != built_.end()) return it->second;
-  std::vector<ZipMember> members = members_;
-  stamp_members(members, stamp_);
-  if (names_service_) fill_in_service_address(members, address);
-  auto bytes = std::make_shared<const std::string>(make_channel_file(members, now));
-  if (built_.size() >= kBuiltKept) built_.clear();
-  built_.emplace(address, bytes);
-  return bytes;
+void CatalogueFile::forget_published() {
+  published_.clear();
+  ++generation_;
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include "catalogue/zip_memory_writer.h"
+#include "published_catalogues.h"
 
 #include <QDateTime>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,12 +24,19 @@ struct PublishOptions {
   // Where the catalogue names its own service (kServiceAddressToken): the address for requests
   // that do not say which address they reached.
   std::string default_base = "http://127.0.0.1:8741";
+  // Catalogues built for different addresses kept at once (see PublishedCatalogues).
+  size_t addresses_kept = 32;
+  size_t bytes_kept = size_t{64} << 20;
   std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+  // Called as a catalogue is built to be published for an address, outside any lock (for tests).
+  std::function<void(const std::string& address)> building;
 };
 
 // The catalogue file the service hands out. It is read again whenever it changes on disk, so a
 // freshly built catalogue is served without a restart. A file that does not load as a catalogue
-// is not served: clients would only fail on it.
+// is not served: clients would only fail on it. Any thread may ask for it: a catalogue being built
+// for one address holds up no request for another, and requests for an address whose catalogue
+// is being built wait for that build instead of making their own.
 class CatalogueFile {
  public:
   struct Snapshot {
@@ -44,7 +54,8 @@ class CatalogueFile {
  private:
   void read_if_changed(const QDateTime& now);
   void renew_stamp_if_old(const QDateTime& now);
-  std::shared_ptr<const std::string> published(const std::string& base, const QDateTime& now);
+  void forget_published();
+  Snapshot build(const std::string& address, const QDateTime& now, std::unique_lock<std::mutex>& lock);
 
   std::filesystem::path path_;
   PublishOptions options_;
@@ -56,11 +67,19 @@ class CatalogueFile {
   std::shared_ptr<const std::string> file_bytes_;
   std::string stamp_;
   // Set when the catalogue is built anew to be published: its members, and when it was stamped.
-  std::vector<ZipMember> members_;
+  std::shared_ptr<const std::vector<ZipMember>> members_;
   bool rebuilt_ = false;
   bool names_service_ = false;
   QDateTime stamped_at_;
-  std::map<std::string, std::shared_ptr<const std::string>> built_;  // by base address, a few
+  PublishedCatalogues published_;
+  // Builds under way, by address. The generation counts the changes of what is built (the file
+  // read anew, a new stamp): a build of an earlier generation is neither joined nor kept.
+  struct Building {
+    uint64_t generation;
+    std::shared_future<Snapshot> result;
+  };
+  std::map<std::string, Building> building_;
+  uint64_t generation_ = 0;
 };
 
 // The version stamp of a catalogue file's content; throws when it does not load or is empty.

@@ -1,5 +1,7 @@
 #include "connection_door.h"
 
+#include "client_address.h"
+
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -149,6 +151,7 @@ void ConnectionDoor::enter(Incoming&& incoming) {
   Connection c;
   c.served = incoming.served;
   c.buffer = std::move(incoming.rest);
+  c.client = client_of_socket(fd);
   const bool waiting_for_next = !incoming.fresh && c.buffer.empty();
   c.phase = waiting_for_next ? Phase::idle : Phase::reading;
   c.deadline = now + (waiting_for_next ? settings_.keep_alive_timeout : settings_.read_timeout);
@@ -160,14 +163,27 @@ void ConnectionDoor::enter(Incoming&& incoming) {
     return;
   }
   Connection& placed = connections_[fd] = std::move(c);
-  if (incoming.fresh && connections_.size() - lingering_ > settings_.max_connections) {
+  const auto counted = per_client_.find(placed.client);
+  const bool client_full = settings_.max_connections_per_client > 0 && counted != per_client_.end() &&
+                           counted->second >= settings_.max_connections_per_client;
+  if (incoming.fresh && (client_full || connections_.size() - lingering_ > settings_.max_connections)) {
     if (lingering_ >= kMaxLingering) {
       close_connection(fd);
       return;
     }
-    refuse(fd, placed, 503, "the service has too many open connections; try again");
+    refuse(fd, placed, 503,
+           client_full ? "too many connections from your address are open; try again"
+                       : "the service has too many open connections; try again");
     return;
   }
+  // A kept-alive connection may be closed between requests: one whose client holds its share of
+  // the door already is, unless it has sent its next request.
+  if (client_full && waiting_for_next) {
+    close_connection(fd);
+    return;
+  }
+  ++per_client_[placed.client];
+  placed.counted = true;
   if (!placed.buffer.empty()) examine(fd, placed);
 }
 
@@ -218,6 +234,7 @@ void ConnectionDoor::examine(int fd, Connection& c) {
   // connection may then be given the same number.
   epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
   if (handoff_(request)) {
+    uncount(c);
     connections_.erase(fd);
     return;
   }
@@ -242,6 +259,7 @@ void ConnectionDoor::refuse(int fd, Connection& c, int status, const std::string
   c.buffer = std::string();
   c.deadline = Clock::now() + kLingerTime;
   ++lingering_;
+  uncount(c);
 }
 
 void ConnectionDoor::sweep() {
@@ -262,8 +280,16 @@ void ConnectionDoor::close_connection(int fd) {
   const auto it = connections_.find(fd);
   if (it != connections_.end()) {
     if (it->second.phase == Phase::lingering) --lingering_;
+    uncount(it->second);
     connections_.erase(it);
   }
   epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
   close(fd);
+}
+
+void ConnectionDoor::uncount(Connection& c) {
+  if (!c.counted) return;
+  c.counted = false;
+  const auto it = per_client_.find(c.client);
+  if (--it->second == 0) per_client_.erase(it);
 }

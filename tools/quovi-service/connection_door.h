@@ -18,6 +18,10 @@ struct DoorSettings {
   std::chrono::milliseconds keep_alive_timeout{5000};
   // Connections waiting at the door; one more is answered 503.
   size_t max_connections = 512;
+  // Connections waiting at the door from one client (see client_of); one more is answered 503, so
+  // that no client can take the door from the others. 0: no bound per client (behind a proxy,
+  // where every connection comes from the proxy).
+  size_t max_connections_per_client = 32;
 };
 
 // A request that arrived whole on a connection, ready for a worker.
@@ -31,9 +35,9 @@ struct ArrivedRequest {
 // Every connection waits here, on one thread, until its request has arrived whole; only then does
 // it take a worker. A client that sends slowly, or sends without end, holds no worker: it is
 // refused when it crosses a limit of the request (400, 411, 413, 414, 431) or runs out of time
-// (408), and a connection beyond max_connections, or one whose request finds the workers' queue
-// full, is answered 503. A refused connection stays open a moment, unread, before it is closed, so
-// that the client reads the reply instead of a reset.
+// (408), and a connection beyond max_connections or max_connections_per_client, or one whose
+// request finds the workers' queue full, is answered 503. A refused connection stays open a
+// moment, unread, before it is closed, so that the client reads the reply instead of a reset.
 class ConnectionDoor {
  public:
   // Answers whether a worker took the request; on false the door answers 503 itself.
@@ -59,6 +63,8 @@ class ConnectionDoor {
     Phase phase = Phase::reading;
     std::chrono::steady_clock::time_point deadline;
     int served = 0;
+    std::string client;    // client_of its peer
+    bool counted = false;  // in its client's count: reading or idle at the door
   };
   struct Incoming {
     int fd;
@@ -75,6 +81,7 @@ class ConnectionDoor {
   void refuse(int fd, Connection& c, int status, const std::string& reason);
   void sweep();
   void close_connection(int fd);
+  void uncount(Connection& c);
   void wake();
 
   const DoorSettings settings_;
@@ -84,6 +91,7 @@ class ConnectionDoor {
   int wake_ = -1;
   std::unordered_map<int, Connection> connections_;  // the door thread's own
   size_t lingering_ = 0;
+  std::unordered_map<std::string, size_t> per_client_;  // counted connections by client
 
   std::mutex mutex_;
   std::vector<Incoming> incoming_;

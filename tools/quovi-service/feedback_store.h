@@ -1,4 +1,5 @@
 #pragma once
+#include "database_location.h"
 #include "feedback_query.h"
 
 #include <cstdint>
@@ -58,15 +59,8 @@ class FeedbackStore {
 // older ones up to it; a database written by a newer program is refused rather than misread.
 inline constexpr int kFeedbackSchemaVersion = 1;
 
-// True for "postgresql://..." and "postgres://..." (libpq's connection URIs); anything else names
-// an SQLite file.
-bool is_postgresql_location(const std::string& location);
-
-// The location as it may appear in messages and logs: a password in a URI is replaced by "***".
-std::string printable_location(const std::string& location);
-
-// "cannot open the feedback database LOCATION: DETAIL", the location printable and a leading
-// "feedback database: " of the detail left out.
+// "cannot open the feedback database LOCATION: DETAIL", the location printable, the detail without
+// its passwords and without a leading "feedback database: ".
 std::string opening_error(const std::string& location, std::string detail);
 
 // Opens the feedback database at `location`. Mode::create creates the file or the tables when

@@ -5,16 +5,21 @@
 #include "catalogue_publish.h"
 #include "feedback_store.h"
 #include "guarded_server.h"
+#include "media_files.h"
 #include "service_options.h"
 #include "service_requests.h"
 
 #include <httplib.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -56,8 +61,37 @@ void allow_every_connection() {
   }
 }
 
+// Serves the file from the descriptor opened for it, never by its name again.
+void send_media_file(const httplib::Request& req, httplib::Response& res, const MediaFolder& media) {
+  const auto file = media.open(req.matches[1].str());
+  if (!file) {
+    send(req, res, {404, "text/plain; charset=utf-8", "Not found.\n", {}});
+    return;
+  }
+  // The status is left to the library: 200, or 206 for a range.
+  if (file->size() == 0) {
+    // The library gives a reply without content no length, and the client would wait for more.
+    res.set_content(std::string(), media_type_of(req.path));
+    return;
+  }
+  res.set_content_provider(file->size(), media_type_of(req.path),
+                           [file = *file](size_t offset, size_t length, httplib::DataSink& sink) {
+                             char buffer[64 * 1024];
+                             while (length > 0) {
+                               const ssize_t n = pread(file.fd(), buffer, std::min(length, sizeof buffer),
+                                                       static_cast<off_t>(offset));
+                               if (n < 0 && errno == EINTR) continue;
+                               // Shorter than it was: the file changed under the reply, which cannot go on.
+                               if (n <= 0 || !sink.write(buffer, static_cast<size_t>(n))) return false;
+                               offset += static_cast<size_t>(n);
+                               length -= static_cast<size_t>(n);
+                             }
+                             return true;
+                           });
+}
+
 void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackStore& store,
-                    const std::string& media) {
+                    const MediaFolder* media) {
   server.Get("/service/get.php", [&catalogue](const httplib::Request& req, httplib::Response& res) {
     // The catalogue's own channels get the address this client used; the default when it is unusable.
     send(req, res, answer_download(catalogue, query_of(req), service_base_for_host(req.get_header_value("Host"), {})));
@@ -72,15 +106,10 @@ void install_routes(httplib::Server& server, CatalogueFile& catalogue, FeedbackS
   server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
     send(req, res, {500, "text/plain; charset=utf-8", "Internal error.\n", "unexpected exception"});
   });
-  for (const auto& [ext, type] : {std::pair{"ogg", "audio/ogg"}, {"oga", "audio/ogg"}, {"ogv", "video/ogg"},
-                                  {"webm", "video/webm"}, {"mp3", "audio/mpeg"}, {"m3u", "audio/x-mpegurl"}})
-    server.set_file_extension_and_mimetype_mapping(ext, type);
-  if (!media.empty()) {
-    if (std::filesystem::is_directory(media))
-      server.set_mount_point("/media", media);
-    else
-      log_line("warning: media folder " + media + " not found; /media/ serves nothing");
-  }
+  if (media)
+    server.Get("/media/(.*)", [media](const httplib::Request& req, httplib::Response& res) {
+      send_media_file(req, res, *media);
+    });
 }
 }  // namespace
 
@@ -102,11 +131,17 @@ int main(int argc, char** argv) {
                                            << (parsed.error ? "\n" : "");
     return parsed.error ? 2 : 0;
   }
-  const ServiceOptions& options = *parsed.options;
+  ServiceOptions options = *parsed.options;
+  if (!parsed.warning.empty()) log_line(parsed.warning);
 
   allow_every_connection();
   std::unique_ptr<FeedbackStore> store;
   try {
+    if (!options.database_file.empty()) {
+      std::string warning;
+      options.database = read_database_location(options.database_file, warning);
+      if (!warning.empty()) log_line("warning: " + warning);
+    }
     if (!is_postgresql_location(options.database)) {
       std::error_code ec;
       const auto folder = std::filesystem::path(options.database).parent_path();
@@ -122,6 +157,7 @@ int main(int argc, char** argv) {
   limits.workers = static_cast<size_t>(options.workers);
   limits.queue = static_cast<size_t>(options.queue);
   limits.door.max_connections = static_cast<size_t>(options.connections);
+  limits.door.max_connections_per_client = static_cast<size_t>(options.connections_per_client);
   limits.door.read_timeout = std::chrono::seconds(options.read_timeout);
   GuardedServer server(limits, log_line);
   // The door refuses longer bodies already; this keeps the library's own bound the same.
@@ -145,7 +181,15 @@ int main(int argc, char** argv) {
   CatalogueFile catalogue(options.catalogue, publish);
   if (const auto first = catalogue.current(); !first.problem.empty())
     log_line("warning: no catalogue to serve yet: " + first.problem);
-  install_routes(server, catalogue, *store, options.media);
+  std::optional<MediaFolder> media;
+  if (!options.media.empty()) {
+    media.emplace(options.media);
+    if (!media->usable()) {
+      log_line("warning: media folder " + options.media + " not found; /media/ serves nothing");
+      media.reset();
+    }
+  }
+  install_routes(server, catalogue, *store, media ? &*media : nullptr);
 
   std::thread stopper([&server, &stop_signals] {
     int signal = 0;

@@ -152,7 +152,7 @@ PGconn* connect(const std::string& location) {
   PGconn* conn = PQconnectdbParams(keywords, values, 1);
   if (!conn) throw FeedbackStoreError("feedback database: out of memory");
   if (PQstatus(conn) != CONNECTION_OK) {
-    const std::string message = one_line(PQerrorMessage(conn));
+    const std::string message = without_passwords(one_line(PQerrorMessage(conn)), location);
     PQfinish(conn);
     throw FeedbackStoreError("feedback database: " + message);
   }
@@ -231,6 +231,9 @@ constexpr const char* kReceived = R"(to_char(received AT TIME ZONE 'UTC', 'YYYY-
 class PostgresqlFeedbackStore final : public FeedbackStore {
  public:
   PostgresqlFeedbackStore(const std::string& location, Mode mode, int connections) : pool_(location, connections) {
+    // libpq would read such a password otherwise than written, or quote part of it.
+    if (const std::string problem = postgresql_location_problem(location); !problem.empty())
+      throw FeedbackStoreError(opening_error(location, problem));
     try {
       const auto lease = pool_.take();
       if (mode == Mode::create)

@@ -1,6 +1,7 @@
 #include "service_options.h"
 
 #include "catalogue_publish.h"
+#include "database_location.h"
 #include "feedback_query.h"
 #include "version.h"
 
@@ -26,6 +27,8 @@ constexpr NumberOption kNumbers[] = {
     {"--workers", "number of workers", &ServiceOptions::workers, 1, 1024},
     {"--queue", "queue length", &ServiceOptions::queue, 0, 100000},
     {"--connections", "number of connections", &ServiceOptions::connections, 1, 100000},
+    {"--connections-per-client", "number of connections per client", &ServiceOptions::connections_per_client, 0,
+     100000},
     {"--read-timeout", "read timeout", &ServiceOptions::read_timeout, 1, 3600},
 };
 
@@ -60,7 +63,8 @@ ServiceOptions default_service_options() {
   const char* data_home = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
   const std::string user_data = data_home && *data_home ? data_home : std::string(home ? home : ".") + "/.local/share";
-  o.database = user_data + "/quovi-service/feedback.sqlite";
+  const char* named = std::getenv(kDatabaseVariable);
+  o.database = named && *named ? named : user_data + "/quovi-service/feedback.sqlite";
   return o;
 }
 
@@ -73,13 +77,21 @@ std::string service_usage(const ServiceOptions& d) {
          "  --catalogue FILE    channels.dat to serve (default " + d.catalogue + ")\n"
          "  --database FILE|URI feedback database: an SQLite file, created when missing, or a PostgreSQL\n"
          "                      database as postgresql://[USER@]HOST[:PORT]/NAME, which several services\n"
-         "                      may share (default " + d.database + ")\n"
+         "                      may share (default " + printable_location(d.database) + ")\n"
+         "  --database-file F   the --database value from the first line of the file F, which only the\n"
+         "                      service should read: on the command line a password can be read by every\n"
+         "                      user of the computer. Without either option: the environment variable\n"
+         "                      " + kDatabaseVariable + ", else the default above\n"
          "  --media FOLDER      folder served under /media/, '' for none (default " + d.media + ")\n"
          "  --workers N         requests served at once (default " + std::to_string(d.workers) + ")\n"
          "  --queue N           complete requests waiting for a worker; more are answered 503 (default " +
          std::to_string(d.queue) + ")\n"
          "  --connections N     connections still sending their request; more are answered 503 (default " +
          std::to_string(d.connections) + ")\n"
+         "  --connections-per-client N\n"
+         "                      as many from one client address (an IPv6 client: its /64); 0 for no bound,\n"
+         "                      behind a proxy whose connections all come from one address (default " +
+         std::to_string(d.connections_per_client) + ")\n"
          "  --read-timeout S    seconds a request may take to arrive whole; later: 408 (default " +
          std::to_string(d.read_timeout) + ")\n"
          "  --fresh-stamp       publish the catalogue stamped with the time it is read (at start, when the\n"
@@ -96,10 +108,12 @@ std::string service_usage(const ServiceOptions& d) {
 
 ParsedOptions parse_service_options(const std::vector<std::string>& arguments, ServiceOptions o) {
   const ServiceOptions defaults = o;
-  const auto fail = [](std::string message) { return ParsedOptions{std::nullopt, std::move(message), true}; };
+  const auto fail = [](std::string message) { return ParsedOptions{std::nullopt, std::move(message), true, {}}; };
+  std::string warning;
+  bool database_given = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
-    if (a == "--help" || a == "-h") return ParsedOptions{std::nullopt, service_usage(defaults), false};
+    if (a == "--help" || a == "-h") return ParsedOptions{std::nullopt, service_usage(defaults), false, {}};
     if (a == "--fresh-stamp") {
       o.fresh_stamp = true;
       continue;
@@ -115,19 +129,29 @@ ParsedOptions parse_service_options(const std::vector<std::string>& arguments, S
     if (name == "--address") target = &o.address;
     else if (name == "--catalogue") target = &o.catalogue;
     else if (name == "--database") target = &o.database;
+    else if (name == "--database-file") target = &o.database_file;
     else if (name == "--media") target = &o.media;
     else if (const auto it = std::find_if(std::begin(kNumbers), std::end(kNumbers),
                                           [&name](const NumberOption& n) { return name == n.name; });
              it != std::end(kNumbers))
       number = it;
     else
-      return fail("unknown option '" + a + "'\n\n" + service_usage(defaults));
+      // The name alone: what follows an '=' may be a password given to a misspelt option.
+      return fail("unknown option '" + name + "'\n\n" + service_usage(defaults));
     if (!value) {
       if (i + 1 >= arguments.size()) return fail("option " + name + " needs a value");
       value = arguments[++i];
     }
     if (target) {
       *target = *value;
+      if (name == "--database" || name == "--database-file") {
+        if (database_given) return fail("give --database or --database-file, once");
+        if (value->empty()) return fail("option " + name + " needs a value");
+        database_given = true;
+      }
+      if (name == "--database" && carries_password(*value))
+        warning = "warning: the password in --database can be read by every user of this computer; give it with "
+                  "--database-file or " + std::string(kDatabaseVariable) + " instead";
       continue;
     }
     const auto parsed_number = parse_decimal_int32(*value);
@@ -139,5 +163,5 @@ ParsedOptions parse_service_options(const std::vector<std::string>& arguments, S
   if (o.address.empty()) return fail("the address is empty");
   if (o.catalogue.empty()) return fail("no catalogue file given");
   if (o.database.empty()) return fail("no feedback database given");
-  return ParsedOptions{o, {}, false};
+  return ParsedOptions{o, {}, false, warning};
 }
