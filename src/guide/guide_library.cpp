@@ -117,6 +117,14 @@ void GuideLibrary::start_downloads() {
   if (running_.empty()) read_all();
 }
 
+namespace {
+// A read of the guides, or only its stamp when the guides held were read for the same one.
+struct GuideReadOutcome {
+  GuideReadStamp stamp;
+  std::optional<GuideSet> guides;
+};
+}  // namespace
+
 void GuideLibrary::read_all() {
   QStringList paths;
   for (const GuideSource& source : sources_) paths << guide_copy_path(source, cache_folder_);
@@ -124,25 +132,22 @@ void GuideLibrary::read_all() {
   std::shared_ptr<const UserChannelNames> channels = user_channels ? user_channels() : nullptr;
   std::vector<std::string> chosen_ids;
   for (const auto& [channel_id, guide_id] : manual_) chosen_ids.push_back(guide_id);
-  uint64_t fingerprint = channels ? channels->fingerprint() : 0;
-  for (const std::string& id : chosen_ids) fingerprint = fingerprint * 31 + std::hash<std::string>{}(id);
-  // The hourly look and a copy answered "not modified" leave the files as they were: a guide of
-  // hundreds of megabytes is not parsed again for the same programmes and the same channels.
-  GuideReadStamp stamp = guide_read_stamp(paths, window, fingerprint);
-  if (read_stamp_ == stamp) {
-    problems_ << guides_->problems;
-    // Ended from the event loop, as a read would be: refresh() never reports before it returns.
-    QMetaObject::invokeMethod(this, &GuideLibrary::end_refresh, Qt::QueuedConnection);
-    return;
-  }
   auto cancelled = std::make_shared<std::atomic<bool>>(false);
   reading_cancelled_ = cancelled;
   QPointer<GuideLibrary> self(this);
-  auto future = run_on_worker([paths, window, cancelled, self, channels, chosen_ids] {
+  auto future = run_on_worker([paths, window, cancelled, self, channels, chosen_ids, last_stamp = read_stamp_] {
+    // The hourly look and a copy answered "not modified" leave the files as they were: a guide of
+    // hundreds of megabytes is not parsed again for the same programmes and the same channels. The
+    // channels are told apart here, off the GUI thread: a million names take a while to hash.
+    GuideReadOutcome outcome;
+    uint64_t fingerprint = channels ? channels->fingerprint() : 0;
+    for (const std::string& id : chosen_ids) fingerprint = fingerprint * 31 + std::hash<std::string>{}(id);
+    outcome.stamp = guide_read_stamp(paths, window, fingerprint);
+    if (last_stamp == outcome.stamp) return outcome;
     std::optional<GuideWantedChannels> wanted;
     if (channels) wanted = wanted_channels_of(*channels, chosen_ids);
     qint64 last = -1;
-    return read_guide_set(paths, window, wanted ? &*wanted : nullptr, *cancelled, [&last, self](qint64 done, qint64 total) {
+    outcome.guides = read_guide_set(paths, window, wanted ? &*wanted : nullptr, *cancelled, [&last, self](qint64 done, qint64 total) {
       // Told at most every few megabytes, through the GUI thread's queue.
       if (last >= 0 && done - last < (qint64{8} << 20) && done < total) return;
       last = done;
@@ -153,18 +158,22 @@ void GuideLibrary::read_all() {
           },
           Qt::QueuedConnection);
     });
+    return outcome;
   });
-  auto* watcher = new QFutureWatcher<GuideSet>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, cancelled, stamp = std::move(stamp)] {
+  auto* watcher = new QFutureWatcher<GuideReadOutcome>(this);
+  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, cancelled] {
     watcher->deleteLater();
     if (!*cancelled) {
-      read_stamp_ = stamp;
-      auto previous = std::move(guides_);
-      guides_ = std::make_shared<GuideSet>(watcher->future().takeResult());
-      // The guides read before can be a few hundred megabytes: freed away from the GUI thread.
-      free_on_worker(std::move(previous));
+      GuideReadOutcome outcome = watcher->future().takeResult();
+      read_stamp_ = outcome.stamp;
+      if (outcome.guides) {
+        auto previous = std::move(guides_);
+        guides_ = std::make_shared<GuideSet>(std::move(*outcome.guides));
+        // The guides read before can be a few hundred megabytes: freed away from the GUI thread.
+        free_on_worker(std::move(previous));
+        Q_EMIT guides_changed();
+      }
       problems_ << guides_->problems;
-      Q_EMIT guides_changed();
     }
     end_refresh();
   });

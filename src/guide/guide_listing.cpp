@@ -3,13 +3,32 @@
 #include "catalogue/catalogue_dump.h"
 #include "guide/guide_builder.h"
 
-#include <QDateTime>
+#include <cstdio>
 
 namespace {
+// YYYY-MM-DDTHH:MM:SSZ; by hand, since a listing of millions of programmes spent most of its time
+// in a general date formatter.
 std::string utc_text(int64_t seconds) {
-  return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc())
-      .toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"))
-      .toStdString();
+  int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  // Days since 1970-01-01 to a date of the proleptic Gregorian calendar (H. Hinnant's algorithm).
+  days += 719468;
+  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const int64_t day_of_era = days - era * 146097;
+  const int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t shifted_month = (5 * day_of_year + 2) / 153;
+  const int64_t day = day_of_year - (153 * shifted_month + 2) / 5 + 1;
+  const int64_t month = shifted_month < 10 ? shifted_month + 3 : shifted_month - 9;
+  const int64_t year = year_of_era + era * 400 + (month <= 2);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(year),
+                static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
+                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  return text;
 }
 }  // namespace
 
