@@ -12,6 +12,7 @@
 #include "views/sorting.h"
 #include "views/view_builder.h"
 #include "widgets/messages.h"
+#include "widgets/plain_labels.h"
 
 #include <QDateTime>
 #include <QDragEnterEvent>
@@ -192,6 +193,7 @@ bool PlaylistFlows::download(const PlaylistSource& source) {
                            0, 0, &window_);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
+  show_labels_as_typed(&progress);  // the name is the address's file name, any text at all
   RemoteCopyRefresh refresh(source.address, playlist_copy_path(app_data, source.id),
                             static_cast<qint64>(kMaxPlaylistBytes));
   connect(&refresh, &RemoteCopyRefresh::progress, &progress, [&progress](qint64 received, qint64 total) {
