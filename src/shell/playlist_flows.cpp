@@ -178,6 +178,10 @@ void PlaylistFlows::add_address(const QString& address) {
     show_error(&window_, added.problem);
     return;
   }
+  if (added.already_listed) {
+    refresh_source(added.source.id, true);
+    return;
+  }
   if (!download(added.source)) {
     // Nothing was read: the address is not kept as a playlist without channels.
     remove_source(data_folder(window_), state.playlists.sources, added.source.id);

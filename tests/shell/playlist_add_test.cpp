@@ -1,4 +1,5 @@
-// Adding playlists from the window: the name of an address shown while it downloads.
+// Adding playlists from the window: the same file or address again, and the name of an address
+// shown while it downloads.
 #include "shell/main_window.h"
 #include "shell/playlist_flows.h"
 #include "shell_fixture.h"
@@ -15,6 +16,53 @@
 #include <QTimer>
 
 using namespace shell_test;
+
+namespace {
+size_t channels_of_playlists(const AppState& state) {
+  size_t count = 0;
+  for (const Channel& c : state.catalogue.channels) count += c.source != 0;
+  return count;
+}
+
+bool any_error_says(const RecordingMessageSink& sink, const QString& words) {
+  for (const ShownMessage& m : sink.shown)
+    if (m.kind == MessageKind::Error && m.text.contains(words)) return true;
+  return false;
+}
+}  // namespace
+
+// A file manager opens the same file once per double-click: the playlist is read again, not
+// listed twice with its channels doubled.
+TEST(PlaylistAdd, TheSameFileOrAddressAgainRefreshesItsPlaylist) {
+  RecordingMessageSink sink;
+  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
+  MainWindow window(state);
+  PlaylistFlows playlists(window);
+  const QString file = quovi_test::sandbox_root() + "/tv.m3u";
+  ASSERT_TRUE(quovi_test::write_all(file, "#EXTM3U\nhttp://127.0.0.1:9/a\nhttp://127.0.0.1:9/b\n"));
+  playlists.add_file(file);
+  ASSERT_TRUE(quovi_test::write_all(file, "#EXTM3U\nhttp://127.0.0.1:9/a\nhttp://127.0.0.1:9/b\nhttp://127.0.0.1:9/c\n"));
+  playlists.add_any({QUrl::fromLocalFile(file).toString()});
+  EXPECT_EQ(state.playlists.sources.size(), 1u);
+  EXPECT_EQ(channels_of_playlists(state), 3u);
+
+  TestServer server;
+  server.reply("/radio.m3u", 200, "http://127.0.0.1:9/r1\n");
+  const QString address = server.base() + "/radio.m3u";
+  playlists.add_address(address);
+  server.reply("/radio.m3u", 200, "http://127.0.0.1:9/r1\nhttp://127.0.0.1:9/r2\n");
+  playlists.add_address(address);
+  EXPECT_EQ(server.received().size(), 2u);
+  EXPECT_EQ(state.playlists.sources.size(), 2u);
+  EXPECT_EQ(channels_of_playlists(state), 5u);
+
+  // A refresh that fails leaves the playlist listed as it was.
+  server.reply("/radio.m3u", 500, {});
+  playlists.add_address(address);
+  EXPECT_TRUE(any_error_says(sink, QStringLiteral("could not be downloaded")));
+  EXPECT_EQ(state.playlists.sources.size(), 2u);
+  EXPECT_EQ(channels_of_playlists(state), 5u);
+}
 
 // An address's file name names its playlist, and it is shown as it stands while it downloads.
 TEST(PlaylistAdd, TheDownloadShowsTheNameAsTyped) {
