@@ -132,17 +132,17 @@ void PlaylistFlows::join(SourceChannels fresh) {
   if (!same_order) sort_after_adding_channel(state);
 }
 
-void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_copy) {
+bool PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_copy) {
   AppState& state = window_.state();
   const PlaylistSource* found = find_source(state.playlists.sources, id);
-  if (!found) return;
+  if (!found) return false;
   const PlaylistSource source = *found;
   save_favorites();
   QStringList problems;
   std::vector<SourceChannels> read = read_sources_off_gui({source}, problems);
   if (!problems.isEmpty()) {
     show_error(&window_, problems.join(QLatin1Char('\n')));
-    return;
+    return false;
   }
   const QString summary =
       import_summary(source.name, read.front().channels.size(), read.front().skipped, read.front().skip_examples);
@@ -150,6 +150,7 @@ void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_cop
   show_channels(std::move(read.front()));
   if (fresh_copy && !guides.empty()) Q_EMIT guides_named(guides);
   if (tell_summary) show_information(&window_, summary);
+  return true;
 }
 
 void PlaylistFlows::add_file(const QString& path) {
@@ -164,7 +165,9 @@ void PlaylistFlows::add_file(const QString& path) {
     show_error(&window_, added.problem);
     return;
   }
-  reload_source(added.source.id, true);
+  // A file that is no playlist is not kept as one.
+  if (!reload_source(added.source.id, true) && !added.already_listed)
+    remove_source(data_folder(window_), state.playlists.sources, added.source.id);
 }
 
 void PlaylistFlows::add_address(const QString& address) {
@@ -182,12 +185,9 @@ void PlaylistFlows::add_address(const QString& address) {
     refresh_source(added.source.id, true);
     return;
   }
-  if (!download(added.source)) {
-    // Nothing was read: the address is not kept as a playlist without channels.
+  // Nothing read, or nothing that is a playlist: the address is not kept as a playlist.
+  if (!download(added.source) || !reload_source(added.source.id, true))
     remove_source(data_folder(window_), state.playlists.sources, added.source.id);
-    return;
-  }
-  reload_source(added.source.id, true);
 }
 
 bool PlaylistFlows::download(const PlaylistSource& source) {
@@ -305,7 +305,13 @@ void PlaylistFlows::export_positions(const std::vector<int>& positions, const QS
   const QString path = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export ") + what, QString(),
                                                     QStringLiteral("Playlists (*.m3u *.m3u8)"));
   if (path.isEmpty()) return;
-  const std::string text = write_extended_m3u(playlist_of_channels(window_.state().catalogue.channels, positions));
+  std::string text;
+  try {
+    text = write_extended_m3u(playlist_of_channels(window_.state().catalogue.channels, positions));
+  } catch (const PlaylistError& e) {
+    show_error(&window_, QString::fromUtf8(e.what()));
+    return;
+  }
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())

@@ -1,5 +1,7 @@
-// Adding playlists from the window: the same file or address again, and the name of an address
-// shown while it downloads.
+// Adding playlists from the window: the same file or address again, a file that is no playlist,
+// and the name of an address shown while it downloads.
+#include "catalogue/catalogue_paths.h"
+#include "playlists/playlist_sources.h"
 #include "shell/main_window.h"
 #include "shell/playlist_flows.h"
 #include "shell_fixture.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -62,6 +65,20 @@ TEST(PlaylistAdd, TheSameFileOrAddressAgainRefreshesItsPlaylist) {
   EXPECT_TRUE(any_error_says(sink, QStringLiteral("could not be downloaded")));
   EXPECT_EQ(state.playlists.sources.size(), 2u);
   EXPECT_EQ(channels_of_playlists(state), 5u);
+}
+
+// A guide or an archive named .m3u is told as no playlist, and not listed as an empty one.
+TEST(PlaylistAdd, AFileThatIsNoPlaylistIsToldAndNotKept) {
+  RecordingMessageSink sink;
+  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
+  MainWindow window(state);
+  PlaylistFlows playlists(window);
+  const QString file = quovi_test::sandbox_root() + "/guide.m3u";
+  ASSERT_TRUE(quovi_test::write_all(file, QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03\xB3\x29\x29\xB3\xD1\x07\0", 17)));
+  playlists.add_file(file);
+  EXPECT_TRUE(any_error_says(sink, QStringLiteral("The file is not a playlist: it holds gzip-compressed data.")));
+  EXPECT_TRUE(state.playlists.sources.empty());
+  EXPECT_FALSE(QFile::exists(playlist_copy_path(app_data_folder(), 1)));
 }
 
 // An address's file name names its playlist, and it is shown as it stands while it downloads.
