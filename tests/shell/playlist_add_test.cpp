@@ -32,15 +32,20 @@ bool any_error_says(const RecordingMessageSink& sink, const QString& words) {
     if (m.kind == MessageKind::Error && m.text.contains(words)) return true;
   return false;
 }
+
+// The main window of a catalogue of one channel, with its playlists; messages recorded.
+class PlaylistAdd : public testing::Test {
+ protected:
+  RecordingMessageSink sink;
+  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
+  MainWindow window{state};
+  PlaylistFlows playlists{window};
+};
 }  // namespace
 
 // A file manager opens the same file once per double-click: the playlist is read again, not
 // listed twice with its channels doubled.
-TEST(PlaylistAdd, TheSameFileOrAddressAgainRefreshesItsPlaylist) {
-  RecordingMessageSink sink;
-  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
-  MainWindow window(state);
-  PlaylistFlows playlists(window);
+TEST_F(PlaylistAdd, TheSameFileOrAddressAgainRefreshesItsPlaylist) {
   const QString file = quovi_test::sandbox_root() + "/tv.m3u";
   ASSERT_TRUE(quovi_test::write_all(file, "#EXTM3U\nhttp://127.0.0.1:9/a\nhttp://127.0.0.1:9/b\n"));
   playlists.add_file(file);
@@ -68,11 +73,7 @@ TEST(PlaylistAdd, TheSameFileOrAddressAgainRefreshesItsPlaylist) {
 }
 
 // A guide or an archive named .m3u is told as no playlist, and not listed as an empty one.
-TEST(PlaylistAdd, AFileThatIsNoPlaylistIsToldAndNotKept) {
-  RecordingMessageSink sink;
-  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
-  MainWindow window(state);
-  PlaylistFlows playlists(window);
+TEST_F(PlaylistAdd, AFileThatIsNoPlaylistIsToldAndNotKept) {
   const QString file = quovi_test::sandbox_root() + "/guide.m3u";
   ASSERT_TRUE(quovi_test::write_all(file, QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03\xB3\x29\x29\xB3\xD1\x07\0", 17)));
   playlists.add_file(file);
@@ -82,12 +83,8 @@ TEST(PlaylistAdd, AFileThatIsNoPlaylistIsToldAndNotKept) {
 }
 
 // An address's file name names its playlist, and it is shown as it stands while it downloads.
-TEST(PlaylistAdd, TheDownloadShowsTheNameAsTyped) {
-  RecordingMessageSink sink;
-  AppState state = state_with_names({QStringLiteral("Catalogue channel")});
-  MainWindow window(state);
+TEST_F(PlaylistAdd, TheDownloadShowsTheNameAsTyped) {
   window.show();
-  PlaylistFlows playlists(window);
   TestServer server;
   server.stall("/<h1>Big news.m3u");
   QString text;
