@@ -6,6 +6,6 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  fuzz_playlist::check(read_playlist(std::string(reinterpret_cast<const char*>(bytes), size), PlaylistFormat::m3u));
+  fuzz_playlist::read_and_check(std::string(reinterpret_cast<const char*>(bytes), size), PlaylistFormat::m3u);
   return 0;
 }

@@ -4,7 +4,7 @@
 // is fixed). Besides crashes it stops on a broken promise: a shown title too long, holding a
 // control or formatting character, half a character, or blanks other than single spaces between
 // words, or changed when cleaned again; a file name with a path separator, a reserved or control
-// character, a leading dot or a name part past its bound.
+// character, a leading dot, or a name past 255 bytes once numbered.
 #include "playback/now_playing.h"
 #include "playback/recording.h"
 
@@ -52,7 +52,9 @@ void check_file_name(const QString& channel_name) {
   const QString file = recording_file_name(channel_name, at, QStringLiteral("mp3"));
   if (!file.endsWith(suffix)) __builtin_trap();
   const QString name = file.chopped(suffix.size());
-  if (name.isEmpty() || name.size() > 80 || name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' ')) ||
+  // Room for a number up to 99 within the file system's 255 bytes.
+  if (numbered_file_name(file, 99).toUtf8().size() > 255) __builtin_trap();
+  if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' ')) ||
       name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
     __builtin_trap();
   for (qsizetype i = 0; i < name.size(); ++i) {

@@ -1,8 +1,12 @@
 #pragma once
 // The promises of a playlist read from any bytes, checked by the playlist fuzz targets: every entry
 // has a title and an address the stream rule takes, no address comes twice, every text lies within
-// the playlist's text, and the playlist exported as M3U reads back as itself.
+// the playlist's text, titles, groups and user agents are clean shown texts, no header value holds a
+// control character, and the playlist exported as M3U reads back as itself. A playlist refused
+// whole says why.
+#include "catalogue/shown_text.h"
 #include "playlists/m3u_writer.h"
+#include "playlists/playlist_builder.h"
 #include "playlists/playlist_reader.h"
 #include "services/stream_address.h"
 
@@ -47,6 +51,9 @@ inline void check(const Playlist& playlist) {
       require(inside(playlist, span));
     const std::string_view address = playlist.text(entry.address);
     require(!playlist.text(entry.title).empty());
+    for (const TextSpan span : {entry.title, entry.group_title, entry.user_agent})
+      require(is_clean_shown_text(playlist.text(span)));
+    for (const TextSpan span : {entry.user_agent, entry.referrer}) require(!has_control_character(playlist.text(span)));
     require(addresses.insert(address).second);
     require(testable_stream_address(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())))
                 .has_value());
@@ -65,5 +72,13 @@ inline void check(const Playlist& playlist) {
     require(again.entries[i].radio == playlist.entries[i].radio);
   }
   require(write_extended_m3u(again) == exported);
+}
+// Reads the bytes as the format given and checks the playlist; a refusal must say why.
+inline void read_and_check(std::string bytes, PlaylistFormat format) {
+  try {
+    check(read_playlist(std::move(bytes), format));
+  } catch (const PlaylistError& e) {
+    require(std::string_view(e.what()).starts_with("The file is not a playlist: "));
+  }
 }
 }  // namespace fuzz_playlist

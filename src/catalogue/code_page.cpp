@@ -30,18 +30,6 @@ bool is_ascii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 }  // namespace
 
 char16_t cp1252_character(unsigned char byte) { return decode_byte(byte); }
@@ -69,11 +57,37 @@ std::string qstring_to_cp1252(const QString& text) {
   return out;
 }
 
+size_t cp1252_utf8_size(std::string_view bytes) {
+  size_t size = 0;
+  for (const unsigned char b : bytes) {
+    const char16_t c = decode_byte(b);
+    size += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+  }
+  return size;
+}
+
+char* cp1252_to_utf8(std::string_view bytes, char* out) {
+  for (const unsigned char b : bytes) {
+    const char16_t c = decode_byte(b);
+    if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (c >> 6));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *out++ = static_cast<char>(0xE0 | (c >> 12));
+      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 std::string cp1252_to_utf8(std::string_view bytes) {
   if (is_ascii(bytes)) return std::string(bytes);
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 4);
-  for (unsigned char b : bytes) append_utf8(out, decode_byte(b));
+  // Sized exactly: grown step by step, a large text's string doubled past what it needed.
+  std::string out(cp1252_utf8_size(bytes), '\0');
+  cp1252_to_utf8(bytes, out.data());
   return out;
 }
 

@@ -15,6 +15,9 @@ std::string qstring_to_cp1252(const QString& text);
 
 // UTF-8 <-> Windows-1252 without passing through QString; ASCII text is copied as it is.
 std::string cp1252_to_utf8(std::string_view bytes);
+// The same into a buffer of cp1252_utf8_size(bytes) bytes; answers the end of what was written.
+size_t cp1252_utf8_size(std::string_view bytes);
+char* cp1252_to_utf8(std::string_view bytes, char* out);
 std::string utf8_to_cp1252(std::string_view utf8);
 
 // The characters of a text that Windows-1252 cannot hold (they would be written as '?'), each

@@ -3,6 +3,7 @@
 #include "guide/guide_display.h"
 #include "guide/guide_library.h"
 #include "widgets/messages.h"
+#include "widgets/plain_labels.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -258,10 +259,14 @@ void GuidePanel::set_match() {
       choices << (first.empty() ? qid : QString::fromUtf8(first.data(), static_cast<qsizetype>(first.size())) + QStringLiteral("  [") + qid + QLatin1Char(']'));
       ids << qid;
     }
-  bool ok = false;
-  const QString chosen = QInputDialog::getItem(this, QStringLiteral("Set Match"),
-                                               QStringLiteral("Guide channel for %1:").arg(channel_name_), choices, 0, false, &ok);
-  if (!ok) return;
+  QInputDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("Set Match"));
+  dialog.setLabelText(QStringLiteral("Guide channel for %1:").arg(channel_name_));
+  dialog.setComboBoxItems(choices);
+  dialog.setComboBoxEditable(false);
+  show_labels_as_typed(&dialog);  // the channel's name is whatever its catalogue or playlist says
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString chosen = dialog.textValue();
   const qsizetype at = choices.indexOf(chosen);
   if (at >= 0) library_.set_manual_match(channel_id_, ids[at].toStdString());
 }

@@ -47,8 +47,8 @@ uint64_t UserChannelNames::fingerprint() const {
   // Not a table's key, only a change to notice: a fixed key will do.
   uint64_t bounds = 0;
   for (const Name& name : names) bounds = bounds * 0x100000001b3ULL + name.size * 2 + name.cp1252;
-  uint64_t print = siphash(texts, bounds, ids.size(), 1, 3);
-  for (const std::string& id : ids) print = siphash(id, print, 0x9e3779b97f4a7c15ULL, 1, 3);
+  uint64_t print = siphash<1, 3>(SipHashKey{bounds, ids.size()}, texts.data(), texts.size());
+  for (const std::string& id : ids) print = siphash<1, 3>(SipHashKey{print, 0x9e3779b97f4a7c15ULL}, id.data(), id.size());
   return print;
 }
 

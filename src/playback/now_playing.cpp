@@ -1,59 +1,13 @@
 #include "playback/now_playing.h"
 
+#include "catalogue/shown_text.h"
+
 #include <QStringList>
 #include <QUrl>
 
 #include <algorithm>
 
-namespace {
-bool is_hidden(QChar::Category category) {
-  switch (category) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:  // direction overrides and zero-width marks could disguise the text
-    case QChar::Other_NotAssigned:
-    case QChar::Other_PrivateUse:
-      return true;
-    default:
-      return false;
-  }
-}
-}  // namespace
-
-QString clean_title(const QString& raw) {
-  QString out;
-  out.reserve(std::min(raw.size(), kNowPlayingMaxLength + 1));
-  bool pending_space = false;
-  for (qsizetype i = 0; i < raw.size() && out.size() <= kNowPlayingMaxLength; ++i) {
-    const QChar c = raw[i];
-    if (c.isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate()) {
-      const char32_t code = QChar::surrogateToUcs4(c, raw[i + 1]);
-      ++i;
-      if (is_hidden(QChar::category(code))) continue;  // tag characters are formatting too
-      if (pending_space && !out.isEmpty()) out += QLatin1Char(' ');
-      pending_space = false;
-      out += c;
-      out += raw[i];
-      continue;
-    }
-    if (c.isSurrogate()) continue;  // half of a pair: not a character
-    if (c.isSpace()) {
-      // Line breaks and tabs become a single space, like any other run of blanks.
-      pending_space = true;
-      continue;
-    }
-    if (is_hidden(c.category())) continue;
-    if (pending_space && !out.isEmpty()) out += QLatin1Char(' ');
-    pending_space = false;
-    out += c;
-  }
-  if (out.size() > kNowPlayingMaxLength) {
-    qsizetype cut = kNowPlayingMaxLength - 3;
-    if (out[cut - 1].isHighSurrogate()) --cut;  // never split a character in two
-    out.truncate(cut);
-    out = out.trimmed() + QStringLiteral("...");
-  }
-  return out;
-}
+QString clean_title(const QString& raw) { return clean_shown_text(raw, kNowPlayingMaxLength); }
 
 QString now_playing_title(const QString& icy_title, const QString& media_title, const QString& url) {
   if (QString icy = clean_title(icy_title); !icy.isEmpty()) return icy;

@@ -7,14 +7,22 @@ QString recording_folder(bool video) {
 }
 
 QString recording_file_name(const QString& channel_name, const QDateTime& at, const QString& extension) {
-  constexpr qsizetype kNameLength = 80;
+  // A file system holds names of at most 255 bytes. The channel's part gets what the date, a
+  // number for a second recording in the same second (" (99)") and the extension leave, and is cut
+  // between characters: 80 Thai or Chinese characters are 240 bytes.
+  constexpr qsizetype kFileNameBytes = 255;
+  const QString date = at.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+  const qsizetype budget = kFileNameBytes - (1 + date.toUtf8().size()) - qsizetype{sizeof " (99)" - 1} -
+                           (1 + extension.toUtf8().size());
   static const QString kReserved = QStringLiteral("/\\:*?\"<>|");
   QString name;
+  qsizetype bytes = 0;
   for (qsizetype i = 0; i < channel_name.size(); ++i) {
     const QChar c = channel_name[i];
     if (c.isSpace()) {
-      if (name.size() >= kNameLength) break;
+      if (bytes + 1 > budget) break;
       name += QLatin1Char(' ');
+      ++bytes;
       continue;
     }
     // Characters beyond the basic plane come as two halves: kept whole (an emoji is a fine name),
@@ -23,10 +31,11 @@ QString recording_file_name(const QString& channel_name, const QDateTime& at, co
     if (c.isSurrogate() && !pair) continue;
     const char32_t code = pair ? QChar::surrogateToUcs4(c, channel_name[i + 1]) : c.unicode();
     const auto category = QChar::category(code);
-    const qsizetype units = pair ? 2 : 1;
-    if (name.size() + units > kNameLength) break;
-    i += units - 1;
+    i += pair ? 1 : 0;
     if (category == QChar::Other_Control || category == QChar::Other_Format) continue;
+    const qsizetype length = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    if (bytes + length > budget) break;
+    bytes += length;
     if (pair) {
       name += QString::fromUcs4(&code, 1);
     } else {
@@ -38,7 +47,7 @@ QString recording_file_name(const QString& channel_name, const QDateTime& at, co
   while (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' '))) name.remove(0, 1);
   while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
   if (name.isEmpty()) name = QStringLiteral("Recording");
-  return name + QLatin1Char(' ') + at.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QLatin1Char('.') + extension;
+  return name + QLatin1Char(' ') + date + QLatin1Char('.') + extension;
 }
 
 QString numbered_file_name(const QString& file_name, int number) {

@@ -9,7 +9,8 @@
 QString recording_folder(bool video);
 
 // "<channel name> <yyyy-MM-dd HH.mm.ss>.<extension>": the name made safe on any file system (no
-// path separators, reserved or control characters, not hidden, bounded length).
+// path separators, reserved or control characters, not hidden), within 255 bytes of UTF-8 even when
+// numbered_file_name adds a number up to 99.
 QString recording_file_name(const QString& channel_name, const QDateTime& at, const QString& extension);
 
 // The name a recording gets when a file of the first name is there already (two recordings started

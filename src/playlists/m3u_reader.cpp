@@ -58,13 +58,21 @@ void read_header(size_t line, std::string_view text, PlaylistBuilder& builder) {
   });
 }
 
-void read_vlc_option(std::string_view option, EntryFields& fields) {
+void read_vlc_option(size_t line, std::string_view option, EntryFields& fields, PlaylistBuilder& builder) {
+  const auto take = [&](std::string_view& field, size_t prefix) {
+    const std::string_view value = trim(option.substr(prefix));
+    // The player would refuse to load the stream with it; the stream plays without.
+    if (has_control_character(value))
+      builder.skip(line, "a control character in " + std::string(option.substr(0, prefix - 1)));
+    else
+      field = value;
+  };
   if (starts_with_nocase(option, "http-user-agent="))
-    fields.user_agent = trim(option.substr(16));
+    take(fields.user_agent, 16);
   else if (starts_with_nocase(option, "http-referrer="))
-    fields.referrer = trim(option.substr(14));
+    take(fields.referrer, 14);
   else if (starts_with_nocase(option, "http-referer="))
-    fields.referrer = trim(option.substr(13));
+    take(fields.referrer, 13);
 }
 }  // namespace
 
@@ -111,7 +119,7 @@ Playlist read_m3u(std::string utf8) {
     } else if (starts_with_nocase(line, "#extgrp:")) {
       pending.group = trim(line.substr(8));
     } else if (starts_with_nocase(line, "#extvlcopt:")) {
-      read_vlc_option(trim(line.substr(11)), pending.fields);
+      read_vlc_option(number, trim(line.substr(11)), pending.fields, builder);
     } else if (starts_with_nocase(line, "#extm3u") && (line.size() == 7 || is_blank(line[7]))) {
       read_header(number, line.substr(7), builder);
     }

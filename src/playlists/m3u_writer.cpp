@@ -35,6 +35,12 @@ void append_option(std::string& out, std::string_view option, std::string_view v
 }  // namespace
 
 std::string write_extended_m3u(const Playlist& playlist) {
+  const auto too_much = [] {
+    return PlaylistError("The playlist would be larger than a playlist may be (" + std::to_string(kMaxPlaylistBytes >> 20) +
+                         " MB, " + std::to_string(kMaxPlaylistEntries) +
+                         " entries), and could not be read back; export fewer channels.");
+  };
+  if (playlist.entries.size() > kMaxPlaylistEntries) throw too_much();
   std::string out;
   out.reserve(playlist.texts.size() + playlist.entries.size() * 64 + 64);
   out += "#EXTM3U";
@@ -62,6 +68,7 @@ std::string write_extended_m3u(const Playlist& playlist) {
     append_option(out, "http-referrer=", playlist.text(entry.referrer));
     append_text(out, playlist.text(entry.address));
     out += kLineEnd;
+    if (out.size() > kMaxPlaylistBytes) throw too_much();
   }
   return out;
 }

@@ -11,5 +11,6 @@
 //   #EXTVLCOPT:http-referrer=<referrer>         when it has one
 //   <address>
 // M3U knows no escapes: a double quote in an attribute becomes a single quote, and a line end in
-// any text a space. What read_m3u makes of the text is the playlist again.
+// any text a space. What read_m3u makes of the text is the playlist again. Throws PlaylistError
+// for a playlist the reader would refuse or cut (over kMaxPlaylistBytes or kMaxPlaylistEntries).
 std::string write_extended_m3u(const Playlist& playlist);

@@ -1,20 +1,38 @@
 #include "playlists/playlist_builder.h"
 
+#include "catalogue/keyed_hash.h"
+#include "catalogue/shown_text.h"
 #include "services/stream_address.h"
 
 #include <QString>
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 
 namespace {
 bool is_network_address(std::string_view address) {
   return testable_stream_address(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()))).has_value();
 }
+
+std::string cleaned(std::string_view piece) {
+  return clean_shown_text(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size()))).toStdString();
+}
 }  // namespace
 
 std::string too_long_reason() { return "longer than " + std::to_string(kMaxPlaylistLineBytes) + " bytes"; }
+
+bool has_control_character(std::string_view value) {
+  for (size_t i = 0; i < value.size(); ++i) {
+    const auto b = static_cast<unsigned char>(value[i]);
+    if ((b < 0x20 && b != '\t') || b == 0x7F) return true;
+    // U+0080..U+009F, the C1 controls, in UTF-8.
+    if (b == 0xC2 && i + 1 < value.size() && static_cast<unsigned char>(value[i + 1]) < 0xA0 &&
+        static_cast<unsigned char>(value[i + 1]) >= 0x80)
+      return true;
+  }
+  return false;
+}
 
 PlaylistBuilder::PlaylistBuilder(std::string utf8) : slots_(1024) {
   // Offsets into the text are 32 bits wide; the text of a file within kMaxPlaylistBytes, even in
@@ -36,6 +54,26 @@ TextSpan PlaylistBuilder::span_of(std::string_view piece) const {
   return {static_cast<uint32_t>(piece.data() - playlist_.texts.data()), static_cast<uint32_t>(piece.size())};
 }
 
+std::string_view PlaylistBuilder::clean_in_place(std::string_view piece) {
+  if (is_clean_shown_text(piece)) return piece;
+  const std::string clean = cleaned(piece);
+  // Cleaning drops characters and folds blanks, so it never lengthens; were it ever to, the
+  // piece would go rather than spill into its neighbours.
+  if (clean.size() > piece.size()) return {};
+  char* const at = playlist_.texts.data() + (piece.data() - playlist_.texts.data());
+  std::memcpy(at, clean.data(), clean.size());
+  return {at, clean.size()};
+}
+
+TextSpan PlaylistBuilder::title_of_address(std::string_view address, size_t entry) {
+  if (is_clean_shown_text(address)) return span_of(address);
+  const std::string clean = cleaned(address);
+  const TextSpan span{static_cast<uint32_t>(address_titles_.size()), static_cast<uint32_t>(clean.size())};
+  address_titles_ += clean;
+  address_title_spans_.emplace_back(static_cast<uint32_t>(entry), span);
+  return {};
+}
+
 PlaylistBuilder::Slot& PlaylistBuilder::slot_of(std::string_view address, size_t hash) {
   const size_t mask = slots_.size() - 1;
   const auto tag = static_cast<uint32_t>(hash >> 32);
@@ -52,8 +90,19 @@ void PlaylistBuilder::grow_slots() {
   for (const Slot& slot : old) {
     if (slot.entry == 0) continue;
     const std::string_view address = playlist_.text(playlist_.entries[slot.entry - 1].address);
-    slot_of(address, std::hash<std::string_view>{}(address)) = slot;
+    slot_of(address, keyed_hash(address)) = slot;
   }
+}
+
+size_t PlaylistBuilder::longest_probe() const {
+  const size_t mask = slots_.size() - 1;
+  size_t longest = 0;
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    if (slots_[i].entry == 0) continue;
+    const size_t home = keyed_hash(playlist_.text(playlist_.entries[slots_[i].entry - 1].address)) & mask;
+    longest = std::max(longest, ((i - home) & mask) + 1);
+  }
+  return longest;
 }
 
 void PlaylistBuilder::add(size_t line, const EntryFields& fields) {
@@ -61,7 +110,7 @@ void PlaylistBuilder::add(size_t line, const EntryFields& fields) {
     skip(line, "more than " + std::to_string(kMaxPlaylistEntries) + " entries");
     return;
   }
-  const size_t hash = std::hash<std::string_view>{}(fields.address);
+  const size_t hash = keyed_hash(fields.address);
   Slot& slot = slot_of(fields.address, hash);
   if (slot.entry != 0) {
     skip(line, "the same address as line " + std::to_string(slot.line));
@@ -74,14 +123,18 @@ void PlaylistBuilder::add(size_t line, const EntryFields& fields) {
 
   PlaylistEntry entry;
   entry.address = span_of(fields.address);
-  entry.title = span_of(!fields.title.empty()      ? fields.title
-                        : !fields.tvg_name.empty() ? fields.tvg_name
-                                                   : fields.address);
-  entry.group_title = span_of(fields.group_title);
-  entry.tvg_id = span_of(fields.tvg_id);
   entry.tvg_name = span_of(fields.tvg_name);
+  if (const std::string_view title = clean_in_place(fields.title); !title.empty()) {
+    entry.title = span_of(title);
+  } else if (const std::string_view name = clean_in_place(fields.tvg_name); !name.empty()) {
+    entry.title = entry.tvg_name = span_of(name);  // the same piece, cleaned for both
+  } else {
+    entry.title = title_of_address(fields.address, playlist_.entries.size());
+  }
+  entry.group_title = span_of(clean_in_place(fields.group_title));
+  entry.tvg_id = span_of(fields.tvg_id);
   entry.tvg_logo = span_of(fields.tvg_logo);
-  entry.user_agent = span_of(fields.user_agent);
+  entry.user_agent = span_of(clean_in_place(fields.user_agent));
   entry.referrer = span_of(fields.referrer);
   entry.duration = fields.duration;
   entry.radio = fields.radio;
@@ -121,9 +174,18 @@ void PlaylistBuilder::skip(size_t line, std::string reason) {
 }
 
 Playlist PlaylistBuilder::finish() {
-  playlist_.entries.shrink_to_fit();
-  guides_seen_ = {};
+  std::vector<Slot>().swap(slots_);  // assigned {} instead, it would keep its buffer
+  // Counted beforehand, the entries fit but for the few lines not used; a copy to save a little
+  // would cost as much again at the peak.
+  if (playlist_.entries.capacity() - playlist_.entries.size() > playlist_.entries.size() / 8)
+    playlist_.entries.shrink_to_fit();
+  if (!address_titles_.empty()) {
+    // Rare (an address with a formatting character and no name), so its cost is left to it.
+    const TextSpan at = playlist_.add_text(address_titles_);
+    for (const auto& [entry, span] : address_title_spans_)
+      playlist_.entries[entry].title = {at.offset + span.offset, span.size};
+  }
+  decltype(guides_seen_)().swap(guides_seen_);
   playlist_.guide_addresses.shrink_to_fit();
-  slots_ = {};
   return std::move(playlist_);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "catalogue/keyed_hash.h"
 #include "playlists/playlist.h"
 
 #include <cstddef>
@@ -6,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 // What a reader found for one entry: views into the text being read (PlaylistBuilder::text()).
@@ -23,11 +25,14 @@ struct EntryFields {
 };
 
 // Makes a Playlist of what the M3U and PLS readers find, with the rules both keep: an address must
-// be one a channel may be tried with, the first entry of an address is the only one, and every line
-// that is not used is counted, the first few with the reason.
+// be one a channel may be tried with, the first entry of an address is the only one, titles, groups
+// and user agents are cleaned as any shown text from outside (catalogue/shown_text.h), and every
+// line that is not used is counted, the first few with the reason.
 //
 // The text being read becomes the playlist's texts, and the entries point into it: every text of
-// an entry is a piece of the file, and copying the pieces out cost more than reading them.
+// an entry is a piece of the file, and copying the pieces out cost more than reading them. A text
+// is cleaned where it lies (cleaning never lengthens it); the pieces of the lines already read are
+// the reader's no more.
 class PlaylistBuilder {
  public:
   explicit PlaylistBuilder(std::string utf8);
@@ -47,11 +52,21 @@ class PlaylistBuilder {
 
   Playlist finish();
 
+  // The most slots a lookup of a taken address passes, for the tests: crafted addresses must not
+  // pile up in one run of the table.
+  size_t longest_probe() const;
+
  private:
   TextSpan span_of(std::string_view piece) const;
+  // The piece cleaned where it lies: a view of the start of the same piece.
+  std::string_view clean_in_place(std::string_view piece);
+  // A title for an entry that has only its address, which must stay as it is.
+  TextSpan title_of_address(std::string_view address, size_t entry);
 
   // The addresses taken so far, in open addressing over the entries' own texts: a set of nodes
-  // cost a heap block per address and took a fifth of the time of reading a large list.
+  // cost a heap block per address and took a fifth of the time of reading a large list. The hash
+  // is keyed (catalogue/keyed_hash.h): with a fixed one, a file of addresses made to share a slot
+  // took minutes to read.
   struct Slot {
     uint32_t tag = 0;    // more bits of the address's hash
     uint32_t entry = 0;  // the entry's index + 1; 0 when the slot is free
@@ -62,8 +77,16 @@ class PlaylistBuilder {
 
   Playlist playlist_;
   std::vector<Slot> slots_;  // a power of two in number, at most half of them taken
-  std::unordered_set<std::string_view> guides_seen_;  // the guide addresses taken, as they lie there
+  std::unordered_set<std::string_view, KeyedTextHash, std::equal_to<>> guides_seen_;  // the guide addresses taken, as they lie there
+  // Titles cleaned from addresses that needed it, appended to the texts at the end, and the
+  // entries they belong to.
+  std::string address_titles_;
+  std::vector<std::pair<uint32_t, TextSpan>> address_title_spans_;
 };
 
 // Why a line longer than kMaxPlaylistLineBytes is not used.
 std::string too_long_reason();
+
+// Whether a value for an HTTP header holds a control character (a tab aside): the player refuses
+// to load with one, so the option is not used.
+bool has_control_character(std::string_view value);

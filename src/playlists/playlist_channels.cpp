@@ -1,5 +1,6 @@
 #include "playlists/playlist_channels.h"
 
+#include "catalogue/keyed_hash.h"
 #include "playlists/playlist_reader.h"
 #include "views/sorting.h"
 
@@ -44,11 +45,13 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
   out.skipped = playlist.skipped;
   out.skip_examples = playlist.skip_examples;
   out.guide_addresses = playlist.guide_addresses;
-  const std::unordered_set<std::string_view> favorites(favorite_addresses.begin(), favorite_addresses.end());
+  // Keyed by the playlist's own texts, so keyed hashes: a fixed one lets a file make them collide.
+  const std::unordered_set<std::string_view, KeyedTextHash> favorites(favorite_addresses.begin(),
+                                                                      favorite_addresses.end());
   // A list of a hundred thousand entries names a few hundred groups and one or two user agents:
   // each is held once and shared.
-  std::unordered_map<std::string_view, ShortText> genres;
-  std::unordered_map<std::string_view, PackedText> options;
+  std::unordered_map<std::string_view, ShortText, KeyedTextHash> genres;
+  std::unordered_map<std::string_view, PackedText, KeyedTextHash> options;
   const auto shared_option = [&](std::string_view text) -> PackedText {
     if (text.empty()) return {};
     auto [it, fresh] = options.try_emplace(text);

@@ -22,7 +22,6 @@
 namespace {
 const QString kSources = QStringLiteral("sources");
 constexpr int kFormat = 1;
-constexpr size_t kMaxSources = 1000;
 
 [[noreturn]] void unreadable(const std::string& why) { throw PlaylistError("The list of playlists cannot be read: " + why); }
 
@@ -144,7 +143,7 @@ std::vector<PlaylistSource> parse_sources_index(std::string_view text) {
   const QJsonValue list = root.value(kSources);
   if (!list.isArray()) unreadable("it holds no list");
   const QJsonArray array = list.toArray();
-  if (static_cast<size_t>(array.size()) > kMaxSources) unreadable("it lists too many playlists");
+  if (static_cast<size_t>(array.size()) > kMaxPlaylistSources) unreadable("it lists too many playlists");
   std::vector<PlaylistSource> sources;
   std::set<uint16_t> ids;
   for (const QJsonValue& value : array) {
@@ -186,7 +185,21 @@ SourcesRead read_sources(const QString& app_data) {
 }
 
 QString write_sources(const QString& app_data, const std::vector<PlaylistSource>& sources) {
-  return save_whole(sources_index_path(app_data), QByteArray::fromStdString(sources_index_text(sources)));
+  const QString unwritten = QStringLiteral("The list of playlists could not be written: ");
+  if (sources.size() > kMaxPlaylistSources)
+    return unwritten + QStringLiteral("it may hold at most %1 playlists.").arg(kMaxPlaylistSources);
+  const std::string text = sources_index_text(sources);
+  if (text.size() > kMaxSourcesIndexBytes)
+    return unwritten + QStringLiteral("it would be larger than %1 MiB; shorter names or fewer playlists make room.")
+                           .arg(kMaxSourcesIndexBytes >> 20);
+  // What is not read back as written would cost the whole list at the next start.
+  try {
+    if (parse_sources_index(text) != sources)
+      return unwritten + QStringLiteral("a name or path holds characters it cannot keep.");
+  } catch (const PlaylistError& e) {
+    return unwritten + QString::fromUtf8(e.what());
+  }
+  return save_whole(sources_index_path(app_data), QByteArray::fromStdString(text));
 }
 
 namespace {
@@ -205,12 +218,30 @@ QByteArray playlist_file_bytes(const QString& path, QString& problem) {
   return problem.isEmpty() ? bytes : QByteArray();
 }
 
-// Gives the new source the next free id; false, with the problem told, when none is left.
+// Gives the new source the next free id; false, with the problem told, when the list is full or
+// no id is left.
 bool take_free_id(const QString& app_data, const std::vector<PlaylistSource>& sources, PlaylistSource& source,
                   QString& problem) {
+  if (sources.size() >= kMaxPlaylistSources) {
+    problem = QStringLiteral("No more playlists can be added: the list holds %1, the most it may hold.")
+                  .arg(kMaxPlaylistSources);
+    return false;
+  }
   source.id = free_id(app_data, sources);
   if (source.id == 0) problem = QStringLiteral("No more playlists can be added.");
   return source.id != 0;
+}
+
+const PlaylistSource* source_of_file(const std::vector<PlaylistSource>& sources, const QString& absolute_path) {
+  for (const PlaylistSource& s : sources)
+    if (s.address.isEmpty() && s.original_path == absolute_path) return &s;
+  return nullptr;
+}
+
+const PlaylistSource* source_of_address(const std::vector<PlaylistSource>& sources, const QUrl& address) {
+  for (const PlaylistSource& s : sources)
+    if (!s.address.isEmpty() && QUrl(s.address) == address) return &s;
+  return nullptr;
 }
 
 // Adds the source to the list and writes the list: the list in memory changes only when the
@@ -227,12 +258,20 @@ QString append_source(const QString& app_data, std::vector<PlaylistSource>& sour
 AddedSource add_source_from_file(const QString& app_data, std::vector<PlaylistSource>& sources, const QString& path,
                                  const QDateTime& now) {
   AddedSource added;
+  const QString absolute_path = QFileInfo(path).absoluteFilePath();
+  if (const PlaylistSource* listed = source_of_file(sources, absolute_path)) {
+    const uint16_t id = listed->id;
+    added.already_listed = true;
+    added.problem = copy_source_file_again(app_data, sources, id, now);
+    added.source = *find_source(sources, id);
+    return added;
+  }
   const QByteArray bytes = playlist_file_bytes(path, added.problem);
   if (!added.problem.isEmpty()) return added;
   PlaylistSource s;
   if (!take_free_id(app_data, sources, s, added.problem)) return added;
   s.name = QFileInfo(path).completeBaseName();
-  s.original_path = QFileInfo(path).absoluteFilePath();
+  s.original_path = absolute_path;
   s.read_at = now.toUTC();
   if ((added.problem = save_whole(playlist_copy_path(app_data, s.id), bytes)).isEmpty()) {
     added.problem = append_source(app_data, sources, s);
@@ -251,6 +290,11 @@ AddedSource add_source_from_address(const QString& app_data, std::vector<Playlis
   const QString scheme = url.scheme().toLower();
   if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
     added.problem = QStringLiteral("\"%1\" is not an http or https address.").arg(address);
+    return added;
+  }
+  if (const PlaylistSource* listed = source_of_address(sources, url)) {
+    added.source = *listed;
+    added.already_listed = true;
     return added;
   }
   PlaylistSource s;

@@ -32,8 +32,10 @@ QString source_favorites_path(const QString& app_data, uint16_t id);
 
 // The list as stored, and back. The reading is strict: anything it does not understand makes the
 // whole text unreadable (a PlaylistError says what), since a half-read list would lose sources at
-// the next write.
+// the next write. So a list is written only when it reads back: within the bounds below, checked
+// when a playlist is added or renamed.
 inline constexpr size_t kMaxSourcesIndexBytes = size_t{1} << 20;
+inline constexpr size_t kMaxPlaylistSources = 1000;
 std::string sources_index_text(const std::vector<PlaylistSource>& sources);
 std::vector<PlaylistSource> parse_sources_index(std::string_view text);
 
@@ -48,19 +50,25 @@ struct SourcesRead {
 };
 SourcesRead read_sources(const QString& app_data);
 
-// Writes the list whole or not at all; answers why it could not, or nothing.
+// Writes the list whole or not at all; answers why it could not (too many sources, too large a
+// list, a text that would not read back as it is, or the file system's word), or nothing.
 QString write_sources(const QString& app_data, const std::vector<PlaylistSource>& sources);
 
 // The changes the user makes. Each answers why it failed (nothing written then), or nothing.
 // A new source gets the lowest free id, and a name from the file or address when none is given.
+// A file or address the list holds already is not listed again (a file manager opens the same
+// file as often as it is double-clicked): that source is answered, to be refreshed.
 struct AddedSource {
   PlaylistSource source;
   QString problem;
+  bool already_listed = false;
 };
-// Copies the file into the data folder (at most kMaxPlaylistBytes) and lists the source.
+// Copies the file into the data folder (at most kMaxPlaylistBytes) and lists the source; for a
+// file listed already (the same absolute path), copies it again.
 AddedSource add_source_from_file(const QString& app_data, std::vector<PlaylistSource>& sources,
                                  const QString& path, const QDateTime& now);
-// Lists a source read from an address; its copy comes when it is first read.
+// Lists a source read from an address; its copy comes when it is first read. An address listed
+// already is answered with its source as it is: the caller downloads it again.
 AddedSource add_source_from_address(const QString& app_data, std::vector<PlaylistSource>& sources,
                                     const QString& address);
 QString rename_source(const QString& app_data, std::vector<PlaylistSource>& sources, uint16_t id,

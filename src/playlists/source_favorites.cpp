@@ -1,5 +1,6 @@
 #include "playlists/source_favorites.h"
 
+#include "catalogue/keyed_hash.h"
 #include "playlists/playlist_sources.h"
 
 #include <QDir>
@@ -11,7 +12,7 @@
 
 std::vector<std::string> parse_source_favorites(std::string_view text) {
   std::vector<std::string> addresses;
-  std::unordered_set<std::string_view> seen;
+  std::unordered_set<std::string_view, KeyedTextHash> seen;  // a file's own lines: a keyed hash
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find_first_of("\r\n", start);

@@ -38,8 +38,9 @@ QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
   const int p = index.isValid() ? channel_position(index.row()) : -1;
   if (p < 0) return {};
   const Channel& ch = state_.catalogue.channels[p];
-  if (index.column() >= kColumnCount && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
-    return extra_text_ ? extra_text_(p) : QString();
+  if (index.column() >= kColumnCount && role == Qt::DisplayRole) return extra_text_ ? extra_text_(p) : QString();
+  if (index.column() >= kColumnCount && role == Qt::ToolTipRole)
+    return extra_text_ ? plain_tooltip(extra_text_(p)) : QString();
   switch (role) {
     case Qt::DisplayRole: return cell_text(ch, state_.catalogue.genres, index.column());
     case Qt::ToolTipRole: return plain_tooltip(cell_text(ch, state_.catalogue.genres, index.column()));

@@ -12,6 +12,7 @@
 #include "views/sorting.h"
 #include "views/view_builder.h"
 #include "widgets/messages.h"
+#include "widgets/plain_labels.h"
 
 #include <QDateTime>
 #include <QDragEnterEvent>
@@ -131,17 +132,17 @@ void PlaylistFlows::join(SourceChannels fresh) {
   if (!same_order) sort_after_adding_channel(state);
 }
 
-void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_copy) {
+bool PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_copy) {
   AppState& state = window_.state();
   const PlaylistSource* found = find_source(state.playlists.sources, id);
-  if (!found) return;
+  if (!found) return false;
   const PlaylistSource source = *found;
   save_favorites();
   QStringList problems;
   std::vector<SourceChannels> read = read_sources_off_gui({source}, problems);
   if (!problems.isEmpty()) {
     show_error(&window_, problems.join(QLatin1Char('\n')));
-    return;
+    return false;
   }
   const QString summary =
       import_summary(source.name, read.front().channels.size(), read.front().skipped, read.front().skip_examples);
@@ -149,6 +150,7 @@ void PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_cop
   show_channels(std::move(read.front()));
   if (fresh_copy) Q_EMIT guides_named(id, guides);
   if (tell_summary) show_information(&window_, summary);
+  return true;
 }
 
 void PlaylistFlows::add_file(const QString& path) {
@@ -163,7 +165,9 @@ void PlaylistFlows::add_file(const QString& path) {
     show_error(&window_, added.problem);
     return;
   }
-  reload_source(added.source.id, true);
+  // A file that is no playlist is not kept as one.
+  if (!reload_source(added.source.id, true) && !added.already_listed)
+    remove_source(data_folder(window_), state.playlists.sources, added.source.id);
 }
 
 void PlaylistFlows::add_address(const QString& address) {
@@ -177,12 +181,13 @@ void PlaylistFlows::add_address(const QString& address) {
     show_error(&window_, added.problem);
     return;
   }
-  if (!download(added.source)) {
-    // Nothing was read: the address is not kept as a playlist without channels.
-    remove_source(data_folder(window_), state.playlists.sources, added.source.id);
+  if (added.already_listed) {
+    refresh_source(added.source.id, true);
     return;
   }
-  reload_source(added.source.id, true);
+  // Nothing read, or nothing that is a playlist: the address is not kept as a playlist.
+  if (!download(added.source) || !reload_source(added.source.id, true))
+    remove_source(data_folder(window_), state.playlists.sources, added.source.id);
 }
 
 bool PlaylistFlows::download(const PlaylistSource& source) {
@@ -192,6 +197,7 @@ bool PlaylistFlows::download(const PlaylistSource& source) {
                            0, 0, &window_);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
+  show_labels_as_typed(&progress);  // the name is the address's file name, any text at all
   RemoteCopyRefresh refresh(source.address, playlist_copy_path(app_data, source.id),
                             static_cast<qint64>(kMaxPlaylistBytes));
   connect(&refresh, &RemoteCopyRefresh::progress, &progress, [&progress](qint64 received, qint64 total) {
@@ -299,7 +305,13 @@ void PlaylistFlows::export_positions(const std::vector<int>& positions, const QS
   const QString path = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export ") + what, QString(),
                                                     QStringLiteral("Playlists (*.m3u *.m3u8)"));
   if (path.isEmpty()) return;
-  const std::string text = write_extended_m3u(playlist_of_channels(window_.state().catalogue.channels, positions));
+  std::string text;
+  try {
+    text = write_extended_m3u(playlist_of_channels(window_.state().catalogue.channels, positions));
+  } catch (const PlaylistError& e) {
+    show_error(&window_, QString::fromUtf8(e.what()));
+    return;
+  }
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())

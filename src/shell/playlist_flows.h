@@ -29,8 +29,9 @@ class PlaylistFlows : public QObject {
   void add_file(const QString& path);
   void add_address(const QString& address);
   // Reads the source's copy again and puts its channels in place of those it had. A copy just
-  // added or refreshed (`fresh_copy`) also hands on the guides the playlist names.
-  void reload_source(uint16_t id, bool tell_summary, bool fresh_copy = true);
+  // added or refreshed (`fresh_copy`) also hands on the guides the playlist names. False when the
+  // copy could not be read (the user was told).
+  bool reload_source(uint16_t id, bool tell_summary, bool fresh_copy = true);
   // Brings the copy up to date from the source's address or file, then reads it again.
   void refresh_source(uint16_t id, bool tell_summary);
   // The start-up's refresh of the sources with an address whose copy has grown old.

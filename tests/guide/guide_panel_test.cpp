@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDateTime>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -133,4 +135,32 @@ TEST(GuidePanel, ListsAPlaylistsGuidesWithItsName) {
   EXPECT_EQ(library.sources(), (std::vector<GuideSource>{{root + "/mine.xml", false, 0}}));
   ASSERT_EQ(list->count(), 1);
   ASSERT_TRUE(wait_until([&] { return !library.busy(); }, 10000));
+}
+
+// The channel's name comes from a catalogue or a playlist: the question of a match by hand shows it
+// as it stands.
+TEST(GuidePanel, SetMatchShowsTheChannelNameAsTyped) {
+  const std::unique_ptr<GuideLibrary> library = library_with_descriptions();
+  ASSERT_TRUE(library);
+  GuidePanel panel(*library);
+  panel.show();
+  panel.show_channel(7, QStringLiteral("<h1>Big</h1> news"), {});
+  QPushButton* set_match = nullptr;
+  for (QPushButton* b : panel.findChildren<QPushButton*>())
+    if (b->text() == QLatin1String("Set Match...")) set_match = b;
+  ASSERT_TRUE(set_match && set_match->isEnabled());
+  QString text;
+  Qt::TextFormat format = Qt::AutoText;
+  QTimer::singleShot(0, &panel, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) return;
+    if (const QLabel* label = dialog->findChild<QLabel*>()) {
+      text = label->text();
+      format = label->textFormat();
+    }
+    dialog->close();
+  });
+  set_match->click();
+  EXPECT_EQ(text, QStringLiteral("Guide channel for <h1>Big</h1> news:"));
+  EXPECT_EQ(format, Qt::PlainText);
 }

@@ -34,17 +34,28 @@ TEST(RecordingName, ChannelNameMadeSafeThenDateAndTime) {
       {QStringLiteral(". . hidden ."), QStringLiteral("hidden 2026-12-10 21.05.09.mp3")},
       {QStringLiteral(" Tab\tand\nnew line \x01 "), QStringLiteral("Tab and new line 2026-12-10 21.05.09.mp3")},
       {QString(), QStringLiteral("Recording 2026-12-10 21.05.09.mp3")},
-      {QString(300, QLatin1Char('x')), QString(80, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
+      // At most 255 bytes with a number and the extension: 226 for the name, cut between characters.
+      {QString(300, QLatin1Char('x')), QString(226, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
+      {QString(80, QChar(0x0E01)), QString(75, QChar(0x0E01)) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
+      {QString(80, QChar(0x65B0)), QString(75, QChar(0x65B0)) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
       // Beyond the basic plane: whole characters stay, halves and tag characters go, and the
       // length bound never cuts one in two.
       {QStringLiteral("Radio \U0001F3B5 Paradise"), QStringLiteral("Radio \U0001F3B5 Paradise 2026-12-10 21.05.09.mp3")},
       {QStringLiteral("Lone ") + QChar(0xD83C) + QStringLiteral("half") + QChar(0xDFB5),
        QStringLiteral("Lone half 2026-12-10 21.05.09.mp3")},
       {QStringLiteral("Flag \U000E0067\U000E0062"), QStringLiteral("Flag 2026-12-10 21.05.09.mp3")},
-      {QString(79, QLatin1Char('x')) + QStringLiteral("\U0001F3B5"),
-       QString(79, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
+      {QString(225, QLatin1Char('x')) + QStringLiteral("\U0001F3B5"),
+       QString(225, QLatin1Char('x')) + QStringLiteral(" 2026-12-10 21.05.09.mp3")},
+      {QString(222, QLatin1Char('x')) + QStringLiteral("\U0001F3B5"),
+       QString(222, QLatin1Char('x')) + QStringLiteral("\U0001F3B5 2026-12-10 21.05.09.mp3")},
   };
-  for (const Case& c : cases) EXPECT_EQ(recording_file_name(c.channel, at, QStringLiteral("mp3")), c.file);
+  for (const Case& c : cases) {
+    const QString file = recording_file_name(c.channel, at, QStringLiteral("mp3"));
+    EXPECT_EQ(file, c.file);
+    EXPECT_LE(numbered_file_name(file, 99).toUtf8().size(), 255) << file.toStdString();
+  }
+  // A longer extension leaves less room.
+  EXPECT_EQ(recording_file_name(QString(300, QLatin1Char('x')), at, QStringLiteral("flac")).toUtf8().size(), 250);
 
   EXPECT_EQ(numbered_file_name(QStringLiteral("Jazz F.M. 2026-12-10 21.05.09.mp3"), 2),
             QStringLiteral("Jazz F.M. 2026-12-10 21.05.09 (2).mp3"));

@@ -179,3 +179,56 @@ TEST(M3uReader, ALineOverTheBoundIsSkippedAndReadingGoesOn) {
   EXPECT_EQ(playlist.skipped, 2u);
   EXPECT_EQ(skip_reasons(playlist), Rows({"line 1: longer than 65536 bytes", "line 4: longer than 65536 bytes"}));
 }
+
+// The player refuses to load a stream with a control character in a header's value: the option is
+// not used (and counted), the channel is kept and plays without it.
+TEST(M3uReader, AHeaderValueWithAControlCharacterIsSkippedAndTheEntryKept) {
+  using namespace std::string_literals;
+  const struct {
+    const char* what;
+    std::string option;
+    std::string reason;
+  } cases[] = {
+      {"NUL in the user agent", "http-user-agent=Agent\0/1"s, "a control character in http-user-agent"},
+      {"ESC in the user agent", "http-user-agent=\x1B[2JAgent", "a control character in http-user-agent"},
+      {"DEL in the referrer", "http-referrer=http://r/\x7F", "a control character in http-referrer"},
+      {"C1 control in the referrer", "http-referer=http://r/\xC2\x85x", "a control character in http-referer"},
+  };
+  for (const auto& c : cases) {
+    const Playlist playlist = read_m3u("#EXTINF:-1,News\n#EXTVLCOPT:" + c.option + "\nhttp://s/1\n");
+    EXPECT_EQ(entry_rows(playlist), Rows({"News|http://s/1||0||||||-1"})) << c.what;
+    EXPECT_EQ(skip_reasons(playlist), Rows({"line 2: " + c.reason})) << c.what;
+    EXPECT_EQ(playlist.skipped, 1u) << c.what;
+  }
+  // A tab is no control character in a header; cleaned like any blank.
+  EXPECT_EQ(entry_rows(read_m3u("#EXTVLCOPT:http-user-agent=Agent\t1\nhttp://s/1\n")),
+            Rows({"http://s/1|http://s/1||0||||Agent 1||-1"}));
+}
+
+// Titles, groups and user agents are shown or sent as they are read: no control or formatting
+// character (a direction override turns a name around, a zero-width mark hides in it), one space
+// for any run of blanks. A title left empty by that falls back as an empty title does.
+TEST(M3uReader, TitlesGroupsAndUserAgentsAreCleanedAsShownTextsAre) {
+  using namespace std::string_literals;
+  const M3uCase cases[] = {
+      {"controls and formatting characters in each",
+       "#EXTINF:-1 group-title=\"Ne\u200Bws\0\",\x1B[31mRed\u202E der\u200B\n"
+       "#EXTVLCOPT:http-user-agent=Agent\u200B/1\u202E\nhttp://s/1\n"s,
+       {"[31mRed der|http://s/1|News|0||||Agent/1||-1"}},
+      {"blanks folded", "#EXTINF:-1 group-title=\"  A \u00A0 B \",  Two \u2003  words \nhttp://s/1\n",
+       {"Two words|http://s/1|A B|0||||||-1"}},
+      {"a title of hidden characters gives way to tvg-name, cleaned for both",
+       "#EXTINF:-1 tvg-name=\"Na\u200Bme\",\u200B\u202E\nhttp://s/1\n",
+       {"Name|http://s/1||0||Name||||-1"}},
+      {"and to the address, which stays as it is",
+       "#EXTINF:-1 tvg-name=\"\u200B\",\u202E\nhttp://s/\u202Ex\nhttp://s/2\n",
+       {"http://s/x|http://s/\u202Ex||0||\u200B||||-1", "http://s/2|http://s/2||0||||||-1"}},
+      {"clean texts stay where they are", "#EXTINF:-1 group-title=\"Кино\",Радио 1\nhttp://s/1\n",
+       {"Радио 1|http://s/1|Кино|0||||||-1"}},
+  };
+  for (const M3uCase& c : cases) expect_reads(c);
+
+  // Cleaned where they lie: the text read is not copied.
+  const Playlist playlist = read_m3u("#EXTINF:-1,A\u200Bb\nhttp://s/1\n");
+  EXPECT_LE(playlist.texts.size(), std::string("#EXTINF:-1,A\u200Bb\nhttp://s/1\n").size());
+}

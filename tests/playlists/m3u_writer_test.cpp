@@ -59,8 +59,33 @@ TEST(M3uWriter, TextsThatM3uCannotHoldAreMadeSafe) {
   playlist.entries.push_back(entry);
 
   const Playlist again = read_m3u(write_extended_m3u(playlist));
-  EXPECT_EQ(entry_rows(again), Rows({"Two  lines|http://s/1|a'b,c d|0||Say 'hi'||Agent #EXTINF:-1,Injected||-1"}));
+  EXPECT_EQ(entry_rows(again), Rows({"Two lines|http://s/1|a'b,c d|0||Say 'hi'||Agent #EXTINF:-1,Injected||-1"}));
   EXPECT_EQ(again.skipped, 0u);
+}
+
+// An export the reader would refuse or cut short is not written: the user would find a playlist
+// the program itself cannot read back.
+TEST(M3uWriter, RefusesAnExportPastTheReadersBounds) {
+  Playlist playlist;
+  PlaylistEntry entry;
+  entry.address = playlist.add_text("http://s/1");
+  entry.title = playlist.add_text(std::string(60'000, 'x'));  // one text for every entry: it costs nothing here
+  const size_t within = kMaxPlaylistBytes / 60'100;
+  playlist.entries.assign(within, entry);
+  EXPECT_NO_THROW(write_extended_m3u(playlist));
+  playlist.entries.resize(within + 20, entry);
+  EXPECT_THROW(write_extended_m3u(playlist), PlaylistError);
+
+  Playlist many;
+  PlaylistEntry small;
+  small.address = small.title = many.add_text("http://s/1");
+  many.entries.assign(kMaxPlaylistEntries + 1, small);
+  try {
+    write_extended_m3u(many);
+    ADD_FAILURE() << "an export of more entries than a playlist may hold was written";
+  } catch (const PlaylistError& e) {
+    EXPECT_NE(std::string(e.what()).find("export fewer channels"), std::string::npos) << e.what();
+  }
 }
 
 TEST(M3uWriter, ChannelsBecomeEntries) {

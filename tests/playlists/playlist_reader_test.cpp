@@ -1,10 +1,16 @@
 #include "playlist_rows.h"
+#include "catalogue/code_page.h"
+#include "peak_memory.h"
+#include "playlists/playlist_encoding.h"
 #include "playlists/playlist_generator.h"
 #include "playlists/playlist_reader.h"
 #include "test_env.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <functional>
 
 using namespace quovi_test;
 using Rows = std::vector<std::string>;
@@ -36,10 +42,119 @@ TEST(PlaylistReader, ReadsEveryEncodingAndLineEndAlike) {
       {"UTF-16 LE", utf16(text16.c_str(), true)},
       {"UTF-16 BE", utf16(text16.c_str(), false)},
   };
+  const QString path = sandbox_root() + "/encoded.m3u";
   for (const auto& c : cases) {
     const Playlist playlist = read_playlist(c.bytes);
     EXPECT_EQ(entry_rows(playlist), expected) << c.what;
     EXPECT_EQ(playlist.skipped, 0u) << c.what;
+    // From a file, where all but UTF-8 is read twice: once for the size, once into the text.
+    ASSERT_TRUE(write_all(path, QByteArray::fromStdString(c.bytes)));
+    EXPECT_EQ(entry_rows(read_playlist_file(path)), expected) << c.what;
+  }
+}
+
+// A file is converted as it is read, a piece at a time: a UTF-16 unit or pair cut by a piece's end
+// comes out whole, and what cannot be a character becomes U+FFFD, wherever the pieces end.
+TEST(PlaylistReader, ConvertsUtf16AndWindows1252PieceByPiece) {
+  const auto little_endian = [](const std::u16string& text) {
+    std::string bytes;
+    for (const char16_t c : text) {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+  };
+  const struct {
+    const char* what;
+    TextEncoding encoding;
+    std::string bytes;
+    std::string utf8;
+  } cases[] = {
+      {"a pair, a lone low half, a lone high half before a letter", TextEncoding::utf16le,
+       little_endian(u"a\U0001F3B5b") + little_endian(std::u16string(1, 0xDC00)) +
+           little_endian(std::u16string{0xD800, u'c'}),
+       "a\U0001F3B5b\uFFFD\uFFFDc"},
+      {"a high half and an odd byte at the end", TextEncoding::utf16le, little_endian(u"x\xD83C") + "y",
+       "x\uFFFD\uFFFD"},
+      {"big-endian", TextEncoding::utf16be, std::string("\0K\x04\x10\xD8\x3C\xDF\xB5", 8), "K\u0410\U0001F3B5"},
+      {"Windows-1252", TextEncoding::cp1252, "Caf\xE9 \x80\x81", "Café €\u0081"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(Utf8Conversion::size_of(c.encoding, c.bytes), c.utf8.size()) << c.what;
+    for (size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+      std::string out(Utf8Conversion::most_bytes(c.bytes.size()), '\0');
+      Utf8Conversion conversion(c.encoding);
+      char* end = conversion.convert(std::string_view(c.bytes).substr(0, cut), out.data());
+      end = conversion.convert(std::string_view(c.bytes).substr(cut), end);
+      end = conversion.finish(end);
+      EXPECT_EQ(std::string(out.data(), end), c.utf8) << c.what << ", cut at " << cut;
+    }
+  }
+}
+
+// A file of another kind named .m3u is told as such, not as thousands of lines not used.
+TEST(PlaylistReader, AFileOfAnotherKindIsNotAPlaylist) {
+  using namespace std::string_literals;
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string error;  // empty: read as a playlist
+  } cases[] = {
+      {"gzip", "\x1F\x8B\x08\0\0\0\0\0\0\x03\xB3\x29\x29\xB3\xD1\x07\0"s, "it holds gzip-compressed data."},
+      {"zip", "PK\x03\x04\x14\0\0\0\x08\0guide.xml"s, "it holds a zip archive."},
+      {"XML", "<?xml version=\"1.0\"?>\n<tv>\n<channel id=\"a\"/>\n</tv>\n", "it holds XML or HTML."},
+      {"HTML after blank lines", "\r\n  <!DOCTYPE html>\n<html><body>http://s/1</body></html>\n", "it holds XML or HTML."},
+      {"XML in UTF-16", "\xFF\xFE<\0t\0v\0>\0"s, "it holds XML or HTML."},
+      {"binary", "\x7F" "ELF\x02\x01\x01\0\0\0"s, "it holds binary data."},
+      {"a playlist with a NUL byte", "http://s/1\n\0\n"s, ""},
+      {"an empty file", "", ""},
+  };
+  const QString path = sandbox_root() + "/renamed.m3u";
+  for (const auto& c : cases) {
+    ASSERT_TRUE(write_all(path, QByteArray::fromStdString(c.bytes)));
+    for (const bool from_file : {false, true}) {
+      try {
+        const Playlist playlist = from_file ? read_playlist_file(path) : read_playlist(c.bytes);
+        EXPECT_EQ(c.error, "") << c.what << " was read as a playlist";
+      } catch (const PlaylistError& e) {
+        EXPECT_EQ(e.what(), "The file is not a playlist: " + c.error) << c.what;
+      }
+    }
+  }
+}
+
+// Reading a list near the size bound costs at most twice its file's bytes at the peak, the file's
+// bytes included, in whichever encoding: their conversion is never held beside them.
+TEST(PlaylistReader, ALargeListInAnyEncodingCostsAtMostTwiceItsFile) {
+  const auto windows_1252 = [] {
+    std::string text = utf8_to_cp1252(generate_extended_m3u(430'000, 11));  // "Cinéma", "Música": not UTF-8
+    text.resize(std::min(text.size(), kMaxPlaylistBytes));
+    return text;
+  };
+  const auto utf16 = [] {
+    const QString text = QString::fromStdString(generate_extended_m3u(215'000, 12));
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
+    bytes.resize(std::min(bytes.size(), kMaxPlaylistBytes) & ~size_t{1});
+    return bytes;
+  };
+  const QString path = sandbox_root() + "/large.m3u";
+  for (const auto& [what, make] : {std::pair<const char*, std::function<std::string()>>{"Windows-1252", windows_1252},
+                                   {"UTF-16", utf16}}) {
+    qint64 file_bytes = 0;
+    {
+      const std::string bytes = make();
+      file_bytes = static_cast<qint64>(bytes.size());
+      ASSERT_TRUE(write_all(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))));
+    }
+    EXPECT_GT(file_bytes, 60 << 20) << what;
+    malloc_trim(0);
+    size_t entries = 0;
+    const auto peak = peak_growth_mb([&] { entries = read_playlist_file(path).entries.size(); });
+    EXPECT_GT(entries, 100'000u) << what;
+    if (peak) {
+      EXPECT_LE(*peak, 2.0 * static_cast<double>(file_bytes) / (1 << 20)) << what;
+    }
   }
 }
 

@@ -150,6 +150,101 @@ TEST(PlaylistSources, AnAddWhoseListCannotBeWrittenLeavesNothing) {
   EXPECT_EQ(QDir(QFileInfo(sources_index_path(data())).path()).entryList(QDir::Files), QStringList());
 }
 
+// Opening the same file or address again (a file manager's double-click does it easily) refreshes
+// the source the list has rather than listing it twice.
+TEST(PlaylistSources, TheSameFileOrAddressAgainIsTheSourceListedAlready) {
+  std::vector<PlaylistSource> sources;
+  const QDateTime first(QDate(2026, 12, 10), QTime(20, 0), Qt::UTC), later = first.addSecs(60);
+  const QString path = write_playlist("tv.m3u", "#EXTM3U\nhttp://a/1\n");
+  const AddedSource added = add_source_from_file(data(), sources, path, first);
+  ASSERT_TRUE(added.problem.isEmpty());
+  EXPECT_FALSE(added.already_listed);
+
+  write_playlist("tv.m3u", "#EXTM3U\nhttp://a/2\n");
+  const QString working_folder = QDir::currentPath();
+  QDir::setCurrent(sandbox_root());
+  for (const QString& again : {path, QStringLiteral("tv.m3u"), sandbox_root() + QStringLiteral("/./tv.m3u")}) {
+    const AddedSource same = add_source_from_file(data(), sources, again, later);
+    EXPECT_TRUE(same.problem.isEmpty()) << again.toStdString();
+    EXPECT_TRUE(same.already_listed) << again.toStdString();
+    EXPECT_EQ(same.source.id, added.source.id);
+    EXPECT_EQ(same.source.read_at, later);
+  }
+  QDir::setCurrent(working_folder);
+  EXPECT_EQ(read_all(playlist_copy_path(data(), added.source.id)), "#EXTM3U\nhttp://a/2\n");
+
+  const QString address = QStringLiteral("http://127.0.0.1:1/lists/tv.m3u");
+  const AddedSource from_address = add_source_from_address(data(), sources, address);
+  ASSERT_TRUE(from_address.problem.isEmpty());
+  for (const QString& again : {address, QStringLiteral("HTTP://127.0.0.1:1/lists/tv.m3u")}) {
+    const AddedSource same = add_source_from_address(data(), sources, again);
+    EXPECT_TRUE(same.problem.isEmpty());
+    EXPECT_TRUE(same.already_listed) << again.toStdString();
+    EXPECT_EQ(same.source.id, from_address.source.id);
+  }
+  EXPECT_FALSE(add_source_from_address(data(), sources, address + QStringLiteral("?b=2")).already_listed);
+  EXPECT_EQ(sources.size(), 3u);
+  EXPECT_EQ(read_sources(data()).sources, sources);
+}
+
+// The list is read strictly, so the adds check its bounds: whatever they accept reads back at the
+// next start, and what they refuse says why and leaves the list as it was.
+TEST(PlaylistSources, WhatTheAddsAcceptAlwaysReadsBack) {
+  std::vector<PlaylistSource> sources;
+  const QDateTime now(QDate(2026, 12, 10), QTime(20, 0), Qt::UTC);
+  const auto reads_back = [&] {
+    const std::string text = read_all(sources_index_path(data())).toStdString();
+    try {
+      return parse_sources_index(text) == sources;
+    } catch (const PlaylistError& e) {
+      ADD_FAILURE() << e.what();
+      return false;
+    }
+  };
+  // Names and paths of any kind.
+  const QString odd_names[] = {
+      QStringLiteral("quote \" back\\slash"), QStringLiteral("tab\tand\x01" "control"), QStringLiteral("\u202Eright\u200Bleft"),
+      QStringLiteral("emoji \U0001F3B5"),      QString(80, QChar(0x0E01))};
+  for (const QString& name : odd_names) {
+    const AddedSource added = add_source_from_file(data(), sources, write_playlist(name + ".m3u", "http://a/1\n"), now);
+    EXPECT_TRUE(added.problem.isEmpty()) << added.problem.toStdString();
+    EXPECT_TRUE(reads_back()) << name.toStdString();
+  }
+  const AddedSource odd_address = add_source_from_address(
+      data(), sources, QStringLiteral("https://xn--e1afmkfd.example/%D0%BA%D0%B8%D0%BD%D0%BE.m3u?a=%221%22&b=%5C#x"));
+  EXPECT_TRUE(odd_address.problem.isEmpty()) << odd_address.problem.toStdString();
+  EXPECT_TRUE(reads_back());
+  // Half of a character: refused, or kept as it reads back.
+  rename_source(data(), sources, sources.front().id, QStringLiteral("half ") + QChar(0xD83C));
+  EXPECT_TRUE(reads_back());
+
+  // Up to the most the list may hold, then a clear refusal.
+  std::vector<PlaylistSource> full = sources;
+  for (uint16_t id = 100; full.size() < kMaxPlaylistSources - 1; ++id) full.push_back(source(id, QStringLiteral("s")));
+  ASSERT_EQ(write_sources(data(), full), QString());
+  sources = full;
+  ASSERT_TRUE(add_source_from_address(data(), sources, QStringLiteral("http://s/last.m3u")).problem.isEmpty());
+  EXPECT_EQ(sources.size(), kMaxPlaylistSources);
+  const AddedSource over = add_source_from_address(data(), sources, QStringLiteral("http://s/over.m3u"));
+  EXPECT_TRUE(over.problem.contains(QStringLiteral("the list holds 1000"))) << over.problem.toStdString();
+  EXPECT_EQ(sources.size(), kMaxPlaylistSources);
+  EXPECT_TRUE(reads_back());
+
+  // And up to the most bytes: long names fill the list before its count does.
+  sources = {};
+  ASSERT_EQ(write_sources(data(), sources), QString());
+  const QString long_name(40'000, QLatin1Char('n'));
+  QString refused;
+  for (int i = 0; i < 40 && refused.isEmpty(); ++i) {
+    const AddedSource added = add_source_from_file(
+        data(), sources, write_playlist(QStringLiteral("%1 ").arg(i) + long_name.left(200) + ".m3u", "http://a/1\n"), now);
+    refused = added.problem;
+    if (refused.isEmpty()) refused = rename_source(data(), sources, added.source.id, long_name);
+  }
+  EXPECT_TRUE(refused.contains(QStringLiteral("larger than 1 MiB"))) << refused.toStdString();
+  EXPECT_TRUE(reads_back());
+}
+
 TEST(SourceFavorites, AddressesOncePerLineWhateverTheLineEnds) {
   EXPECT_EQ(parse_source_favorites("http://a/1\r\nhttp://b/2\rhttp://a/1\n\nhttp://c/3"),
             (std::vector<std::string>{"http://a/1", "http://b/2", "http://c/3"}));

@@ -430,12 +430,16 @@ TEST(MarkupFromOutside, NamesCommentsAndHomepagesReachTheScreenAsTyped) {
   MainWindow window(state);
   QList<QUrl> opened;
   window.set_url_opener([&](const QUrl& url) { opened << url; });
+  // The guide's "Now" column: a programme's title, from a guide.
+  const QString programme = QStringLiteral("<h1>News</h1> at <b>nine</b>");
+  window.model()->set_extra_column(QStringLiteral("Now"), [&](int) { return programme; });
   window.rebuild_view();
   window.show();
   QCoreApplication::processEvents();
 
   // The cells' tooltips, as the model gives them and as the list shows them under the pointer.
-  for (const auto& [column, typed] : {std::pair{0, name}, std::pair{4, comment}}) {
+  for (const auto& [column, typed] :
+       {std::pair{0, name}, std::pair{4, comment}, std::pair{static_cast<int>(kColumnCount), programme}}) {
     const QModelIndex cell = window.model()->index(0, column);
     const QString tip = window.model()->data(cell, Qt::ToolTipRole).toString();
     EXPECT_EQ(as_drawn(tip), typed) << column;
