@@ -242,8 +242,12 @@ void GuideBuilder::finish_channel(uint32_t index) {
     const auto next = std::upper_bound(programmes.begin(), programmes.end(), programme, by_start);
     const bool same_start = next != programmes.begin() && std::prev(next)->start == before->start;
     programme.stop = next == programmes.end() ? before->start : next->start;
-    if (!same_start && rules_.window.contains(programme.start, programme.stop) && add_shared(before->title, programme.title) &&
-        add_shared(before->sub_title, programme.sub_title) && add_shared(before->description, programme.description)) {
+    // A start long before the next one is a gap in the guide, not a programme running through it.
+    const bool plausible = programme.stop - programme.start <= kLongestGuideProgramme;
+    const bool room = programmes.size() < kMaxGuideProgrammesPerChannel;
+    if (!same_start && plausible && room && rules_.window.contains(programme.start, programme.stop) &&
+        add_shared(before->title, programme.title) && add_shared(before->sub_title, programme.sub_title) &&
+        add_shared(before->description, programme.description)) {
       programmes.insert(next, programme);
       ++kept_;
     } else {

@@ -123,9 +123,11 @@ TEST(GuideKeeping, MemoryFollowsWhatIsKeptNotWhatWasSeen) {
 
 TEST(GuideKeeping, HostileDocumentsAreRefusedEarlyOrCutWithAMessage) {
   const std::string blanks = tv(std::string(40 << 20, ' '));
-  std::string long_ids, crowded;
+  std::string long_ids;
   for (int i = 0; i < 50; ++i) long_ids += channel_element(std::string(300, 'x') + std::to_string(i), "Long");
   long_ids += channel_element("fine", "Fine");
+  // One without a stop before the window is known to run into it only at the end.
+  std::string crowded = "<programme start=\"20261208230000 +0000\" channel=\"busy\"><title>Overnight</title></programme>\n";
   for (int i = 0; i < 9000; ++i) crowded += programme_element("busy", i * 20, "Clip");
   std::string unique_texts;
   for (int i = 0; i < 3000; ++i) unique_texts += programme_element("a", i * 60, "Show", std::string(8000, 'u') + std::to_string(i));
@@ -147,13 +149,17 @@ TEST(GuideKeeping, HostileDocumentsAreRefusedEarlyOrCutWithAMessage) {
     const GuideRead r = read(c.document, nullptr, c.budget);
     EXPECT_NE(r.problem.find(c.problem), std::string::npos) << c.name << ": " << r.problem;
     EXPECT_EQ(r.guide.channels.size(), c.channels) << c.name;
+    for (const GuideChannel& channel : r.guide.channels)
+      EXPECT_LE(channel.programmes.size(), kMaxGuideProgrammesPerChannel) << c.name;
     EXPECT_LT(r.guide.memory_bytes(), size_t{16} << 20) << c.name;
   }
 }
 
 TEST(GuideKeeping, ImplausibleDatesAreDroppedAndWindowsCodePageIsRead) {
   const GuideRead dated = read(tv("<programme start=\"00000101000000\" stop=\"99991231000000\" channel=\"a\"><title>Always</title></programme>"
-                                  "<programme start=\"20261210100000\" stop=\"20261230100000\" channel=\"a\"><title>Weeks</title></programme>" +
+                                  "<programme start=\"20261210100000\" stop=\"20261230100000\" channel=\"a\"><title>Weeks</title></programme>"
+                                  // No stop, and the next start ten days on: not a programme running all that time.
+                                  "<programme start=\"20261130100000\" channel=\"a\"><title>Gap</title></programme>" +
                                   programme_element("a", 36000, "Real")));
   EXPECT_EQ(dated.problem, "");
   EXPECT_EQ(programmes_of(dated.guide, "a"), 1u);
