@@ -31,6 +31,7 @@ inline constexpr size_t kMaxGuideProgrammes = 10'000'000;
 inline constexpr size_t kMaxGuideProgrammesPerChannel = 8192;  // one every 42 s over four days
 inline constexpr size_t kMaxGuideIdBytes = 256;
 inline constexpr size_t kMaxGuideNameBytes = 256;
+inline constexpr size_t kMaxGuideLangBytes = 32;
 inline constexpr size_t kMaxGuideTitleBytes = 1024;        // and sub-title
 inline constexpr size_t kMaxGuideDescriptionBytes = 8192;  // longer ones are cut
 // Programmes outside these are dated by mistake (year 0 to 9999 would show as running now).

@@ -89,7 +89,8 @@ class XmltvEvents {
     } else if (depth_ == 3 && capture_ == Capture::none) {
       if (in_channel_ && is(name, "display-name")) {
         const XML_Char* lang = attribute(attributes, "lang");
-        lang_ = lang ? lang : "";
+        // A language is a short tag ("de", "pt-BR"); it is kept with every name.
+        lang_ = lang ? cut_utf8(lang, kMaxGuideLangBytes) : "";
         begin(Capture::display_name);
       } else if (programme_channel_) {
         if (is(name, "title") && title_.empty()) begin(Capture::title);

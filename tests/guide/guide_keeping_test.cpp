@@ -172,5 +172,10 @@ TEST(GuideKeeping, ImplausibleDatesAreDroppedAndWindowsCodePageIsRead) {
   const GuideChannel* a = find_channel(r.guide, "a");
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(r.guide.text(r.guide.names_of(*a).front().name), "Caf\u00e9");
+
+  // A language tag is short; one of any length would be kept with every name.
+  const GuideRead tagged = read(tv("<channel id=\"b\"><display-name lang=\"" + std::string(100, 'x') + "\">B</display-name></channel>"));
+  ASSERT_EQ(tagged.guide.channels.size(), 1u);
+  EXPECT_EQ(tagged.guide.text(tagged.guide.names_of(tagged.guide.channels[0]).front().lang), std::string(kMaxGuideLangBytes, 'x'));
   EXPECT_EQ(r.guide.text(a->programmes.at(0).title), "\u20ac und \u201cFilm\u201d");
 }
