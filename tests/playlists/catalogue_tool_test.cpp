@@ -87,7 +87,7 @@ TEST(CatalogueToolGuide, ListsWhatTheProgramKeepsAndFailsOnARefusedGuide) {
   ASSERT_TRUE(write_all(path, QByteArray::fromStdString(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tv>"
       "<channel id=\"one\"><display-name>One</display-name><display-name>Eins\tTV</display-name></channel>"
-      "<programme start=\"" + d + "120000 +0000\" stop=\"" + d + "130000 +0000\" channel=\"one\"><title>Noon</title><sub-title>Part 1</sub-title></programme>"
+      "<programme start=\"" + d + "120000 +0000\" stop=\"" + d + "130000 +0000\" channel=\"one\"><title>Noon</title><sub-title>Episode one</sub-title></programme>"
       "<programme start=\"" + d + "140000 +0000\" channel=\"one\"><title>Last</title></programme>"
       "<programme start=\"" + old + "120000 +0000\" stop=\"" + old + "130000 +0000\" channel=\"one\"><title>Old</title></programme>"
       "</tv>")));
@@ -95,7 +95,7 @@ TEST(CatalogueToolGuide, ListsWhatTheProgramKeepsAndFailsOnARefusedGuide) {
   const ToolRun run = run_catalogue_tool({"guide", path});
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, "channel\tone\tOne|Eins\\tTV\n"
-                     "programme\tone\t" + iso + "T12:00:00Z\t" + iso + "T13:00:00Z\tNoon\tPart 1\n"
+                     "programme\tone\t" + iso + "T12:00:00Z\t" + iso + "T13:00:00Z\tNoon\tEpisode one\n"
                      "programme\tone\t" + iso + "T14:00:00Z\t\tLast\t\n"
                      "kept 1 channels, 2 programmes\n");
   const ToolRun all = run_catalogue_tool({"guide", "--all", path});
