@@ -38,6 +38,10 @@ void read_extinf(std::string_view text, EntryFields& fields) {
       set_first(fields.tvg_name, value);
     else if (equals_nocase(name, "tvg-logo"))
       set_first(fields.tvg_logo, value);
+    else if (equals_nocase(name, "tvg-country"))
+      set_first(fields.tvg_country, value);
+    else if (equals_nocase(name, "tvg-language"))
+      set_first(fields.tvg_language, value);
     else if (equals_nocase(name, "group-title"))
       set_first(fields.group_title, value);
     else if (equals_nocase(name, "radio"))

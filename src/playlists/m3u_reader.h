@@ -6,7 +6,7 @@
 // Reads an M3U playlist, extended or plain, from its UTF-8 text:
 // - every line that is not blank and does not start with "#" is an entry's address;
 // - #EXTINF:duration attributes,title describes the entry of the next address (tvg-id, tvg-name,
-//   tvg-logo, group-title, radio); #EXTGRP:group gives it a group when it names none itself, and
+//   tvg-logo, tvg-country, tvg-language, group-title, radio); #EXTGRP:group gives it a group when it names none itself, and
 //   #EXTVLCOPT:http-user-agent= and http-referrer= its HTTP options; each applies to the next
 //   address only, wherever it stands before it;
 // - url-tvg and x-tvg-url of #EXTM3U name programme guides, several apart by commas;

@@ -59,6 +59,8 @@ std::string write_extended_m3u(const Playlist& playlist) {
     append_attribute(out, "tvg-id", playlist.text(entry.tvg_id));
     append_attribute(out, "tvg-name", playlist.text(entry.tvg_name));
     append_attribute(out, "tvg-logo", playlist.text(entry.tvg_logo));
+    append_attribute(out, "tvg-country", playlist.text(entry.tvg_country));
+    append_attribute(out, "tvg-language", playlist.text(entry.tvg_language));
     append_attribute(out, "group-title", playlist.text(entry.group_title));
     if (entry.radio) append_attribute(out, "radio", "true");
     out += ',';

@@ -24,6 +24,8 @@ struct PlaylistEntry {
   TextSpan tvg_id;
   TextSpan tvg_name;
   TextSpan tvg_logo;
+  TextSpan tvg_country;   // ISO 3166 codes or names, several separated by ';'
+  TextSpan tvg_language;  // language names, several separated by ';'
   TextSpan user_agent;  // http-user-agent of #EXTVLCOPT
   TextSpan referrer;    // http-referrer of #EXTVLCOPT
   float duration = -1;  // seconds; -1 when the playlist gives none, as for a live stream

@@ -134,6 +134,8 @@ void PlaylistBuilder::add(size_t line, const EntryFields& fields) {
   entry.group_title = span_of(clean_in_place(fields.group_title));
   entry.tvg_id = span_of(fields.tvg_id);
   entry.tvg_logo = span_of(fields.tvg_logo);
+  entry.tvg_country = span_of(clean_in_place(fields.tvg_country));
+  entry.tvg_language = span_of(clean_in_place(fields.tvg_language));
   entry.user_agent = span_of(clean_in_place(fields.user_agent));
   entry.referrer = span_of(fields.referrer);
   entry.duration = fields.duration;

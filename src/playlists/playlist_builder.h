@@ -18,6 +18,8 @@ struct EntryFields {
   std::string_view tvg_id;
   std::string_view tvg_name;
   std::string_view tvg_logo;
+  std::string_view tvg_country;
+  std::string_view tvg_language;
   std::string_view user_agent;
   std::string_view referrer;
   float duration = -1;

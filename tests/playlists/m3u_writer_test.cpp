@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace quovi_test;
 using Rows = std::vector<std::string>;
 
@@ -17,6 +19,10 @@ void expect_round_trip(const Playlist& playlist, const char* what) {
   EXPECT_EQ(entry_rows(again), entry_rows(playlist)) << what;
   EXPECT_EQ(again.guide_addresses, playlist.guide_addresses) << what;
   EXPECT_EQ(again.skipped, 0u) << what;
+  for (size_t i = 0; i < std::min(again.entries.size(), playlist.entries.size()); ++i) {
+    EXPECT_EQ(again.text(again.entries[i].tvg_country), playlist.text(playlist.entries[i].tvg_country)) << what;
+    EXPECT_EQ(again.text(again.entries[i].tvg_language), playlist.text(playlist.entries[i].tvg_language)) << what;
+  }
 }
 }  // namespace
 
@@ -38,7 +44,7 @@ TEST(M3uWriter, WritesExtendedM3u) {
 TEST(M3uWriter, ExportThenImportGivesTheSameEntries) {
   expect_round_trip(read_m3u("#EXTM3U url-tvg=\"http://g/a.xml\"\n"
                              "#EXTINF:-1 tvg-id=\"a.b\" tvg-name=\"Кино, 1\" tvg-logo=\"http://l/a b.png\" "
-                             "group-title=\"Фильмы\" radio=\"true\",Кино, HD\n"
+                             "tvg-country=\"UA;PL\" tvg-language=\"Ukrainian\" group-title=\"Фильмы\" radio=\"true\",Кино, HD\n"
                              "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11; Linux)\n#EXTVLCOPT:http-referrer=http://r/\n"
                              "http://s/1?a=1&b=2\n"
                              "#EXTINF:-1 tvg-name='Name, in single quotes',\nrtmp://s/2\n"
