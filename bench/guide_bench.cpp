@@ -220,7 +220,7 @@ void BM_GuideWindowStall(benchmark::State& state) {
   if (!refresh_on_events(library) || library.guides()->guides.empty()) return state.SkipWithError("the guide was not read");
   run_events(200);  // the refresh asked for while the first read ran, passed over
   if (library.busy()) return state.SkipWithError("the library did not settle");
-  panel.show_channel(1, QStringLiteral("Channel 42 HD"), "ch42.example");
+  panel.show_channel("1", QStringLiteral("Channel 42 HD"), "ch42.example");
   bench::TickGaps probe;
   std::vector<double> stalls, floors, reads;
   for (auto _ : state) {

@@ -1,5 +1,6 @@
 #include "catalogue/channel_edit.h"
 
+#include "catalogue/channel_sources.h"
 #include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
 #include "catalogue/strict_number.h"
@@ -119,7 +120,7 @@ int32_t bitrate_from_field(const QString& text) {
 std::optional<QString> duplicate_url_message(const Catalogue& catalogue, const QString& url_field) {
   const std::string wanted = ascii_upper(trim_text(url_field).toUtf8().toStdString());
   for (const Channel& channel : catalogue.channels)
-    if (ascii_upper(channel.url.str()) == wanted)
+    if (rules_of(channel).refuses_duplicate_address && ascii_upper(channel.url.str()) == wanted)
       return QStringLiteral("A duplicate value was detected. ") + channel.name.text();
   return std::nullopt;
 }

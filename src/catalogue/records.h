@@ -1,5 +1,6 @@
 #pragma once
 #include "catalogue/packed_text.h"
+#include "catalogue/source_tables.h"
 
 #include <QString>
 
@@ -51,6 +52,7 @@ enum : int32_t {
   kStatusWrongInfo = 3,
   kStatusDuplicate = 4,
   kStatusSpam = 5,
+  kStatusNotReported = -1,  // a channel the service does not know: no status criterion hides it
 };
 
 struct Country {
@@ -126,6 +128,7 @@ struct Catalogue {
   std::vector<int> flagged_ids;    // channels flagged since the last reset
   QString app_data;                // the user's data folder, fixed for the run
   bool user_files_loaded = false;  // favourites and user channels were read in this run
+  SourceTables source_tables;      // the countries and genres other sources name, for the run
 };
 
 // Text conversions of the UTF-8 fields.

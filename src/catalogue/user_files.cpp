@@ -2,6 +2,7 @@
 
 #include "catalogue/aside_path.h"
 #include "catalogue/catalogue_paths.h"
+#include "catalogue/channel_sources.h"
 #include "catalogue/code_page.h"
 #include "catalogue/lookups.h"
 #include "catalogue/strict_number.h"
@@ -19,6 +20,10 @@
 #include <unordered_set>
 
 namespace {
+// Favourites of the sources whose channels are known by id go into favorites.dat; the others keep
+// them in a file of their own.
+bool kept_in_favorites_file(const Channel& item) { return rules_of(item).favorites_key == ChannelKey::Id; }
+
 struct ReadFile {
   bool exists = false;
   QByteArray content;
@@ -169,7 +174,7 @@ void resolve_user_channel_genres(Catalogue& catalogue) {
 
 bool holds_database_channels(const Catalogue& catalogue) {
   return std::any_of(catalogue.channels.begin(), catalogue.channels.end(), [](const Channel& item) {
-    return item.user_defined != 1 && item.source == 0;
+    return source_of(item) == ChannelSource::Catalogue;
   });
 }
 
@@ -177,7 +182,7 @@ std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
   std::vector<int32_t> ids;
   if (holds_database_channels(catalogue)) {
     for (const Channel& item : catalogue.channels)
-      if (item.favorited == 1 && item.source == 0) ids.push_back(item.id);
+      if (item.favorited == 1 && kept_in_favorites_file(item)) ids.push_back(item.id);
     return ids;
   }
   // The catalogue's channels are not in memory, so only the list knows which of them the user
@@ -189,7 +194,7 @@ std::vector<int32_t> favorite_ids_to_write(const Catalogue& catalogue) {
   };
   for (int32_t id : catalogue.favorites) add(id);
   for (const Channel& item : catalogue.channels)
-    if (item.favorited == 1 && item.source == 0) add(item.id);
+    if (item.favorited == 1 && kept_in_favorites_file(item)) add(item.id);
   return ids;
 }
 
@@ -278,8 +283,7 @@ bool set_favorite(Catalogue& catalogue, int position, bool on) {
   if (!valid_position(catalogue, position)) return false;
   Channel& item = catalogue.channels[static_cast<size_t>(position)];
   std::vector<int32_t>& favorites = catalogue.favorites;
-  // A playlist's channels keep their favourites in the source's own file, by address.
-  const bool listed = item.source == 0;
+  const bool listed = kept_in_favorites_file(item);
   if (on) {
     item.favorited = 1;
     if (listed && !is_favorite(favorites, item.id)) favorites.push_back(item.id);

@@ -1,6 +1,7 @@
 #include "dialogs/channel_commands.h"
 
 #include "catalogue/channel_edit.h"
+#include "catalogue/channel_sources.h"
 #include "dialogs/channel_dialog.h"
 #include "views/channel_list_state.h"
 #include "widgets/messages.h"
@@ -9,9 +10,12 @@ UpdateChannelAction update_channel_action(const ChannelListState& state, int sel
   const int position = channel_position(state, selected_row);
   if (position < 0) return {};
   const Channel& channel = state.catalogue.channels[static_cast<size_t>(position)];
-  if (channel.source != 0) return {};  // a playlist's channel changes with its playlist
-  if (channel.user_defined == 1) return {UpdateChannelAction::Kind::Edit, channel.id, position};
-  return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id, position};
+  switch (rules_of(channel).update) {
+    case UpdateCommand::None: return {};
+    case UpdateCommand::Edit: return {UpdateChannelAction::Kind::Edit, channel.id, position};
+    case UpdateCommand::Explain: return {UpdateChannelAction::Kind::ExplainCatalogueChannel, channel.id, position};
+  }
+  return {};
 }
 
 void add_channel_command(ChannelDialog& dialog) {

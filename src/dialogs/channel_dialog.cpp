@@ -49,9 +49,9 @@ QComboBox* choice_list(QWidget* panel, const char* name, const QString& label, i
 }
 
 template <typename Row>
-void fill_names(QComboBox* list, const std::vector<Row>& rows) {
+void fill_names(QComboBox* list, const std::vector<Row>& rows, size_t count) {
   list->clear();
-  for (const Row& row : rows) list->addItem(row.name.text());
+  for (size_t i = 0; i < count && i < rows.size(); ++i) list->addItem(rows[i].name.text());
   if (list->count() == 0) list->addItem(QString());
 }
 
@@ -139,8 +139,11 @@ bool ChannelDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ChannelDialog::refill_lists() {
-  fill_names(countries_, state_.catalogue.countries);
-  fill_names(genres_, state_.catalogue.genres);
+  // A channel of the user's own is stored with the catalogue's countries and genres only: those
+  // other sources name live only in memory.
+  const Catalogue& catalogue = state_.catalogue;
+  fill_names(countries_, catalogue.countries, catalogue_rows(catalogue.source_tables.own_countries, catalogue.countries));
+  fill_names(genres_, catalogue.genres, catalogue_rows(catalogue.source_tables.own_genres, catalogue.genres));
   countries_->setItemText(0, QStringLiteral("-----"));
   genres_->setItemText(0, QStringLiteral("-----"));
 }

@@ -1,6 +1,7 @@
 #include "dialogs/filter_dialog.h"
 
 #include "settings/settings_store.h"
+#include "settings/source_table_choice.h"
 #include "views/channel_list_state.h"
 #include "widgets/fonts.h"
 #include "widgets/framed_panel.h"
@@ -267,6 +268,7 @@ void FilterDialog::apply_filter() {
     // criteria hold for this run either way.
     SettingsWriteBatch batch;
     for (const StoreWrite& w : update.writes) hooks_.store(w);
+    store_source_table_choice(state_.catalogue);
   }
   if (hooks_.rebuild_view) hooks_.rebuild_view();
   accept();

@@ -197,22 +197,22 @@ void GuideLibrary::cancel() {
   again_ = again_forced_ = false;
 }
 
-std::optional<GuideChannelRef> GuideLibrary::match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const {
-  const auto manual = matched_by_hand(channel_id) ? manual_.find(channel_id) : manual_.end();
+std::optional<GuideChannelRef> GuideLibrary::match(const std::string& key, std::string_view name, std::string_view tvg_id) const {
+  const auto manual = key.empty() ? manual_.end() : manual_.find(key);
   return match_channel(guides_->index, {tvg_id, name, manual == manual_.end() ? nullptr : &manual->second});
 }
 
-void GuideLibrary::set_manual_match(int32_t channel_id, const std::string& guide_id) {
-  if (!matched_by_hand(channel_id)) return;
-  manual_[channel_id] = guide_id;
+void GuideLibrary::set_manual_match(const std::string& key, const std::string& guide_id) {
+  if (key.empty()) return;
+  manual_[key] = guide_id;
   save_guide_matches(matches_path_, manual_);
   Q_EMIT matches_changed();
   // The programmes of a guide channel nobody had were not kept.
   channels_changed();
 }
 
-void GuideLibrary::clear_manual_match(int32_t channel_id) {
-  if (manual_.erase(channel_id) == 0) return;
+void GuideLibrary::clear_manual_match(const std::string& key) {
+  if (manual_.erase(key) == 0) return;
   save_guide_matches(matches_path_, manual_);
   Q_EMIT matches_changed();
 }

@@ -53,16 +53,13 @@ class GuideLibrary : public QObject {
   void cancel();
   bool busy() const { return busy_; }
 
-  // The guide channel a catalogue channel shows, and the user's own choices.
-  std::optional<GuideChannelRef> match(int32_t channel_id, std::string_view name, std::string_view tvg_id) const;
-  // A choice is kept by channel id, and only the catalogue's and the user's channels keep theirs: a
-  // playlist's channels (negative ids) are numbered again at each refresh of their playlist, so a
-  // choice kept for one would move to another channel.
-  static bool matched_by_hand(int32_t channel_id) { return channel_id >= 0; }
+  // The guide channel a channel shows, and the user's own choices, kept under the channel's key
+  // (what it is known by from one run to the next). A channel without a key has no choice of its own.
+  std::optional<GuideChannelRef> match(const std::string& key, std::string_view name, std::string_view tvg_id) const;
   const ManualGuideMatches& manual_matches() const { return manual_; }
   // An empty guide id: the channel shows no guide. Kept across restarts.
-  void set_manual_match(int32_t channel_id, const std::string& guide_id);
-  void clear_manual_match(int32_t channel_id);
+  void set_manual_match(const std::string& key, const std::string& guide_id);
+  void clear_manual_match(const std::string& key);
 
   // The user's channels, gathered on the GUI thread whenever the guides are read: only their
   // programmes are kept. Unset, every channel's are.

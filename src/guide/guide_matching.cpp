@@ -128,11 +128,13 @@ ManualGuideMatches load_guide_matches(const QString& path) {
   for (const QByteArray& line : bytes.split('\n')) {
     const qsizetype tab = line.indexOf('\t');
     if (tab <= 0) continue;
+    const QByteArray key = line.left(tab).trimmed();
     bool number = false;
-    const int id = line.left(tab).toInt(&number);
-    if (!number) continue;
+    const int id = key.toInt(&number);
+    // An id, or an address (which has a scheme).
+    if (!number && !key.contains("://")) continue;
     std::string guide_id = line.mid(tab + 1).trimmed().toStdString();
-    if (storable_guide_id(guide_id)) matches[id] = std::move(guide_id);
+    if (storable_guide_id(guide_id)) matches[number ? std::to_string(id) : key.toStdString()] = std::move(guide_id);
   }
   return matches;
 }
@@ -141,9 +143,11 @@ bool save_guide_matches(const QString& path, const ManualGuideMatches& matches) 
   QDir().mkpath(QFileInfo(path).absolutePath());
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
-  for (const auto& [id, guide_id] : matches) {
-    if (!storable_guide_id(guide_id)) continue;
-    file.write(QByteArray::number(id) + '\t');
+  for (const auto& [key, guide_id] : matches) {
+    if (!storable_guide_id(guide_id) || key.empty() || key.find('\t') != std::string::npos || !storable_guide_id(key))
+      continue;
+    file.write(key.data(), static_cast<qint64>(key.size()));
+    file.write("\t");
     file.write(guide_id.data(), static_cast<qint64>(guide_id.size()));
     file.write("\n");
   }

@@ -53,9 +53,10 @@ struct ChannelToMatch {
 // another guide.
 std::optional<GuideChannelRef> match_channel(const GuideIndex& index, const ChannelToMatch& channel);
 
-// The user's matches by catalogue channel id, kept in a small text file: one line per channel, its
-// id, a tab and the guide channel id (empty for "no guide"), UTF-8.
-using ManualGuideMatches = std::map<int32_t, std::string>;
+// The user's matches by the key of the channel (its id in decimal, or the address of a channel
+// known by its address), kept in a small text file: one line per channel, its key, a tab and the
+// guide channel id (empty for "no guide"), UTF-8. A key never holds a tab or a line end.
+using ManualGuideMatches = std::map<std::string, std::string>;
 QString guide_matches_path(const QString& app_data);
 ManualGuideMatches load_guide_matches(const QString& path);
 // Written whole or not at all; false when it could not be written.

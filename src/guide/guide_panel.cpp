@@ -96,7 +96,7 @@ void GuidePanel::build() {
   layout->addLayout(match_row);
   connect(set_match_, &QPushButton::clicked, this, &GuidePanel::set_match);
   connect(clear_match_, &QPushButton::clicked, this, [this] {
-    if (has_channel_) library_.clear_manual_match(channel_id_);
+    if (has_channel_) library_.clear_manual_match(match_key_);
   });
 
   layout->addWidget(new QLabel(QStringLiteral("Guide sources:"), this));
@@ -131,9 +131,9 @@ void GuidePanel::build() {
   connect(cancel_, &QPushButton::clicked, this, [this] { library_.cancel(); });
 }
 
-void GuidePanel::show_channel(int32_t id, const QString& name, const std::string& tvg_id) {
+void GuidePanel::show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id) {
   has_channel_ = true;
-  channel_id_ = id;
+  match_key_ = match_key;
   channel_name_ = name;
   tvg_id_ = tvg_id;
   refresh_view();
@@ -150,20 +150,21 @@ void GuidePanel::refresh_view() {
   const auto guides = library_.guides();
   const QByteArray name = channel_name_.toUtf8();
   const std::optional<GuideChannelRef> match =
-      has_channel_ ? library_.match(channel_id_, name.toStdString(), tvg_id_) : std::nullopt;
+      has_channel_ ? library_.match(match_key_, name.toStdString(), tvg_id_) : std::nullopt;
   const QTimeZone zone = QTimeZone::systemTimeZone();
   const int64_t now = QDateTime::currentSecsSinceEpoch();
   const NowNextTexts texts = now_next_texts(*guides, match, now, zone);
   channel_->setText(has_channel_ ? channel_name_ : QStringLiteral("No channel"));
-  const bool by_hand = has_channel_ && GuideLibrary::matched_by_hand(channel_id_);
+  const bool by_hand = has_channel_ && !match_key_.empty();
   set_match_->setEnabled(by_hand);
   clear_match_->setEnabled(by_hand);
+  set_match_->setToolTip(has_channel_ && !by_hand ? QStringLiteral("This channel's address cannot keep a match.") : QString());
   now_->setText(texts.now.isEmpty() ? QStringLiteral("Now: no guide") : QStringLiteral("Now: ") + texts.now);
   progress_->setValue(std::max(texts.progress, 0));
   progress_->setVisible(texts.progress >= 0);
   next_->setText(texts.next.isEmpty() ? QString() : QStringLiteral("Next: ") + texts.next);
 
-  const auto manual = by_hand ? library_.manual_matches().find(channel_id_) : library_.manual_matches().end();
+  const auto manual = by_hand ? library_.manual_matches().find(match_key_) : library_.manual_matches().end();
   if (!match) {
     match_->setText(QStringLiteral("Guide channel: none"));
   } else {
@@ -246,7 +247,7 @@ void GuidePanel::add_source(const QString& location) {
 }
 
 void GuidePanel::set_match() {
-  if (!has_channel_ || !GuideLibrary::matched_by_hand(channel_id_)) return;
+  if (!has_channel_ || match_key_.empty()) return;
   const auto guides = library_.guides();
   QStringList choices{QStringLiteral("(no guide)")};
   QStringList ids{QString()};
@@ -268,7 +269,7 @@ void GuidePanel::set_match() {
   if (dialog.exec() != QDialog::Accepted) return;
   const QString chosen = dialog.textValue();
   const qsizetype at = choices.indexOf(chosen);
-  if (at >= 0) library_.set_manual_match(channel_id_, ids[at].toStdString());
+  if (at >= 0) library_.set_manual_match(match_key_, ids[at].toStdString());
 }
 
 void GuidePanel::show_progress(const QString& step, qint64 done, qint64 total) {

@@ -22,8 +22,9 @@ class GuidePanel : public QWidget {
  public:
   explicit GuidePanel(GuideLibrary& library, QWidget* parent = nullptr);
 
-  // The channel the panel is about; id -1 for none. The tvg-id may be empty.
-  void show_channel(int32_t id, const QString& name, const std::string& tvg_id);
+  // The channel the panel is about, by the key its match is kept under (empty: it keeps none). The
+  // tvg-id may be empty.
+  void show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id);
   void show_no_channel();
   // Shows again what is on (the clock moved, the guides changed).
   void refresh_view();
@@ -48,7 +49,7 @@ class GuidePanel : public QWidget {
 
   GuideLibrary& library_;
   bool has_channel_ = false;
-  int32_t channel_id_ = 0;
+  std::string match_key_;
   QString channel_name_;
   std::string tvg_id_;
   QLabel* channel_ = nullptr;

@@ -1,5 +1,5 @@
 #pragma once
-#include "playlists/playlist.h"
+#include "guide/guide_address_bounds.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,7 +30,7 @@ struct GuideSources {
   bool operator==(const GuideSources&) const = default;
 };
 
-// Bounds on the list, shared with what a playlist may name (playlists/playlist.h): the file of a
+// Bounds on the list, shared with what a playlist may name: the file of a
 // list within them is always one the program reads back.
 inline constexpr size_t kMaxGuideSources = kMaxGuideAddresses;  // and as many refused
 inline constexpr qsizetype kMaxGuideLocationBytes = kMaxGuideAddressBytes;  // in UTF-8

@@ -1,5 +1,7 @@
 #include "playback/player_control.h"
 
+#include "catalogue/channel_sources.h"
+
 #include "playback/media_player.h"
 #include "playback/player_status.h"
 #include "playback/player_version.h"
@@ -142,7 +144,7 @@ void PlayerControl::submitIfFirstPlay() {
   if (index < 0) return;
   auto& channels = state_.catalogue.channels;
   const Channel& channel = channels[static_cast<size_t>(index)];
-  if (channel.user_defined != 1 || channel.sent != 0) return;
+  if (!rules_of(channel).submitted_when_played || channel.sent != 0) return;
   // The submission lets the window handle events while it transfers; a second "Playing" meanwhile
   // must not send the same channel again.
   if (submitting_id_ == channel.id) return;
@@ -170,8 +172,7 @@ void PlayerControl::onError() {
   if (error.refused_url || error.local_failure) return;
   const int row = selectedRow();
   const int index = channel_position(state_, row);
-  // A playlist's channel is not the service's to hear about.
-  if (index >= 0 && state_.catalogue.channels[static_cast<size_t>(index)].source == 0)
+  if (index >= 0 && rules_of(state_.catalogue.channels[static_cast<size_t>(index)]).reported_when_broken)
     Q_EMIT reportBrokenChannel(row, index);
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "guide/guide_address_bounds.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -55,13 +57,11 @@ struct Playlist {
 // Bounds on what a playlist may cost. No real playlist comes near them: the largest public lists
 // hold a few hundred thousand entries in some 40 MB, their longest lines a few kilobytes, and they
 // name a guide or two, community lists a hundred or so. A list of short addresses could otherwise
-// make ten times its size of entries. The guide addresses' bounds are also those of the list of
-// guides the program keeps (guide/guide_sources.h), so every guide a playlist names can join it.
+// make ten times its size of entries. The guide addresses it may name are bounded as the list of
+// guides the program keeps (guide/guide_address_bounds.h).
 inline constexpr size_t kMaxPlaylistBytes = size_t{64} << 20;
 inline constexpr size_t kMaxPlaylistLineBytes = size_t{64} << 10;
 inline constexpr size_t kMaxPlaylistEntries = 1'000'000;
-inline constexpr size_t kMaxGuideAddresses = 1000;
-inline constexpr size_t kMaxGuideAddressBytes = 2048;
 
 // A playlist that cannot be read at all; the message is UTF-8 text fit for the user.
 class PlaylistError : public std::runtime_error {

@@ -50,7 +50,28 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
                                                                       favorite_addresses.end());
   // A list of a hundred thousand entries names a few hundred groups and one or two user agents:
   // each is held once and shared.
-  std::unordered_map<std::string_view, ShortText, KeyedTextHash> genres;
+  std::unordered_map<std::string_view, std::pair<ShortText, int32_t>, KeyedTextHash> genres;
+  // A country is named by a code, a name or a language; each text is looked up once.
+  std::unordered_map<std::string_view, int32_t, KeyedTextHash> countries_by_code, countries_by_language;
+  std::unordered_map<std::string, int32_t, KeyedTextHash> country_places;
+  const auto place_of = [](std::vector<std::string>& names, const std::string& name) -> int32_t {
+    if (name.empty() || names.size() >= kMaxSourceTableNames) return 0;
+    names.push_back(name);
+    return static_cast<int32_t>(names.size());
+  };
+  const auto country_of = [&](const PlaylistEntry& entry) -> int32_t {
+    const std::string_view code = playlist.text(entry.tvg_country);
+    const std::string_view language = code.empty() ? playlist.text(entry.tvg_language) : std::string_view();
+    if (code.empty() && language.empty()) return 0;
+    auto& by_text = code.empty() ? countries_by_language : countries_by_code;
+    auto [it, fresh] = by_text.try_emplace(code.empty() ? language : code, 0);
+    if (!fresh) return it->second;
+    const std::string name = country_name_of(code, language).toStdString();
+    if (name.empty()) return 0;
+    auto [place, new_name] = country_places.try_emplace(name, 0);
+    if (new_name) place->second = place_of(out.country_names, name);
+    return it->second = place->second;
+  };
   std::unordered_map<std::string_view, PackedText, KeyedTextHash> options;
   const auto shared_option = [&](std::string_view text) -> PackedText {
     if (text.empty()) return {};
@@ -67,10 +88,12 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     c.url = PackedText(playlist.text(entry.address));
     const std::string_view group = playlist.text(entry.group_title);
     auto [genre, fresh] = genres.try_emplace(group);
-    if (fresh) genre->second = ShortText::from_utf8(group);
-    c.genre = genre->second;
+    if (fresh) genre->second = {ShortText::from_utf8(group), place_of(out.genre_names, std::string(group))};
+    c.genre = genre->second.first;
+    c.genre_id = genre->second.second;
+    c.country_id = country_of(entry);
     c.favorited = favorites.count(playlist.text(entry.address)) ? 1 : 0;
-    c.status = kStatusWorksFine;
+    c.status = kStatusNotReported;
     if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0)
       out.extras.push_back({source.id, c.url, shared_option(playlist.text(entry.user_agent)),
                             shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id))});
@@ -87,7 +110,28 @@ SourceChannels read_source_channels(const QString& app_data, const PlaylistSourc
 void remove_source_channels(Catalogue& catalogue, LoadedSources& loaded, uint16_t source) {
   std::erase_if(catalogue.channels, [source](const Channel& c) { return c.source == source; });
   std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });
+  attach_source_tables(catalogue);
 }
+
+namespace {
+// The fresh channels' places in their source's names become ids of the list's tables.
+void name_countries_and_genres(SourceTables& tables, SourceChannels& fresh) {
+  const auto ids_of = [](SourceNames& names, const std::vector<std::string>& places) {
+    std::vector<int32_t> ids{0};
+    for (const std::string& name : places) ids.push_back(names.intern(name));
+    return ids;
+  };
+  const std::vector<int32_t> countries = ids_of(tables.countries, fresh.country_names);
+  const std::vector<int32_t> genres = ids_of(tables.genres, fresh.genre_names);
+  const auto id_at = [](const std::vector<int32_t>& ids, int32_t place) {
+    return place > 0 && static_cast<size_t>(place) < ids.size() ? ids[static_cast<size_t>(place)] : 0;
+  };
+  for (Channel& c : fresh.channels) {
+    c.country_id = id_at(countries, c.country_id);
+    c.genre_id = id_at(genres, c.genre_id);
+  }
+}
+}  // namespace
 
 void ready_to_join(SourceChannels& fresh, int last_sort_column, bool sort_flag, size_t list_size) {
   sort_like_list(fresh.channels, last_sort_column, sort_flag);
@@ -100,11 +144,13 @@ void ready_to_join(SourceChannels& fresh, int last_sort_column, bool sort_flag, 
 LeftBehind join_source_channels(Catalogue& catalogue, LoadedSources& loaded, SourceChannels fresh,
                                 int last_sort_column, bool sort_flag) {
   const uint16_t source = fresh.source;
+  name_countries_and_genres(catalogue.source_tables, fresh);
   std::vector<Channel> left = std::move(catalogue.channels);
   catalogue.channels = merge_into_sorted_list(left, fresh.channels, fresh.merge_keys, std::move(fresh.room),
                                               last_sort_column, sort_flag,
                                               [source](const Channel& c) { return c.source != source; });
   give_ids(catalogue.channels);
+  attach_source_tables(catalogue);
   // The fresh extras all belong to one source and come sorted: they go in as one block where
   // their source's former ones were.
   std::erase_if(loaded.extras, [source](const ChannelExtras& o) { return o.source == source; });

@@ -28,6 +28,10 @@ struct SourceChannels {
   std::vector<Channel> channels;  // in playlist order
   std::vector<ChannelExtras> extras;
   std::vector<std::string> guide_addresses;  // the playlist's url-tvg and x-tvg-url
+  // The countries and genres the entries name; a channel's country_id and genre_id are 1-based
+  // places in these until it joins the list, which gives them the ids of the list's tables.
+  std::vector<std::string> country_names;
+  std::vector<std::string> genre_names;
   // Made by ready_to_join for the merge: the list's last sort column and flag, the channels' keys
   // and the new array's storage.
   std::pair<int, bool> sorted_for{-1, false};

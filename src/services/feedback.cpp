@@ -1,5 +1,6 @@
 #include "services/feedback.h"
 
+#include "catalogue/channel_sources.h"
 #include "services/http_request.h"
 #include "services/service_addresses.h"
 #include "services/service_urls.h"
@@ -32,26 +33,26 @@ HttpRequest* send_feedback_request(const QByteArray& url) {
 
 void send_rating(Catalogue& catalogue, const QString& rating, int position) {
   const Channel* channel = channel_at_position(catalogue, position);
-  if (!channel) return;
+  if (!channel || !rules_of(*channel).rated_and_flagged) return;
   catalogue.rated_ids.push_back(channel->id);
   send_feedback_request(rating_url(feedback_service_base(), rating, channel->id));
 }
 
 void send_flag(Catalogue& catalogue, const QString& flag, int position) {
   const Channel* channel = channel_at_position(catalogue, position);
-  if (!channel) return;
+  if (!channel || !rules_of(*channel).rated_and_flagged) return;
   catalogue.flagged_ids.push_back(channel->id);
   send_feedback_request(flag_url(feedback_service_base(), flag, channel->id));
 }
 
 void report_bad_channel_at(const ChannelListState& state, int position) {
   const Channel* channel = channel_at_position(state.catalogue, position);
-  if (!channel) return;
+  if (!channel || !rules_of(*channel).reported_when_broken) return;
   send_feedback_request(bad_channel_url(feedback_service_base(), channel->id));
 }
 
 void submit_channel_at(const ChannelListState& state, int position) {
   const Channel* channel = channel_at_position(state.catalogue, position);
-  if (!channel) return;
+  if (!channel || !rules_of(*channel).submitted_when_played) return;
   send_feedback_request(submission_url(feedback_service_base(), *channel));
 }

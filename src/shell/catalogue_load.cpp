@@ -8,6 +8,7 @@
 #include "services/catalogue_trial_load.h"
 #include "services/worker_thread.h"
 #include "settings/settings_store.h"
+#include "settings/source_table_choice.h"
 #include "shell/outdated.h"
 #include "views/sorting.h"
 #include "widgets/messages.h"
@@ -66,6 +67,9 @@ CatalogueAssembly begin_assembly(DatabaseRead read, const ChannelListState& curr
   Catalogue& catalogue = assembly.list.catalogue;
   assembly.database = std::exchange(catalogue.channels, {});
   assembly.playlists = playlist_channels_of(current.catalogue.channels);
+  // The names other sources gave keep their ids; the new tables are matched when the lists join.
+  catalogue.source_tables = current.catalogue.source_tables;
+  forget_catalogue_rows(catalogue.source_tables);
   // The genre table is in place, so the user's channels get their genre names as they are read.
   load_user_files(catalogue, parent);
   if (!read.failure.isEmpty()) {
@@ -92,6 +96,7 @@ AssembledList finish_assembly(CatalogueAssembly assembly, void (*sort)(ChannelLi
   catalogue.channels = std::move(database);
   catalogue.channels.insert(catalogue.channels.end(), std::make_move_iterator(assembly.playlists.begin()),
                             std::make_move_iterator(assembly.playlists.end()));
+  attach_source_tables(catalogue);
   sort(assembly.list);
   const ViewUpdate update = build_visible_list(assembly.list);
   return {std::move(assembly.list), update};
@@ -108,17 +113,19 @@ std::optional<ViewUpdate> load_catalogue(AppState& state, QWidget* parent, const
   state.outdated = false;
   state.catalogue.app_data = app_data_folder();
   const QString database = channels_path(state.catalogue.app_data);
-  if (!QFileInfo::exists(database)) {
-    state.outdated = true;
-    return std::nullopt;
-  }
+  // Without a catalogue yet, the list is made of the rest as it would be beside one: the user's
+  // own channels and favourites, the stored view and criteria, and the playlists when they join.
+  const bool no_catalogue = !QFileInfo::exists(database);
 
   std::optional<DatabaseRead> read;
-  if (read_ahead) read = read_ahead->take(state.catalogue.app_data);
+  if (no_catalogue) read = DatabaseRead{catalogue_to_load(state.catalogue), {}};
+  if (!read && read_ahead) read = read_ahead->take(state.catalogue.app_data);
   if (!read) read = read_channel_database(state.catalogue);
   const QString failure = read->failure;
   CatalogueAssembly assembly = begin_assembly(std::move(*read), state, parent);
-  if (failure.isEmpty()) {
+  if (no_catalogue) {
+    state.outdated = true;
+  } else if (failure.isEmpty()) {
     state.outdated = catalogue_outdated(assembly.list.catalogue.version_time, now);
   } else {
     state.outdated = true;
@@ -127,6 +134,7 @@ std::optional<ViewUpdate> load_catalogue(AppState& state, QWidget* parent, const
                            .arg(failure, QDir::toNativeSeparators(database)));
   }
   load_settings(assembly.list.catalogue.filter);
+  restore_source_table_choice(assembly.list.catalogue);
   // Nothing is shown before this load is done and no event may run during it, so the rest runs
   // here rather than on a worker the GUI thread would only wait for.
   AssembledList assembled = finish_assembly(std::move(assembly), &sort_after_load);

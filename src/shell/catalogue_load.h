@@ -71,9 +71,10 @@ AssembledList finish_assembly(CatalogueAssembly assembly, void (*sort)(ChannelLi
 // and model reset) has run; the catalogue it replaces is freed on a worker thread.
 void adopt_list_state(ChannelListState& state, ChannelListState&& next, const BeforeRebuild& before);
 
-// The start-up catalogue load. Answers the view to show, or nothing when there is no channel
-// database yet (the list stays empty and `outdated` is set so the download is offered). Takes the
-// read of `read_ahead` when one was begun, else reads the channel database now.
+// The start-up catalogue load. Answers the view to show. Without a channel database yet, the list
+// is made of the user's own files and the stored view and criteria, as beside a catalogue, and
+// `outdated` is set so the download is offered. Takes the read of `read_ahead` when one was begun,
+// else reads the channel database now.
 //
 // A database that fails to load does not end the program: the error and the file's path are shown,
 // the file stays as it is, the catalogue keeps the user's channels only, and `outdated` is set so a

@@ -5,6 +5,7 @@
 #include "services/service_urls.h"
 #include "services/worker_thread.h"
 #include "settings/settings_store.h"
+#include "settings/source_table_choice.h"
 #include "shell/app_state.h"
 #include "shell/catalogue_load.h"
 #include "shell/splash_screen.h"
@@ -54,6 +55,7 @@ bool reload_after_download(AppState& state, ReloadCaller caller, Catalogue downl
   try {
     CatalogueAssembly assembly = begin_assembly({std::move(downloaded), {}}, state, window);
     load_settings(assembly.list.catalogue.filter);
+    restore_source_table_choice(assembly.list.catalogue);
     const auto sort = caller == ReloadCaller::UpdateButton ? &sort_after_update_reload : &sort_after_load;
     QFuture<AssembledList> assembled =
         run_on_worker([assembly = std::move(assembly), sort]() mutable { return finish_assembly(std::move(assembly), sort); });

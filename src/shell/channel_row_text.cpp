@@ -1,5 +1,6 @@
 #include "shell/channel_row_text.h"
 
+#include "catalogue/channel_sources.h"
 #include "catalogue/lookups.h"
 
 #include <cmath>
@@ -33,13 +34,20 @@ QString cell_text(const Channel& channel, const std::vector<Genre>& genres, int 
   switch (column) {
     case kColumnChannel: return channel.name.text();
     case kColumnGenre: {
-      if (channel.source != 0) return channel.genre.text();  // the playlist's group title
+      // A source's own genre text is the name its genre row has, and says nothing when it has none.
+      if (rules_of(channel).country_and_genre_by_name) return channel.genre.text();
       const int index = genre_index_by_id(genres, channel.genre_id);
       if (index < 0 || index >= static_cast<int>(genres.size()) || genres[index].id != channel.genre_id) return {};
       return genres[index].name.text();
     }
-    case kColumnRating: return channel.user_defined == 1 ? QStringLiteral("no") : format_rating(channel.average_rating);
-    case kColumnBitrate: return QString::number(channel.bitrate);
+    case kColumnRating:
+      switch (rules_of(channel).rating) {
+        case RatingShown::Average: return format_rating(channel.average_rating);
+        case RatingShown::No: return QStringLiteral("no");
+        case RatingShown::Blank: return {};
+      }
+      return {};
+    case kColumnBitrate: return rules_of(channel).bitrate_known ? QString::number(channel.bitrate) : QString();
     case kColumnComments: return to_qstring(channel.comment);
     default: return {};
   }
@@ -50,6 +58,6 @@ QColor row_background(const Channel& channel) {
 }
 
 int state_picture_index(const Channel& channel) {
-  if (channel.source != 0) return kPlaylistStatePicture;
+  if (!rules_of(channel).service_status_shown) return kPlaylistStatePicture;
   return channel.status >= 0 && channel.status <= 5 ? channel.status : -1;
 }

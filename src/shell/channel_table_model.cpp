@@ -24,10 +24,26 @@ int ChannelTableModel::channel_position(int row) const {
 int ChannelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 void ChannelTableModel::set_extra_column(const QString& caption, std::function<QString(int position)> text) {
-  beginResetModel();
-  extra_caption_ = caption;
-  extra_text_ = std::move(text);
-  endResetModel();
+  // The rows and the selection stay: a reset would drop the selection while a channel plays.
+  const bool had = has_extra_column(), has = static_cast<bool>(text);
+  const auto take = [&] {
+    extra_caption_ = caption;
+    extra_text_ = std::move(text);
+  };
+  if (!had && has) {
+    beginInsertColumns({}, kColumnCount, kColumnCount);
+    take();
+    endInsertColumns();
+  } else if (had && !has) {
+    beginRemoveColumns({}, kColumnCount, kColumnCount);
+    take();
+    endRemoveColumns();
+  } else {
+    take();
+    if (!has) return;
+    Q_EMIT headerDataChanged(Qt::Horizontal, kColumnCount, kColumnCount);
+    if (rows_ > 0) Q_EMIT dataChanged(index(0, kColumnCount), index(rows_ - 1, kColumnCount));
+  }
 }
 
 int ChannelTableModel::columnCount(const QModelIndex& parent) const {

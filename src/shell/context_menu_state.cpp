@@ -1,5 +1,7 @@
 #include "shell/context_menu_state.h"
 
+#include "catalogue/channel_sources.h"
+
 #include <algorithm>
 
 namespace {
@@ -42,10 +44,10 @@ ContextMenuState right_click_menu_state(const ContextMenuState& before, const Ap
     s.add_favorite_enabled = ch.favorited != 1;
   }
   s.homepage_enabled = !ch.homepage.empty();
-  s.update_enabled = true;
-  if (ch.user_defined == 1) {
-    s.remove_channel_enabled = true;
-  } else if (ch.source == 0) {  // a playlist's channels are the playlist's to change, not the service's
+  const SourceRules& rules = rules_of(ch);
+  s.update_enabled = rules.update != UpdateCommand::None;
+  s.remove_channel_enabled = rules.removable;
+  if (rules.rated_and_flagged) {
     s.rate_enabled = !was_rated(state.catalogue, p);
     s.flag_enabled = !was_flagged(state.catalogue, p);
   }

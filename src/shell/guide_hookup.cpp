@@ -1,6 +1,7 @@
 #include "shell/guide_hookup.h"
 
 #include "catalogue/catalogue_paths.h"
+#include "catalogue/channel_sources.h"
 #include "guide/guide_display.h"
 #include "guide/guide_library.h"
 #include "guide/guide_panel.h"
@@ -31,6 +32,8 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   // The list is rebuilt after every change of the channel array (a playlist joined or left, a
   // catalogue loaded, a channel added); the guides keep only the programmes of the channels there.
   connect(window.model(), &QAbstractItemModel::modelReset, this, [this] {
+    // The reset dropped the selection, whose handler does not hear of it.
+    show_selected_channel();
     const std::vector<Channel>& channels = window_.state().catalogue.channels;
     const std::pair<const Channel*, size_t> now{channels.data(), channels.size()};
     if (now == channels_seen_) return;
@@ -102,9 +105,10 @@ void GuideHookup::show_selected_channel() {
   const Channel& channel = window_.state().catalogue.channels[position];
   const QString name = channel.name.text();
   const std::string tvg_id = tvg_id_of ? tvg_id_of(channel) : std::string();
-  panel_->show_channel(channel.id, name, tvg_id);
+  const std::string match_key = guide_match_key(channel);
+  panel_->show_channel(match_key, name, tvg_id);
   const auto guides = library_->guides();
-  const NowNextTexts texts = now_next_texts(*guides, library_->match(channel.id, name.toStdString(), tvg_id),
+  const NowNextTexts texts = now_next_texts(*guides, library_->match(match_key, name.toStdString(), tvg_id),
                                             QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone());
   // Below the name and what the stream plays, which the window puts first.
   window_.show_guide_lines(texts.tooltip(QString()));
@@ -125,7 +129,7 @@ void GuideHookup::show_now_column(bool shown) {
     const Channel& channel = window_.state().catalogue.channels[position];
     const QString name = channel.name.text();
     const auto guides = library_->guides();
-    const auto match = library_->match(channel.id, name.toStdString(), tvg_id_of ? tvg_id_of(channel) : std::string());
+    const auto match = library_->match(guide_match_key(channel), name.toStdString(), tvg_id_of ? tvg_id_of(channel) : std::string());
     if (!match) return QString();
     const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch());
     if (!on.now) return QString();

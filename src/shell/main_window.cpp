@@ -308,6 +308,8 @@ void MainWindow::build_list(QWidget* panel) {
   });
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection&) { on_selection_changed(!selected.isEmpty()); });
+  // A reset drops the selection without telling the selection handler: the star follows it here.
+  connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::show_favorite_star);
   list_->installEventFilter(this);
   list_->viewport()->installEventFilter(this);
 }

@@ -3,25 +3,21 @@
 #include <algorithm>
 
 namespace {
-QString fold_ascii_letters(const QString& text) {
-  QString folded = text;
-  for (QChar& c : folded)
-    if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - (u'a' - u'A'));
-  return folded;
-}
+// Without "Match case", letters of every script match in either case ("тест" finds "Тестовый").
+QString without_case(const QString& text) { return text.toCaseFolded(); }
 
 bool row_matches(const ChannelListState& state, int row, const QString& needle, bool match_case) {
   const int p = channel_position(state, row);
   if (p < 0) return false;
   const QString name = state.catalogue.channels[static_cast<size_t>(p)].name.text();
-  return (match_case ? name : fold_ascii_letters(name)).contains(needle);
+  return (match_case ? name : without_case(name)).contains(needle);
 }
 }  // namespace
 
 int find_channel_row(ChannelListState& state, int row_count, const SearchRequest& request) {
   const int n = std::min(row_count, static_cast<int>(state.visible.size()));
   if (request.text.isEmpty() || n <= 0) return -1;
-  const QString needle = request.match_case ? request.text : fold_ascii_letters(request.text);
+  const QString needle = request.match_case ? request.text : without_case(request.text);
   const int s = state.search_position;
   if (request.down) {
     for (int r = std::max(s, 0); r < n; ++r) {

@@ -15,7 +15,8 @@ struct SearchRequest {
 // the row and moves the search position past it (row + 1 going down, row - 1 going up); without
 // one answers -1 and leaves the position alone. A start outside the list is brought back to its
 // nearest end when the direction leads into the list; rows that do not exist are never examined.
-// Without match case the letters a-z count as A-Z (and no others); the empty text is found nowhere.
+// Without match case the letters of every script match in either case (Unicode case folding); the
+// empty text is found nowhere.
 int find_channel_row(ChannelListState& state, int row_count, const SearchRequest& request);
 
 // The message shown when nothing is found: Could not find "text".

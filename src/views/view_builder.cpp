@@ -2,6 +2,7 @@
 
 #include "catalogue/code_page.h"
 #include "settings/settings_store.h"
+#include "settings/source_table_choice.h"
 #include "version.h"
 #include "views/filter_logic.h"
 
@@ -199,6 +200,7 @@ ViewUpdate choose_country(ChannelListState& state, int entry, const BeforeRebuil
     }
     catalogue.filter.country_id = static_cast<uint16_t>(id & 0xFFFF);
     catalogue.filter.country_flag = true;
+    store_source_table_choice(catalogue);
   } else {
     delete_setting(kSettingsKey, QStringLiteral("country_f"));
     catalogue.filter.country_id = 0;

@@ -250,9 +250,17 @@ TEST(AddDialog, DuplicateUrlIgnoresLetterCaseAndSurroundingSpaces) {
       {"http://mine.example/A", true, "Mine"},  // user-defined channels count as well
       {"http://zulu.example/Stream2", false, ""},
       {"http://zulu.example/Strean", false, ""},
+      {"http://LIST.example/radio", false, ""},  // a playlist's channels are the playlist's
   };
   for (const Case& c : cases) {
     AddDialog d;
+    Channel listed;
+    listed.id = -1;
+    listed.source = 2;
+    listed.group_id = kGroupTV;
+    listed.name = ShortText::from_text(QStringLiteral("Listed"));
+    listed.url = PackedText(std::string("http://list.example/radio"));
+    d.state.catalogue.channels.push_back(listed);
     RecordingMessageSink sink;
     d.open_new();
     d.fill_valid(c.url);
@@ -260,11 +268,11 @@ TEST(AddDialog, DuplicateUrlIgnoresLetterCaseAndSurroundingSpaces) {
     if (c.duplicate) {
       ASSERT_EQ(sink.shown.size(), 1u) << c.url.toStdString();
       EXPECT_EQ(sink.shown[0].text, QStringLiteral("A duplicate value was detected. ") + c.of);
-      EXPECT_EQ(d.state.catalogue.channels.size(), 3u);
+      EXPECT_EQ(d.state.catalogue.channels.size(), 4u);
       EXPECT_TRUE(d.dialog.isVisible());
     } else {
       EXPECT_TRUE(sink.shown.empty()) << c.url.toStdString();
-      EXPECT_EQ(d.state.catalogue.channels.size(), 4u);
+      EXPECT_EQ(d.state.catalogue.channels.size(), 5u);
     }
   }
 }

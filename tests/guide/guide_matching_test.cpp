@@ -67,10 +67,17 @@ TEST(GuideMatching, ManualThenTvgIdThenName) {
 TEST(GuideMatching, ManualMatchesSurviveARestart) {
   const QString path = guide_matches_path(quovi_test::sandbox_root() + "/data");
   EXPECT_TRUE(load_guide_matches(path).empty());
-  const ManualGuideMatches matches{{7, "zdf.de"}, {-3, ""}, {1200000, "ümlaut.id"}, {9, "bad\nid"}};
+  // Channels known by id and by address; a key or an id that would break its line is not kept.
+  const ManualGuideMatches matches{{"7", "zdf.de"},
+                                   {"-3", ""},
+                                   {"1200000", "ümlaut.id"},
+                                   {"9", "bad\nid"},
+                                   {"http://s.example/live.m3u8?a=1&b={X}", "arte.fr"},
+                                   {"http://s.example/tab\there", "x"},
+                                   {"http://s.example/line\nend", "x"}};
   ASSERT_TRUE(save_guide_matches(path, matches));
   ManualGuideMatches expected = matches;
-  expected.erase(9);
+  for (const char* dropped : {"9", "http://s.example/tab\there", "http://s.example/line\nend"}) expected.erase(dropped);
   EXPECT_EQ(load_guide_matches(path), expected);
   ASSERT_TRUE(save_guide_matches(path, {}));
   EXPECT_TRUE(load_guide_matches(path).empty());
@@ -88,6 +95,7 @@ TEST(GuideSmallFiles, WhatIsReadIsWrittenBackTheSame) {
     QByteArray sources;
   } cases[] = {
       {"carriage return inside an id", "5\tab\rcd\n6\tok\r\n", ""},
+      {"keys as an editor may leave them", " 07 \tx\nnot a key\ty\nrtmp://a.example/live\tz\n", ""},
       {"the playlist mark after spaces", "", "  playlist\thttp://a.example/x.xml\nplaylist\thttp://b.example/y.xml\n"},
       {"the mark alone", "", "playlist\t\nplaylist\t  \n"},
   };

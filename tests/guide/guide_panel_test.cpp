@@ -54,7 +54,7 @@ TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTe
   ASSERT_TRUE(library);
   GuidePanel panel(*library);
   panel.show();
-  panel.show_channel(7, QStringLiteral("News"), {});
+  panel.show_channel("7", QStringLiteral("News"), {});
   auto* day = panel.findChild<QTreeWidget*>(QStringLiteral("GuideDay"));
   auto* description = panel.findChild<QLabel*>(QStringLiteral("GuideDescription"));
   ASSERT_TRUE(day && description);
@@ -74,9 +74,9 @@ TEST(GuidePanel, TheDescriptionTakesRoomOnlyForAProgrammeThatHasOneAndShowsItsTe
   EXPECT_GT(day->height(), list_above_description);
 }
 
-// A playlist's channels have negative ids, numbered again at each refresh: the panel shows their
-// guide like any other's, but a choice by hand, kept by id, is not offered for them.
-TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
+// A channel shows its guide whatever it is known by; a choice by hand is offered only for a channel
+// with a key to keep it under.
+TEST(GuidePanel, AMatchByHandIsOfferedForAChannelWithAKey) {
   const std::unique_ptr<GuideLibrary> library = library_with_descriptions();
   ASSERT_TRUE(library);
   GuidePanel panel(*library);
@@ -91,12 +91,12 @@ TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
   ASSERT_TRUE(button("Set Match...") && button("Clear Match"));
 
   const struct {
-    int32_t id;
+    const char* key;
     bool by_hand;
-  } cases[] = {{7, true}, {-1, false}, {-2, false}};
+  } cases[] = {{"7", true}, {"http://s.example/news", true}, {"", false}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.id);
-    panel.show_channel(c.id, QStringLiteral("News"), {});
+    SCOPED_TRACE(c.key);
+    panel.show_channel(c.key, QStringLiteral("News"), {});
     EXPECT_NE(row_titled(day, "Evening news"), nullptr);
     EXPECT_EQ(button("Set Match...")->isEnabled(), c.by_hand);
     EXPECT_EQ(button("Clear Match")->isEnabled(), c.by_hand);
@@ -105,11 +105,11 @@ TEST(GuidePanel, APlaylistChannelShowsItsGuideButOffersNoMatchByHand) {
   EXPECT_EQ(day->topLevelItemCount(), 0);
   EXPECT_FALSE(button("Set Match...")->isEnabled());
 
-  // Nor does the library keep one for such an id.
-  library->set_manual_match(-1, "");
-  EXPECT_EQ(library->manual_matches().count(-1), 0u);
-  library->set_manual_match(7, "");
-  EXPECT_EQ(library->manual_matches().count(7), 1u);
+  // Nor does the library keep one without a key.
+  library->set_manual_match("", "");
+  EXPECT_EQ(library->manual_matches().count(""), 0u);
+  library->set_manual_match("http://s.example/news", "");
+  EXPECT_EQ(library->manual_matches().count("http://s.example/news"), 1u);
 }
 
 // The sources list the guides a playlist named with the playlist's name, and Remove takes off the
@@ -144,7 +144,7 @@ TEST(GuidePanel, SetMatchShowsTheChannelNameAsTyped) {
   ASSERT_TRUE(library);
   GuidePanel panel(*library);
   panel.show();
-  panel.show_channel(7, QStringLiteral("<h1>Big</h1> news"), {});
+  panel.show_channel("7", QStringLiteral("<h1>Big</h1> news"), {});
   QPushButton* set_match = nullptr;
   for (QPushButton* b : panel.findChildren<QPushButton*>())
     if (b->text() == QLatin1String("Set Match...")) set_match = b;

@@ -3,8 +3,12 @@
 #include "playlists/m3u_reader.h"
 #include "playlists/m3u_writer.h"
 #include "playlists/playlist_channels.h"
+#include "settings/source_table_choice.h"
+#include "views/view_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 const char* const kList =
@@ -133,4 +137,123 @@ TEST(PlaylistChannels, ExportThenImportGivesTheChannelsBack) {
     EXPECT_EQ(back.channels[k].url, made.channels[k].url) << k;
     EXPECT_EQ(back.channels[k].group_id, made.channels[k].group_id) << k;
   }
+}
+
+namespace {
+const char* const kCountriesAndGenres =
+    "#EXTM3U\n"
+    "#EXTINF:-1 tvg-country=\"UA;PL\" group-title=\"news\",Kyiv News\nhttp://tv.example/kyiv\n"
+    "#EXTINF:-1 tvg-country=\"pl\" group-title=\"Kids\",Bajki\nhttp://tv.example/bajki\n"
+    "#EXTINF:-1 tvg-language=\"Ukrainian\" group-title=\"News\",Lviv\nhttp://tv.example/lviv\n"
+    "#EXTINF:-1 tvg-country=\"Atlantis\",Deep\nhttp://tv.example/deep\n"
+    "#EXTINF:-1,Nowhere\nhttp://tv.example/nowhere\n";
+
+template <typename Row>
+std::vector<std::string> row_names(const std::vector<Row>& rows) {
+  std::vector<std::string> names;
+  for (const Row& row : rows) names.push_back(row.name.text().toStdString());
+  return names;
+}
+
+std::vector<std::string> listed_names(ChannelListState& state) {
+  build_visible_list(state);
+  std::vector<std::string> names;
+  for (int position : state.visible) names.push_back(state.catalogue.channels[static_cast<size_t>(position)].name.text().toStdString());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const Channel& named(const Catalogue& catalogue, const char* name) {
+  return *std::find_if(catalogue.channels.begin(), catalogue.channels.end(),
+                       [&](const Channel& c) { return c.name.text() == QString::fromUtf8(name); });
+}
+}  // namespace
+
+// A playlist's countries (codes, names, languages) and group titles are the catalogue's rows where
+// the names agree, and rows of their own in memory where they do not; the filter then finds the
+// playlist's channels as it finds the catalogue's, across a new catalogue and a restart.
+TEST(PlaylistChannels, CountriesAndGenresJoinTheCataloguesTables) {
+  ChannelListState state;
+  Catalogue& catalogue = state.catalogue;
+  catalogue.filter.group_id = kGroupTV;
+  catalogue.countries = {{0, ShortText::from_bytes("All Countries")}, {7, ShortText::from_bytes("Ukraine")},
+                         {9, ShortText::from_bytes("Norway")}};
+  catalogue.genres = {{0, ShortText::from_bytes("All Genres")}, {10, ShortText::from_bytes("News")}};
+  Channel own = catalogue_channel(5, "Catalogue News", 0);
+  own.country_id = 7;
+  own.genre_id = 10;
+  catalogue.channels = {own};
+  const std::string favorites_before = favorites_file_text(catalogue);
+  const std::string userdef_before = userdef_file_text(catalogue);
+
+  LoadedSources loaded;
+  replace_source_channels(catalogue, loaded, channels_of_playlist(read_m3u(kCountriesAndGenres), source(1), {}));
+  EXPECT_EQ(row_names(catalogue.countries),
+            (std::vector<std::string>{"All Countries", "Ukraine", "Norway", "Atlantis", "Poland"}));
+  EXPECT_EQ(row_names(catalogue.genres), (std::vector<std::string>{"All Genres", "News", "Kids"}));
+  EXPECT_EQ(named(catalogue, "Kyiv News").country_id, 7);
+  EXPECT_EQ(named(catalogue, "Lviv").country_id, 7);  // by its language
+  EXPECT_EQ(named(catalogue, "Nowhere").country_id, 0);
+  EXPECT_EQ(named(catalogue, "Kyiv News").genre_id, 10);  // "news" is the catalogue's "News"
+  const int32_t poland = catalogue.countries[4].id, kids = catalogue.genres[2].id;
+  EXPECT_GE(poland, kFirstSourceTableId);
+
+  ChannelFilter& filter = catalogue.filter;
+  filter.country_flag = true;
+  filter.country_id = 7;
+  EXPECT_EQ(listed_names(state), (std::vector<std::string>{"Catalogue News", "Kyiv News", "Lviv"}));
+  filter.country_id = static_cast<uint16_t>(poland);
+  EXPECT_EQ(listed_names(state), std::vector<std::string>{"Bajki"});
+  filter.country_flag = false;
+  filter.genre_flag = true;
+  filter.genre_id = 10;
+  EXPECT_EQ(listed_names(state), (std::vector<std::string>{"Catalogue News", "Kyiv News", "Lviv"}));
+  filter.genre_id = static_cast<uint16_t>(kids);
+  EXPECT_EQ(listed_names(state), std::vector<std::string>{"Bajki"});
+  // The status criterion knows nothing of them: "Works fine" hides none.
+  filter.genre_flag = false;
+  filter.status_flag = filter.workfine = true;
+  EXPECT_EQ(listed_names(state).size(), 5u);
+  filter.status_flag = false;
+  EXPECT_EQ(favorites_file_text(catalogue), favorites_before);
+  EXPECT_EQ(userdef_file_text(catalogue), userdef_before);
+
+  // A new catalogue that has Poland and no Ukraine: the channels and the filter follow it.
+  filter.country_flag = true;
+  filter.country_id = static_cast<uint16_t>(poland);
+  catalogue.countries = {{0, ShortText::from_bytes("All Countries")}, {20, ShortText::from_bytes("POLAND")}};
+  catalogue.genres = {{0, ShortText::from_bytes("All Genres")}, {10, ShortText::from_bytes("News")}};
+  forget_catalogue_rows(catalogue.source_tables);
+  attach_source_tables(catalogue);
+  EXPECT_EQ(row_names(catalogue.countries), (std::vector<std::string>{"All Countries", "POLAND", "Atlantis", "Ukraine"}));
+  EXPECT_EQ(named(catalogue, "Bajki").country_id, 20);
+  EXPECT_EQ(filter.country_id, 20);
+  EXPECT_EQ(named(catalogue, "Kyiv News").country_id, catalogue.countries[3].id);
+  EXPECT_EQ(listed_names(state), std::vector<std::string>{"Bajki"});
+
+  // A choice of a country of the playlist's own is made again at the next start, where the names
+  // come in another order.
+  filter.country_id = static_cast<uint16_t>(catalogue.countries[3].id);  // Ukraine, the playlist's
+  store_source_table_choice(catalogue);
+  ChannelListState next;
+  next.catalogue.filter = filter;  // as the settings give it back
+  next.catalogue.source_tables.countries.intern("Somewhere else");
+  restore_source_table_choice(next.catalogue);
+  replace_source_channels(next.catalogue, loaded, channels_of_playlist(read_m3u(kCountriesAndGenres), source(1), {}));
+  EXPECT_EQ(listed_names(next), (std::vector<std::string>{"Kyiv News", "Lviv"}));
+
+  // The rows go with the last channel that names them.
+  remove_source_channels(catalogue, loaded, 1);
+  EXPECT_EQ(row_names(catalogue.countries), (std::vector<std::string>{"All Countries", "POLAND"}));
+  EXPECT_EQ(row_names(catalogue.genres), (std::vector<std::string>{"All Genres", "News"}));
+}
+
+// Without a catalogue the tables are the playlist's alone, behind a first row that stands for all.
+TEST(PlaylistChannels, WithoutACatalogueTheTablesAreThePlaylists) {
+  Catalogue catalogue;
+  LoadedSources loaded;
+  replace_source_channels(catalogue, loaded, channels_of_playlist(read_m3u(kCountriesAndGenres), source(1), {}));
+  EXPECT_EQ(row_names(catalogue.countries), (std::vector<std::string>{"All Countries", "Atlantis", "Poland", "Ukraine"}));
+  EXPECT_EQ(row_names(catalogue.genres), (std::vector<std::string>{"All Genres", "Kids", "news"}));
+  EXPECT_EQ(catalogue.countries[0].id, 0);
 }

@@ -7,6 +7,7 @@
 #include "services/service_addresses.h"
 #include "shell/channel_table_model.h"
 #include "shell/command_wiring.h"
+#include "shell/context_menu_state.h"
 #include "shell/main_window.h"
 #include "stalled_lookup.h"
 #include "test_server.h"
@@ -70,10 +71,10 @@ TEST_F(Feedback, RatingAndFlagReachTheServiceAndAreRecorded) {
 
 TEST_F(Feedback, FailedRequestsStillMarkTheChannel) {
   write_service_base("feedback", "http://127.0.0.1:1");
-  send_rating(state.catalogue, "3", 2);
-  send_flag(state.catalogue, "spam", 1);
-  EXPECT_EQ(state.catalogue.rated_ids, std::vector<int>{-4});
-  EXPECT_EQ(state.catalogue.flagged_ids, std::vector<int>{-3});
+  send_rating(state.catalogue, "3", 0);
+  send_flag(state.catalogue, "spam", 0);
+  EXPECT_EQ(state.catalogue.rated_ids, std::vector<int>{1234});
+  EXPECT_EQ(state.catalogue.flagged_ids, std::vector<int>{1234});
   // Positions outside the channel array are not commands at all.
   send_rating(state.catalogue, "3", 3);
   send_flag(state.catalogue, "ok", -1);
@@ -157,6 +158,50 @@ TEST_F(FeedbackFromThePlayer, EveryErrorWithASelectedRowReportsItsChannel) {
   std::sort(sent.begin(), sent.end());
   EXPECT_EQ(sent, (std::vector<std::string>{"/service/bad.php?channel_id=-3", "/service/bad.php?channel_id=1234",
                                             "/service/bad.php?channel_id=1234"}));
+}
+
+// Each source as its rules say, through the real wiring: what the menu offers, what the commands
+// and the player's events send. The service hears of the catalogue's channels and the user's own,
+// never of a playlist's, even when a command for one reaches the wiring.
+TEST_F(FeedbackFromThePlayer, EachSourceIsHeardOfOnlyAsItsRulesAllow) {
+  Channel listed = channel(-1, "Listed Radio");
+  listed.source = 3;
+  listed.url = "http://list.example/radio";
+  state.catalogue.channels.push_back(listed);
+  window.rebuild_view();
+  ASSERT_EQ(window.model()->rowCount(), 4);
+  const std::string submitted = "/service/new2.php?&group=2&name=My%20Radio%20%26%20Friends"
+                                "&url=http%3A%2F%2Fradio.example%2Flive&bitrate=128&type=0&homepage="
+                                "&country=0&genre=0&comment=";
+  const struct {
+    int row;
+    const char* what;
+    bool rate_and_flag, update, remove;
+    std::vector<std::string> sent;  // sorted
+  } cases[] = {
+      {0, "catalogue", true, true, false,
+       {"/service/bad.php?channel_id=1234", "/service/flag.php?flag=bad&id=1234", "/service/rate.php?rating=4&id=1234"}},
+      {1, "user's own, not yet sent", false, true, true, {"/service/bad.php?channel_id=-3", submitted}},
+      {3, "playlist", false, false, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ContextMenuState menu = right_click_menu_state({}, state, c.row, c.row);
+    EXPECT_EQ(menu.rate_enabled, c.rate_and_flag);
+    EXPECT_EQ(menu.flag_enabled, c.rate_and_flag);
+    EXPECT_EQ(menu.update_enabled, c.update);
+    EXPECT_EQ(menu.remove_channel_enabled, c.remove);
+
+    const size_t before = answered_targets().size();
+    play_row(c.row);
+    window.hooks().rate(c.row, 4);
+    window.hooks().flag(c.row, QStringLiteral("bad"));
+    player->raise_error("Cannot play this channel.");
+    std::vector<std::string> sent = answered_targets();
+    sent.erase(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(before));
+    std::sort(sent.begin(), sent.end());
+    EXPECT_EQ(sent, c.sent);
+  }
 }
 
 TEST_F(Feedback, RepliesLargerThanTheLimitAreCutOff) {

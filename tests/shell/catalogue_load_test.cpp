@@ -2,6 +2,7 @@
 #include "catalogue/channel_cipher.h"
 #include "catalogue/user_files.h"
 #include "catalogue/zip_memory_writer.h"
+#include "settings/settings_store.h"
 #include "shell/catalogue_load.h"
 #include "test_env.h"
 #include "widgets/messages.h"
@@ -17,17 +18,28 @@ QString channels_file() { return quovi_test::catalogue_folder() + "/channels.dat
 QString userdef_file() { return quovi_test::catalogue_folder() + "/userdef.dat"; }
 }  // namespace
 
-TEST(load_catalogue, NoDatabaseLeavesEverythingUnreadAndOutdated) {
+// Without a catalogue the list is still a real view: the stored one with its criteria, the user's
+// own channels and favourites; the download is offered.
+TEST(load_catalogue, NoDatabaseStartsInTheStoredViewWithTheUsersFiles) {
   RecordingMessageSink sink;
   QDir().mkpath(quovi_test::catalogue_folder());
-  ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|2|0|Mine|http://a/|128|1||0|0|\r\n"));
+  ASSERT_TRUE(quovi_test::write_all(userdef_file(), "100001|2|0|Mine|http://a/|128|1||0|0|\r\n"
+                                                    "100002|1|0|Other|http://b/|128|1||0|0|\r\n"));
+  ASSERT_TRUE(quovi_test::write_all(quovi_test::catalogue_folder() + "/favorites.dat", "100002\r\n"));
+  write_integer_setting(kSettingsKey, "selected", kGroupRadio);
   AppState state;
   bool rebuilt = false;
-  EXPECT_FALSE(load_catalogue(state, nullptr, [&] { rebuilt = true; }, kNow).has_value());
+  const auto update = load_catalogue(state, nullptr, [&] { rebuilt = true; }, kNow);
+  ASSERT_TRUE(update.has_value());
   EXPECT_TRUE(state.outdated);
-  EXPECT_FALSE(rebuilt);
-  EXPECT_FALSE(state.catalogue.user_files_loaded);
-  EXPECT_TRUE(state.catalogue.channels.empty());
+  EXPECT_TRUE(rebuilt);
+  EXPECT_TRUE(state.catalogue.user_files_loaded);
+  EXPECT_EQ(state.catalogue.filter.group_id, kGroupRadio);
+  EXPECT_EQ(state.catalogue.filter.favorited, 0);
+  EXPECT_EQ(update->caption.value_or(QString()).endsWith(" - Radio"), true);
+  ASSERT_EQ(update->row_count, 1);
+  EXPECT_EQ(state.catalogue.channels[state.visible[0]].name.text(), "Mine");
+  EXPECT_EQ(state.catalogue.channels[find_channel_by_id(state.catalogue, 100002)].favorited, 1);
   EXPECT_EQ(state.catalogue.app_data, app_data_folder());
   EXPECT_TRUE(sink.shown.empty());
 }

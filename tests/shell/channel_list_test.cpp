@@ -57,6 +57,15 @@ TEST(RowText, CellsColoursAndPictures) {
   EXPECT_EQ(cell_text(own_channel, genres, 2), QStringLiteral("no"));
   EXPECT_EQ(cell_text(own_channel, genres, 1), QString()) << "no genre row has id 99";
   EXPECT_EQ(cell_text(own_channel, {}, 1), QString()) << "empty genre table";
+  // A playlist says nothing of rating and bitrate: blank, not numbers; its genre is its group title.
+  Channel listed = catalogue_channel;
+  listed.source = 4;
+  listed.genre = ShortText::from_utf8("Новости");
+  listed.genre_id = 10;
+  EXPECT_EQ(cell_text(listed, genres, 1), QStringLiteral("Новости"));
+  EXPECT_EQ(cell_text(listed, genres, 2), QString());
+  EXPECT_EQ(cell_text(listed, genres, 3), QString());
+  EXPECT_EQ(state_picture_index(listed), kPlaylistStatePicture);
   EXPECT_EQ(row_background(catalogue_channel), QColor(255, 255, 255));
   EXPECT_EQ(row_background(own_channel), QColor(192, 220, 192));
 

@@ -9,7 +9,7 @@ ChannelListState searchable(const std::vector<const char*>& names) {
   ChannelListState s;
   for (const char* n : names) {
     Channel ch;
-    ch.name = ShortText::from_text(QString::fromUtf8(n));
+    ch.name = ShortText::from_utf8(n);
     s.catalogue.channels.push_back(ch);
   }
   s.visible.resize(names.size());
@@ -38,7 +38,8 @@ TEST(Search, FindNextFromAStartPosition) {
       {0, "FM", true, true, 0, 1},
       {0, "rOcK", true, false, 2, 3},
       {0, "", true, false, -1, 0},     // the empty text matches nothing
-      {0, "\xC3\xA9" "clair", true, false, -1, 0},  // only a-z fold: é is not É
+      {0, "\xC3\xA9" "clair", true, false, 4, 5},  // é finds É without match case
+      {0, "\xC3\xA9" "clair", true, true, -1, 0},
       {0, "\xC3\x89" "CLAIR", true, false, 4, 5},
       // Up runs towards the first row.
       {0, "fm", false, false, 0, -1},
@@ -59,6 +60,36 @@ TEST(Search, FindNextFromAStartPosition) {
                              (c.down ? " down" : " up") + (c.match_case ? " case" : "");
     EXPECT_EQ(find_channel_row(s, 5, request), c.hit) << what;
     EXPECT_EQ(s.search_position, c.position_after) << what;
+  }
+}
+
+// Without match case, letters of every script match in either case; with it, exactly.
+TEST(Search, LettersOfEveryScriptMatchInEitherCase) {
+  ChannelListState base =
+      searchable({"Первый Тестовый", "ΕΛΛΗΝΙΚΗ ΡΑΔΙΟΦΩΝΙΑ", "Ελληνικό κανάλι", "ТЕСТ 2", "Plain FM"});
+  // The Windows-1252 names and the UTF-8 ones alike.
+  ASSERT_TRUE(base.catalogue.channels[0].name.is_utf8());
+  const struct {
+    const char* text;
+    bool match_case;
+    std::vector<int> hits;
+  } cases[] = {
+      {"тест", false, {0, 3}},
+      {"ТЕСТ", false, {0, 3}},
+      {"тест", true, {}},
+      {"ТЕСТ", true, {3}},
+      {"ελληνικ", false, {1, 2}},
+      {"ΡΑΔΙΟΦΩΝΊΑ", false, {}},  // an accent is not a case
+      {"ραδιοφωνια", false, {1}},
+      {"Ελληνικ", true, {2}},
+      {"fm", false, {4}},
+  };
+  for (const auto& c : cases) {
+    ChannelListState s = base;
+    s.search_position = 0;
+    std::vector<int> hits;
+    for (int hit; (hit = find_channel_row(s, 5, {QString::fromUtf8(c.text), true, c.match_case})) >= 0;) hits.push_back(hit);
+    EXPECT_EQ(hits, c.hits) << c.text << (c.match_case ? " case" : "");
   }
 }
 
