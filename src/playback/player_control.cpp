@@ -157,7 +157,7 @@ void PlayerControl::submitIfFirstPlay() {
   submitting_id_.reset();
   // The catalogue may have been reloaded while the request ran; mark only the same channel.
   if (static_cast<size_t>(index) < channels.size() && channels[static_cast<size_t>(index)].id == id &&
-      channels[static_cast<size_t>(index)].user_defined == 1)
+      rules_of(channels[static_cast<size_t>(index)]).submitted_when_played)
     channels[static_cast<size_t>(index)].sent = 1;
 }
 

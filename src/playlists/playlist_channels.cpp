@@ -1,5 +1,6 @@
 #include "playlists/playlist_channels.h"
 
+#include "catalogue/channel_sources.h"
 #include "catalogue/keyed_hash.h"
 #include "playlists/playlist_reader.h"
 #include "views/sorting.h"
@@ -24,7 +25,7 @@ bool says_radio(std::string_view text) {
 void give_ids(std::vector<Channel>& channels) {
   int32_t next = -1;
   for (Channel& c : channels)
-    if (c.source != 0) c.id = next--;
+    if (source_of(c) == ChannelSource::Playlist) c.id = next--;
 }
 
 bool by_source_and_address(const ChannelExtras& a, const ChannelExtras& b) {
@@ -168,7 +169,7 @@ void replace_source_channels(Catalogue& catalogue, LoadedSources& loaded, Source
 std::vector<Channel> playlist_channels_of(const std::vector<Channel>& channels) {
   std::vector<Channel> out;
   for (const Channel& c : channels)
-    if (c.source != 0) out.push_back(c);
+    if (source_of(c) == ChannelSource::Playlist) out.push_back(c);
   return out;
 }
 
@@ -181,7 +182,7 @@ std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t
 
 namespace {
 const ChannelExtras* extras_of(const LoadedSources& loaded, const Channel& channel) {
-  if (channel.source == 0) return nullptr;
+  if (source_of(channel) != ChannelSource::Playlist) return nullptr;
   ChannelExtras key{channel.source, channel.url, {}, {}, {}};
   const auto it = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), key, by_source_and_address);
   if (it == loaded.extras.end() || it->source != channel.source || it->address.view() != channel.url.view())

@@ -18,10 +18,12 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -307,9 +309,25 @@ void MainWindow::build_list(QWidget* panel) {
     run(hooks_.sort_by_column, column);
   });
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this](const QItemSelection& selected, const QItemSelection&) { on_selection_changed(!selected.isEmpty()); });
+          [this](const QItemSelection& selected, const QItemSelection&) {
+            // The cells of a column that went away leave their row selected: the channel is the same.
+            if (selected.isEmpty() && list_->selectionModel()->hasSelection()) return;
+            on_selection_changed(!selected.isEmpty());
+          });
   // A reset drops the selection without telling the selection handler: the star follows it here.
   connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::show_favorite_star);
+  // A column added beside a selected row joins its selection quietly: the channel is the same one.
+  connect(model_, &QAbstractItemModel::columnsInserted, this, [this](const QModelIndex&, int first, int last) {
+    QItemSelectionModel* selection = list_->selectionModel();
+    const QModelIndexList selected = selection->selectedIndexes();
+    if (selected.isEmpty()) return;
+    const int row = selected.first().row();
+    {
+      const QSignalBlocker quiet(selection);
+      selection->select(QItemSelection(model_->index(row, first), model_->index(row, last)), QItemSelectionModel::Select);
+    }
+    list_->viewport()->update();
+  });
   list_->installEventFilter(this);
   list_->viewport()->installEventFilter(this);
 }

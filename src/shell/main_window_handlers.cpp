@@ -98,8 +98,10 @@ void MainWindow::refill_countries() {
 // The channel list
 
 int MainWindow::selected_row() const {
-  const QModelIndexList rows = list_->selectionModel()->selectedRows();
-  return rows.isEmpty() ? -1 : rows.first().row();
+  // Any selected cell: rows are selected whole, but a column coming or going leaves a row selected
+  // in all but that column for a moment.
+  const QModelIndexList cells = list_->selectionModel()->selectedIndexes();
+  return cells.isEmpty() ? -1 : cells.first().row();
 }
 
 int MainWindow::selected_channel_position() const { return model_->channel_position(selected_row()); }

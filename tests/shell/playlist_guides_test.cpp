@@ -3,6 +3,7 @@
 #include "dialogs/playlists_dialog.h"
 #include "guide/guide_library.h"
 #include "guide/guide_panel.h"
+#include "shell/channel_table_model.h"
 #include "shell/guide_hookup.h"
 #include "shell/main_window.h"
 #include "shell/playlist_flows.h"
@@ -15,6 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QToolButton>
 #include <QListWidget>
 #include <QTimer>
 
@@ -117,4 +121,40 @@ TEST(PlaylistGuides, APlaylistsGuidesAreItsOwn) {
   EXPECT_TRUE(saved.refused.empty());
   for (const ShownMessage& shown : sink.shown) EXPECT_EQ(shown.kind, MessageKind::Information) << shown.text.toStdString();
   ASSERT_TRUE(wait_until([&] { return !guide->library().busy(); }, 10000));
+}
+
+// The guide's "Now" column comes and goes without dropping the selection behind the window's back;
+// a rebuild that drops it leaves the star and the guide in the no-channel state.
+TEST(PlaylistGuides, TheSelectionSurvivesTheNowColumnAndARebuildClearsTheStarAndGuide) {
+  RecordingMessageSink sink;
+  ChannelTraits favourite;
+  favourite.name = QStringLiteral("Loved");
+  favourite.favorited = 1;
+  Wired wired;
+  auto& [state, window, playlists, guide] = wired;
+  state = state_with({favourite, {QStringLiteral("Other")}});
+  window.rebuild_view();
+  window.select_row(0);
+  ASSERT_EQ(window.selected_row(), 0);
+  ASSERT_TRUE(window.favorited_button()->isChecked());
+  auto* label = guide->panel().findChild<QLabel*>(QStringLiteral("GuideChannel"));
+  ASSERT_TRUE(label);
+  ASSERT_EQ(label->text(), QStringLiteral("Loved"));
+
+  auto* now_column = guide->panel().findChild<QCheckBox*>();
+  ASSERT_TRUE(now_column);
+  const int columns = window.model()->columnCount();
+  for (int toggle = 0; toggle < 2; ++toggle) {
+    now_column->click();
+    EXPECT_EQ(window.model()->columnCount(), columns + (toggle == 0 ? 1 : 0));
+    EXPECT_EQ(window.selected_row(), 0);
+    EXPECT_TRUE(window.favorited_button()->isChecked());
+    EXPECT_EQ(label->text(), QStringLiteral("Loved"));
+  }
+
+  window.rebuild_view();
+  EXPECT_EQ(window.selected_row(), -1);
+  EXPECT_FALSE(window.favorited_button()->isChecked());
+  EXPECT_FALSE(window.favorited_button()->isEnabled());
+  EXPECT_EQ(label->text(), QStringLiteral("No channel"));
 }
