@@ -41,6 +41,12 @@ std::string generate_extended_m3u(size_t entries, uint64_t seed) {
     if (random.below(3) == 0)
       out.append(" tvg-id=\"").append(word).append(number).append(".").append(country).append("\"");
     out.append(" tvg-name=\"").append(name).append("\"");
+    // Most entries of real lists name their country by its code ("uk" being the common slip for GB).
+    if (i % 5 != 0) {
+      std::string code(country);
+      for (char& c : code) c = static_cast<char>(c - 'a' + 'A');
+      out.append(" tvg-country=\"").append(code).append("\"");
+    }
     if (random.below(2) == 0)
       out.append(" tvg-logo=\"https://logo.example.org/").append(country).append("/").append(number).append(".png\"");
     out.append(" group-title=\"")
