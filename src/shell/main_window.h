@@ -80,8 +80,8 @@ class MainWindow : public QWidget {
   QLabel* channel_label() const { return channel_label_; }
   // The loaded channel's logo before its name; hidden without one.
   QLabel* channel_logo() const { return channel_logo_; }
-  // Shows `logo` before the channel name (a null image: none). A new channel in the label starts
-  // without one.
+  // Shows `logo` before the channel name (a null image: none) until another is shown or the
+  // label shows no channel.
   void show_channel_logo(const QImage& logo);
   // The status line's text, shown as typed.
   void set_status_text(const QString& status);

@@ -179,7 +179,6 @@ void MainWindow::on_selection_changed(bool selected) {
     channel_name_ = ch.name.text();
     now_playing_.clear();
     guide_lines_.clear();
-    channel_logo_->clear();
     refresh_channel_label();
     run(hooks_.load_row, selected_row());
     show_one_of(play_, pause_);

@@ -83,6 +83,9 @@ TEST(ChannelLogos, APlaylistChannelsLogoStandsBeforeItsNameInThePlayerBarAndTheG
   EXPECT_EQ(wired.bar_logo()->pixmap().deviceIndependentSize().toSize(), QSize(34, 17));
   EXPECT_TRUE(wired.guide_logo()->isVisible());
   EXPECT_FALSE(wired.guide_logo()->pixmap().isNull());
+  // Played (a double click, Enter): the same channel, the same logo.
+  wired.window.play_selected_channel();
+  EXPECT_TRUE(wired.bar_logo()->isVisible());
 
   // A broken picture: the name stands alone, in both places.
   wired.select(QStringLiteral("Broken TV"));
