@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QStandardPaths>
 
@@ -50,8 +51,31 @@ QString logo_cache_folder() {
   return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/logos");
 }
 
+void prune_logo_copies(const QString& folder, const QDateTime& now_utc, qint64 max_age_seconds) {
+  const QDateTime before = now_utc.addSecs(-max_age_seconds);
+  const QString info_suffix = QStringLiteral(".source");
+  QDir dir(folder);
+  for (QFileInfo file : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+    file.refresh();  // the listing's own look may be older than a fetch just made
+    if (file.lastModified() >= before) continue;
+    const QString name = file.fileName();
+    // A copy goes with its info: the info's age is the copy's last use.
+    if (name.endsWith(info_suffix)) {
+      dir.remove(name.chopped(info_suffix.size()));
+      dir.remove(name);
+    } else if (!QFileInfo::exists(file.filePath() + info_suffix)) {
+      dir.remove(name);
+    }
+  }
+}
+
 LogoCache::LogoCache(QString folder, QObject* parent) : QObject(parent), folder_(std::move(folder)) {
   known_.setMaxCost(kKnownKilobytes);
+  // Fire and forget: the sweep touches only files older than any a fetch of this run writes.
+  run_on_worker([folder = folder_] {
+    prune_logo_copies(folder, QDateTime::currentDateTimeUtc(), kForgetSeconds);
+    return true;
+  });
 }
 
 LogoCache::~LogoCache() = default;

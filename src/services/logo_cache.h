@@ -1,5 +1,6 @@
 #pragma once
 #include <QCache>
+#include <QDateTime>
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -26,11 +27,18 @@ std::optional<QUrl> logo_fetch_address(const QString& address);
 // The folder of the logos' copies in the program's cache folder.
 QString logo_cache_folder();
 
+// Takes out of `folder` the copies of logos no screen has wanted for `max_age_seconds` (their info,
+// rewritten at every check, tells), and any other file there as old as that: a copy whose info was
+// lost, or the remains of a write cut short. Run on a worker; a file that cannot go stays.
+void prune_logo_copies(const QString& folder, const QDateTime& now_utc, qint64 max_age_seconds);
+
 class LogoCache : public QObject {
   Q_OBJECT
  public:
   // A copy is asked for again, conditionally, once it is this old.
   static constexpr qint64 kRefreshSeconds = 24 * 3600;
+  // A copy no screen wanted for this long goes, once a run, when the cache is made.
+  static constexpr qint64 kForgetSeconds = 60 * 24 * 3600;
   // A logo that could not be had is not looked for again before this.
   static constexpr qint64 kRetrySeconds = 5 * 60;
   // A fetch that has not ended by then is given up (the stall limits end a silent one sooner).

@@ -164,3 +164,32 @@ TEST_F(LogoCacheTest, WhatIsNotAPictureIsNotShown) {
   }
   EXPECT_EQ(server.received().size(), 4u);
 }
+
+// Copies no screen wanted for the time allowed go with their info, as do stray files of that age;
+// a copy checked since stays, however old its picture.
+TEST(LogoCachePrune, CopiesUnusedForLongGoWithTheirInfo) {
+  QTemporaryDir folder;
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  const qint64 day = 24 * 3600;
+  const struct {
+    const char* name;
+    qint64 age_days;
+    bool stays;
+  } files[] = {
+      {"unused", 61, false}, {"unused.source", 61, false},  // not wanted for two months
+      {"kept", 300, true},   {"kept.source", 2, true},      // an old picture, checked two days ago
+      {"fresh", 0, true},    {"fresh.source", 0, true},
+      {"kept.Ab12Cd", 61, false},                           // what a write cut short left
+      {"lost", 61, false},                                  // a copy whose info is gone
+      {"new", 1, true},                                     // a copy whose info is being written
+  };
+  for (const auto& f : files) {
+    QFile file(folder.filePath(f.name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+    file.flush();  // else the write at close would date it now
+    ASSERT_TRUE(file.setFileTime(now.addSecs(-f.age_days * day), QFileDevice::FileModificationTime));
+  }
+  prune_logo_copies(folder.path(), now, 60 * day);
+  for (const auto& f : files) EXPECT_EQ(QFile::exists(folder.filePath(f.name)), f.stays) << f.name;
+}
