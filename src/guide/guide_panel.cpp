@@ -14,6 +14,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -56,8 +57,14 @@ void GuidePanel::build() {
   progress_->setMaximumHeight(8);
   next_ = new QLabel(this);
   next_->setObjectName(QStringLiteral("GuideNext"));
-  for (QWidget* w : {static_cast<QWidget*>(channel_), static_cast<QWidget*>(now_), static_cast<QWidget*>(progress_),
-                     static_cast<QWidget*>(next_)})
+  logo_ = new QLabel(this);
+  logo_->setObjectName(QStringLiteral("GuideChannelLogo"));
+  logo_->hide();
+  auto* heading = new QHBoxLayout;
+  heading->addWidget(logo_);
+  heading->addWidget(channel_, 1);
+  layout->addLayout(heading);
+  for (QWidget* w : {static_cast<QWidget*>(now_), static_cast<QWidget*>(progress_), static_cast<QWidget*>(next_)})
     layout->addWidget(w);
   // A guide's texts are shown as they stand, never taken for markup.
   for (QLabel* label : {channel_, now_, next_}) label->setTextFormat(Qt::PlainText);
@@ -144,6 +151,22 @@ void GuidePanel::show_no_channel() {
   channel_name_.clear();
   tvg_id_.clear();
   refresh_view();
+}
+
+void GuidePanel::show_logo(const QImage& logo) {
+  if (logo.isNull()) {
+    logo_->clear();
+    logo_->hide();
+    return;
+  }
+  // Twice the height of the name's line at most, drawn at the screen's own resolution.
+  const QSize shown = logo.size().scaled(QSize(6, 2) * channel_->fontMetrics().height(), Qt::KeepAspectRatio)
+                          .boundedTo(logo.size());
+  const qreal ratio = devicePixelRatioF();
+  QPixmap pixmap = QPixmap::fromImage(logo.scaled(shown * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(ratio);
+  logo_->setPixmap(pixmap);
+  logo_->show();
 }
 
 void GuidePanel::refresh_view() {

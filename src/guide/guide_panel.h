@@ -6,6 +6,7 @@
 #include <string>
 
 class GuideLibrary;
+class QImage;
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -26,6 +27,9 @@ class GuidePanel : public QWidget {
   // tvg-id may be empty.
   void show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id);
   void show_no_channel();
+  // The channel's logo before its name; a null image: none. Kept until the next call: whoever
+  // shows channels shows their logos.
+  void show_logo(const QImage& logo);
   // Shows again what is on (the clock moved, the guides changed).
   void refresh_view();
   // The "Now" column's box, as the settings have it.
@@ -53,6 +57,7 @@ class GuidePanel : public QWidget {
   QString channel_name_;
   std::string tvg_id_;
   QLabel* channel_ = nullptr;
+  QLabel* logo_ = nullptr;
   QLabel* now_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* next_ = nullptr;

@@ -3,6 +3,7 @@
 #include "catalogue/channel_sources.h"
 #include "catalogue/keyed_hash.h"
 #include "playlists/playlist_reader.h"
+#include "services/logo_cache.h"
 #include "views/sorting.h"
 
 #include <algorithm>
@@ -95,9 +96,13 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     c.country_id = country_of(entry);
     c.favorited = favorites.count(playlist.text(entry.address)) ? 1 : 0;
     c.status = kStatusNotReported;
-    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0)
+    // A logo address too long to fetch is not kept either.
+    std::string_view logo = playlist.text(entry.tvg_logo);
+    if (logo.size() > static_cast<size_t>(kMaxLogoAddressBytes)) logo = {};
+    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0 || !logo.empty())
       out.extras.push_back({source.id, c.url, shared_option(playlist.text(entry.user_agent)),
-                            shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id))});
+                            shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id)),
+                            PackedText(logo)});
     out.channels.push_back(std::move(c));
   }
   return out;
@@ -183,7 +188,7 @@ std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t
 namespace {
 const ChannelExtras* extras_of(const LoadedSources& loaded, const Channel& channel) {
   if (source_of(channel) != ChannelSource::Playlist) return nullptr;
-  ChannelExtras key{channel.source, channel.url, {}, {}, {}};
+  ChannelExtras key{channel.source, channel.url, {}, {}, {}, {}};
   const auto it = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), key, by_source_and_address);
   if (it == loaded.extras.end() || it->source != channel.source || it->address.view() != channel.url.view())
     return nullptr;
@@ -200,4 +205,9 @@ HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& ch
 std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel) {
   const ChannelExtras* extras = extras_of(loaded, channel);
   return extras ? extras->tvg_id.str() : std::string();
+}
+
+std::string logo_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = extras_of(loaded, channel);
+  return extras ? extras->logo.str() : std::string();
 }

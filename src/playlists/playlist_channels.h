@@ -13,14 +13,15 @@
 // search, the filter and the player treat them as any other channel, while the catalogue's and the
 // user's channels (ids above zero, source 0) stay as they are and their files never see them.
 
-// What the playlist says of an entry beyond what a channel holds: the HTTP options for the player
-// and the guide's channel id. Only entries with any of them have one.
+// What the playlist says of an entry beyond what a channel holds: the HTTP options for the player,
+// the guide's channel id and the logo's address. Only entries with any of them have one.
 struct ChannelExtras {
   uint16_t source = 0;
   PackedText address;
   PackedText user_agent;
   PackedText referrer;
   PackedText tvg_id;
+  PackedText logo;
 };
 
 struct SourceChannels {
@@ -93,3 +94,5 @@ struct HttpOptionsFound {
 HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel);
 // The guide's id the playlist gave the channel (tvg-id); empty when none.
 std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel);
+// The address of the channel's logo (tvg-logo); empty when none.
+std::string logo_for(const LoadedSources& loaded, const Channel& channel);

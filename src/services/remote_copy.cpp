@@ -132,6 +132,7 @@ void RemoteCopyRefresh::start() {
   }
   request_ = std::make_unique<HttpRequest>();
   request_->set_max_body_bytes(max_bytes_);
+  request_->set_timeout_seconds(timeout_seconds_);
   incoming_ = std::make_shared<IncomingCopy>(copy_path_);
   request_->set_body_sink([incoming = incoming_](const char* data, size_t size) { return incoming->write(data, size); });
   const RemoteCopyInfo info = read_remote_copy_info(copy_path_);

@@ -49,6 +49,9 @@ class RemoteCopyRefresh : public QObject {
   RemoteCopyRefresh(QString address, QString copy_path, qint64 max_bytes, QObject* parent = nullptr);
   ~RemoteCopyRefresh() override;
 
+  // Gives up a transfer that has not ended after this many seconds (0, the default: only the stall
+  // limits end it). Set before start().
+  void set_timeout_seconds(long seconds) { timeout_seconds_ = seconds; }
   // Starts the transfer; only the first call counts. finished() always follows, also for an
   // address that is not http or https.
   void start();
@@ -72,6 +75,7 @@ class RemoteCopyRefresh : public QObject {
   QString address_;
   QString copy_path_;
   qint64 max_bytes_;
+  long timeout_seconds_ = 0;
   std::unique_ptr<HttpRequest> request_;
   std::shared_ptr<IncomingCopy> incoming_;  // shared with the transfer's thread until it ends
   std::shared_ptr<std::atomic<bool>> commit_cancelled_ = std::make_shared<std::atomic<bool>>(false);

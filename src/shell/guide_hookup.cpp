@@ -68,6 +68,7 @@ GuideHookup::GuideHookup(MainWindow& window) : QObject(&window), window_(window)
   now_line_->setTextFormat(Qt::PlainText);
   player_area->installEventFilter(this);
   window.channel_label()->installEventFilter(this);
+  window.channel_logo()->installEventFilter(this);
   window.status_label()->installEventFilter(this);
   const bool now_column = open_settings_file()->value(QStringLiteral("Guide/NowColumn"), 0).toInt() != 0;
   panel_->set_now_column(now_column);
@@ -149,7 +150,8 @@ void GuideHookup::place_panel() {
 
 void GuideHookup::place_now_line() {
   const QRect status = window_.status_label()->geometry(), label = window_.channel_label()->geometry();
-  const int left = status.right() + 12, right = label.left() - 12;
+  const QRect logo = window_.channel_logo()->geometry();
+  const int left = status.right() + 12, right = (logo.isEmpty() ? label.left() : logo.left()) - 12;
   now_line_->setGeometry(left, label.top(), std::max(0, right - left), label.height());
   now_line_->setVisible(right - left > 40 && !now_line_->text().isEmpty());
 }

@@ -4,7 +4,7 @@
 
 namespace main_layout {
 
-Geometry layout_for(QSize client, int status_text_width, int channel_text_width) {
+Geometry layout_for(QSize client, int status_text_width, int channel_text_width, int logo_width) {
   const int w = client.width();
   const int h = client.height();
   Geometry g;
@@ -21,14 +21,24 @@ Geometry layout_for(QSize client, int status_text_width, int channel_text_width)
   const int label_top = panel_h + kPlayerTop - 65;
   const int status_w = std::max(kLabelWidth, status_text_width);
   g.status_label = QRect(kVideoOrigin.x(), label_top, status_w, kLabelHeight);
-  const int room_for_channel = std::max(kLabelWidth, video_w - status_w - 10);
-  const int channel_w = std::clamp(channel_text_width, kLabelWidth, room_for_channel);
+  const int room = video_w - status_w - 10;
+  const int logo_w = std::clamp(logo_width, 0, std::min(kLogoMaxWidth, std::max(0, room - kLabelWidth - kLogoGap)));
+  const int logo_room = logo_w > 0 ? logo_w + kLogoGap : 0;
+  const int room_for_channel = std::max(kLabelWidth, room - logo_room);
+  const int channel_w = std::clamp(channel_text_width, logo_w > 0 ? 0 : kLabelWidth, room_for_channel);
   g.channel_label = QRect(kVideoOrigin.x() + video_w - channel_w, label_top, channel_w, kLabelHeight);
+  if (logo_w > 0) g.channel_logo = QRect(g.channel_label.left() - kLogoGap - logo_w, label_top, logo_w, kLabelHeight);
 
   g.buttons_panel = QRect(QPoint(kButtonsLeft, h - 53), kButtonsSize);
   g.site_link = QPoint(w, h) - kSiteLinkFromCorner;
   g.mail_link = QPoint(w, h) - kMailLinkFromCorner;
   return g;
+}
+
+QSize logo_size_for(QSize picture) {
+  if (picture.isEmpty()) return {};
+  const QSize fit = picture.scaled(kLogoMaxWidth, kLabelHeight, Qt::KeepAspectRatio);
+  return {std::max(1, fit.width()), std::max(1, fit.height())};
 }
 
 }  // namespace main_layout

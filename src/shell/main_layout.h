@@ -28,6 +28,9 @@ inline constexpr int kPlayerTop = 44;
 inline constexpr QPoint kVideoOrigin{10, 11};
 inline constexpr int kLabelWidth = 65;  // the smallest width of the status and channel labels
 inline constexpr int kLabelHeight = 17;
+// The channel's logo before its name: as tall as the label, at most three times as wide.
+inline constexpr int kLogoMaxWidth = 3 * kLabelHeight;
+inline constexpr int kLogoGap = 4;
 inline constexpr int kButtonsLeft = 410;
 inline constexpr QSize kButtonsSize{206, 45};
 inline constexpr std::array<int, 5> kColumnWidths{85, 85, 45, 40, 120};
@@ -47,13 +50,20 @@ struct Geometry {
   QRect video_area;       // in the player panel
   QRect status_label;     // in the player panel
   QRect channel_label;    // in the player panel; its right edge is the video area's right edge
+  QRect channel_logo;     // in the player panel, just before the name; empty without a logo
   QRect buttons_panel;
   QPoint site_link;
   QPoint mail_link;
 };
 
 // The resize rule. The label widths are what the two labels need for their texts; each is given
-// at least the design width, and the channel label never reaches over the status label.
-Geometry layout_for(QSize client, int status_text_width = kLabelWidth, int channel_text_width = kLabelWidth);
+// at least the design width, and the channel label never reaches over the status label. With a
+// logo (its width, at most kLogoMaxWidth) the name keeps to its own width, so the logo stands just
+// before it, and the two never reach over the status label.
+Geometry layout_for(QSize client, int status_text_width = kLabelWidth, int channel_text_width = kLabelWidth,
+                    int logo_width = 0);
+// The size a logo of that size is shown at before the name: within kLogoMaxWidth by kLabelHeight,
+// its proportions kept; empty for none.
+QSize logo_size_for(QSize picture);
 
 }  // namespace main_layout

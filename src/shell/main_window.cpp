@@ -358,6 +358,11 @@ void MainWindow::build_player(QWidget* panel) {
   status_label_->setText(QStringLiteral("Stopped"));
   channel_label_->setObjectName(QStringLiteral("ChannelLabel"));
   channel_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  channel_logo_ = new QLabel(player_panel_);
+  channel_logo_->setObjectName(QStringLiteral("ChannelLogo"));
+  channel_logo_->setAttribute(Qt::WA_TranslucentBackground);
+  channel_logo_->setAlignment(Qt::AlignCenter);
+  channel_logo_->hide();
 }
 
 void MainWindow::build_button_bar(QWidget* panel) {
@@ -468,7 +473,8 @@ void MainWindow::set_tab_order() {
 QWidget* MainWindow::video_area() const { return video_area_; }
 
 void MainWindow::place_controls() {
-  const Geometry g = layout_for(size(), status_label_->sizeHint().width(), channel_label_->sizeHint().width());
+  const int logo_width = channel_logo_->pixmap().isNull() ? 0 : main_layout::logo_size_for(channel_logo_->pixmap().deviceIndependentSize().toSize()).width();
+  const Geometry g = layout_for(size(), status_label_->sizeHint().width(), channel_label_->sizeHint().width(), logo_width);
   main_panel_->setGeometry(rect());
   right_click_->move(g.right_click);
   clear_filter_->move(g.clear_filter);
@@ -477,6 +483,8 @@ void MainWindow::place_controls() {
   video_area_->setGeometry(g.video_area);
   status_label_->setGeometry(g.status_label);
   channel_label_->setGeometry(g.channel_label);
+  channel_logo_->setGeometry(g.channel_logo);
+  channel_logo_->setVisible(!g.channel_logo.isEmpty());
   buttons_panel_->setGeometry(g.buttons_panel);
   site_->move(g.site_link);
   mail_->move(g.mail_link);

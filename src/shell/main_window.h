@@ -23,6 +23,7 @@ struct ReloadHooks;
 class VolumeButton;
 class QComboBox;
 class QFrame;
+class QImage;
 class QLabel;
 class QTableView;
 class QToolButton;
@@ -77,6 +78,11 @@ class MainWindow : public QWidget {
   QWidget* video_area() const;
   QLabel* status_label() const { return status_label_; }
   QLabel* channel_label() const { return channel_label_; }
+  // The loaded channel's logo before its name; hidden without one.
+  QLabel* channel_logo() const { return channel_logo_; }
+  // Shows `logo` before the channel name (a null image: none) until another is shown or the
+  // label shows no channel.
+  void show_channel_logo(const QImage& logo);
   // The status line's text, shown as typed.
   void set_status_text(const QString& status);
   // The playing stream's title beside the channel name (empty: the name alone).
@@ -172,6 +178,7 @@ class MainWindow : public QWidget {
   QFrame* video_area_ = nullptr;
   QLabel* status_label_ = nullptr;
   QLabel* channel_label_ = nullptr;
+  QLabel* channel_logo_ = nullptr;
   QWidget* buttons_panel_ = nullptr;
   QToolButton* play_ = nullptr;
   QToolButton* pause_ = nullptr;

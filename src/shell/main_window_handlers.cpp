@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QTableView>
 #include <QToolButton>
 
@@ -41,6 +42,7 @@ void MainWindow::enter_no_channel_state() {
   channel_name_.clear();
   now_playing_.clear();
   guide_lines_.clear();
+  channel_logo_->clear();
   show_channel_label(no_channel_label_html(), QString());
   run(hooks_.load_row, -1);
   show_one_of(pause_, play_);
@@ -122,7 +124,22 @@ void MainWindow::clear_selection() { list_->selectionModel()->clearSelection(); 
 void MainWindow::show_channel_label(const QString& html, const QString& tooltip) {
   channel_label_->setText(html);
   channel_label_->setToolTip(plain_tooltip(tooltip));
+  channel_logo_->setToolTip(channel_label_->toolTip());
   place_controls();  // the label grows to the left for a longer name
+}
+
+void MainWindow::show_channel_logo(const QImage& logo) {
+  if (logo.isNull() || channel_name_.isEmpty()) {
+    channel_logo_->clear();
+  } else {
+    // Drawn at the screen's own resolution: a logo is small enough to lose its letters otherwise.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap shown = QPixmap::fromImage(logo.scaled(main_layout::logo_size_for(logo.size()) * ratio,
+                                                   Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    shown.setDevicePixelRatio(ratio);
+    channel_logo_->setPixmap(shown);
+  }
+  place_controls();
 }
 
 void MainWindow::show_now_playing(const QString& title) {

@@ -8,8 +8,10 @@
 #include "playback/mpv_library.h"
 #include "playback/player_control.h"
 #include "playback/screen_saver_inhibitor.h"
+#include "services/logo_cache.h"
 #include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
+#include "shell/channel_logos.h"
 #include "shell/command_wiring.h"
 #include "shell/context_menu.h"
 #include "shell/desktop_identity.h"
@@ -77,6 +79,9 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
     QObject::connect(window.context_menu(), signal, &playlists, &PlaylistFlows::save_favorites);
   QObject::connect(window.favorited_button(), &QToolButton::clicked, &playlists, &PlaylistFlows::save_favorites);
   connect_playlist_guides(state, playlists, *guide);
+  // A playlist channel's logo (its tvg-logo) beside its name once it is in the player.
+  new ChannelLogos(window, &guide->panel(), [&state](const Channel& channel) { return logo_for(state.playlists, channel); },
+                   logo_cache_folder());
   player.setHttpOptionsSource([&state](int index) {
     const HttpOptionsFound found = http_options_for(state.playlists, state.catalogue.channels.at(static_cast<size_t>(index)));
     return StreamHttpOptions{QByteArray::fromStdString(found.user_agent), QByteArray::fromStdString(found.referrer)};

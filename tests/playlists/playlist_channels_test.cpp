@@ -3,12 +3,14 @@
 #include "playlists/m3u_reader.h"
 #include "playlists/m3u_writer.h"
 #include "playlists/playlist_channels.h"
+#include "services/logo_cache.h"
 #include "settings/source_table_choice.h"
 #include "views/view_builder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 const char* const kList =
@@ -121,6 +123,24 @@ TEST(PlaylistChannels, JoinTheListWithoutTouchingTheCatalogueOrTheUserFiles) {
   remove_source_channels(catalogue, loaded, 2);
   EXPECT_EQ(catalogue.channels.size(), 4u);
   EXPECT_EQ(playlist_channels_of(catalogue.channels).size(), 1u);
+}
+
+// The logo's address is kept for the channels that have one, and only for them; one too long to
+// fetch is not kept at all.
+TEST(PlaylistChannels, AChannelKeepsItsLogoAddress) {
+  const std::string too_long = "http://logos.example/" + std::string(kMaxLogoAddressBytes, 'x') + ".png";
+  const Playlist playlist = read_m3u("#EXTINF:-1 tvg-logo=\"http://logos.example/a.png\",With logo\nhttp://tv.example/a\n"
+                                     "#EXTINF:-1,Without\nhttp://tv.example/b\n"
+                                     "#EXTINF:-1 tvg-logo=\"" + too_long + "\",Too long\nhttp://tv.example/c\n");
+  Catalogue catalogue;
+  catalogue.channels = {catalogue_channel(5, "five", 0)};
+  LoadedSources loaded;
+  replace_source_channels(catalogue, loaded, channels_of_playlist(playlist, source(1), {}));
+  EXPECT_EQ(loaded.extras.size(), 1u);
+  std::map<std::string, std::string> logos;
+  for (const Channel& c : catalogue.channels) logos[c.name.text().toStdString()] = logo_for(loaded, c);
+  EXPECT_EQ(logos, (std::map<std::string, std::string>{
+                       {"five", ""}, {"With logo", "http://logos.example/a.png"}, {"Without", ""}, {"Too long", ""}}));
 }
 
 TEST(PlaylistChannels, ExportThenImportGivesTheChannelsBack) {

@@ -161,3 +161,32 @@ TEST(MainWindowLayout, VideoWidgetFillsTheVideoArea) {
   EXPECT_EQ(video->parentWidget(), window.video_area());
   EXPECT_EQ(video->geometry(), window.video_area()->rect().adjusted(1, 1, -1, -1));
 }
+
+// A logo stands just before the name, at most three label heights wide, and gives way before the
+// name's own room does.
+TEST(LayoutRule, TheLogoStandsJustBeforeTheName) {
+  const Geometry g = layout_for({1200, 600}, 65, 40, 34);
+  EXPECT_EQ(g.channel_label, QRect(725, 478, 40, 17)) << "the name keeps to its own width";
+  EXPECT_EQ(g.channel_logo, QRect(725 - kLogoGap - 34, 478, 34, 17));
+  EXPECT_TRUE(layout_for({1200, 600}, 65, 40).channel_logo.isEmpty());
+
+  const Geometry huge = layout_for({1200, 600}, 90, 5000, 500);
+  EXPECT_EQ(huge.channel_logo.width(), kLogoMaxWidth);
+  EXPECT_GT(huge.channel_logo.left(), huge.status_label.right());
+  EXPECT_EQ(huge.channel_logo.right() + kLogoGap + 1, huge.channel_label.left());
+  EXPECT_EQ(huge.channel_label.right(), huge.video_area.right());
+
+  // Too little room for both: the name keeps its design width, the logo goes.
+  const Geometry narrow = layout_for({500, 300}, 65, 65, 34);
+  EXPECT_EQ(narrow.channel_label.width(), kLabelWidth);
+  EXPECT_TRUE(narrow.channel_logo.isEmpty());
+}
+
+TEST(LayoutRule, ALogoIsShownWithinTheLabelsHeightInItsProportions) {
+  const struct {
+    QSize picture, shown;
+  } cases[] = {
+      {{80, 40}, {34, 17}}, {{400, 20}, {51, 2}}, {{16, 16}, {17, 17}}, {{1000, 1}, {51, 1}}, {{0, 0}, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(logo_size_for(c.picture), c.shown) << c.picture.width() << "x" << c.picture.height();
+}
