@@ -140,6 +140,14 @@ void GuideHookup::show_now_column(bool shown) {
   window_.channel_list()->setColumnWidth(kColumnCount, 160);
 }
 
+QByteArray GuideHookup::panel_place() const {
+  return panel_placed_ || panel_->isVisible() ? panel_->saveGeometry() : QByteArray();
+}
+
+void GuideHookup::restore_panel_place(const QByteArray& place) {
+  if (panel_->restoreGeometry(place)) panel_placed_ = true;
+}
+
 void GuideHookup::place_panel() {
   // The panel's frame is not known before it is shown: the main window's stands in for it.
   const QRect frame = window_.frameGeometry();

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -24,6 +25,9 @@ class GuideHookup : public QObject {
 
   GuideLibrary& library() { return *library_; }
   GuidePanel& panel() { return *panel_; }
+  // The guide window's place and size once it was shown (empty before), and that place given back.
+  QByteArray panel_place() const;
+  void restore_panel_place(const QByteArray& place);
   // A channel's tvg-id where it has one (channels read from a playlist); none by default.
   std::function<std::string(const Channel& channel)> tvg_id_of;
 

@@ -22,6 +22,7 @@
 #include "shell/playlist_guides.h"
 #include "shell/session_end.h"
 #include "shell/splash_screen.h"
+#include "shell/window_memory.h"
 #include "version.h"
 
 #include <QApplication>
@@ -90,6 +91,10 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   window.load_catalogue();
   playlists.load_at_start();
   splash.reset();
+
+  // The windows where the user left them; written as the program ends, however it ends.
+  restore_window_memory(window, *guide);
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window, guide] { save_window_memory(window, *guide); });
 
   mark_first_show(&window);
   const auto make_player = [&] {
