@@ -2,6 +2,7 @@
 
 #include "services/stream_address.h"
 #include "views/channel_list_state.h"
+#include "widgets/design_colours.h"
 #include "widgets/fonts.h"
 #include "widgets/framed_panel.h"
 #include "views/sorting.h"
@@ -20,12 +21,11 @@
 #include <QShowEvent>
 
 namespace {
-const QColor kCaptionColour(8, 55, 114);
 
 void caption(QWidget* panel, const QString& text, int top) {
   auto* label = new QLabel(text, panel);
   label->setGeometry(15, top + 3, 64, 15);
-  set_text_colour(label, kCaptionColour);
+  set_text_colour(label, design_colours().caption);
 }
 
 QLineEdit* text_field(QWidget* panel, const char* name, const QString& label, int left, int top) {
@@ -83,7 +83,7 @@ ChannelDialog::ChannelDialog(ChannelListState& state, Hooks hooks, QWidget* pare
   test_label_ = new QLabel(QStringLiteral("Test Channel"), panel);
   test_label_->setObjectName(QStringLiteral("TestChannelLabel"));
   test_label_->move(191, 99);
-  set_text_colour(test_label_, QColor(255, 0, 0));
+  set_text_colour(test_label_, design_colours().alert);
   QFont bold = font();
   bold.setBold(true);
   test_label_->setFont(bold);
@@ -107,7 +107,7 @@ ChannelDialog::ChannelDialog(ChannelListState& state, Hooks hooks, QWidget* pare
   confirm_->setObjectName(QStringLiteral("ConfirmCheckBox"));
   confirm_->move(16, 278);
   confirm_->adjustSize();
-  set_text_colour(confirm_, kCaptionColour);
+  set_text_colour(confirm_, design_colours().caption);
 
   add_button_ = new QPushButton(QStringLiteral("Add Channel"), panel);
   add_button_->setObjectName(QStringLiteral("AddChannelButton"));

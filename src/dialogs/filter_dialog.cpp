@@ -3,6 +3,7 @@
 #include "settings/settings_store.h"
 #include "settings/source_table_choice.h"
 #include "views/channel_list_state.h"
+#include "widgets/design_colours.h"
 #include "widgets/fonts.h"
 #include "widgets/framed_panel.h"
 #include "widgets/messages.h"
@@ -18,9 +19,6 @@
 #include <algorithm>
 
 namespace {
-const QColor kCaptionColour(8, 55, 114);
-const QColor kValueColour(255, 0, 0);
-const QColor kGreyedColour(192, 192, 192);
 const QSize kDesignedSize(300, 329);
 const int kColumnGap = 4;     // least room between two columns of status boxes
 const int kPanelBorder = 1;
@@ -29,7 +27,7 @@ const int kButtonMargin = 10;  // from "Set Filter" to the dialog's right edge
 QCheckBox* check_box(QWidget* panel, const char* name, const QString& caption) {
   auto* box = new QCheckBox(caption, panel);
   box->setObjectName(QLatin1String(name));
-  set_text_colour(box, kCaptionColour);
+  set_text_colour(box, design_colours().caption);
   return box;
 }
 
@@ -49,7 +47,7 @@ QLineEdit* value_edit(QWidget* panel, const char* name, QRect geometry) {
   edit->setObjectName(QLatin1String(name));
   edit->setGeometry(geometry);
   edit->setMaxLength(255);
-  set_text_colour(edit, kValueColour);
+  set_text_colour(edit, design_colours().alert);
   edit->setEnabled(false);
   return edit;
 }
@@ -70,7 +68,7 @@ void follow_box(QCheckBox* box, QWidget* control) {
   control->setEnabled(box->isChecked());
   if (box->isChecked()) {
     control->setFocus();
-    set_text_colour(control, kValueColour);
+    set_text_colour(control, design_colours().alert);
   }
 }
 
@@ -121,7 +119,7 @@ FilterDialog::FilterDialog(ChannelListState& state, Hooks hooks, QWidget* parent
       check_box(panel, "SpamCheckBox", QStringLiteral("Spam")),
   };
   for (QCheckBox* box : status_boxes_) {
-    set_text_colour(box, kGreyedColour, QPalette::Disabled);
+    set_text_colour(box, design_colours().greyed, QPalette::Disabled);
     box->setEnabled(false);
   }
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/channel_sources.h"
 #include "catalogue/lookups.h"
+#include "widgets/design_colours.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -54,7 +55,8 @@ QString cell_text(const Channel& channel, const std::vector<Genre>& genres, int 
 }
 
 QColor row_background(const Channel& channel) {
-  return channel.user_defined == 1 ? QColor(192, 220, 192) : QColor(255, 255, 255);
+  const DesignColours& colours = design_colours();
+  return channel.user_defined == 1 ? colours.user_row : colours.list;
 }
 
 int state_picture_index(const Channel& channel) {

@@ -10,6 +10,7 @@
 #include "shell/pictures.h"
 #include "version.h"
 #include "widgets/click_label.h"
+#include "widgets/design_colours.h"
 #include "widgets/fonts.h"
 #include "widgets/gradient_panel.h"
 
@@ -32,8 +33,7 @@
 namespace {
 using namespace main_layout;
 
-const QColor kListText(8, 55, 114);
-const QColor kWhiteText(254, 254, 254);
+const QColor kWhiteText(254, 254, 254);  // on the player bar, dark in either scheme
 
 void set_colour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
   QPalette palette = widget->palette();
@@ -85,60 +85,70 @@ const LargeButton kLargeButtons[6] = {
 };
 
 // Flat buttons that light up under the pointer, in the window's blue and orange.
-const char* kStyle = R"(
+QString window_style(const DesignColours& c) {
+  static const char* const kStyle = R"(
 QToolButton#TvViewButton, QToolButton#RadioViewButton, QToolButton#VideoViewButton,
 QToolButton#FavoritesViewButton, QToolButton#UpdateButton, QToolButton#SubmitButton {
-  color: rgb(8,55,114); border: 1px solid transparent; border-radius: 3px; background: transparent; padding: 0px;
+  color: %1; border: 1px solid transparent; border-radius: 3px; background: transparent; padding: 0px;
 }
 QToolButton#TvViewButton:hover, QToolButton#RadioViewButton:hover, QToolButton#VideoViewButton:hover,
 QToolButton#FavoritesViewButton:hover, QToolButton#UpdateButton:hover, QToolButton#SubmitButton:hover {
-  border-color: rgb(255,153,0); background: rgb(255,244,228);
+  border-color: %2; background: %3;
 }
 QToolButton#TvViewButton:pressed, QToolButton#RadioViewButton:pressed, QToolButton#VideoViewButton:pressed,
 QToolButton#FavoritesViewButton:pressed, QToolButton#UpdateButton:pressed, QToolButton#SubmitButton:pressed {
-  background: rgb(255,226,184);
+  background: %4;
 }
 QToolButton#TvViewButton:focus, QToolButton#RadioViewButton:focus, QToolButton#VideoViewButton:focus,
 QToolButton#FavoritesViewButton:focus, QToolButton#UpdateButton:focus, QToolButton#SubmitButton:focus {
-  border-color: rgb(255,153,0);
+  border-color: %2;
 }
 QToolButton#SearchButton, QToolButton#FilterButton { border: none; background: transparent; padding: 0px; }
 QToolButton#SearchButton:hover, QToolButton#FilterButton:hover, QToolButton#SearchButton:focus,
-QToolButton#FilterButton:focus { background: rgb(255,226,184); }
+QToolButton#FilterButton:focus { background: %4; }
 #ButtonsPanel QToolButton { border: none; background: transparent; padding: 0px; }
 #ButtonsPanel QToolButton:focus { background: rgba(255,153,0,120); border-radius: 2px; }
-QTableView#ChannelList { gridline-color: rgb(224,229,236); }
+QTableView#ChannelList { gridline-color: %5; }
 QMenu#ChannelMenu, QMenu#RateMenu, QMenu#FlagMenu {
-  background: white; border: 1px solid rgb(160,172,190); padding: 2px 0px;
+  background: %6; border: 1px solid %7; padding: 2px 0px;
 }
 QMenu#ChannelMenu::item, QMenu#RateMenu::item, QMenu#FlagMenu::item {
-  padding: 4px 24px 4px 30px; color: rgb(8,55,114); border: 1px solid transparent;
+  padding: 4px 24px 4px 30px; color: %1; border: 1px solid transparent;
 }
 QMenu#ChannelMenu::item:selected, QMenu#RateMenu::item:selected, QMenu#FlagMenu::item:selected {
-  background: rgb(255,236,208); border-color: rgb(255,153,0);
+  background: %8; border-color: %2;
 }
-QMenu#ChannelMenu::item:disabled, QMenu#RateMenu::item:disabled, QMenu#FlagMenu::item:disabled { color: rgb(160,160,160); }
+QMenu#ChannelMenu::item:disabled, QMenu#RateMenu::item:disabled, QMenu#FlagMenu::item:disabled { color: %9; }
 QMenu#ChannelMenu::icon, QMenu#RateMenu::icon, QMenu#FlagMenu::icon { padding-left: 8px; }
-QMenu#ChannelMenu::separator { height: 1px; background: rgb(220,226,234); margin: 3px 4px 3px 30px; }
+QMenu#ChannelMenu::separator { height: 1px; background: %10; margin: 3px 4px 3px 30px; }
 QTableView#ChannelList QHeaderView::section {
-  background: rgb(244,246,249); color: rgb(8,55,114); border: none;
-  border-right: 1px solid rgb(208,214,224); border-bottom: 1px solid rgb(208,214,224); padding: 0px 3px;
+  background: %11; color: %1; border: none;
+  border-right: 1px solid %12; border-bottom: 1px solid %12; padding: 0px 3px;
   font-family: "Tahoma", "Liberation Sans", "Arimo", "Arial", "DejaVu Sans Condensed"; font-size: 11px;
 }
 )";
+  const auto css = [](const QColor& colour) { return colour.name(); };
+  return QString::fromLatin1(kStyle)
+      .arg(css(c.caption), css(c.frame), css(c.hover), css(c.pressed), css(c.grid), css(c.menu), css(c.menu_edge),
+           css(c.menu_selected), css(c.menu_greyed))
+      .arg(css(c.separator), css(c.header), css(c.header_edge));
+}
 
 // Thin flat scroll bars for the channel list.
-const char* kScrollBarStyle = R"(
-QScrollBar { background: rgb(244,246,249); border: none; margin: 0px; }
+QString scroll_bar_style(const DesignColours& c) {
+  static const char* const kScrollBarStyle = R"(
+QScrollBar { background: %1; border: none; margin: 0px; }
 QScrollBar:vertical { width: 12px; }
 QScrollBar:horizontal { height: 12px; }
-QScrollBar::handle { background: rgb(190,200,214); border-radius: 3px; margin: 2px; }
+QScrollBar::handle { background: %2; border-radius: 3px; margin: 2px; }
 QScrollBar::handle:hover { background: rgb(255,170,60); }
 QScrollBar::handle:vertical { min-height: 24px; }
 QScrollBar::handle:horizontal { min-width: 24px; }
 QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: none; }
 QScrollBar::add-page, QScrollBar::sub-page { background: none; }
 )";
+  return QString::fromLatin1(kScrollBarStyle).arg(c.header.name(), c.scroll_handle.name());
+}
 
 // Shows the window every key press before its controls get it (Ctrl+F, the media keys).
 class KeyPreview : public QObject {
@@ -174,13 +184,14 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(base_caption());
   setAutoFillBackground(true);
-  set_colour(this, QPalette::Window, QColor(192, 192, 192));
-  setStyleSheet(QString::fromLatin1(kStyle));
+  const DesignColours& colours = design_colours();
+  set_colour(this, QPalette::Window, colours.outside);
+  setStyleSheet(window_style(colours));
 
   main_panel_ = new QWidget(this);
   main_panel_->setObjectName(QStringLiteral("MainPanel"));
   main_panel_->setAutoFillBackground(true);
-  set_colour(main_panel_, QPalette::Window, QColor(254, 254, 254));
+  set_colour(main_panel_, QPalette::Window, colours.panel);
 
   build_left_column(main_panel_);
   build_list(main_panel_);
@@ -246,7 +257,7 @@ void MainWindow::build_left_column(QWidget* panel) {
   clear_filter_ = new ClickLabel(QStringLiteral("Clear Filter"), panel);
   clear_filter_->setObjectName(QStringLiteral("ClearFilterLabel"));
   clear_filter_->setFont(tahoma(11, true));
-  set_colour(clear_filter_, QPalette::WindowText, QColor(255, 0, 0));
+  set_colour(clear_filter_, QPalette::WindowText, design_colours().alert);
   clear_filter_->adjustSize();
   clear_filter_->hide();
   connect(clear_filter_, &ClickLabel::clicked, this, [this] { run(hooks_.clear_filter); });
@@ -254,7 +265,7 @@ void MainWindow::build_left_column(QWidget* panel) {
   right_click_ = new QLabel(QStringLiteral("use right-click menu"), panel);
   right_click_->setObjectName(QStringLiteral("RightClickLabel"));
   right_click_->setFont(tahoma(11));
-  set_colour(right_click_, QPalette::WindowText, QColor(128, 128, 128));
+  set_colour(right_click_, QPalette::WindowText, design_colours().hint);
   right_click_->adjustSize();
 }
 
@@ -293,12 +304,14 @@ void MainWindow::build_list(QWidget* panel) {
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setFixedHeight(17);
   header->setFont(list_->font());
-  list_->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
-  list_->horizontalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  const DesignColours& colours = design_colours();
+  list_->verticalScrollBar()->setStyleSheet(scroll_bar_style(colours));
+  list_->horizontalScrollBar()->setStyleSheet(scroll_bar_style(colours));
   for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kColumnWidths[c]);
 
   QPalette palette = list_->palette();
-  palette.setColor(QPalette::Text, kListText);
+  palette.setColor(QPalette::Text, colours.caption);
+  palette.setColor(QPalette::Base, colours.list);
   for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
     palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
   list_->setPalette(palette);
@@ -435,7 +448,7 @@ void MainWindow::build_links(QWidget* panel) {
     QFont font = tahoma(11, true);
     font.setUnderline(true);
     link->setFont(font);
-    set_colour(link, QPalette::WindowText, Qt::black);
+    set_colour(link, QPalette::WindowText, design_colours().link);
     link->adjustSize();
   }
   connect(site_, &ClickLabel::clicked, this, [this] { run(hooks_.open_site); });

@@ -1,5 +1,6 @@
 #include "shell/splash_screen.h"
 
+#include "widgets/design_colours.h"
 #include "widgets/fonts.h"
 #include "widgets/framed_panel.h"
 
@@ -27,7 +28,7 @@ SplashScreen::SplashScreen(QWidget* over)
   auto* text = new QLabel(QStringLiteral("Please wait ..."), panel);
   text->setObjectName(QStringLiteral("SplashLabel"));
   text->setFont(tahoma(11));  // 8 points
-  text->setStyleSheet(QStringLiteral("color: rgb(8,55,114); background: transparent;"));
+  text->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(design_colours().caption.name()));
   text->move(89, 23);
   text->adjustSize();
 }

@@ -1,5 +1,7 @@
 #include "widgets/framed_panel.h"
 
+#include "widgets/design_colours.h"
+
 #include <QFrame>
 #include <QPainter>
 
@@ -13,8 +15,9 @@ class FramedPanel : public QFrame {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(254, 254, 254));
-    painter.setPen(QColor(255, 153, 0));
+    const DesignColours& colours = design_colours();
+    painter.fillRect(rect(), colours.panel);
+    painter.setPen(colours.frame);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
   }
 };
