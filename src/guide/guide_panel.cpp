@@ -131,11 +131,12 @@ void GuidePanel::build() {
   connect(cancel_, &QPushButton::clicked, this, [this] { library_.cancel(); });
 }
 
-void GuidePanel::show_channel(int32_t id, const QString& name, const std::string& tvg_id) {
+void GuidePanel::show_channel(int32_t id, const QString& name, const std::string& tvg_id, int64_t shift) {
   has_channel_ = true;
   channel_id_ = id;
   channel_name_ = name;
   tvg_id_ = tvg_id;
+  shift_ = shift;
   refresh_view();
 }
 
@@ -143,6 +144,7 @@ void GuidePanel::show_no_channel() {
   has_channel_ = false;
   channel_name_.clear();
   tvg_id_.clear();
+  shift_ = 0;
   refresh_view();
 }
 
@@ -153,7 +155,7 @@ void GuidePanel::refresh_view() {
       has_channel_ ? library_.match(channel_id_, name.toStdString(), tvg_id_) : std::nullopt;
   const QTimeZone zone = QTimeZone::systemTimeZone();
   const int64_t now = QDateTime::currentSecsSinceEpoch();
-  const NowNextTexts texts = now_next_texts(*guides, match, now, zone);
+  const NowNextTexts texts = now_next_texts(*guides, match, now, zone, shift_);
   channel_->setText(has_channel_ ? channel_name_ : QStringLiteral("No channel"));
   const bool by_hand = has_channel_ && GuideLibrary::matched_by_hand(channel_id_);
   set_match_->setEnabled(by_hand);
@@ -176,7 +178,7 @@ void GuidePanel::refresh_view() {
   day_->clear();
   if (!match) return;
   QTreeWidgetItem* running = nullptr;
-  for (const GuideDayRow& row : guide_day_rows(*guides, *match, QDate::currentDate(), now, zone)) {
+  for (const GuideDayRow& row : guide_day_rows(*guides, *match, QDate::currentDate(), now, zone, shift_)) {
     auto* item = new QTreeWidgetItem(day_);
     if (!row.day.isEmpty()) {
       item->setText(0, row.day);

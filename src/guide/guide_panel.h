@@ -23,7 +23,8 @@ class GuidePanel : public QWidget {
   explicit GuidePanel(GuideLibrary& library, QWidget* parent = nullptr);
 
   // The channel the panel is about; id -1 for none. The tvg-id may be empty.
-  void show_channel(int32_t id, const QString& name, const std::string& tvg_id);
+  // `shift`: seconds the channel's guide times are moved by (its playlist's tvg-shift).
+  void show_channel(int32_t id, const QString& name, const std::string& tvg_id, int64_t shift = 0);
   void show_no_channel();
   // Shows again what is on (the clock moved, the guides changed).
   void refresh_view();
@@ -51,6 +52,7 @@ class GuidePanel : public QWidget {
   int32_t channel_id_ = 0;
   QString channel_name_;
   std::string tvg_id_;
+  int64_t shift_ = 0;
   QLabel* channel_ = nullptr;
   QLabel* now_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -71,9 +71,11 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     c.genre = genre->second;
     c.favorited = favorites.count(playlist.text(entry.address)) ? 1 : 0;
     c.status = kStatusWorksFine;
-    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0)
+    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.headers.size != 0 || entry.tvg_id.size != 0 ||
+        entry.guide_shift != 0 || entry.number != 0)
       out.extras.push_back({source.id, c.url, shared_option(playlist.text(entry.user_agent)),
-                            shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id))});
+                            shared_option(playlist.text(entry.referrer)), shared_option(playlist.text(entry.headers)),
+                            PackedText(playlist.text(entry.tvg_id)), entry.guide_shift, entry.number});
     out.channels.push_back(std::move(c));
   }
   return out;
@@ -133,24 +135,34 @@ std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t
   return out;
 }
 
-namespace {
-const ChannelExtras* extras_of(const LoadedSources& loaded, const Channel& channel) {
+const ChannelExtras* channel_extras(const LoadedSources& loaded, const Channel& channel) {
   if (channel.source == 0) return nullptr;
-  ChannelExtras key{channel.source, channel.url, {}, {}, {}};
+  ChannelExtras key;
+  key.source = channel.source;
+  key.address = channel.url;
   const auto it = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), key, by_source_and_address);
   if (it == loaded.extras.end() || it->source != channel.source || it->address.view() != channel.url.view())
     return nullptr;
   return &*it;
 }
-}  // namespace
 
 HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel) {
-  const ChannelExtras* extras = extras_of(loaded, channel);
+  const ChannelExtras* extras = channel_extras(loaded, channel);
   if (!extras) return {};
-  return {extras->user_agent.str(), extras->referrer.str()};
+  return {extras->user_agent.str(), extras->referrer.str(), extras->headers.str()};
 }
 
 std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel) {
-  const ChannelExtras* extras = extras_of(loaded, channel);
+  const ChannelExtras* extras = channel_extras(loaded, channel);
   return extras ? extras->tvg_id.str() : std::string();
+}
+
+float guide_shift_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = channel_extras(loaded, channel);
+  return extras ? extras->guide_shift : 0;
+}
+
+uint32_t channel_number_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = channel_extras(loaded, channel);
+  return extras ? extras->number : 0;
 }

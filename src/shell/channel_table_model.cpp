@@ -30,14 +30,38 @@ void ChannelTableModel::set_extra_column(const QString& caption, std::function<Q
   endResetModel();
 }
 
+void ChannelTableModel::set_number_column(std::function<QString(int position)> text) {
+  if (static_cast<bool>(text) == has_number_column()) {
+    number_text_ = std::move(text);
+    return;
+  }
+  if (text) {
+    beginInsertColumns({}, kColumnCount, kColumnCount);
+    number_text_ = std::move(text);
+    endInsertColumns();
+  } else {
+    beginRemoveColumns({}, kColumnCount, kColumnCount);
+    number_text_ = nullptr;
+    endRemoveColumns();
+  }
+}
+
+int ChannelTableModel::number_column() const { return kColumnCount; }
+
 int ChannelTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount + (extra_text_ ? 1 : 0);
+  return parent.isValid() ? 0 : kColumnCount + (number_text_ ? 1 : 0) + (extra_text_ ? 1 : 0);
 }
 
 QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
   const int p = index.isValid() ? channel_position(index.row()) : -1;
   if (p < 0) return {};
   const Channel& ch = state_.catalogue.channels[p];
+  if (number_text_ && index.column() == kColumnCount) {
+    if (role == Qt::DisplayRole) return number_text_(p);
+    if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::BackgroundRole) return row_background(ch);
+    return {};
+  }
   if (index.column() >= kColumnCount && role == Qt::DisplayRole) return extra_text_ ? extra_text_(p) : QString();
   if (index.column() >= kColumnCount && role == Qt::ToolTipRole)
     return extra_text_ ? plain_tooltip(extra_text_(p)) : QString();
@@ -58,7 +82,9 @@ QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-    return section >= kColumnCount ? extra_caption_ : column_caption(section);
+    return section < kColumnCount ? column_caption(section)
+           : number_text_ && section == kColumnCount ? QStringLiteral("No.")
+                                                     : extra_caption_;
   return {};
 }
 
