@@ -4,6 +4,7 @@
 #include "shell/main_window.h"
 
 #include <QDateTime>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableView>
 
@@ -28,7 +29,11 @@ void ChannelNumberColumn::follow_view() {
                                                window_.state().catalogue.channels[static_cast<size_t>(position)]);
     return number != 0 ? QString::number(number) : QString();
   });
-  window_.channel_list()->setColumnWidth(model->number_column(), 56);
+  // First on screen, as on a television's list, while the model keeps it after the channel's own
+  // columns, whose indices the rest of the window relies on.
+  QHeaderView* header = window_.channel_list()->horizontalHeader();
+  header->moveSection(header->visualIndex(model->number_column()), 0);
+  window_.channel_list()->setColumnWidth(model->number_column(), 48);
 }
 
 bool ChannelNumberColumn::eventFilter(QObject* watched, QEvent* event) {

@@ -35,7 +35,7 @@ class LocalHttpServer {
   void serve(const std::string& path, const QByteArray& body, const std::string& type,
              const std::string& status = "200 OK") {
     std::lock_guard lock(mutex_);
-    bodies_[path] = {body, type, status};
+    bodies_[path] = {body, type, status, {}};
   }
   // Answers `path` with 302 Found to `location`, which may be on another host.
   void redirect(const std::string& path, const std::string& location) {

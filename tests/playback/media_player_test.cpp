@@ -291,7 +291,7 @@ TEST_F(MediaPlayerTest, HttpOptionsReachTheServerForTheirChannelOnly) {
   };
   server.serve("/other.mp3", test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
   player.setAutoStart(false);
-  player.setHttpOptions({"PlaylistBox/2.1 (test)", "http://referrer.example/page"});
+  player.setHttpOptions({"PlaylistBox/2.1 (test)", "http://referrer.example/page", {}});
   player.setURL(server.url(QStringLiteral("/tone.mp3")));
   player.play();
   ASSERT_TRUE(wait_until([&] { return !head_of("/tone.mp3").empty(); }));
