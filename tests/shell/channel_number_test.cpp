@@ -48,11 +48,11 @@ TEST_F(ChannelNumbers, TheColumnShowsWhileTheViewHasNumbers) {
       "#EXTM3U\n#EXTINF:-1 tvg-chno=\"101\",Hundred and one\nhttp://127.0.0.1:9/a\n"
       "#EXTINF:-1 tvg-chno=\"7\",Seven\nhttp://127.0.0.1:9/b\n#EXTINF:-1,No number\nhttp://127.0.0.1:9/c\n");
   ASSERT_TRUE(window.model()->has_number_column());
-  EXPECT_EQ(header(kColumnCount), "No.");
+  EXPECT_EQ(header(window.model()->number_column()), "No.");
   std::vector<QString> shown;
   for (int row = 0; row < window.model()->row_count(); ++row)
-    if (!window.model()->index(row, kColumnCount).data().toString().isEmpty())
-      shown.push_back(window.model()->index(row, kColumnCount).data().toString());
+    if (!window.model()->index(row, window.model()->number_column()).data().toString().isEmpty())
+      shown.push_back(window.model()->index(row, window.model()->number_column()).data().toString());
   std::sort(shown.begin(), shown.end());
   EXPECT_EQ(shown, (std::vector<QString>{"101", "7"}));
 
