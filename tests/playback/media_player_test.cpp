@@ -239,7 +239,8 @@ TEST_F(MediaPlayerTest, PlaylistsLeadOnlyToNetworkStreams) {
 }
 
 // Headers a playlist gave a channel reach its stream's requests: the cookie its host alone (not the
-// host a redirect leads to), the others every request of the stream; the next channel none.
+// host a redirect or a live list's segment leads to), the others every request of the stream; the
+// next channel none.
 TEST_F(MediaPlayerTest, RequestHeadersReachTheirStreamAndTheCookieItsHostAlone) {
   const auto head_of = [&](const std::string& path) -> std::string {
     for (const std::string& head : server.heads())
@@ -270,6 +271,21 @@ TEST_F(MediaPlayerTest, RequestHeadersReachTheirStreamAndTheCookieItsHostAlone) 
   }
   EXPECT_TRUE(has_line(first, "Cookie: sid=42; theme=dark")) << first;
   EXPECT_FALSE(names(moved, "Cookie")) << moved;
+
+  // A live list whose segment lies on another host: the list's request has the cookie, the
+  // segment's not.
+  const std::string segment = "http://localhost:" + std::to_string(server.port()) + "/segment.mp3";
+  server.serve("/segment.mp3", test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
+  server.serve("/live.m3u8",
+               QByteArray::fromStdString("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:5.0,\n" +
+                                         segment + "\n#EXT-X-ENDLIST\n"),
+               "application/vnd.apple.mpegurl");
+  player.setURL(server.url(QStringLiteral("/live.m3u8")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return !head_of("/segment.mp3").empty(); }, 10000)) << server.heads().size();
+  EXPECT_TRUE(has_line(head_of("/live.m3u8"), "Cookie: sid=42; theme=dark")) << head_of("/live.m3u8");
+  EXPECT_TRUE(has_line(head_of("/segment.mp3"), "Origin: https://o.example")) << head_of("/segment.mp3");
+  EXPECT_FALSE(names(head_of("/segment.mp3"), "Cookie")) << head_of("/segment.mp3");
 
   player.setHttpOptions({});
   player.setURL(server.url(QStringLiteral("/other.mp3")));
