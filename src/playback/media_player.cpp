@@ -146,7 +146,7 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       // only way it gets a live stream back, but also replays every file from a server without
       // ranges forever; nor starting a file without ranges over (reconnect_streamed). Live
       // streams are the player's to get back.
-      {"stream-lavf-o", "reconnect=1,reconnect_delay_max=4"},
+      {"stream-lavf-o", kStreamLibraryOptions},
       // A computer without a sound device still shows the picture; sound-only streams are
       // stopped with a message of their own (handleOutputReply).
       {"audio-fallback-to-null", "yes"},

@@ -55,7 +55,7 @@ QByteArray stream_file_options(const StreamHttpOptions& http, const QString& url
   if (!cookie.isEmpty() && !address.host().isEmpty()) {
     const QByteArray lines = cookie_jar_lines(cookie, host);
     if (!lines.isEmpty()) {
-      QByteArray jar;
+      QByteArray jar = kStreamLibraryOptions;
       add_file_option(jar, "cookies", lines);
       add_file_option(options, "stream-lavf-o", jar);
     }

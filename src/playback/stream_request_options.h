@@ -4,6 +4,10 @@
 
 struct StreamHttpOptions;
 
+// What the player asks of the stream library for every stream (see MediaPlayer's settings); a
+// file's own list of them replaces the player's, so it repeats these.
+inline constexpr const char* kStreamLibraryOptions = "reconnect=1,reconnect_delay_max=4";
+
 // The per-file options of mpv's loadfile that give one channel's stream the request headers its
 // playlist asked for, and no other stream any of them: the user agent and referrer as the player's
 // own options, other headers as its header fields, and a cookie in the stream library's cookie
