@@ -26,81 +26,14 @@ void set_first(std::string_view& field, std::string_view value) {
   if (field.empty()) field = value;
 }
 
-// The request headers the lines before an address, and the address, give its entry. The first
-// of a name counts, wherever it was given.
-struct PendingHeaders {
-  std::string_view user_agent;  // a piece of the text, or own_user_agent
-  std::string_view referrer;    // a piece of the text, or own_referrer
-  std::string own_user_agent, own_referrer;
-  std::string others;  // "Name: value" lines apart by LF
-  size_t count = 0;    // in others
-};
-
 // What the lines before an address said about its entry.
 struct PendingEntry {
   size_t info_line = 0;  // of its #EXTINF; 0 when none came
   EntryFields fields;
   std::string_view group;  // of #EXTGRP
-  PendingHeaders headers;
+  EntryHeaders headers;
   bool has_guide_shift = false;  // the entry's own tvg-shift
 };
-
-// Headers the player writes itself, which a list must not write for it.
-bool is_players_own_header(std::string_view name) {
-  for (const std::string_view own : {"host", "content-length", "transfer-encoding", "connection"})
-    if (equals_nocase(name, own)) return true;
-  return false;
-}
-
-// One header for the entry. `value` must stay where it is until the entry is added, or be copied:
-// `owned` says it is a temporary text to copy.
-void offer_header(size_t line, std::string_view name, std::string_view value, bool owned, PendingHeaders& headers,
-                  PlaylistBuilder& builder) {
-  value = trim(value);
-  if (value.empty()) return;
-  // The names every list spells its own way are written as the protocol does.
-  static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
-      {"user-agent", "User-Agent"}, {"referer", "Referer"}, {"referrer", "Referer"},
-      {"origin", "Origin"},         {"cookie", "Cookie"}};
-  for (const auto& [spelling, known] : kKnown)
-    if (equals_nocase(name, spelling)) name = known;
-  if (!is_header_name(name)) {
-    builder.skip(line, "a request header without a name");
-    return;
-  }
-  // The player would refuse to load the stream with it (and a line end could add headers of its
-  // own); the stream plays without.
-  if (has_control_character(value)) {
-    builder.skip(line, "a control character in the " + std::string(name) + " header");
-    return;
-  }
-  const auto take = [&](std::string_view& field, std::string& own) {
-    if (!field.empty()) return;
-    if (owned) {
-      own.assign(value);
-      field = own;
-    } else {
-      field = value;
-    }
-  };
-  if (name == "User-Agent") {
-    take(headers.user_agent, headers.own_user_agent);
-  } else if (name == "Referer") {
-    take(headers.referrer, headers.own_referrer);
-  } else if (is_players_own_header(name)) {
-    builder.skip(line, "the " + std::string(name) + " header, which the player writes itself");
-  } else if (!has_header(headers.others, name)) {
-    if (headers.count == kMaxRequestHeaders) {
-      builder.skip(line, "more than " + std::to_string(kMaxRequestHeaders) + " request headers");
-      return;
-    }
-    ++headers.count;
-    if (!headers.others.empty()) headers.others += '\n';
-    headers.others += name;
-    headers.others += ": ";
-    headers.others += value;
-  }
-}
 
 std::optional<uint32_t> channel_number(std::string_view text) {
   uint32_t number = 0;
@@ -137,9 +70,9 @@ void read_extinf(size_t line, std::string_view text, PendingEntry& pending, Play
     else if (equals_nocase(name, "radio"))
       fields.radio = equals_nocase(value, "true") || value == "1";
     else if (equals_nocase(name, "http-user-agent") || equals_nocase(name, "user-agent"))
-      offer_header(line, "User-Agent", value, false, pending.headers, builder);
+      pending.headers.offer(line, "User-Agent", value, false, builder);
     else if (equals_nocase(name, "http-referrer") || equals_nocase(name, "http-referer"))
-      offer_header(line, "Referer", value, false, pending.headers, builder);
+      pending.headers.offer(line, "Referer", value, false, builder);
     else if (equals_nocase(name, "tvg-chno")) {
       if (const auto number = channel_number(value); number && fields.number == 0) fields.number = *number;
     } else if (equals_nocase(name, "tvg-shift")) {
@@ -171,7 +104,7 @@ void read_header(size_t line, std::string_view text, PlaylistBuilder& builder, f
   });
 }
 
-void read_vlc_option(size_t line, std::string_view option, PendingHeaders& headers, PlaylistBuilder& builder) {
+void read_vlc_option(size_t line, std::string_view option, EntryHeaders& headers, PlaylistBuilder& builder) {
   static constexpr struct {
     std::string_view option;
     std::string_view header;
@@ -179,7 +112,7 @@ void read_vlc_option(size_t line, std::string_view option, PendingHeaders& heade
                   {"http-origin=", "Origin"},         {"http-cookie=", "Cookie"}};
   for (const auto& known : kOptions)
     if (starts_with_nocase(option, known.option)) {
-      offer_header(line, known.header, option.substr(known.option.size()), false, headers, builder);
+      headers.offer(line, known.header, option.substr(known.option.size()), false, builder);
       return;
     }
   // Any other header, as the writer gives it: "http-header=Name: value".
@@ -190,13 +123,13 @@ void read_vlc_option(size_t line, std::string_view option, PendingHeaders& heade
       builder.skip(line, "a request header without a name");
       return;
     }
-    offer_header(line, trim(header.substr(0, colon)), header.substr(colon + 1), false, headers, builder);
+    headers.offer(line, trim(header.substr(0, colon)), header.substr(colon + 1), false, builder);
   }
 }
 
-void read_http_object(size_t line, std::string_view json, PendingHeaders& headers, PlaylistBuilder& builder) {
+void read_http_object(size_t line, std::string_view json, EntryHeaders& headers, PlaylistBuilder& builder) {
   const bool object = for_each_json_header(json, [&](std::string_view name, const std::string& value) {
-    offer_header(line, name, value, true, headers, builder);
+    headers.offer(line, name, value, true, builder);
   });
   if (!object) builder.skip(line, "#EXTHTTP without a JSON object");
 }
@@ -228,19 +161,10 @@ Playlist read_m3u(std::string utf8) {
     if (line.empty()) return;
     if (line.front() != '#') {
       EntryFields& fields = pending.fields;
-      fields.address = line;
-      // Headers behind the address are the stream's, not part of where it is.
-      if (const std::optional<size_t> bar = address_headers_at(line)) {
-        fields.address = trim(line.substr(0, *bar));
-        for_each_address_header(line.substr(*bar + 1), [&](std::string_view name, const std::string& value) {
-          offer_header(number, name, value, true, pending.headers, builder);
-        });
-      }
+      fields.address = pending.headers.take_from_address(number, line, builder);
       if (fields.group_title.empty()) fields.group_title = pending.group;
       if (!pending.has_guide_shift) fields.guide_shift = header_shift;
-      fields.user_agent = pending.headers.user_agent;
-      fields.referrer = pending.headers.referrer;
-      fields.headers = pending.headers.others;
+      pending.headers.fill(fields);
       builder.add(number, fields);
       pending = {};
       return;

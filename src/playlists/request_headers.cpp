@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <utility>
+
 using namespace playlist_lines;
 
 namespace {
@@ -44,6 +46,13 @@ std::string percent_decoded(std::string_view text) {
   if (out.size() != text.size() && !QByteArrayView(out.data(), static_cast<qsizetype>(out.size())).isValidUtf8())
     return std::string(text);
   return out;
+}
+
+// Headers the player writes itself, which a list must not write for it.
+bool is_players_own_header(std::string_view name) {
+  for (const std::string_view own : {"host", "content-length", "transfer-encoding", "connection"})
+    if (equals_nocase(name, own)) return true;
+  return false;
 }
 }  // namespace
 
@@ -110,4 +119,67 @@ bool has_header(std::string_view headers, std::string_view name) {
     }
   });
   return found;
+}
+
+void EntryHeaders::offer(size_t line, std::string_view name, std::string_view value, bool owned,
+                         PlaylistBuilder& builder) {
+  value = trim(value);
+  if (value.empty()) return;
+  // The names every list spells its own way are written as the protocol does.
+  static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
+      {"user-agent", "User-Agent"}, {"referer", "Referer"}, {"referrer", "Referer"},
+      {"origin", "Origin"},         {"cookie", "Cookie"}};
+  for (const auto& [spelling, known] : kKnown)
+    if (equals_nocase(name, spelling)) name = known;
+  if (!is_header_name(name)) {
+    builder.skip(line, "a request header without a name");
+    return;
+  }
+  // The player would refuse to load the stream with it (and a line end could add headers of its
+  // own); the stream plays without.
+  if (has_control_character(value)) {
+    builder.skip(line, "a control character in the " + std::string(name) + " header");
+    return;
+  }
+  const auto take = [&](std::string_view& field, std::string& own) {
+    if (!field.empty()) return;
+    if (owned) {
+      own.assign(value);
+      field = own;
+    } else {
+      field = value;
+    }
+  };
+  if (name == "User-Agent") {
+    take(user_agent_, own_user_agent_);
+  } else if (name == "Referer") {
+    take(referrer_, own_referrer_);
+  } else if (is_players_own_header(name)) {
+    builder.skip(line, "the " + std::string(name) + " header, which the player writes itself");
+  } else if (!has_header(others_, name)) {
+    if (count_ == kMaxRequestHeaders) {
+      builder.skip(line, "more than " + std::to_string(kMaxRequestHeaders) + " request headers");
+      return;
+    }
+    ++count_;
+    if (!others_.empty()) others_ += '\n';
+    others_ += name;
+    others_ += ": ";
+    others_ += value;
+  }
+}
+
+std::string_view EntryHeaders::take_from_address(size_t line, std::string_view address, PlaylistBuilder& builder) {
+  const std::optional<size_t> bar = address_headers_at(address);
+  if (!bar) return address;
+  for_each_address_header(address.substr(*bar + 1), [&](std::string_view name, const std::string& value) {
+    offer(line, name, value, true, builder);
+  });
+  return trim(address.substr(0, *bar));
+}
+
+void EntryHeaders::fill(EntryFields& fields) const {
+  fields.user_agent = user_agent_;
+  fields.referrer = referrer_;
+  fields.headers = others_;
 }

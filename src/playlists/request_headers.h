@@ -1,4 +1,6 @@
 #pragma once
+#include "playlists/playlist_builder.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -36,3 +38,24 @@ void for_each_header_line(std::string_view headers,
 
 // Whether the headers text has a header of that name (in any case).
 bool has_header(std::string_view headers, std::string_view name);
+
+// The request headers given for one entry, by the lines before its address and by the address:
+// the first of a name counts; a value with a control character, a header the player writes
+// itself (Host, Content-Length...) and a header past kMaxRequestHeaders are not used, and counted.
+class EntryHeaders {
+ public:
+  // One header. `owned`: the value is a text of the caller's own, copied here; else a piece of
+  // the builder's text, which stays where it is.
+  void offer(size_t line, std::string_view name, std::string_view value, bool owned, PlaylistBuilder& builder);
+  // The address without the headers behind a "|", which are offered.
+  std::string_view take_from_address(size_t line, std::string_view address, PlaylistBuilder& builder);
+  // The headers into the entry's fields: views of this, valid while it lives unchanged.
+  void fill(EntryFields& fields) const;
+
+ private:
+  std::string_view user_agent_;  // a piece of the text, or own_user_agent_
+  std::string_view referrer_;    // a piece of the text, or own_referrer_
+  std::string own_user_agent_, own_referrer_;
+  std::string others_;  // "Name: value" lines apart by LF
+  size_t count_ = 0;    // in others_
+};
