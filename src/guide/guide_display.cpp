@@ -12,14 +12,14 @@ QString clock(int64_t seconds, const QTimeZone& zone) {
   return QDateTime::fromSecsSinceEpoch(seconds, zone).toString(QStringLiteral("HH:mm"));
 }
 
-QString line(const Guide& guide, const GuideProgramme& programme, const QTimeZone& zone) {
-  return programme_time_span(programme, zone) + QStringLiteral("  ") + text_of(guide, programme.title);
+QString line(const Guide& guide, const GuideProgramme& programme, const QTimeZone& zone, int64_t shift) {
+  return programme_time_span(programme, zone, shift) + QStringLiteral("  ") + text_of(guide, programme.title);
 }
 }  // namespace
 
-QString programme_time_span(const GuideProgramme& programme, const QTimeZone& zone) {
-  if (programme.stop <= programme.start) return clock(programme.start, zone);
-  return clock(programme.start, zone) + QChar(0x2013) + clock(programme.stop, zone);
+QString programme_time_span(const GuideProgramme& programme, const QTimeZone& zone, int64_t shift) {
+  if (programme.stop <= programme.start) return clock(programme.start + shift, zone);
+  return clock(programme.start + shift, zone) + QChar(0x2013) + clock(programme.stop + shift, zone);
 }
 
 QString NowNextTexts::tooltip(const QString& channel_name) const {
@@ -30,28 +30,30 @@ QString NowNextTexts::tooltip(const QString& channel_name) const {
 }
 
 NowNextTexts now_next_texts(const GuideSet& guides, std::optional<GuideChannelRef> match, int64_t now,
-                            const QTimeZone& zone) {
+                            const QTimeZone& zone, int64_t shift) {
   NowNextTexts texts;
   if (!match) return texts;
+  now -= shift;  // in the guide's own times
   const Guide& guide = guides.guide_of(*match);
   const NowAndNext on = now_and_next(*guides.channel(*match), now);
   if (on.now) {
-    texts.now = line(guide, *on.now, zone);
+    texts.now = line(guide, *on.now, zone, shift);
     const int64_t length = on.now->stop - on.now->start;
     texts.progress = length > 0 ? static_cast<int>((now - on.now->start) * 100 / length) : -1;
   }
-  if (on.next) texts.next = line(guide, *on.next, zone);
+  if (on.next) texts.next = line(guide, *on.next, zone, shift);
   return texts;
 }
 
 std::vector<GuideDayRow> guide_day_rows(const GuideSet& guides, GuideChannelRef match, QDate today, int64_t now,
-                                        const QTimeZone& zone) {
+                                        const QTimeZone& zone, int64_t shift) {
   std::vector<GuideDayRow> rows;
+  now -= shift;  // in the guide's own times
   const Guide& guide = guides.guide_of(match);
   const GuideChannel& channel = *guides.channel(match);
   for (int day = 0; day < 2; ++day) {
-    const int64_t from = today.addDays(day).startOfDay(zone).toSecsSinceEpoch();
-    const int64_t to = today.addDays(day + 1).startOfDay(zone).toSecsSinceEpoch();
+    const int64_t from = today.addDays(day).startOfDay(zone).toSecsSinceEpoch() - shift;
+    const int64_t to = today.addDays(day + 1).startOfDay(zone).toSecsSinceEpoch() - shift;
     const auto programmes = programmes_between(channel, from, to);
     if (programmes.empty()) continue;
     GuideDayRow heading;
@@ -61,7 +63,7 @@ std::vector<GuideDayRow> guide_day_rows(const GuideSet& guides, GuideChannelRef 
       // A programme running at midnight is listed under the day it started on.
       if (day > 0 && p.start < from) continue;
       GuideDayRow row;
-      row.time = programme_time_span(p, zone);
+      row.time = programme_time_span(p, zone, shift);
       row.title = text_of(guide, p.title);
       row.sub_title = text_of(guide, p.sub_title);
       row.description = text_of(guide, p.description);

@@ -8,10 +8,12 @@
 #include <optional>
 #include <vector>
 
-// The texts the screens show of a channel's guide, in the user's time zone.
+// The texts the screens show of a channel's guide, in the user's time zone. `shift` moves the
+// guide's times by that many seconds for a channel whose playlist says its guide is off by some
+// hours (tvg-shift): what runs at `now` is what the guide has at now - shift.
 
 // "20:15–21:00"; the start alone for a programme without an end.
-QString programme_time_span(const GuideProgramme& programme, const QTimeZone& zone);
+QString programme_time_span(const GuideProgramme& programme, const QTimeZone& zone, int64_t shift = 0);
 
 struct NowNextTexts {
   QString now;        // "20:15–21:00  Title", empty when nothing runs
@@ -21,7 +23,7 @@ struct NowNextTexts {
   QString tooltip(const QString& channel_name) const;
 };
 NowNextTexts now_next_texts(const GuideSet& guides, std::optional<GuideChannelRef> match, int64_t now,
-                            const QTimeZone& zone);
+                            const QTimeZone& zone, int64_t shift = 0);
 
 // One row of the day's guide: today's and tomorrow's programmes, with a heading row for each day.
 struct GuideDayRow {
@@ -33,4 +35,4 @@ struct GuideDayRow {
   bool running = false;
 };
 std::vector<GuideDayRow> guide_day_rows(const GuideSet& guides, GuideChannelRef match, QDate today, int64_t now,
-                                        const QTimeZone& zone);
+                                        const QTimeZone& zone, int64_t shift = 0);

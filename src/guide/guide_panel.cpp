@@ -138,11 +138,12 @@ void GuidePanel::build() {
   connect(cancel_, &QPushButton::clicked, this, [this] { library_.cancel(); });
 }
 
-void GuidePanel::show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id) {
+void GuidePanel::show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id, int64_t shift) {
   has_channel_ = true;
   match_key_ = match_key;
   channel_name_ = name;
   tvg_id_ = tvg_id;
+  shift_ = shift;
   refresh_view();
 }
 
@@ -150,6 +151,7 @@ void GuidePanel::show_no_channel() {
   has_channel_ = false;
   channel_name_.clear();
   tvg_id_.clear();
+  shift_ = 0;
   refresh_view();
 }
 
@@ -176,7 +178,7 @@ void GuidePanel::refresh_view() {
       has_channel_ ? library_.match(match_key_, name.toStdString(), tvg_id_) : std::nullopt;
   const QTimeZone zone = QTimeZone::systemTimeZone();
   const int64_t now = QDateTime::currentSecsSinceEpoch();
-  const NowNextTexts texts = now_next_texts(*guides, match, now, zone);
+  const NowNextTexts texts = now_next_texts(*guides, match, now, zone, shift_);
   channel_->setText(has_channel_ ? channel_name_ : QStringLiteral("No channel"));
   const bool by_hand = has_channel_ && !match_key_.empty();
   set_match_->setEnabled(by_hand);
@@ -200,7 +202,7 @@ void GuidePanel::refresh_view() {
   day_->clear();
   if (!match) return;
   QTreeWidgetItem* running = nullptr;
-  for (const GuideDayRow& row : guide_day_rows(*guides, *match, QDate::currentDate(), now, zone)) {
+  for (const GuideDayRow& row : guide_day_rows(*guides, *match, QDate::currentDate(), now, zone, shift_)) {
     auto* item = new QTreeWidgetItem(day_);
     if (!row.day.isEmpty()) {
       item->setText(0, row.day);

@@ -24,8 +24,9 @@ class GuidePanel : public QWidget {
   explicit GuidePanel(GuideLibrary& library, QWidget* parent = nullptr);
 
   // The channel the panel is about, by the key its match is kept under (empty: it keeps none). The
-  // tvg-id may be empty.
-  void show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id);
+  // tvg-id may be empty. `shift`: seconds the channel's guide times are moved by (its playlist's
+  // tvg-shift).
+  void show_channel(const std::string& match_key, const QString& name, const std::string& tvg_id, int64_t shift = 0);
   void show_no_channel();
   // The channel's logo before its name; a null image: none. Kept until the next call: whoever
   // shows channels shows their logos.
@@ -56,6 +57,7 @@ class GuidePanel : public QWidget {
   std::string match_key_;
   QString channel_name_;
   std::string tvg_id_;
+  int64_t shift_ = 0;
   QLabel* channel_ = nullptr;
   QLabel* logo_ = nullptr;
   QLabel* now_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "playback/now_playing.h"
 #include "playback/player_error_text.h"
+#include "playback/stream_request_options.h"
 #include "playback/stream_url.h"
 
 #include <QPointer>
@@ -145,7 +146,7 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       // only way it gets a live stream back, but also replays every file from a server without
       // ranges forever; nor starting a file without ranges over (reconnect_streamed). Live
       // streams are the player's to get back.
-      {"stream-lavf-o", "reconnect=1,reconnect_delay_max=4"},
+      {"stream-lavf-o", kStreamLibraryOptions},
       // A computer without a sound device still shows the picture; sound-only streams are
       // stopped with a message of their own (handleOutputReply).
       {"audio-fallback-to-null", "yes"},
@@ -209,21 +210,8 @@ void MediaPlayer::command(const char* const* args, uint64_t reply_id) {
   if (rc < 0) qWarning("libmpv: %s: %s", args[0], mpv_error_string(rc));
 }
 
-namespace {
-// One option of a per-file option list, its value given with its length (%n%) so that commas,
-// quotes and equals signs in it stay part of it.
-void add_file_option(QByteArray& list, const char* name, const QByteArray& value) {
-  if (value.isEmpty()) return;
-  if (!list.isEmpty()) list += ',';
-  list += name;
-  list += "=%" + QByteArray::number(value.size()) + '%' + value;
-}
-}  // namespace
-
 void MediaPlayer::loadFile(const QByteArray& url) {
-  QByteArray options;
-  add_file_option(options, "user-agent", http_.user_agent);
-  add_file_option(options, "referrer", http_.referrer);
+  const QByteArray options = stream_file_options(http_, QString::fromUtf8(url));
   if (options.isEmpty()) {
     const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
     command(args, kReplyLoadBase + load_serial_);

@@ -18,6 +18,7 @@ struct PlayerError {
 struct StreamHttpOptions {
   QByteArray user_agent;
   QByteArray referrer;
+  QByteArray headers;  // the others (Origin, Cookie...): "Name: value" lines apart by LF
 };
 
 class PlayerComponent : public QObject {

@@ -3,6 +3,10 @@
 #include "playlists/m3u_attributes.h"
 #include "playlists/playlist_builder.h"
 #include "playlists/playlist_lines.h"
+#include "playlists/request_headers.h"
+
+#include <charconv>
+#include <utility>
 
 using namespace playlist_lines;
 
@@ -27,9 +31,28 @@ struct PendingEntry {
   size_t info_line = 0;  // of its #EXTINF; 0 when none came
   EntryFields fields;
   std::string_view group;  // of #EXTGRP
+  EntryHeaders headers;
+  bool has_guide_shift = false;  // the entry's own tvg-shift
 };
 
-void read_extinf(std::string_view text, EntryFields& fields) {
+std::optional<uint32_t> channel_number(std::string_view text) {
+  uint32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size() || text.front() == '+' || number == 0 ||
+      number > kMaxChannelNumber)
+    return std::nullopt;
+  return number;
+}
+
+std::optional<float> guide_shift(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  const std::optional<float> hours = duration_of(text);
+  if (!hours || *hours > kMaxGuideShiftHours || *hours < -kMaxGuideShiftHours) return std::nullopt;
+  return hours;
+}
+
+void read_extinf(size_t line, std::string_view text, PendingEntry& pending, PlaylistBuilder& builder) {
+  EntryFields& fields = pending.fields;
   fields.duration = take_duration(text);
   const auto title = scan_m3u_attributes(text, [&](std::string_view name, std::string_view value) {
     if (equals_nocase(name, "tvg-id"))
@@ -46,12 +69,31 @@ void read_extinf(std::string_view text, EntryFields& fields) {
       set_first(fields.group_title, value);
     else if (equals_nocase(name, "radio"))
       fields.radio = equals_nocase(value, "true") || value == "1";
+    else if (equals_nocase(name, "http-user-agent") || equals_nocase(name, "user-agent"))
+      pending.headers.offer(line, "User-Agent", value, false, builder);
+    else if (equals_nocase(name, "http-referrer") || equals_nocase(name, "http-referer"))
+      pending.headers.offer(line, "Referer", value, false, builder);
+    else if (equals_nocase(name, "tvg-chno")) {
+      if (const auto number = channel_number(value); number && fields.number == 0) fields.number = *number;
+    } else if (equals_nocase(name, "tvg-shift")) {
+      if (const auto hours = guide_shift(value); hours && !pending.has_guide_shift) {
+        fields.guide_shift = *hours;
+        pending.has_guide_shift = true;
+      }
+    }
   });
   if (title) fields.title = trim(*title);
 }
 
-void read_header(size_t line, std::string_view text, PlaylistBuilder& builder) {
+void read_header(size_t line, std::string_view text, PlaylistBuilder& builder, float& shift) {
   scan_m3u_attributes(text, [&](std::string_view name, std::string_view value) {
+    if (equals_nocase(name, "tvg-shift")) {
+      if (const auto hours = guide_shift(value)) {
+        shift = *hours;
+        builder.set_guide_shift(*hours);
+      }
+      return;
+    }
     if (!equals_nocase(name, "url-tvg") && !equals_nocase(name, "x-tvg-url")) return;
     while (!value.empty()) {
       const size_t comma = std::min(value.find(','), value.size());
@@ -62,21 +104,34 @@ void read_header(size_t line, std::string_view text, PlaylistBuilder& builder) {
   });
 }
 
-void read_vlc_option(size_t line, std::string_view option, EntryFields& fields, PlaylistBuilder& builder) {
-  const auto take = [&](std::string_view& field, size_t prefix) {
-    const std::string_view value = trim(option.substr(prefix));
-    // The player would refuse to load the stream with it; the stream plays without.
-    if (has_control_character(value))
-      builder.skip(line, "a control character in " + std::string(option.substr(0, prefix - 1)));
-    else
-      field = value;
-  };
-  if (starts_with_nocase(option, "http-user-agent="))
-    take(fields.user_agent, 16);
-  else if (starts_with_nocase(option, "http-referrer="))
-    take(fields.referrer, 14);
-  else if (starts_with_nocase(option, "http-referer="))
-    take(fields.referrer, 13);
+void read_vlc_option(size_t line, std::string_view option, EntryHeaders& headers, PlaylistBuilder& builder) {
+  static constexpr struct {
+    std::string_view option;
+    std::string_view header;
+  } kOptions[] = {{"http-user-agent=", "User-Agent"}, {"http-referrer=", "Referer"}, {"http-referer=", "Referer"},
+                  {"http-origin=", "Origin"},         {"http-cookie=", "Cookie"}};
+  for (const auto& known : kOptions)
+    if (starts_with_nocase(option, known.option)) {
+      headers.offer(line, known.header, option.substr(known.option.size()), false, builder);
+      return;
+    }
+  // Any other header, as the writer gives it: "http-header=Name: value".
+  if (starts_with_nocase(option, "http-header=")) {
+    const std::string_view header = option.substr(12);
+    const size_t colon = header.find(':');
+    if (colon == std::string_view::npos) {
+      builder.skip(line, "a request header without a name");
+      return;
+    }
+    headers.offer(line, trim(header.substr(0, colon)), header.substr(colon + 1), false, builder);
+  }
+}
+
+void read_http_object(size_t line, std::string_view json, EntryHeaders& headers, PlaylistBuilder& builder) {
+  const bool object = for_each_json_header(json, [&](std::string_view name, const std::string& value) {
+    headers.offer(line, name, value, true, builder);
+  });
+  if (!object) builder.skip(line, "#EXTHTTP without a JSON object");
 }
 }  // namespace
 
@@ -90,6 +145,7 @@ Playlist read_m3u(std::string utf8) {
   builder.expect_entries(addresses);
 
   PendingEntry pending;
+  float header_shift = 0;
   const auto drop_info_without_address = [&] {
     if (pending.info_line != 0) builder.skip(pending.info_line, "#EXTINF without an address");
   };
@@ -105,8 +161,10 @@ Playlist read_m3u(std::string utf8) {
     if (line.empty()) return;
     if (line.front() != '#') {
       EntryFields& fields = pending.fields;
-      fields.address = line;
+      fields.address = pending.headers.take_from_address(number, line, builder);
       if (fields.group_title.empty()) fields.group_title = pending.group;
+      if (!pending.has_guide_shift) fields.guide_shift = header_shift;
+      pending.headers.fill(fields);
       builder.add(number, fields);
       pending = {};
       return;
@@ -114,18 +172,18 @@ Playlist read_m3u(std::string utf8) {
     if (starts_with_nocase(line, "#extinf:")) {
       drop_info_without_address();
       pending.info_line = number;
-      // Options and a group given before this #EXTINF stay with the entry.
-      EntryFields fields;
-      fields.user_agent = pending.fields.user_agent;
-      fields.referrer = pending.fields.referrer;
-      read_extinf(line.substr(8), fields);
-      pending.fields = fields;
+      // Headers and a group given before this #EXTINF stay with the entry.
+      pending.fields = {};
+      pending.has_guide_shift = false;
+      read_extinf(number, line.substr(8), pending, builder);
     } else if (starts_with_nocase(line, "#extgrp:")) {
       pending.group = trim(line.substr(8));
     } else if (starts_with_nocase(line, "#extvlcopt:")) {
-      read_vlc_option(number, trim(line.substr(11)), pending.fields, builder);
+      read_vlc_option(number, trim(line.substr(11)), pending.headers, builder);
+    } else if (starts_with_nocase(line, "#exthttp:")) {
+      read_http_object(number, trim(line.substr(9)), pending.headers, builder);
     } else if (starts_with_nocase(line, "#extm3u") && (line.size() == 7 || is_blank(line[7]))) {
-      read_header(number, line.substr(7), builder);
+      read_header(number, line.substr(7), builder, header_shift);
     }
   });
   drop_info_without_address();

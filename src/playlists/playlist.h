@@ -28,10 +28,13 @@ struct PlaylistEntry {
   TextSpan tvg_logo;
   TextSpan tvg_country;   // ISO 3166 codes or names, several separated by ';'
   TextSpan tvg_language;  // language names, several separated by ';'
-  TextSpan user_agent;  // http-user-agent of #EXTVLCOPT
-  TextSpan referrer;    // http-referrer of #EXTVLCOPT
+  TextSpan user_agent;  // of the stream's requests: #EXTVLCOPT, #EXTINF, #EXTHTTP or behind a "|"
+  TextSpan referrer;
+  TextSpan headers;     // the requests' other headers (Origin, Cookie...): "Name: value" lines apart by LF
   float duration = -1;  // seconds; -1 when the playlist gives none, as for a live stream
-  bool radio = false;   // radio="true"
+  float guide_shift = 0;  // hours the guide's times are moved by (tvg-shift of the entry, else of #EXTM3U)
+  uint32_t number = 0;    // the channel's number (tvg-chno); 0 when none
+  bool radio = false;     // radio="true"
 };
 
 // A line the reader could not use, and why, for the summary after an import.
@@ -46,6 +49,7 @@ struct Playlist {
   std::string texts;  // UTF-8: the text read, which the entries point into, or texts added one by one
   std::vector<PlaylistEntry> entries;
   std::vector<std::string> guide_addresses;  // url-tvg and x-tvg-url of #EXTM3U, in order, each once
+  float guide_shift = 0;                     // tvg-shift of #EXTM3U, hours
   size_t skipped = 0;                        // lines and entries that could not be used
   std::vector<SkippedLine> skip_examples;    // the first few of them
 
@@ -62,6 +66,11 @@ struct Playlist {
 inline constexpr size_t kMaxPlaylistBytes = size_t{64} << 20;
 inline constexpr size_t kMaxPlaylistLineBytes = size_t{64} << 10;
 inline constexpr size_t kMaxPlaylistEntries = 1'000'000;
+// An entry's request headers besides its user agent and referrer: real lists give one to three.
+inline constexpr size_t kMaxRequestHeaders = 32;
+// Guide shifts past a day, and channel numbers past nine digits, are no one's.
+inline constexpr float kMaxGuideShiftHours = 24;
+inline constexpr uint32_t kMaxChannelNumber = 999'999'999;
 
 // A playlist that cannot be read at all; the message is UTF-8 text fit for the user.
 class PlaylistError : public std::runtime_error {

@@ -12,7 +12,7 @@
 
 namespace {
 bool is_network_address(std::string_view address) {
-  return testable_stream_address(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()))).has_value();
+  return is_playable_stream_address(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
 }
 
 std::string cleaned(std::string_view piece) {
@@ -67,10 +67,19 @@ std::string_view PlaylistBuilder::clean_in_place(std::string_view piece) {
 
 TextSpan PlaylistBuilder::title_of_address(std::string_view address, size_t entry) {
   if (is_clean_shown_text(address)) return span_of(address);
-  const std::string clean = cleaned(address);
-  const TextSpan span{static_cast<uint32_t>(address_titles_.size()), static_cast<uint32_t>(clean.size())};
-  address_titles_ += clean;
-  address_title_spans_.emplace_back(static_cast<uint32_t>(entry), span);
+  return kept(cleaned(address), entry, &PlaylistEntry::title);
+}
+
+bool PlaylistBuilder::in_text(std::string_view piece) const {
+  const auto at = reinterpret_cast<uintptr_t>(piece.data()), start = reinterpret_cast<uintptr_t>(playlist_.texts.data());
+  return at >= start && at - start <= playlist_.texts.size() && piece.size() <= playlist_.texts.size() - (at - start);
+}
+
+TextSpan PlaylistBuilder::kept(std::string_view text, size_t entry, TextSpan PlaylistEntry::*field) {
+  if (text.empty() || in_text(text)) return span_of(text);
+  added_spans_.push_back({static_cast<uint32_t>(entry), field,
+                          {static_cast<uint32_t>(added_texts_.size()), static_cast<uint32_t>(text.size())}});
+  added_texts_ += text;
   return {};
 }
 
@@ -136,9 +145,14 @@ void PlaylistBuilder::add(size_t line, const EntryFields& fields) {
   entry.tvg_logo = span_of(fields.tvg_logo);
   entry.tvg_country = span_of(clean_in_place(fields.tvg_country));
   entry.tvg_language = span_of(clean_in_place(fields.tvg_language));
-  entry.user_agent = span_of(clean_in_place(fields.user_agent));
-  entry.referrer = span_of(fields.referrer);
+  const size_t index = playlist_.entries.size();
+  entry.user_agent = in_text(fields.user_agent) ? span_of(clean_in_place(fields.user_agent))
+                                                : kept(cleaned(fields.user_agent), index, &PlaylistEntry::user_agent);
+  entry.referrer = kept(fields.referrer, index, &PlaylistEntry::referrer);
+  entry.headers = kept(fields.headers, index, &PlaylistEntry::headers);
   entry.duration = fields.duration;
+  entry.guide_shift = fields.guide_shift;
+  entry.number = fields.number;
   entry.radio = fields.radio;
   playlist_.entries.push_back(entry);
 
@@ -181,11 +195,12 @@ Playlist PlaylistBuilder::finish() {
   // would cost as much again at the peak.
   if (playlist_.entries.capacity() - playlist_.entries.size() > playlist_.entries.size() / 8)
     playlist_.entries.shrink_to_fit();
-  if (!address_titles_.empty()) {
-    // Rare (an address with a formatting character and no name), so its cost is left to it.
-    const TextSpan at = playlist_.add_text(address_titles_);
-    for (const auto& [entry, span] : address_title_spans_)
-      playlist_.entries[entry].title = {at.offset + span.offset, span.size};
+  if (!added_texts_.empty()) {
+    // Rare (an address with a formatting character and no name, headers that were encoded), so
+    // their cost is left to them.
+    const TextSpan at = playlist_.add_text(added_texts_);
+    for (const AddedText& added : added_spans_)
+      playlist_.entries[added.entry].*added.field = {at.offset + added.span.offset, added.span.size};
   }
   decltype(guides_seen_)().swap(guides_seen_);
   playlist_.guide_addresses.shrink_to_fit();

@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-// What a reader found for one entry: views into the text being read (PlaylistBuilder::text()).
+// What a reader found for one entry: views into the text being read (PlaylistBuilder::text()), or
+// for the request headers, which may have been decoded, into texts of the reader's own.
 struct EntryFields {
   std::string_view title;
   std::string_view address;
@@ -22,7 +23,10 @@ struct EntryFields {
   std::string_view tvg_language;
   std::string_view user_agent;
   std::string_view referrer;
+  std::string_view headers;
   float duration = -1;
+  float guide_shift = 0;
+  uint32_t number = 0;
   bool radio = false;
 };
 
@@ -51,6 +55,8 @@ class PlaylistBuilder {
   // A programme guide address; refused ones are counted like entries.
   void add_guide(size_t line, std::string_view address);
   void skip(size_t line, std::string reason);
+  // The guide shift of the playlist's header, written back with it.
+  void set_guide_shift(float hours) { playlist_.guide_shift = hours; }
 
   Playlist finish();
 
@@ -64,6 +70,9 @@ class PlaylistBuilder {
   std::string_view clean_in_place(std::string_view piece);
   // A title for an entry that has only its address, which must stay as it is.
   TextSpan title_of_address(std::string_view address, size_t entry);
+  // The span of a piece of the text, or of a text from elsewhere kept for the entry's field.
+  TextSpan kept(std::string_view text, size_t entry, TextSpan PlaylistEntry::*field);
+  bool in_text(std::string_view piece) const;
 
   // The addresses taken so far, in open addressing over the entries' own texts: a set of nodes
   // cost a heap block per address and took a fifth of the time of reading a large list. The hash
@@ -80,10 +89,15 @@ class PlaylistBuilder {
   Playlist playlist_;
   std::vector<Slot> slots_;  // a power of two in number, at most half of them taken
   std::unordered_set<std::string_view, KeyedTextHash, std::equal_to<>> guides_seen_;  // the guide addresses taken, as they lie there
-  // Titles cleaned from addresses that needed it, appended to the texts at the end, and the
-  // entries they belong to.
-  std::string address_titles_;
-  std::vector<std::pair<uint32_t, TextSpan>> address_title_spans_;
+  // Texts that are no pieces of the text read (titles cleaned from addresses that needed it,
+  // request headers decoded), appended to the texts at the end, and the entries' fields they fill.
+  struct AddedText {
+    uint32_t entry = 0;
+    TextSpan PlaylistEntry::*field = nullptr;
+    TextSpan span;  // in added_texts_
+  };
+  std::string added_texts_;
+  std::vector<AddedText> added_spans_;
 };
 
 // Why a line longer than kMaxPlaylistLineBytes is not used.

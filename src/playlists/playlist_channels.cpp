@@ -99,10 +99,20 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     // A logo address too long to fetch is not kept either.
     std::string_view logo = playlist.text(entry.tvg_logo);
     if (logo.size() > static_cast<size_t>(kMaxLogoAddressBytes)) logo = {};
-    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.tvg_id.size != 0 || !logo.empty())
-      out.extras.push_back({source.id, c.url, shared_option(playlist.text(entry.user_agent)),
-                            shared_option(playlist.text(entry.referrer)), PackedText(playlist.text(entry.tvg_id)),
-                            PackedText(logo)});
+    if (entry.user_agent.size != 0 || entry.referrer.size != 0 || entry.headers.size != 0 || entry.tvg_id.size != 0 ||
+        !logo.empty() || entry.guide_shift != 0 || entry.number != 0) {
+      ChannelExtras extras;
+      extras.source = source.id;
+      extras.address = c.url;
+      extras.user_agent = shared_option(playlist.text(entry.user_agent));
+      extras.referrer = shared_option(playlist.text(entry.referrer));
+      extras.headers = shared_option(playlist.text(entry.headers));
+      extras.tvg_id = PackedText(playlist.text(entry.tvg_id));
+      extras.logo = PackedText(logo);
+      extras.guide_shift = entry.guide_shift;
+      extras.number = entry.number;
+      out.extras.push_back(std::move(extras));
+    }
     out.channels.push_back(std::move(c));
   }
   return out;
@@ -185,29 +195,39 @@ std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t
   return out;
 }
 
-namespace {
-const ChannelExtras* extras_of(const LoadedSources& loaded, const Channel& channel) {
+const ChannelExtras* channel_extras(const LoadedSources& loaded, const Channel& channel) {
   if (source_of(channel) != ChannelSource::Playlist) return nullptr;
-  ChannelExtras key{channel.source, channel.url, {}, {}, {}, {}};
+  ChannelExtras key;
+  key.source = channel.source;
+  key.address = channel.url;
   const auto it = std::lower_bound(loaded.extras.begin(), loaded.extras.end(), key, by_source_and_address);
   if (it == loaded.extras.end() || it->source != channel.source || it->address.view() != channel.url.view())
     return nullptr;
   return &*it;
 }
-}  // namespace
 
 HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel) {
-  const ChannelExtras* extras = extras_of(loaded, channel);
+  const ChannelExtras* extras = channel_extras(loaded, channel);
   if (!extras) return {};
-  return {extras->user_agent.str(), extras->referrer.str()};
+  return {extras->user_agent.str(), extras->referrer.str(), extras->headers.str()};
 }
 
 std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel) {
-  const ChannelExtras* extras = extras_of(loaded, channel);
+  const ChannelExtras* extras = channel_extras(loaded, channel);
   return extras ? extras->tvg_id.str() : std::string();
 }
 
 std::string logo_for(const LoadedSources& loaded, const Channel& channel) {
-  const ChannelExtras* extras = extras_of(loaded, channel);
+  const ChannelExtras* extras = channel_extras(loaded, channel);
   return extras ? extras->logo.str() : std::string();
+}
+
+float guide_shift_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = channel_extras(loaded, channel);
+  return extras ? extras->guide_shift : 0;
+}
+
+uint32_t channel_number_for(const LoadedSources& loaded, const Channel& channel) {
+  const ChannelExtras* extras = channel_extras(loaded, channel);
+  return extras ? extras->number : 0;
 }

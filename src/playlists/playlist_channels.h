@@ -13,15 +13,19 @@
 // search, the filter and the player treat them as any other channel, while the catalogue's and the
 // user's channels (ids above zero, source 0) stay as they are and their files never see them.
 
-// What the playlist says of an entry beyond what a channel holds: the HTTP options for the player,
-// the guide's channel id and the logo's address. Only entries with any of them have one.
+// What the playlist says of an entry beyond what a channel holds: the request headers for the
+// player, the guide's channel id, the logo's address and the hours its guide times are moved by.
+// Only entries with any of them have one.
 struct ChannelExtras {
   uint16_t source = 0;
   PackedText address;
   PackedText user_agent;
   PackedText referrer;
+  PackedText headers;  // "Name: value" lines apart by LF
   PackedText tvg_id;
   PackedText logo;
+  float guide_shift = 0;  // hours
+  uint32_t number = 0;    // tvg-chno; 0 when none
 };
 
 struct SourceChannels {
@@ -86,13 +90,21 @@ std::vector<Channel> playlist_channels_of(const std::vector<Channel>& channels);
 // The addresses of the source's channels that are favourites, in array order.
 std::vector<std::string> favorite_addresses(const Catalogue& catalogue, uint16_t source);
 
-// The user agent and referrer the playlist gave for the channel; both empty when none.
+// What the playlist said of the channel beyond what it holds; null when nothing.
+const ChannelExtras* channel_extras(const LoadedSources& loaded, const Channel& channel);
+
+// The request headers the playlist gave for the channel; all empty when none.
 struct HttpOptionsFound {
   std::string user_agent;
   std::string referrer;
+  std::string headers;  // "Name: value" lines apart by LF
 };
 HttpOptionsFound http_options_for(const LoadedSources& loaded, const Channel& channel);
 // The guide's id the playlist gave the channel (tvg-id); empty when none.
 std::string tvg_id_for(const LoadedSources& loaded, const Channel& channel);
 // The address of the channel's logo (tvg-logo); empty when none.
 std::string logo_for(const LoadedSources& loaded, const Channel& channel);
+// The hours the playlist moves the channel's guide times by (tvg-shift); 0 when none.
+float guide_shift_for(const LoadedSources& loaded, const Channel& channel);
+// The channel's number the playlist gave it (tvg-chno); 0 when none.
+uint32_t channel_number_for(const LoadedSources& loaded, const Channel& channel);

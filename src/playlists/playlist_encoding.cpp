@@ -1,8 +1,11 @@
 #include "playlists/playlist_encoding.h"
 
 #include "catalogue/code_page.h"
+#include "playlists/playlist_lines.h"
 
 #include <QByteArrayView>
+
+#include <algorithm>
 
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
@@ -27,6 +30,10 @@ char* put_utf8(char32_t c, char* out) {
   }
   return out;
 }
+
+bool is_utf8(std::string_view text) {
+  return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+}
 }  // namespace
 
 PlaylistEncoding playlist_encoding(std::string_view bytes) {
@@ -34,8 +41,8 @@ PlaylistEncoding playlist_encoding(std::string_view bytes) {
   if (bytes.starts_with("\xFE\xFF")) return {TextEncoding::utf16be, 2};
   const size_t mark = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   bytes.remove_prefix(mark);
-  if (QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()) return {TextEncoding::utf8, mark};
-  return {TextEncoding::cp1252, mark};
+  if (is_utf8(bytes)) return {TextEncoding::utf8, mark};
+  return {TextEncoding::utf8_else_cp1252_by_line, mark};
 }
 
 template <typename Emit>
@@ -72,8 +79,54 @@ void Utf8Conversion::units(std::string_view piece, Emit&& emit) {
   if (i < piece.size()) odd_byte_ = static_cast<unsigned char>(piece[i]);
 }
 
+template <typename Put>
+void Utf8Conversion::lines(std::string_view piece, Put&& put) {
+  const char* p = piece.data();
+  const char* const end = p + piece.size();
+  while (p != end) {
+    const char* const stop = playlist_lines::line_end(p, end);
+    const auto length = static_cast<size_t>(stop - p);
+    if (line_.size() + length >= kLineDecided) {
+      // Where the pieces end plays no part: a long line is cut by its own length alone.
+      const size_t taken = kLineDecided - line_.size();
+      if (line_.empty()) {
+        put(std::string_view(p, taken));
+      } else {
+        line_.append(p, taken);
+        put(std::string_view(line_));
+        line_.clear();
+      }
+      p += taken;
+      continue;
+    }
+    if (stop == end) {
+      line_.append(p, length);
+      return;
+    }
+    if (line_.empty()) {
+      put(std::string_view(p, length));
+    } else {
+      line_.append(p, length);
+      put(std::string_view(line_));
+      line_.clear();
+    }
+    put(std::string_view(stop, 1));
+    p = stop + 1;
+  }
+}
+
 char* Utf8Conversion::convert(std::string_view piece, char* out) {
-  if (encoding_ == TextEncoding::cp1252) return cp1252_to_utf8(piece, out);
+  if (encoding_ == TextEncoding::utf8_else_cp1252_by_line) {
+    lines(piece, [&out](std::string_view line) {
+      if (is_utf8(line)) {
+        line.copy(out, line.size());
+        out += line.size();
+      } else {
+        out = cp1252_to_utf8(line, out);
+      }
+    });
+    return out;
+  }
   if (encoding_ == TextEncoding::utf8) {
     piece.copy(out, piece.size());
     return out + piece.size();
@@ -83,6 +136,10 @@ char* Utf8Conversion::convert(std::string_view piece, char* out) {
 }
 
 char* Utf8Conversion::finish(char* out) {
+  if (!line_.empty()) {
+    out = is_utf8(line_) ? std::copy(line_.begin(), line_.end(), out) : cp1252_to_utf8(line_, out);
+    line_.clear();
+  }
   if (high_surrogate_ != 0 || odd_byte_ >= 0) out = put_utf8(kReplacement, out);
   // A high half and an odd byte after it are one unfinished character each.
   if (high_surrogate_ != 0 && odd_byte_ >= 0) out = put_utf8(kReplacement, out);
@@ -92,9 +149,15 @@ char* Utf8Conversion::finish(char* out) {
 }
 
 size_t Utf8Conversion::size_of(TextEncoding encoding, std::string_view text) {
-  if (encoding == TextEncoding::cp1252) return cp1252_utf8_size(text);
   if (encoding == TextEncoding::utf8) return text.size();
   Utf8Conversion counting(encoding);
+  if (encoding == TextEncoding::utf8_else_cp1252_by_line) {
+    size_t size = 0;
+    const auto count = [&size](std::string_view line) { size += is_utf8(line) ? line.size() : cp1252_utf8_size(line); };
+    counting.lines(text, count);
+    count(counting.line_);
+    return size;
+  }
   size_t size = 0;
   counting.units(text, [&size](char32_t c) { size += utf8_length(c); });
   size += (counting.high_surrogate_ != 0 ? 3 : 0) + (counting.odd_byte_ >= 0 ? 3 : 0);

@@ -2,6 +2,7 @@
 
 #include "playlists/playlist_builder.h"
 #include "playlists/playlist_lines.h"
+#include "playlists/request_headers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -61,7 +62,10 @@ void add_entry(const NumberedValue* first, const NumberedValue* last, PlaylistBu
     return;
   }
   EntryFields fields;
-  fields.address = file->value;
+  // Lists for media-center players give headers behind the address here too.
+  EntryHeaders headers;
+  fields.address = headers.take_from_address(file->line, file->value, builder);
+  headers.fill(fields);
   if (title != nullptr) fields.title = title->value;
   if (length != nullptr) fields.duration = duration_of(length->value).value_or(-1);
   builder.add(file->line, fields);

@@ -4,7 +4,7 @@
 #include <string>
 
 // Reads a PLS playlist from its UTF-8 text: FileN=address with TitleN= and LengthN= of the same
-// number make an entry; entries follow their numbers, which may have gaps. Keys are compared
+// number make an entry (request headers may follow the address behind a "|", as in M3U); entries follow their numbers, which may have gaps. Keys are compared
 // without regard to ASCII case; section headers, comments (";", "#"), NumberOfEntries, Version and
 // keys of no entry are passed over. Skipped and counted: a line that is not key=value, a FileN,
 // TitleN or LengthN without a usable number, a number given a second File or Title, a Title or

@@ -23,6 +23,12 @@ class ChannelTableModel : public QAbstractTableModel {
   // (the programme guide's "Now"); an empty `text` removes it.
   void set_extra_column(const QString& caption, std::function<QString(int position)> text);
   bool has_extra_column() const { return static_cast<bool>(extra_text_); }
+  // The channel's number (tvg-chno), right after the channel's own columns and before the further
+  // one; shown and taken away by inserting and removing the column, not by a reset, so that the
+  // view keeps its selection. An empty `text` removes it.
+  void set_number_column(std::function<QString(int position)> text);
+  bool has_number_column() const { return static_cast<bool>(number_text_); }
+  int number_column() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -41,4 +47,5 @@ class ChannelTableModel : public QAbstractTableModel {
   std::array<QIcon, 7> state_pictures_;
   QString extra_caption_;
   std::function<QString(int position)> extra_text_;
+  std::function<QString(int position)> number_text_;
 };

@@ -107,10 +107,11 @@ void GuideHookup::show_selected_channel() {
   const QString name = channel.name.text();
   const std::string tvg_id = tvg_id_of ? tvg_id_of(channel) : std::string();
   const std::string match_key = guide_match_key(channel);
-  panel_->show_channel(match_key, name, tvg_id);
+  const int64_t shift = guide_shift_of ? guide_shift_of(channel) : 0;
+  panel_->show_channel(match_key, name, tvg_id, shift);
   const auto guides = library_->guides();
   const NowNextTexts texts = now_next_texts(*guides, library_->match(match_key, name.toStdString(), tvg_id),
-                                            QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone());
+                                            QDateTime::currentSecsSinceEpoch(), QTimeZone::systemTimeZone(), shift);
   // Below the name and what the stream plays, which the window puts first.
   window_.show_guide_lines(texts.tooltip(QString()));
   now_line_->setText(texts.now.isEmpty() ? QString()
@@ -132,12 +133,13 @@ void GuideHookup::show_now_column(bool shown) {
     const auto guides = library_->guides();
     const auto match = library_->match(guide_match_key(channel), name.toStdString(), tvg_id_of ? tvg_id_of(channel) : std::string());
     if (!match) return QString();
-    const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch());
+    const int64_t shift = guide_shift_of ? guide_shift_of(channel) : 0;
+    const NowAndNext on = now_and_next(*guides->channel(*match), QDateTime::currentSecsSinceEpoch() - shift);
     if (!on.now) return QString();
     const std::string_view title = guides->guide_of(*match).text(on.now->title);
     return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
   });
-  window_.channel_list()->setColumnWidth(kColumnCount, 160);
+  window_.channel_list()->setColumnWidth(model->columnCount() - 1, 160);  // the last: after the number column
 }
 
 QByteArray GuideHookup::panel_place() const {

@@ -30,6 +30,8 @@ class GuideHookup : public QObject {
   void restore_panel_place(const QByteArray& place);
   // A channel's tvg-id where it has one (channels read from a playlist); none by default.
   std::function<std::string(const Channel& channel)> tvg_id_of;
+  // The seconds a channel's guide times are moved by (its playlist's tvg-shift); none by default.
+  std::function<int64_t(const Channel& channel)> guide_shift_of;
 
   // Reads the guides the user has, downloading those due; tells what went wrong reading their list.
   void start();

@@ -15,6 +15,7 @@
 #include "widgets/plain_labels.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -302,20 +303,41 @@ void PlaylistFlows::export_positions(const std::vector<int>& positions, const QS
     show_information(&window_, QStringLiteral("There are no channels to export."));
     return;
   }
-  const QString path = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export ") + what, QString(),
-                                                    QStringLiteral("Playlists (*.m3u *.m3u8)"));
+  const QString path = playlist_export_path(QFileDialog::getSaveFileName(
+      &window_, QStringLiteral("Export ") + what, QString(), QStringLiteral("Playlists (*.m3u *.m3u8)")));
   if (path.isEmpty()) return;
-  std::string text;
-  try {
-    text = write_extended_m3u(playlist_of_channels(window_.state().catalogue.channels, positions));
-  } catch (const PlaylistError& e) {
-    show_error(&window_, QString::fromUtf8(e.what()));
+  // The channels as they are now; the work (the playlists' copies read for their entries, the
+  // file written) is done on a worker.
+  const AppState& state = window_.state();
+  std::vector<ChannelToExport> chosen;
+  chosen.reserve(positions.size());
+  for (const int p : positions) {
+    const Channel& channel = state.catalogue.channels.at(static_cast<size_t>(p));
+    const ChannelExtras* extras = channel_extras(state.playlists, channel);
+    chosen.push_back({channel, extras ? *extras : ChannelExtras()});
+  }
+  const QString problem = run_under_progress(
+      &window_, QStringLiteral("Exporting..."), [chosen = std::move(chosen), path, app_data = data_folder(window_)] {
+        std::string text;
+        try {
+          text = write_extended_m3u(playlist_of_channels(chosen, app_data));
+        } catch (const PlaylistError& e) {
+          return QString::fromUtf8(e.what());
+        }
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
+          return QStringLiteral("The playlist could not be written:\n%1: %2").arg(path, file.errorString());
+        return QString();
+      });
+  if (!problem.isEmpty()) {
+    show_error(&window_, problem);
     return;
   }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
-    show_error(&window_, QStringLiteral("The playlist could not be written:\n%1: %2").arg(path, file.errorString()));
+  const QString where = QDir::toNativeSeparators(path);
+  window_.set_status_text(positions.size() == 1
+                              ? QStringLiteral("1 channel exported to %1").arg(where)
+                              : QStringLiteral("%L1 channels exported to %2").arg(positions.size()).arg(where));
 }
 
 void PlaylistFlows::export_view() {

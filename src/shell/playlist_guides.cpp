@@ -7,8 +7,13 @@
 #include "shell/guide_hookup.h"
 #include "shell/playlist_flows.h"
 
+#include <cmath>
+
 void connect_playlist_guides(const AppState& state, PlaylistFlows& playlists, GuideHookup& guide) {
   guide.tvg_id_of = [&state](const Channel& channel) { return tvg_id_for(state.playlists, channel); };
+  guide.guide_shift_of = [&state](const Channel& channel) {
+    return static_cast<int64_t>(std::lround(guide_shift_for(state.playlists, channel) * 3600));
+  };
   QObject::connect(&playlists, &PlaylistFlows::guides_named, &guide,
                    [&guide](uint16_t source, const std::vector<std::string>& addresses) {
                      const QString problem = guide.library().take_playlist_guides(source, addresses);

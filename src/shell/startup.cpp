@@ -12,6 +12,7 @@
 #include "shell/catalogue_load.h"
 #include "shell/catalogue_refresh.h"
 #include "shell/channel_logos.h"
+#include "shell/channel_number_column.h"
 #include "shell/command_wiring.h"
 #include "shell/context_menu.h"
 #include "shell/desktop_identity.h"
@@ -75,6 +76,7 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   // Playlists: their channels join the list after the catalogue's, their favourites are written
   // as they are marked, and each channel's HTTP options reach the player.
   PlaylistFlows playlists(window);
+  new ChannelNumberColumn(window);  // the window owns it
   playlists.add_menu_entries(window.context_menu()->menu());
   for (auto signal : {&ChannelContextMenu::add_favorite_chosen, &ChannelContextMenu::remove_favorite_chosen})
     QObject::connect(window.context_menu(), signal, &playlists, &PlaylistFlows::save_favorites);
@@ -85,7 +87,8 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
                    logo_cache_folder());
   player.setHttpOptionsSource([&state](int index) {
     const HttpOptionsFound found = http_options_for(state.playlists, state.catalogue.channels.at(static_cast<size_t>(index)));
-    return StreamHttpOptions{QByteArray::fromStdString(found.user_agent), QByteArray::fromStdString(found.referrer)};
+    return StreamHttpOptions{QByteArray::fromStdString(found.user_agent), QByteArray::fromStdString(found.referrer),
+                             QByteArray::fromStdString(found.headers)};
   });
 
   window.load_catalogue();

@@ -69,3 +69,24 @@ TEST(GuideDisplay, TheDayListsTodayAndTomorrowOnceEach) {
                                               "23:30\u201301:30 Into tomorrow||", "# Tomorrow",
                                               "09:00\u201310:00 Morning||"}));
 }
+
+// A playlist whose guide is off by some hours (tvg-shift) shows its channels' programmes moved by
+// them: what runs, its progress, the times shown and the day each falls on.
+TEST(GuideDisplay, AShiftMovesTheGuidesTimes) {
+  const GuideSet set = one_guide(
+      "<programme start=\"20261210190000\" stop=\"20261210200000\" channel=\"c\"><title>News</title></programme>"
+      "<programme start=\"20261210200000\" stop=\"20261210220000\" channel=\"c\"><title>Film</title></programme>"
+      "<programme start=\"20261210220000\" stop=\"20261210230000\" channel=\"c\"><title>Late</title></programme>");
+  const GuideChannelRef c{0, 0};
+  const NowNextTexts later = now_next_texts(set, c, utc(10, 21, 15), kBerlin, 2 * 3600);
+  EXPECT_EQ(later.now, QString::fromUtf8("22:00\u201323:00  News"));
+  EXPECT_EQ(later.next, QString::fromUtf8("23:00\u201301:00  Film"));
+  EXPECT_EQ(later.progress, 25);
+
+  std::vector<std::string> listed;
+  for (const GuideDayRow& row : guide_day_rows(set, c, QDate(2026, 12, 10), utc(10, 21, 15), kBerlin, 2 * 3600))
+    listed.push_back(row.day.isEmpty() ? (row.time + " " + row.title + (row.running ? " *" : "")).toStdString()
+                                       : "# " + row.day.toStdString());
+  EXPECT_EQ(listed, (std::vector<std::string>{"# Today", "22:00\u201323:00 News *", "23:00\u201301:00 Film",
+                                              "# Tomorrow", "01:00\u201302:00 Late"}));
+}

@@ -35,7 +35,12 @@ class LocalHttpServer {
   void serve(const std::string& path, const QByteArray& body, const std::string& type,
              const std::string& status = "200 OK") {
     std::lock_guard lock(mutex_);
-    bodies_[path] = {body, type, status};
+    bodies_[path] = {body, type, status, {}};
+  }
+  // Answers `path` with 302 Found to `location`, which may be on another host.
+  void redirect(const std::string& path, const std::string& location) {
+    std::lock_guard lock(mutex_);
+    bodies_[path] = {{}, "text/plain", "302 Found", location};
   }
   int requests() const { return requests_; }
   // The head (request line and header lines) of every request received, in order.
@@ -62,6 +67,7 @@ class LocalHttpServer {
     QByteArray bytes;
     std::string type;
     std::string status;
+    std::string location;
   };
 
   void answer(int client) {
@@ -84,7 +90,8 @@ class LocalHttpServer {
     }
     std::string head;
     if (found) {
-      head = "HTTP/1.1 " + body.status + "\r\nContent-Type: " + body.type +
+      head = "HTTP/1.1 " + body.status + (body.location.empty() ? "" : "\r\nLocation: " + body.location) +
+             "\r\nContent-Type: " + body.type +
              "\r\nContent-Length: " + std::to_string(body.bytes.size()) + "\r\nConnection: close\r\n\r\n";
     } else {
       body.bytes = "not here";

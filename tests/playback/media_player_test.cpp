@@ -238,6 +238,63 @@ TEST_F(MediaPlayerTest, PlaylistsLeadOnlyToNetworkStreams) {
   EXPECT_FALSE(recorder.statuses.mid(recorder.statuses.lastIndexOf("Connecting...")).contains("Playing"));
 }
 
+// Headers a playlist gave a channel reach its stream's requests: the cookie its host alone (not the
+// host a redirect or a live list's segment leads to), the others every request of the stream; the
+// next channel none.
+TEST_F(MediaPlayerTest, RequestHeadersReachTheirStreamAndTheCookieItsHostAlone) {
+  const auto head_of = [&](const std::string& path) -> std::string {
+    for (const std::string& head : server.heads())
+      if (head.find("GET " + path + " ") == 0) return head;
+    return {};
+  };
+  const auto has_line = [](const std::string& head, const std::string& line) {
+    return QString::fromStdString(head + "\r\n").contains(QString::fromStdString("\r\n" + line + "\r\n"), Qt::CaseInsensitive);
+  };
+  const auto names = [](const std::string& head, const char* name) {
+    return QString::fromStdString(head).contains(QStringLiteral("\r\n%1:").arg(QLatin1String(name)), Qt::CaseInsensitive);
+  };
+  // 127.0.0.1 sends the player on to "localhost", the same server under another host's name.
+  server.redirect("/hop", "http://localhost:" + std::to_string(server.port()) + "/tone.mp3");
+  server.serve("/other.mp3", test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
+  player.setAutoStart(false);
+  player.setHttpOptions({"Box/1.0 (X11, Linux)", "http://r.example/",
+                         "Origin: https://o.example\nCookie: sid=42; theme=dark\nX-Token: a, b"});
+  player.setURL(server.url(QStringLiteral("/hop")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return !head_of("/tone.mp3").empty(); }, 10000)) << server.heads().size();
+  const std::string first = head_of("/hop"), moved = head_of("/tone.mp3");
+  for (const std::string& head : {first, moved}) {
+    EXPECT_TRUE(has_line(head, "User-Agent: Box/1.0 (X11, Linux)")) << head;
+    EXPECT_TRUE(has_line(head, "Referer: http://r.example/")) << head;
+    EXPECT_TRUE(has_line(head, "Origin: https://o.example")) << head;
+    EXPECT_TRUE(has_line(head, "X-Token: a, b")) << head;
+  }
+  EXPECT_TRUE(has_line(first, "Cookie: sid=42; theme=dark")) << first;
+  EXPECT_FALSE(names(moved, "Cookie")) << moved;
+
+  // A live list whose segment lies on another host: the list's request has the cookie, the
+  // segment's not.
+  const std::string segment = "http://localhost:" + std::to_string(server.port()) + "/segment.mp3";
+  server.serve("/segment.mp3", test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
+  server.serve("/live.m3u8",
+               QByteArray::fromStdString("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:5.0,\n" +
+                                         segment + "\n#EXT-X-ENDLIST\n"),
+               "application/vnd.apple.mpegurl");
+  player.setURL(server.url(QStringLiteral("/live.m3u8")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return !head_of("/segment.mp3").empty(); }, 10000)) << server.heads().size();
+  EXPECT_TRUE(has_line(head_of("/live.m3u8"), "Cookie: sid=42; theme=dark")) << head_of("/live.m3u8");
+  EXPECT_TRUE(has_line(head_of("/segment.mp3"), "Origin: https://o.example")) << head_of("/segment.mp3");
+  EXPECT_FALSE(names(head_of("/segment.mp3"), "Cookie")) << head_of("/segment.mp3");
+
+  player.setHttpOptions({});
+  player.setURL(server.url(QStringLiteral("/other.mp3")));
+  player.play();
+  ASSERT_TRUE(wait_until([&] { return !head_of("/other.mp3").empty(); }));
+  const std::string other = head_of("/other.mp3");
+  for (const char* name : {"Cookie", "Origin", "X-Token", "Referer"}) EXPECT_FALSE(names(other, name)) << name << other;
+}
+
 TEST_F(MediaPlayerTest, HttpOptionsReachTheServerForTheirChannelOnly) {
   const auto head_of = [&](const std::string& path) -> std::string {
     for (const std::string& head : server.heads())
@@ -250,7 +307,7 @@ TEST_F(MediaPlayerTest, HttpOptionsReachTheServerForTheirChannelOnly) {
   };
   server.serve("/other.mp3", test_media(QStringLiteral("tone.mp3")), "audio/mpeg");
   player.setAutoStart(false);
-  player.setHttpOptions({"PlaylistBox/2.1 (test)", "http://referrer.example/page"});
+  player.setHttpOptions({"PlaylistBox/2.1 (test)", "http://referrer.example/page", {}});
   player.setURL(server.url(QStringLiteral("/tone.mp3")));
   player.play();
   ASSERT_TRUE(wait_until([&] { return !head_of("/tone.mp3").empty(); }));

@@ -35,8 +35,8 @@ TEST(CatalogueToolPlaylist, ListsTheEntriesAsTheProgramReadsThem) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out,
             // A title's blanks are folded as it is read; any other text's tab is escaped.
-            "One Tab\thttp://s/1\tNews\t0\to\\tne\thttp://l/1.png\tAgent/1\thttp://r/\n"
-            "Радио\thttp://s/2\t\t1\t\t\t\t\n"
+            "One Tab\thttp://s/1\tNews\t0\to\\tne\thttp://l/1.png\tAgent/1\thttp://r/\t\t0\t\n"
+            "Радио\thttp://s/2\t\t1\t\t\t\t\t\t0\t\n"
             "skipped 2\n");
   EXPECT_EQ(run.err, "line 8: not a network stream address\nline 9: the same address as line 5\n");
 
@@ -47,14 +47,32 @@ TEST(CatalogueToolPlaylist, ListsTheEntriesAsTheProgramReadsThem) {
   const ToolRun pls = run_catalogue_tool({"playlist", pls_path});
   EXPECT_EQ(pls.exit_code, 0) << pls.err;
   EXPECT_EQ(pls.out,
-            "Station One\thttp://127.0.0.1:1/one\t\t0\t\t\t\t\n"
-            "http://127.0.0.1:1/three\thttp://127.0.0.1:1/three\t\t0\t\t\t\t\n"
+            "Station One\thttp://127.0.0.1:1/one\t\t0\t\t\t\t\t\t0\t\n"
+            "http://127.0.0.1:1/three\thttp://127.0.0.1:1/three\t\t0\t\t\t\t\t\t0\t\n"
             "skipped 0\n");
 
   const ToolRun missing = run_catalogue_tool({"playlist", sandbox_root() + "/none.m3u"});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_NE(missing.err.find("none.m3u\" cannot be read"), std::string::npos) << missing.err;
   EXPECT_EQ(run_catalogue_tool({"playlist"}).exit_code, 2);
+}
+
+// Numbers, guide shifts and every request header, with the user agent and referrer in their columns.
+TEST(CatalogueToolPlaylist, ListsRequestHeadersNumbersAndShifts) {
+  const QString path = sandbox_root() + "/headers.m3u";
+  ASSERT_TRUE(write_all(path,
+                        "#EXTM3U tvg-shift=\"+1\"\n"
+                        "#EXTINF:-1 tvg-chno=\"101\" http-user-agent=\"UA/1\",One\n"
+                        "#EXTHTTP:{\"cookie\":\"sid=1\",\"origin\":\"http://o/\"}\n"
+                        "http://s/1?id={PSID}|Referer=http://r/&X-Token=a%0Ab\n"
+                        "#EXTINF:-1 tvg-shift=-2.5,Two\nhttp://s/2\n"));
+  const ToolRun run = run_catalogue_tool({"playlist", path});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "One\thttp://s/1?id={PSID}\t\t0\t\t\tUA/1\thttp://r/\t101\t1\tCookie: sid=1\\nOrigin: http://o/\n"
+            "Two\thttp://s/2\t\t0\t\t\t\t\t\t-2.5\t\n"
+            "skipped 1\n");
+  EXPECT_EQ(run.err, "line 4: a control character in the X-Token header\n");
 }
 
 TEST(CatalogueToolExport, ExportsAWholeCatalogueThatReadsBack) {
@@ -65,12 +83,12 @@ TEST(CatalogueToolExport, ExportsAWholeCatalogueThatReadsBack) {
 
   const ToolRun listed = run_catalogue_tool({"playlist", out});
   EXPECT_EQ(listed.out,
-            "Euro News\thttp://127.0.0.1:1/tv/euronews\tNews\t0\t\t\t\t\n"
-            "T\xc3\xa9l\xc3\xa9 Jazz\thttp://127.0.0.1:1/tv/jazz\tJazz\t0\t\t\t\t\n"
-            "Real Only TV\trtsp://127.0.0.1:1/real\tNews\t0\t\t\t\t\n"
-            "Radio FM\thttp://127.0.0.1:1/radio/fm\tRock\t1\t\t\t\t\n"
-            "radio fm\thttp://127.0.0.1:1/radio/fm2\tRock\t1\t\t\t\t\n"
-            "Clip Zone\thttp://127.0.0.1:1/video/clips\tRock\t0\t\t\t\t\n"
+            "Euro News\thttp://127.0.0.1:1/tv/euronews\tNews\t0\t\t\t\t\t\t0\t\n"
+            "T\xc3\xa9l\xc3\xa9 Jazz\thttp://127.0.0.1:1/tv/jazz\tJazz\t0\t\t\t\t\t\t0\t\n"
+            "Real Only TV\trtsp://127.0.0.1:1/real\tNews\t0\t\t\t\t\t\t0\t\n"
+            "Radio FM\thttp://127.0.0.1:1/radio/fm\tRock\t1\t\t\t\t\t\t0\t\n"
+            "radio fm\thttp://127.0.0.1:1/radio/fm2\tRock\t1\t\t\t\t\t\t0\t\n"
+            "Clip Zone\thttp://127.0.0.1:1/video/clips\tRock\t0\t\t\t\t\t\t0\t\n"
             "skipped 0\n");
 
   EXPECT_EQ(run_catalogue_tool({"export", fixture("catalogue/sample-channels.dat")}).exit_code, 2);

@@ -189,10 +189,10 @@ TEST(M3uReader, AHeaderValueWithAControlCharacterIsSkippedAndTheEntryKept) {
     std::string option;
     std::string reason;
   } cases[] = {
-      {"NUL in the user agent", "http-user-agent=Agent\0/1"s, "a control character in http-user-agent"},
-      {"ESC in the user agent", "http-user-agent=\x1B[2JAgent", "a control character in http-user-agent"},
-      {"DEL in the referrer", "http-referrer=http://r/\x7F", "a control character in http-referrer"},
-      {"C1 control in the referrer", "http-referer=http://r/\xC2\x85x", "a control character in http-referer"},
+      {"NUL in the user agent", "http-user-agent=Agent\0/1"s, "a control character in the User-Agent header"},
+      {"ESC in the user agent", "http-user-agent=\x1B[2JAgent", "a control character in the User-Agent header"},
+      {"DEL in the referrer", "http-referrer=http://r/\x7F", "a control character in the Referer header"},
+      {"C1 control in the referrer", "http-referer=http://r/\xC2\x85x", "a control character in the Referer header"},
   };
   for (const auto& c : cases) {
     const Playlist playlist = read_m3u("#EXTINF:-1,News\n#EXTVLCOPT:" + c.option + "\nhttp://s/1\n");
@@ -231,4 +231,116 @@ TEST(M3uReader, TitlesGroupsAndUserAgentsAreCleanedAsShownTextsAre) {
   // Cleaned where they lie: the text read is not copied.
   const Playlist playlist = read_m3u("#EXTINF:-1,A\u200Bb\nhttp://s/1\n");
   EXPECT_LE(playlist.texts.size(), std::string("#EXTINF:-1,A\u200Bb\nhttp://s/1\n").size());
+}
+
+namespace {
+struct RequestCase {
+  const char* what;
+  std::string text;
+  Rows rows;  // address|user agent|referrer|other headers|number|guide shift
+  Rows skipped = {};
+};
+
+void expect_requests(const RequestCase& c) {
+  const Playlist playlist = read_m3u(c.text);
+  EXPECT_EQ(request_rows(playlist), c.rows) << c.what;
+  EXPECT_EQ(skip_reasons(playlist), c.skipped) << c.what;
+  EXPECT_EQ(playlist.skipped, c.skipped.size()) << c.what;
+}
+}  // namespace
+
+// Lists carry addresses that strict URL parsing refuses but the player opens: templates filled in
+// by the server's side, a "|" or "^" in the query, a backslash, a "%" that starts no escape.
+TEST(M3uReader, TemplateAddressesAreStreams) {
+  expect_requests(
+      {"addresses the player opens",
+       "#EXTINF:-1,A\nhttps://s.example/v1/master.m3u8?advertisingId={PSID}&deviceDNT={TARGETOPT}\n"
+       "#EXTINF:-1,B\nhttp://s/live?ids=1|2^3\n"
+       "#EXTINF:-1,C\nhttp://s/path\\segment/index.m3u8\n"
+       "#EXTINF:-1,D\nhttp://s/100%/live.m3u8?q=%zz\n"
+       "#EXTINF:-1,E\nrtmp://s/live/{stream}\n",
+       {"https://s.example/v1/master.m3u8?advertisingId={PSID}&deviceDNT={TARGETOPT}|||||0",
+        "http://s/live?ids=1|2^3|||||0", "http://s/path\\segment/index.m3u8|||||0",
+        "http://s/100%/live.m3u8?q=%zz|||||0", "rtmp://s/live/{stream}|||||0"}});
+  expect_requests({"the scheme and the host are required all the same",
+                   "file:///etc/{x}\nhttp://\nhttp:///path{x}\nudp://239.0.0.1:1234\njavascript:alert({a})\n", {},
+                   {"line 1: not a network stream address", "line 2: not a network stream address",
+                    "line 3: not a network stream address", "line 4: not a network stream address",
+                    "line 5: not a network stream address"}});
+}
+
+TEST(M3uReader, RequestHeadersInEverySpelling) {
+  const RequestCase cases[] = {
+      {"behind a | in the address",
+       "http://s/1.m3u8|User-Agent=Foo/1.0 (X11; Linux)&Referer=http://x/\n"
+       "http://s/2|referer=http%3A%2F%2Fr%2F%3Fa%3D1&user-agent=Mozilla%2F5.0%20Bar\n"
+       "http://s/3|Origin=https://o.example&Cookie=sid=42; theme=dark&X-Token=abc\n"
+       "http://s/4|Referer=http://r/?a=1&b&&Origin=http://o\n"
+       "http://s/5?list=a|b\n",
+       {"http://s/1.m3u8|Foo/1.0 (X11; Linux)|http://x/|||0", "http://s/2|Mozilla/5.0 Bar|http://r/?a=1|||0",
+        "http://s/3|||Origin: https://o.example / Cookie: sid=42; theme=dark / X-Token: abc||0",
+        "http://s/4||http://r/?a=1&b&|Origin: http://o||0", "http://s/5?list=a|b|||||0"}},
+      {"attributes of #EXTINF in each spelling",
+       "#EXTINF:-1 http-user-agent=\"A/1\" http-referrer=\"http://r1/\",One\nhttp://s/1\n"
+       "#EXTINF:-1 user-agent='B/2' http-referer=http://r2/,Two\nhttp://s/2\n",
+       {"http://s/1|A/1|http://r1/|||0", "http://s/2|B/2|http://r2/|||0"}},
+      {"#EXTVLCOPT and #EXTHTTP",
+       "#EXTINF:-1,One\n#EXTVLCOPT:http-origin=https://o/\n#EXTVLCOPT:http-cookie=a=1\n"
+       "#EXTVLCOPT:http-header=X-Forwarded-For: 10.0.0.1\nhttp://s/1\n"
+       "#EXTHTTP:{\"cookie\":\"c=\\\"q\\\"; d=2\",\"user-agent\":\"J/1\",\"referer\":\"http://j/\",\"origin\":\"http://jo/\","
+       "\"max\":3}\n#EXTINF:-1,Two\nhttp://s/2\n",
+       {"http://s/1|||Origin: https://o/ / Cookie: a=1 / X-Forwarded-For: 10.0.0.1||0",
+        "http://s/2|J/1|http://j/|Cookie: c=\"q\"; d=2 / Origin: http://jo/||0"}},
+      {"the first of a name counts, wherever it was given",
+       "#EXTVLCOPT:http-user-agent=First\n#EXTINF:-1 user-agent=\"Second\",One\n"
+       "#EXTHTTP:{\"User-Agent\":\"Third\",\"ORIGIN\":\"http://o1/\"}\n#EXTVLCOPT:http-origin=http://o2/\n"
+       "http://s/1|User-Agent=Fourth&Referer=http://r/\n",
+       {"http://s/1|First|http://r/|Origin: http://o1/||0"}},
+      {"a value with a control character is not used, and counted",
+       "http://s/1|User-Agent=Foo%0D%0AX-Injected: 1&Referer=http://r/\n"
+       "#EXTHTTP:{\"cookie\":\"a=1\\r\\nHost: evil\"}\nhttp://s/2\n"
+       "#EXTINF:-1 http-user-agent=\"Tab\tis fine\",Three\nhttp://s/3\n",
+       {"http://s/1||http://r/|||0", "http://s/2|||||0", "http://s/3|Tab is fine||||0"},
+       {"line 1: a control character in the User-Agent header", "line 2: a control character in the Cookie header"}},
+      {"what cannot be a header",
+       "#EXTHTTP:not json\n#EXTVLCOPT:http-header=no colon\n#EXTVLCOPT:http-header=Host: other\n"
+       "#EXTHTTP:{\"bad name\":\"x\"}\nhttp://s/1|Content-Length=0\n",
+       {"http://s/1|||||0"},
+       {"line 1: #EXTHTTP without a JSON object", "line 2: a request header without a name",
+        "line 3: the Host header, which the player writes itself", "line 4: a request header without a name",
+        "line 5: the Content-Length header, which the player writes itself"}},
+      {"headers apply to the next address only",
+       "#EXTVLCOPT:http-cookie=a=1\nhttp://s/1\nhttp://s/2\n",
+       {"http://s/1|||Cookie: a=1||0", "http://s/2|||||0"}},
+  };
+  for (const RequestCase& c : cases) expect_requests(c);
+
+  // One channel per address: the headers are no part of it.
+  const Playlist same = read_m3u("http://s/1|User-Agent=A\nhttp://s/1|User-Agent=B\n");
+  EXPECT_EQ(request_rows(same), Rows({"http://s/1|A||||0"}));
+  EXPECT_EQ(skip_reasons(same), Rows({"line 2: the same address as line 1"}));
+
+  // Headers past the bound are counted, not kept: a file of endless header lines costs no more.
+  std::string many;
+  for (size_t i = 0; i <= kMaxRequestHeaders; ++i) many += "#EXTVLCOPT:http-header=X-" + std::to_string(i) + ": v\n";
+  const Playlist bounded = read_m3u(many + "http://s/1\n");
+  ASSERT_EQ(bounded.entries.size(), 1u);
+  EXPECT_EQ(bounded.skipped, 1u);
+  EXPECT_EQ(skip_reasons(bounded), Rows({"line 33: more than 32 request headers"}));
+}
+
+TEST(M3uReader, ChannelNumbersAndGuideShifts) {
+  expect_requests(
+      {"tvg-chno and tvg-shift of entries and of the header",
+       "#EXTM3U tvg-shift=\"+2\"\n"
+       "#EXTINF:-1 tvg-chno=\"101\",A\nhttp://s/1\n"
+       "#EXTINF:-1 tvg-chno=007 tvg-shift=\"-1.5\",B\nhttp://s/2\n"
+       "#EXTINF:-1 TVG-CHNO=\"0\" tvg-shift=0,C\nhttp://s/3\n"
+       "#EXTINF:-1 tvg-chno=\"1.5\" tvg-shift=\"30\",D\nhttp://s/4\n"
+       "#EXTINF:-1 tvg-chno=\"-3\" tvg-shift=\"two\",E\nhttp://s/5\n"
+       "#EXTINF:-1 tvg-chno=\"+4\",F\nhttp://s/6\n"
+       "#EXTINF:-1 tvg-chno=\"1000000000\",G\nhttp://s/7\n",
+       {"http://s/1||||101|2", "http://s/2||||7|-1.5", "http://s/3|||||0", "http://s/4|||||2", "http://s/5|||||2",
+        "http://s/6|||||2", "http://s/7|||||2"}});
+  EXPECT_EQ(read_m3u("#EXTM3U tvg-shift=-3 url-tvg=\"http://g/a.xml\"\nhttp://s/1\n").guide_shift, -3.0f);
 }

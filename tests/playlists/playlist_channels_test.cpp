@@ -3,10 +3,15 @@
 #include "playlists/m3u_reader.h"
 #include "playlists/m3u_writer.h"
 #include "playlists/playlist_channels.h"
+#include "playlist_rows.h"
+#include "playlists/playlist_sources.h"
 #include "services/logo_cache.h"
 #include "settings/source_table_choice.h"
+#include "test_env.h"
 #include "views/view_builder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -276,4 +281,47 @@ TEST(PlaylistChannels, WithoutACatalogueTheTablesAreThePlaylists) {
   EXPECT_EQ(row_names(catalogue.countries), (std::vector<std::string>{"All Countries", "Atlantis", "Poland", "Ukraine"}));
   EXPECT_EQ(row_names(catalogue.genres), (std::vector<std::string>{"All Genres", "Kids", "news"}));
   EXPECT_EQ(catalogue.countries[0].id, 0);
+}
+
+// A channel a playlist gave the list goes out as the entry it came from, every field as read; when
+// its copy is gone, what the list keeps of it (the request headers, guide id, number and shift).
+TEST(PlaylistChannels, ExportGivesEveryFieldBack) {
+  const std::string list =
+      "#EXTM3U tvg-shift=1\n"
+      "#EXTINF:-1 tvg-id=\"one.tv\" tvg-name=\"One\" tvg-logo=\"http://l/1.png\" tvg-country=\"UA\" tvg-language=\"Ukrainian\" "
+      "tvg-chno=\"12\" group-title=\"News\" user-agent=\"Box/1\",One HD\n"
+      "#EXTHTTP:{\"cookie\":\"sid=1\",\"origin\":\"http://o/\"}\nhttp://tv.example/1?t={PSID}|Referer=http://r/\n"
+      "#EXTINF:-1 tvg-shift=-2 radio=\"true\",Jazz\nhttp://radio.example/jazz\n";
+  const Playlist playlist = read_m3u(list);
+  ASSERT_EQ(playlist.skipped, 0u);
+  Catalogue catalogue;
+  LoadedSources loaded;
+  replace_source_channels(catalogue, loaded, channels_of_playlist(playlist, source(4), {}));
+  std::vector<ChannelToExport> chosen;
+  for (const Channel& c : catalogue.channels) {
+    const ChannelExtras* extras = channel_extras(loaded, c);
+    chosen.push_back({c, extras ? *extras : ChannelExtras()});
+  }
+  ASSERT_EQ(chosen.size(), 2u);
+  EXPECT_EQ(chosen[0].extras.number, 12u);
+
+  const QString app_data = quovi_test::sandbox_root() + "/export-data";
+  const QString copy = playlist_copy_path(app_data, 4);
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).path()));
+  ASSERT_TRUE(quovi_test::write_all(copy, QByteArray::fromStdString(list)));
+  const Playlist again = read_m3u(write_extended_m3u(playlist_of_channels(chosen, app_data)));
+  EXPECT_EQ(again.skipped, 0u);
+  EXPECT_EQ(quovi_test::full_rows(again), quovi_test::full_rows(playlist));
+
+  ASSERT_TRUE(QFile::remove(copy));
+  const Playlist kept = read_m3u(write_extended_m3u(playlist_of_channels(chosen, app_data)));
+  EXPECT_EQ(quovi_test::request_rows(kept), quovi_test::request_rows(playlist));
+  EXPECT_EQ(kept.text(kept.entries[0].tvg_id), "one.tv");
+}
+
+TEST(PlaylistChannels, AnExportNamedWithoutAnExtensionIsAnM3u) {
+  EXPECT_EQ(playlist_export_path("/home/u/list"), "/home/u/list.m3u");
+  EXPECT_EQ(playlist_export_path("/home/u/list.m3u8"), "/home/u/list.m3u8");
+  EXPECT_EQ(playlist_export_path("/home/u.d/list"), "/home/u.d/list.m3u");
+  EXPECT_EQ(playlist_export_path(""), "");
 }

@@ -77,11 +77,22 @@ TEST(PlaylistReader, ConvertsUtf16AndWindows1252PieceByPiece) {
       {"a high half and an odd byte at the end", TextEncoding::utf16le, little_endian(u"x\xD83C") + "y",
        "x\uFFFD\uFFFD"},
       {"big-endian", TextEncoding::utf16be, std::string("\0K\x04\x10\xD8\x3C\xDF\xB5", 8), "K\u0410\U0001F3B5"},
-      {"Windows-1252", TextEncoding::cp1252, "Caf\xE9 \x80\x81", "Café €\u0081"},
+      {"Windows-1252", TextEncoding::utf8_else_cp1252_by_line, "Caf\xE9 \x80\x81", "Café €\u0081"},
+      {"lines of UTF-8 and of Windows-1252", TextEncoding::utf8_else_cp1252_by_line,
+       "Caf\xE9\n\xE0\xB8\xA1\xE0\xB8\xB2\r\n\xE9t\xE9\r\xD0\x9A", "Café\n\u0E21\u0E32\r\nété\r\u041A"},
+      // A line past the readers' bound is decided a piece of that length at a time, wherever the
+      // file's pieces end.
+      {"a line longer than any line is read whole", TextEncoding::utf8_else_cp1252_by_line,
+       "\xE9" + std::string(Utf8Conversion::kLineDecided - 1, 'a') + "\xC3\xA9\n\xC3\xA9",
+       "\u00E9" + std::string(Utf8Conversion::kLineDecided - 1, 'a') + "\u00E9\n\u00E9"},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(Utf8Conversion::size_of(c.encoding, c.bytes), c.utf8.size()) << c.what;
-    for (size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+    std::vector<size_t> cuts;
+    for (size_t cut = 0; cut <= c.bytes.size(); cut += c.bytes.size() > 4096 ? 4093 : 1) cuts.push_back(cut);
+    for (const size_t near : {Utf8Conversion::kLineDecided - 1, Utf8Conversion::kLineDecided, Utf8Conversion::kLineDecided + 1})
+      if (near <= c.bytes.size()) cuts.push_back(near);
+    for (const size_t cut : cuts) {
       std::string out(Utf8Conversion::most_bytes(c.bytes.size()), '\0');
       Utf8Conversion conversion(c.encoding);
       char* end = conversion.convert(std::string_view(c.bytes).substr(0, cut), out.data());
@@ -90,6 +101,18 @@ TEST(PlaylistReader, ConvertsUtf16AndWindows1252PieceByPiece) {
       EXPECT_EQ(std::string(out.data(), end), c.utf8) << c.what << ", cut at " << cut;
     }
   }
+}
+
+// Lists are pasted together: one line in Windows-1252 leaves the UTF-8 of the others as it is.
+TEST(PlaylistReader, TheEncodingIsDecidedLineByLine) {
+  const std::string bytes =
+      "#EXTM3U\n#EXTINF:-1 group-title=\"Caf\xE9\",Thai\nhttp://s/Transcoder/\xE0\xB8\xA1\xE0\xB8\xB2\xE0\xB8\xA2\xE0\xB8\xB2HD\n"
+      "#EXTINF:-1,\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE\nhttp://s/2\n";
+  const Rows expected = {"Thai|http://s/Transcoder/มายาHD|Café|0||||||-1", "Кино|http://s/2||0||||||-1"};
+  EXPECT_EQ(entry_rows(read_playlist(bytes)), expected);
+  const QString path = sandbox_root() + "/mixed.m3u";
+  ASSERT_TRUE(write_all(path, QByteArray::fromStdString(bytes)));
+  EXPECT_EQ(entry_rows(read_playlist_file(path)), expected);
 }
 
 // A file of another kind named .m3u is told as such, not as thousands of lines not used.
@@ -166,8 +189,8 @@ TEST(PlaylistReader, TextThatIsNotUtf8IsWindows1252) {
   } cases[] = {
       {"Windows-1252", "#EXTINF:-1,Caf\xE9 \x80 \x93quoted\x94\nhttp://s/1\n", "Café € “quoted”"},
       {"Windows-1252 behind a UTF-8 byte-order mark", "\xEF\xBB\xBF#EXTINF:-1,Caf\xE9\nhttp://s/1\n", "Café"},
-      {"one bad byte makes the whole file Windows-1252",
-       "#EXTINF:-1,\xC3\xA9\nhttp://s/1\n#EXTINF:-1,\xE9\nhttp://s/2\n", "Ã©"},
+      {"one bad byte makes its line Windows-1252, not the file",
+       "#EXTINF:-1,\xC3\xA9\nhttp://s/1\n#EXTINF:-1,\xE9\nhttp://s/2\n", "é"},
       {"valid UTF-8 that Windows-1252 could also read stays UTF-8", "#EXTINF:-1,\xC3\xA9\nhttp://s/1\n", "é"},
   };
   for (const auto& c : cases) {

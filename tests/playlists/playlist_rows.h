@@ -20,6 +20,33 @@ inline std::string entry_row(const Playlist& playlist, const PlaylistEntry& entr
   return row.append(duration, end);
 }
 
+// The request headers of an entry, its number and its guide shift, the other headers' lines apart
+// by " / ":  address|user agent|referrer|other headers|number|guide shift
+inline std::string request_row(const Playlist& playlist, const PlaylistEntry& entry) {
+  std::string headers(playlist.text(entry.headers));
+  for (size_t at = headers.find('\n'); at != std::string::npos; at = headers.find('\n', at)) headers.replace(at, 1, " / ");
+  char shift[32];
+  const auto end = std::to_chars(shift, shift + sizeof shift, entry.guide_shift).ptr;
+  return std::string(playlist.text(entry.address)) + "|" + std::string(playlist.text(entry.user_agent)) + "|" +
+         std::string(playlist.text(entry.referrer)) + "|" + headers + "|" +
+         (entry.number != 0 ? std::to_string(entry.number) : "") + "|" + std::string(shift, end);
+}
+
+inline std::vector<std::string> request_rows(const Playlist& playlist) {
+  std::vector<std::string> rows;
+  for (const PlaylistEntry& entry : playlist.entries) rows.push_back(request_row(playlist, entry));
+  return rows;
+}
+
+// Every field of every entry: entry_row, tvg-country, tvg-language and request_row.
+inline std::vector<std::string> full_rows(const Playlist& playlist) {
+  std::vector<std::string> rows;
+  for (const PlaylistEntry& entry : playlist.entries)
+    rows.push_back(entry_row(playlist, entry) + "|" + std::string(playlist.text(entry.tvg_country)) + "|" +
+                   std::string(playlist.text(entry.tvg_language)) + "|" + request_row(playlist, entry));
+  return rows;
+}
+
 inline std::vector<std::string> entry_rows(const Playlist& playlist) {
   std::vector<std::string> rows;
   for (const PlaylistEntry& entry : playlist.entries) rows.push_back(entry_row(playlist, entry));

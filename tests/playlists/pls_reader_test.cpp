@@ -18,6 +18,15 @@ TEST(PlsReader, EntriesFollowTheirNumbersWithGaps) {
   EXPECT_EQ(playlist.skipped, 0u);
 }
 
+// As in M3U: the headers behind a "|" are the stream's, and the address is written back without
+// them (a PLS address that kept them once came back from an export as another address).
+TEST(PlsReader, HeadersBehindTheAddressAreTheStreams) {
+  const Playlist playlist =
+      read_pls("[playlist]\nFile1=http://s/1?a=b|c|User-Agent=Box%2F1&Cookie=sid=1\nFile2=http://s/2|User-Agent=\x1B\n");
+  EXPECT_EQ(request_rows(playlist), Rows({"http://s/1?a=b|c|Box/1||Cookie: sid=1||0", "http://s/2|||||0"}));
+  EXPECT_EQ(skip_reasons(playlist), Rows({"line 3: a control character in the User-Agent header"}));
+}
+
 TEST(PlsReader, SkipsAndCountsWhatItCannotUse) {
   const Playlist playlist = read_pls(
       "[playlist]\n"
