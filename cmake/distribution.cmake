@@ -7,6 +7,11 @@ add_subdirectory(demo)
 
 install(TARGETS quovi quovi-service quovi-catalogue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/org.talvex.Quovi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The desktop starts the program by D-Bus (DBusActivatable in the desktop file): the bus needs to
+# know where the program is, which only the installation's prefix says.
+install(CODE "
+  file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/dbus-1/services/org.talvex.Quovi.service\"
+    \"[D-BUS Service]\\nName=org.talvex.Quovi\\nExec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quovi\\n\")")
 install(FILES packaging/org.talvex.Quovi.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/org.talvex.Quovi.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # quovi-service serves the demo catalogue and its media files from here unless told otherwise.

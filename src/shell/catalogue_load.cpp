@@ -66,6 +66,8 @@ CatalogueAssembly begin_assembly(DatabaseRead read, const ChannelListState& curr
   Catalogue& catalogue = assembly.list.catalogue;
   assembly.database = std::exchange(catalogue.channels, {});
   assembly.playlists = playlist_channels_of(current.catalogue.channels);
+  // Whichever way the database was read, the user files stay another copy's if they were.
+  catalogue.user_files_held_elsewhere = current.catalogue.user_files_held_elsewhere;
   // The genre table is in place, so the user's channels get their genre names as they are read.
   load_user_files(catalogue, parent);
   if (!read.failure.isEmpty()) {

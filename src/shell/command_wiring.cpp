@@ -13,6 +13,7 @@
 #include "shell/favorite_star.h"
 #include "shell/links.h"
 #include "shell/main_window.h"
+#include "shell/raise_window.h"
 #include "shell/session_end.h"
 #include "views/view_builder.h"
 
@@ -63,14 +64,6 @@ void media_command(MainWindow& w, PlayerControl& control, MediaCommand command) 
       }
       break;
   }
-}
-
-// The desktop asks for the program: the window comes out of the task bar to the front.
-void raise_window(QWidget& w) {
-  w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
-  w.show();
-  w.raise();
-  w.activateWindow();
 }
 
 // A player button; nothing once the player is gone.

@@ -62,6 +62,20 @@ PlaylistFlows::PlaylistFlows(MainWindow& window) : QObject(&window), window_(win
   window.installEventFilter(this);
 }
 
+bool PlaylistFlows::may_change(QWidget* parent) const {
+  const AppState& state = window_.state();
+  if (state.catalogue.user_files_held_elsewhere) {
+    show_error(parent, QStringLiteral("Another copy of Quovi Pro keeps the playlists, so they cannot be changed in this copy."));
+    return false;
+  }
+  if (!state.playlists.writable) {
+    show_error(parent, QStringLiteral("The list of playlists could not be read at start-up, so the playlists cannot be "
+                                      "changed in this run."));
+    return false;
+  }
+  return true;
+}
+
 std::vector<SourceChannels> PlaylistFlows::read_sources_off_gui(const std::vector<PlaylistSource>& sources,
                                                                 QStringList& problems) {
   const QString app_data = data_folder(window_);
@@ -155,10 +169,7 @@ bool PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_cop
 
 void PlaylistFlows::add_file(const QString& path) {
   AppState& state = window_.state();
-  if (!state.playlists.writable) {
-    show_error(&window_, QStringLiteral("The list of playlists could not be read at start-up, so no playlist can be added in this run."));
-    return;
-  }
+  if (!may_change(&window_)) return;
   const AddedSource added =
       add_source_from_file(data_folder(window_), state.playlists.sources, path, QDateTime::currentDateTimeUtc());
   if (!added.problem.isEmpty()) {
@@ -172,10 +183,7 @@ void PlaylistFlows::add_file(const QString& path) {
 
 void PlaylistFlows::add_address(const QString& address) {
   AppState& state = window_.state();
-  if (!state.playlists.writable) {
-    show_error(&window_, QStringLiteral("The list of playlists could not be read at start-up, so no playlist can be added in this run."));
-    return;
-  }
+  if (!may_change(&window_)) return;
   const AddedSource added = add_source_from_address(data_folder(window_), state.playlists.sources, address);
   if (!added.problem.isEmpty()) {
     show_error(&window_, added.problem);
@@ -232,6 +240,7 @@ bool PlaylistFlows::download(const PlaylistSource& source) {
 
 void PlaylistFlows::refresh_source(uint16_t id, bool tell_summary) {
   AppState& state = window_.state();
+  if (!may_change(&window_)) return;
   const PlaylistSource* found = find_source(state.playlists.sources, id);
   if (!found) return;
   const PlaylistSource source = *found;
@@ -248,6 +257,8 @@ void PlaylistFlows::refresh_source(uint16_t id, bool tell_summary) {
 
 void PlaylistFlows::refresh_due_sources() {
   AppState& state = window_.state();
+  // Nothing is refreshed that may not be written; another copy keeps its own up to date.
+  if (state.catalogue.user_files_held_elsewhere || !state.playlists.writable) return;
   for (const uint16_t id : sources_due(data_folder(window_), state.playlists.sources, QDateTime::currentDateTimeUtc(),
                                        playlist_refresh_age_seconds()))
     refresh_source(id, false);
@@ -264,6 +275,7 @@ void PlaylistFlows::add_any(const QStringList& files_or_addresses) {
 
 void PlaylistFlows::save_favorites() {
   AppState& state = window_.state();
+  if (state.catalogue.user_files_held_elsewhere) return;
   for (const PlaylistSource& s : state.playlists.sources) {
     std::vector<std::string> now = favorite_addresses(state.catalogue, s.id);
     auto it = saved_favorites_.find(s.id);
@@ -345,10 +357,12 @@ void PlaylistFlows::open_playlists_dialog() {
   const QString app_data = data_folder(window_);
   PlaylistsDialog dialog(state.playlists.sources, &window_);
   connect(&dialog, &PlaylistsDialog::rename_requested, this, [&](uint16_t id, const QString& name) {
+    if (!may_change(&dialog)) return;
     if (const QString p = rename_source(app_data, state.playlists.sources, id, name); !p.isEmpty()) show_error(&dialog, p);
     dialog.show_sources(state.playlists.sources);
   });
   connect(&dialog, &PlaylistsDialog::group_requested, this, [&](uint16_t id, int32_t group) {
+    if (!may_change(&dialog)) return;
     if (const QString p = set_source_group(app_data, state.playlists.sources, id, group); !p.isEmpty()) {
       show_error(&dialog, p);
       return;
@@ -361,6 +375,7 @@ void PlaylistFlows::open_playlists_dialog() {
     dialog.show_sources(state.playlists.sources);
   });
   connect(&dialog, &PlaylistsDialog::remove_requested, this, [&](uint16_t id) {
+    if (!may_change(&dialog)) return;
     if (const QString p = remove_source(app_data, state.playlists.sources, id); !p.isEmpty()) {
       show_error(&dialog, p);
       return;
