@@ -1,13 +1,46 @@
 #include "playback/video_widget.h"
 
 #include "playback/media_player.h"
-#include "playback/mpv_render_window.h"
+#include "playback/mpv_render_widget.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
 #include <QVBoxLayout>
+
+// Qt's own modules make the context all others share with through this function, which QtGui
+// exports with its other functions; the application object only makes one itself when told so
+// before it exists, which would load the OpenGL driver at every start.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
+namespace {
+// With shared OpenGL contexts Qt keeps a QOpenGLWidget's context when the widget moves to another
+// top-level window (full screen and back). Without them the context is made anew, mpv loses its
+// render context and drops the video, which ends a stream that has no sound. The shared context is
+// made when the first video widget is, before its window composes it.
+void share_opengl_contexts() {
+  if (QOpenGLContext::globalShareContext()) return;
+  auto* context = new QOpenGLContext(QCoreApplication::instance());
+  context->setFormat(QSurfaceFormat::defaultFormat());
+  if (!context->create()) {
+    qWarning("No shared OpenGL context: the video starts anew after full screen");
+    delete context;
+    return;
+  }
+  qt_gl_set_global_share_context(context);
+  QObject::connect(context, &QObject::destroyed, [] { qt_gl_set_global_share_context(nullptr); });
+  // The widget reads the attribute when it changes windows, so it counts when set now; only Qt's
+  // warning that it belongs before the application object is kept off the terminal.
+  const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  qInstallMessageHandler(previous);
+}
+}  // namespace
 
 VideoWidget::VideoWidget(MediaPlayer* player, QWidget* parent) : QWidget(parent), player_(player) {
   setAutoFillBackground(true);
@@ -16,15 +49,11 @@ VideoWidget::VideoWidget(MediaPlayer* player, QWidget* parent) : QWidget(parent)
   setPalette(black);
   setFocusPolicy(Qt::StrongFocus);
   if (platformHasOpenGl()) {
-    // mpv draws in a window of its own: an OpenGL widget would make the main window OpenGL-capable,
-    // which on X11 means a new platform window in place of the one already shown. The render
-    // window keeps its OpenGL context wherever it goes (full screen and back).
+    share_opengl_contexts();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    render_ = new MpvRenderWindow(player);
-    surface_ = QWidget::createWindowContainer(render_, this);
-    surface_->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(surface_);
+    render_ = new MpvRenderWidget(player, this);
+    layout->addWidget(render_);
   }
   if (player) connect(player, &PlayerComponent::fullScreenChanged, this, &VideoWidget::followPlayer);
   if (parent) {
@@ -43,7 +72,7 @@ bool VideoWidget::platformHasOpenGl() {
          platform == QLatin1String("eglfs");
 }
 
-QWidget* VideoWidget::renderSurface() const { return surface_; }
+QWidget* VideoWidget::renderSurface() const { return render_; }
 
 void VideoWidget::setVideoShown(bool shown) {
   video_shown_ = shown;

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class MediaPlayer;
-class MpvRenderWindow;
+class MpvRenderWidget;
 
 // The video area's player surface: black, with mpv's picture drawn into it where the platform has
 // OpenGL windows (none under the offscreen platform, where it stays a black panel). It follows the
@@ -23,9 +23,7 @@ class VideoWidget : public QWidget {
 
   bool videoShown() const { return video_shown_; }
   bool isFullScreenShown() const { return full_screen_; }
-  // The surface mpv draws into, or nullptr without OpenGL: the render window, and its place among
-  // the widgets.
-  MpvRenderWindow* renderWindow() const { return render_; }
+  // The surface mpv draws into, or nullptr without OpenGL.
   QWidget* renderSurface() const;
 
  Q_SIGNALS:
@@ -47,8 +45,7 @@ class VideoWidget : public QWidget {
   void followPlayer(bool full_screen);
 
   QPointer<MediaPlayer> player_;
-  MpvRenderWindow* render_ = nullptr;
-  QWidget* surface_ = nullptr;  // the render window's place among the widgets
+  MpvRenderWidget* render_ = nullptr;
   bool video_shown_ = false;
   bool full_screen_ = false;
   // Where the widget sat before it went full screen.

@@ -5,9 +5,9 @@
 #include "../desktop/private_bus.h"
 #include "catalogue/catalogue_paths.h"
 #include "test_env.h"
-#include "x_desktop.h"
 
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -17,8 +17,68 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <cstdlib>
+#include <cstring>
 
 namespace {
+// The X server as the window manager sees it, on a connection of the test's own.
+class Desktop {
+ public:
+  Desktop() : connection_(xcb_connect(nullptr, nullptr)) {
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+  }
+  ~Desktop() { xcb_disconnect(connection_); }
+
+  // The window the window manager made active, and the process it belongs to.
+  xcb_window_t active_window() {
+    const QByteArray active = property(root_, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW);
+    xcb_window_t window = XCB_WINDOW_NONE;
+    if (active.size() >= 4) std::memcpy(&window, active.data(), 4);
+    return window;
+  }
+  qint64 active_process() {
+    const xcb_window_t window = active_window();
+    if (window == XCB_WINDOW_NONE) return 0;
+    const QByteArray pid = property(window, "_NET_WM_PID", XCB_ATOM_CARDINAL);
+    if (pid.size() < 4) return 0;
+    uint32_t value;
+    std::memcpy(&value, pid.data(), 4);
+    return value;
+  }
+
+  // A window of another application, mapped now, which the window manager makes active.
+  void open_other_window() {
+    const xcb_window_t window = xcb_generate_id(connection_);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 1000, 700, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    const uint32_t pid = static_cast<uint32_t>(QCoreApplication::applicationPid());
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    xcb_map_window(connection_, window);
+    xcb_flush(connection_);
+  }
+
+ private:
+  xcb_atom_t atom(const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return found;
+  }
+  QByteArray property(xcb_window_t window, const char* name, xcb_atom_t type) {
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection_, xcb_get_property(connection_, 0, window, atom(name), type, 0, 16), nullptr);
+    if (!reply) return {};
+    const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
+    std::free(reply);
+    return value;
+  }
+
+  xcb_connection_t* connection_;
+  xcb_window_t root_ = 0;
+};
+
 bool wait_for(const std::function<bool()>& condition, int timeout_ms) {
   const QDeadlineTimer deadline(timeout_ms);
   while (!condition()) {
@@ -63,7 +123,7 @@ TEST(OneCopy, ASecondStartHandsItsPlaylistToTheFirstAndWhatTheFirstSavesSurvives
   const QString name = QStringLiteral("org.talvex.Quovi");
   ASSERT_TRUE(wait_for([&] { return client.interface()->isServiceRegistered(name).value(); }, 20000))
       << first.readAllStandardError().toStdString();
-  XDesktop desktop;
+  Desktop desktop;
   ASSERT_TRUE(wait_for([&] { return desktop.active_process() == first.processId(); }, 20000)) << "no window";
   // The user went on to another application.
   desktop.open_other_window();

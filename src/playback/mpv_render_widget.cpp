@@ -1,4 +1,4 @@
-#include "playback/mpv_render_window.h"
+#include "playback/mpv_render_widget.h"
 
 #include "playback/media_player.h"
 
@@ -15,27 +15,29 @@ void* get_proc_address(void*, const char* name) {
 }
 }  // namespace
 
-MpvRenderWindow::MpvRenderWindow(MediaPlayer* player) : player_(player) {
-  // Clicks and keys go to the video widget around this window.
-  setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
-  if (player) connect(player, &MediaPlayer::aboutToClose, this, &MpvRenderWindow::freeRenderContext);
+MpvRenderWidget::MpvRenderWidget(MediaPlayer* player, QWidget* parent)
+    : QOpenGLWidget(parent), player_(player) {
+  // Keys go to the video widget around this one.
+  setFocusPolicy(Qt::NoFocus);
+  if (player) connect(player, &MediaPlayer::aboutToClose, this, &MpvRenderWidget::freeRenderContext);
 }
 
-MpvRenderWindow::~MpvRenderWindow() {
+MpvRenderWidget::~MpvRenderWidget() {
   freeRenderContext();
   // The base class destroys the context after this part of the object is gone.
   if (QOpenGLContext* gl = context()) disconnect(gl, nullptr, this, nullptr);
 }
 
-void MpvRenderWindow::setVideoShown(bool shown) {
+void MpvRenderWidget::setVideoShown(bool shown) {
   if (shown_ == shown) return;
   shown_ = shown;
   update();
 }
 
-void MpvRenderWindow::initializeGL() {
-  // Should the window's context ever go, the render context made for it must go with it.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvRenderWindow::freeRenderContext,
+void MpvRenderWidget::initializeGL() {
+  // Qt makes a new context when the widget moves to another top-level window; the old render
+  // context must go with the old one.
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvRenderWidget::freeRenderContext,
           Qt::DirectConnection);
   freeRenderContext();
   if (!player_ || !player_->nativeHandle()) return;
@@ -56,24 +58,24 @@ void MpvRenderWindow::initializeGL() {
       raw,
       [](void* self) {
         // Called on mpv's threads: only ask the GUI thread to look, once.
-        auto* widget = static_cast<MpvRenderWindow*>(self);
+        auto* widget = static_cast<MpvRenderWidget*>(self);
         if (!widget->update_pending_.exchange(true))
-          QMetaObject::invokeMethod(widget, &MpvRenderWindow::onRenderUpdate, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(widget, &MpvRenderWidget::onRenderUpdate, Qt::QueuedConnection);
       },
       this);
   player_->videoOutputAttached();
 }
 
-void MpvRenderWindow::onRenderUpdate() {
+void MpvRenderWidget::onRenderUpdate() {
   update_pending_ = false;
   if (render_context_ && (mpv_render_context_update(render_context_.get()) & MPV_RENDER_UPDATE_FRAME))
     update();
 }
 
-void MpvRenderWindow::paintGL() {
+void MpvRenderWidget::paintGL() {
   QOpenGLFunctions* gl = context()->functions();
   if (render_context_) {
-    const qreal ratio = devicePixelRatio();
+    const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), static_cast<int>(width() * ratio),
                        static_cast<int>(height() * ratio), 0};
     int flip_y = 1;
@@ -82,19 +84,19 @@ void MpvRenderWindow::paintGL() {
         {MPV_RENDER_PARAM_FLIP_Y, &flip_y},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    // Frames are taken even while hidden so mpv never waits on this window.
+    // Frames are taken even while hidden so mpv never waits on this widget.
     mpv_render_context_render(render_context_.get(), params);
   }
   if (!render_context_ || !shown_) {
     // mpv leaves framebuffer 0 bound after rendering; clearing that would leave the last frame in
-    // this window's own framebuffer, which is what the screen shows.
+    // this widget's own framebuffer, which is what the window shows.
     gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
     gl->glClearColor(0, 0, 0, 1);
     gl->glClear(GL_COLOR_BUFFER_BIT);
   }
 }
 
-void MpvRenderWindow::freeRenderContext() {
+void MpvRenderWidget::freeRenderContext() {
   if (!render_context_) return;
   // mpv frees its OpenGL objects, so the context they belong to must be current.
   const bool can_make_current = context() && context()->isValid();

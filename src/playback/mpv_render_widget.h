@@ -1,22 +1,20 @@
 #pragma once
 #include "playback/mpv_handles.h"
 
-#include <QOpenGLWindow>
+#include <QOpenGLWidget>
 #include <QPointer>
 
 #include <atomic>
 
 class MediaPlayer;
 
-// Draws the player's video with mpv's OpenGL render API, in a window of its own inside the video
-// widget (a native child window): the main window itself stays as it was made, so no OpenGL
-// surface joining it makes the desktop's window anew. Input passes through to the widget below.
-// Its render context lives with the window's OpenGL context.
-class MpvRenderWindow : public QOpenGLWindow {
+// Draws the player's video with mpv's OpenGL render API. Its render context lives with the widget's
+// OpenGL context and is made again whenever Qt makes a new one (a move to another window).
+class MpvRenderWidget : public QOpenGLWidget {
   Q_OBJECT
  public:
-  explicit MpvRenderWindow(MediaPlayer* player);
-  ~MpvRenderWindow() override;
+  MpvRenderWidget(MediaPlayer* player, QWidget* parent = nullptr);
+  ~MpvRenderWidget() override;
 
   void setVideoShown(bool shown);
   bool hasRenderContext() const { return render_context_ != nullptr; }
