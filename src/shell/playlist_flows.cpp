@@ -1,9 +1,11 @@
 #include "shell/playlist_flows.h"
 
 #include "catalogue/catalogue_paths.h"
+#include "dialogs/add_playlist_dialog.h"
 #include "dialogs/playlists_dialog.h"
 #include "playlists/import_summary.h"
 #include "playlists/m3u_writer.h"
+#include "playlists/playlist_ways_in.h"
 #include "playlists/channel_playlist.h"
 #include "playlists/source_favorites.h"
 #include "services/remote_copy.h"
@@ -18,8 +20,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMimeData>
@@ -51,10 +55,6 @@ auto run_under_progress(QWidget* parent, const QString& label, Work work) {
   return future.takeResult();
 }
 
-bool is_address(const QString& text) {
-  return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-         text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
 }  // namespace
 
 PlaylistFlows::PlaylistFlows(MainWindow& window) : QObject(&window), window_(window) {
@@ -266,7 +266,7 @@ void PlaylistFlows::refresh_due_sources() {
 
 void PlaylistFlows::add_any(const QStringList& files_or_addresses) {
   for (const QString& item : files_or_addresses) {
-    if (is_address(item))
+    if (is_playlist_address(item))
       add_address(item);
     else
       add_file(QUrl(item).isLocalFile() ? QUrl(item).toLocalFile() : item);
@@ -294,9 +294,8 @@ void PlaylistFlows::add_menu_entries(QMenu* menu) {
   QAction* add = menu->addAction(QStringLiteral("Add Playlist..."));
   add->setObjectName(QStringLiteral("AddPlaylistAction"));
   connect(add, &QAction::triggered, this, [this] {
-    const QStringList paths = QFileDialog::getOpenFileNames(&window_, QStringLiteral("Add Playlist"), QString(),
-                                                            QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)"));
-    add_any(paths);
+    AddPlaylistDialog dialog(QGuiApplication::clipboard()->text(), &window_);
+    if (dialog.exec() == QDialog::Accepted) add_any(dialog.chosen());
   });
   QAction* manage = menu->addAction(QStringLiteral("Playlists..."));
   manage->setObjectName(QStringLiteral("PlaylistsAction"));
@@ -393,14 +392,15 @@ void PlaylistFlows::open_playlists_dialog() {
 bool PlaylistFlows::eventFilter(QObject* watched, QEvent* event) {
   if (watched == &window_ && event->type() == QEvent::DragEnter) {
     auto* drag = static_cast<QDragEnterEvent*>(event);
-    if (drag->mimeData()->hasUrls()) {
+    // Files from a file manager, a link or a selected address from a browser.
+    if (!dropped_playlists(drag->mimeData()->urls(), drag->mimeData()->text()).isEmpty()) {
       drag->acceptProposedAction();
       return true;
     }
   } else if (watched == &window_ && event->type() == QEvent::Drop) {
     auto* drop = static_cast<QDropEvent*>(event);
-    QStringList items;
-    for (const QUrl& url : drop->mimeData()->urls()) items << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+    const QStringList items = dropped_playlists(drop->mimeData()->urls(), drop->mimeData()->text());
+    if (items.isEmpty()) return false;
     drop->acceptProposedAction();
     // After the drop has ended: the reading opens a modal window.
     QMetaObject::invokeMethod(this, [this, items] { add_any(items); }, Qt::QueuedConnection);

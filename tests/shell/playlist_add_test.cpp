@@ -1,5 +1,5 @@
 // Adding playlists from the window: the same file or address again, a file that is no playlist,
-// and the name of an address shown while it downloads.
+// the name of an address shown while it downloads, and drops on the window.
 #include "catalogue/catalogue_paths.h"
 #include "playlists/playlist_sources.h"
 #include "shell/main_window.h"
@@ -13,7 +13,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -106,4 +109,39 @@ TEST_F(PlaylistAdd, TheDownloadShowsTheNameAsTyped) {
   EXPECT_EQ(text, QStringLiteral("Downloading the playlist <h1>Big news..."));
   EXPECT_EQ(format, Qt::PlainText);
   EXPECT_TRUE(state.playlists.sources.empty());
+}
+
+// Dropped on the window: a file from a file manager (text/uri-list), and an address selected on a
+// page (plain text only). Text that names no playlist is refused at the door.
+TEST_F(PlaylistAdd, AFileOrAnAddressDroppedOnTheWindowIsAdded) {
+  const QString file = quovi_test::sandbox_root() + "/tv.m3u";
+  ASSERT_TRUE(quovi_test::write_all(file, "#EXTM3U\nhttp://127.0.0.1:9/a\n"));
+  TestServer server;
+  server.reply("/radio.m3u", 200, "http://127.0.0.1:9/r1\nhttp://127.0.0.1:9/r2\n");
+  const auto drop = [&](QMimeData& data) {
+    QDragEnterEvent enter(QPoint(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &dropped);
+    QApplication::processEvents();  // the reading starts once the drop has ended
+    return true;
+  };
+
+  QMimeData from_file_manager;
+  from_file_manager.setUrls({QUrl::fromLocalFile(file)});
+  ASSERT_TRUE(drop(from_file_manager));
+  EXPECT_EQ(channels_of_playlists(state), 1u);
+
+  QMimeData selected_text;
+  selected_text.setText("  " + server.base() + "/radio.m3u\n");
+  ASSERT_TRUE(drop(selected_text));
+  EXPECT_EQ(server.received().size(), 1u);
+  EXPECT_EQ(state.playlists.sources.size(), 2u);
+  EXPECT_EQ(channels_of_playlists(state), 3u);
+
+  QMimeData words;
+  words.setText("just some words");
+  EXPECT_FALSE(drop(words));
+  EXPECT_EQ(state.playlists.sources.size(), 2u);
 }
