@@ -17,6 +17,7 @@
 #include "shell/session_end.h"
 #include "views/view_builder.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 
@@ -95,14 +96,14 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     return session_end ? session_end->close_query() : save_user_files(state.catalogue, &w);
   };
   on.activation_changed = [&w, refresh](bool active) {
-    if (!refresh) return;
-    if (active) {
-      // Asked once the activation has been handled, not from inside the window's event.
-      QTimer::singleShot(0, &w, [refresh] { refresh->main_window_activated(); });
-    } else {
-      refresh->main_window_deactivated();
-    }
+    // Asked once the activation has been handled, not from inside the window's event.
+    if (refresh && active) QTimer::singleShot(0, &w, [refresh] { refresh->main_window_activated(); });
   };
+  // Only the user leaving the program counts; a box of its own that opens and closes does not.
+  if (refresh)
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &w, [refresh](Qt::ApplicationState now) {
+      if (now != Qt::ApplicationActive) refresh->program_deactivated();
+    });
 
   // --- View buttons, country list, column headers, search, filter ------------------------------
   on.show_tv = view(w, &choose_tv_view);                // "TV"
