@@ -17,6 +17,7 @@
 #include "shell/session_end.h"
 #include "views/view_builder.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
@@ -179,7 +180,11 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     if (control) media_command(w, *control, command);
   };
   if (mpris) {
-    mpris->hooks().command = on.media_key;
+    // While a box waits for its answer (an error, a question) the desktop's commands are refused:
+    // Next and Previous would play on behind it and stack one more box for every dead channel.
+    mpris->hooks().command = [key = on.media_key](MediaCommand command) {
+      if (!QApplication::activeModalWidget()) key(command);
+    };
     mpris->hooks().raise = [&w] { raise_window(w); };
     // Quit ends the program as a termination signal does: the window closes as by its close box,
     // and the program ends even from inside a message's own loop.
