@@ -44,6 +44,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # player opens at run time rather than links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2 (>= 0.35)")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins")
+# Playlists bring names in every script: Noto covers Thai, Arabic, Devanagari and the rest (core),
+# and Chinese, Japanese and Korean (cjk); without them such names show as boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins, fonts-noto-core, fonts-noto-cjk")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

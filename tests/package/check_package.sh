@@ -56,6 +56,11 @@ for program in "$work"/unpacked/usr/bin/*; do
 done
 # The player opens libmpv at run time, so no program names it; the package must.
 [[ ", $depends" == *", libmpv2 "* ]] || { echo "Depends lacks libmpv2 (the player opens it at run time): $depends"; status=1; }
+# Names from playlists in other scripts need fonts that a fresh system may lack.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for font in fonts-noto-core fonts-noto-cjk; do
+  [[ ", $recommends," == *", $font,"* ]] || { echo "Recommends lacks $font: $recommends"; status=1; }
+done
 # The SVG image plugins that draw the program's pictures and icon come with the SVG library.
 [[ ", $depends" == *", libqt6svg6 "* ]] || { echo "Depends lacks libqt6svg6 (the pictures are SVG): $depends"; status=1; }
 exit $status
