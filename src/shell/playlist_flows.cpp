@@ -11,6 +11,7 @@
 #include "services/remote_copy.h"
 #include "services/worker_thread.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "views/sorting.h"
 #include "views/view_builder.h"
 #include "widgets/messages.h"
@@ -291,16 +292,18 @@ void PlaylistFlows::save_favorites() {
 
 void PlaylistFlows::add_menu_entries(QMenu* menu) {
   menu->addSeparator();
-  QAction* add = menu->addAction(QStringLiteral("Add Playlist..."));
+  QAction* add = menu->addAction(theme_picture(QStringLiteral("list-add"), QStringLiteral("large_add")),
+                                 QStringLiteral("Add Playlist..."));
   add->setObjectName(QStringLiteral("AddPlaylistAction"));
   connect(add, &QAction::triggered, this, [this] {
     AddPlaylistDialog dialog(QGuiApplication::clipboard()->text(), &window_);
     if (dialog.exec() == QDialog::Accepted) add_any(dialog.chosen());
   });
-  QAction* manage = menu->addAction(QStringLiteral("Playlists..."));
+  QAction* manage = menu->addAction(
+      theme_picture(QStringLiteral("view-media-playlist"), QStringLiteral("state_playlist")), QStringLiteral("Playlists..."));
   manage->setObjectName(QStringLiteral("PlaylistsAction"));
   connect(manage, &QAction::triggered, this, &PlaylistFlows::open_playlists_dialog);
-  QMenu* exports = menu->addMenu(QStringLiteral("Export"));
+  QMenu* exports = menu->addMenu(theme_picture(QStringLiteral("document-save-as")), QStringLiteral("Export"));
   exports->setObjectName(QStringLiteral("ExportMenu"));
   connect(exports->addAction(QStringLiteral("This View...")), &QAction::triggered, this, &PlaylistFlows::export_view);
   connect(exports->addAction(QStringLiteral("Favorites...")), &QAction::triggered, this, &PlaylistFlows::export_favorites);

@@ -15,11 +15,15 @@
 #include <QFile>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+
+#include <map>
 
 using namespace shell_test;
 
@@ -144,4 +148,42 @@ TEST_F(PlaylistAdd, AFileOrAnAddressDroppedOnTheWindowIsAdded) {
   words.setText("just some words");
   EXPECT_FALSE(drop(words));
   EXPECT_EQ(state.playlists.sources.size(), 2u);
+}
+
+// The entries the program adds to the list's menu take the desktop's icons where its theme has
+// them, and the program's own pictures where it does not.
+TEST_F(PlaylistAdd, MenuEntriesTakeTheDesktopsIconsWithTheBuiltInOnesAsFallback) {
+  QMenu menu;
+  const auto icons = [&] {
+    menu.clear();
+    playlists.add_menu_entries(&menu);
+    std::map<QString, QIcon> by_name;
+    for (QAction* action : menu.actions())
+      if (!action->text().isEmpty()) by_name[action->text()] = action->icon();
+    return by_name;
+  };
+  // No theme: the built-in pictures.
+  auto plain = icons();
+  EXPECT_FALSE(plain["Add Playlist..."].isNull());
+  EXPECT_FALSE(plain["Playlists..."].isNull());
+  EXPECT_TRUE(plain["Add Playlist..."].name().isEmpty());
+
+  // A desktop theme with its own "list-add".
+  const QString themes = quovi_test::sandbox_root() + "/icons";
+  ASSERT_TRUE(QDir().mkpath(themes + "/desk/16x16/actions"));
+  ASSERT_TRUE(quovi_test::write_all(themes + "/desk/index.theme",
+                                    "[Icon Theme]\nName=desk\nDirectories=16x16/actions\n\n"
+                                    "[16x16/actions]\nSize=16\nType=Fixed\n"));
+  ASSERT_TRUE(quovi_test::write_all(themes + "/desk/16x16/actions/list-add.svg",
+                                    "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+                                    "<rect width='16' height='16' fill='red'/></svg>"));
+  const QStringList search_paths = QIcon::themeSearchPaths();
+  const QString theme = QIcon::themeName();
+  QIcon::setThemeSearchPaths({themes});
+  QIcon::setThemeName(QStringLiteral("desk"));
+  auto themed = icons();
+  EXPECT_EQ(themed["Add Playlist..."].name(), "list-add");
+  EXPECT_FALSE(themed["Playlists..."].isNull());  // the theme lacks it: the built-in one
+  QIcon::setThemeSearchPaths(search_paths);
+  QIcon::setThemeName(theme);
 }
