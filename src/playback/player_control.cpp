@@ -1,5 +1,7 @@
 #include "playback/player_control.h"
 
+#include <algorithm>
+
 #include "playback/media_player.h"
 #include "playback/player_status.h"
 #include "playback/player_version.h"
@@ -192,6 +194,10 @@ void PlayerControl::volumeReleasedAt(int x) { applyVolume(volume_from_click(x));
 void PlayerControl::applyVolume(int volume) {
   if (player_) player_->setVolume(volume);
   Q_EMIT volumeShown(volume);
+}
+
+void PlayerControl::stepVolume(int delta) {
+  if (player_) applyVolume(std::clamp(player_->volume() + delta, 0, 100));
 }
 
 void PlayerControl::mute() {

@@ -161,6 +161,9 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     on.set_volume_at = [control](int x) {
       if (control) control->volumeReleasedAt(x);
     };
+    on.step_volume = [control](int delta) {
+      if (control) control->stepVolume(delta);
+    };
   }
   on.play = player(t.player, &PlayerControl::play);
   on.pause = player(t.player, &PlayerControl::pause);
