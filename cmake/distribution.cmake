@@ -7,6 +7,11 @@ add_subdirectory(demo)
 
 install(TARGETS quovi quovi-service quovi-catalogue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/org.talvex.Quovi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The desktop starts the program by D-Bus (DBusActivatable in the desktop file): the bus needs to
+# know where the program is, which only the installation's prefix says.
+install(CODE "
+  file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/dbus-1/services/org.talvex.Quovi.service\"
+    \"[D-BUS Service]\\nName=org.talvex.Quovi\\nExec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quovi\\n\")")
 install(FILES packaging/org.talvex.Quovi.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/org.talvex.Quovi.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # quovi-service serves the demo catalogue and its media files from here unless told otherwise.
@@ -39,6 +44,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # player opens at run time rather than links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2 (>= 0.35)")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins")
+# Playlists bring names in every script: Noto covers Thai, Arabic, Devanagari and the rest (core),
+# and Chinese, Japanese and Korean (cjk); without them such names show as boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins, fonts-noto-core, fonts-noto-cjk")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

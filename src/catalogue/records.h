@@ -129,6 +129,7 @@ struct Catalogue {
   QString app_data;                // the user's data folder, fixed for the run
   bool user_files_loaded = false;  // favourites and user channels were read in this run
   SourceTables source_tables;      // the countries and genres other sources name, for the run
+  bool user_files_held_elsewhere = false;  // another copy of the program writes them: this one never does
 };
 
 // Text conversions of the UTF-8 fields.

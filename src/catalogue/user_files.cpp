@@ -238,7 +238,7 @@ std::string userdef_file_text(const Catalogue& catalogue) {
 }
 
 UserFileTexts user_file_texts(const Catalogue& catalogue) {
-  if (!catalogue.user_files_loaded) return {};
+  if (!catalogue.user_files_loaded || catalogue.user_files_held_elsewhere) return {};
   return {true, catalogue.app_data, favorites_file_text(catalogue), userdef_file_text(catalogue)};
 }
 

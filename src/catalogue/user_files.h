@@ -43,8 +43,8 @@ void resolve_user_channel_genres(Catalogue& catalogue);
 std::string favorites_file_text(const Catalogue& catalogue);
 std::string userdef_file_text(const Catalogue& catalogue);
 
-// Writes favorites.dat, then userdef.dat, each whole or not at all; files never read in this run are
-// left as they are. Answers one line (file: reason) per file that could not be written; the old
+// Writes favorites.dat, then userdef.dat, each whole or not at all; files never read in this run, or
+// held by another copy of the program, are left as they are. Answers one line (file: reason) per file that could not be written; the old
 // file is then unchanged. A reload after a download can call this first, so that channels added,
 // edited or removed in the run survive it.
 QStringList write_user_files(const Catalogue& catalogue);
@@ -52,7 +52,7 @@ QStringList write_user_files(const Catalogue& catalogue);
 // The same in two steps, so that the writing (which waits for the disk) can run on another thread
 // than the catalogue's: what write_user_files would write, taken from the catalogue, then written.
 struct UserFileTexts {
-  bool write = false;  // false when the files were never read in this run: they are left as they are
+  bool write = false;  // false when the files were never read in this run or are another copy's: left as they are
   QString app_data;
   std::string favorites;
   std::string userdef;

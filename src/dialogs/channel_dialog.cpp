@@ -181,7 +181,11 @@ void ChannelDialog::test_channel() {
   const QString url = trim_text(url_->text());
   if (url.isEmpty()) return;
   if (const std::optional<QUrl> address = testable_stream_address(url)) {
-    QDesktopServices::openUrl(*address);
+    // The desktop hands the address to its player or browser; when it has none, the user is told
+    // rather than left waiting for a window that never comes.
+    if (!QDesktopServices::openUrl(*address))
+      show_error(this, QStringLiteral("The desktop could not open %1: no program is set up to open such addresses.")
+                           .arg(address->toString()));
     return;
   }
   show_error(this, QStringLiteral("Only network addresses (such as http, https, mms or rtsp) can be tested."));

@@ -139,6 +139,7 @@ void MediaPlayer::initialise(const MediaPlayerOptions& options) {
       // Entries of a playlist fetched from the network may only lead to other network streams.
       {"load-unsafe-playlists", "no"},
       {"audio-client-name", "quovi"},
+      {"title", "Quovi Pro"},
       // The demuxer picks up a file whose transfer broke off where it was before the player
       // notices. Not asked of it: retrying a connection the network refused
       // (reconnect_on_network_error), which also holds every dead channel at "Connecting..." for
@@ -375,6 +376,12 @@ void MediaPlayer::updateNowPlaying() {
   const QString title = now_playing_title(icy_title_, media_title_, url_);
   if (title == now_playing_) return;
   now_playing_ = title;
+  // The sound mixer names the stream from mpv's title: the cleaned title, never the raw one.
+  if (core_) {
+    const QByteArray mixer = mixer_title_template(title).toUtf8();
+    const char* value = mixer.constData();
+    mpv_set_property_async(core_.get(), kReplyIgnored, mpv_name::title, MPV_FORMAT_STRING, &value);
+  }
   Q_EMIT nowPlayingChanged(title);
 }
 

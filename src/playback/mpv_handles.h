@@ -36,4 +36,5 @@ inline constexpr const char* audio_codec = "audio-codec-name";
 inline constexpr const char* file_size = "file-size";  // unavailable for a live stream
 inline constexpr const char* metadata = "metadata";        // the stream's tags; radio titles as "icy-title"
 inline constexpr const char* media_title = "media-title";  // a title, or the address when there is none
+inline constexpr const char* title = "title";  // what the sound mixer (and a window of mpv's) is told
 }  // namespace mpv_name

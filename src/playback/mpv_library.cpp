@@ -23,6 +23,7 @@ namespace {
   X(mpv_command_node_async)                                                                                 \
   X(mpv_set_property_async)                                                                                 \
   X(mpv_get_property)                                                                                       \
+  X(mpv_free)                                                                                               \
   X(mpv_get_property_async)                                                                                 \
   X(mpv_observe_property)                                                                                   \
   X(mpv_request_log_messages)                                                                               \
@@ -114,6 +115,7 @@ int mpv_set_property_async(mpv_handle* ctx, uint64_t reply_userdata, const char*
 int mpv_get_property(mpv_handle* ctx, const char* name, mpv_format format, void* data) {
   return opened_library().mpv_get_property(ctx, name, format, data);
 }
+void mpv_free(void* data) { opened_library().mpv_free(data); }
 int mpv_get_property_async(mpv_handle* ctx, uint64_t reply_userdata, const char* name, mpv_format format) {
   return opened_library().mpv_get_property_async(ctx, reply_userdata, name, format);
 }

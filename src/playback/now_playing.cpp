@@ -24,6 +24,11 @@ QString now_playing_title(const QString& icy_title, const QString& media_title, 
   return media;
 }
 
+QString mixer_title_template(const QString& now_playing) {
+  if (now_playing.isEmpty()) return QStringLiteral("Quovi Pro");
+  return QString(now_playing).replace(QLatin1Char('$'), QStringLiteral("$$"));
+}
+
 void TitleHistory::add(const QString& channel, const QString& title, const QDateTime& at) {
   if (title.isEmpty()) return;
   Channel& entry = channels_[channel];

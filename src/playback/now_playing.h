@@ -17,6 +17,11 @@ QString clean_title(const QString& raw);
 // stream names nothing). Cleaned; empty when there is nothing to show.
 QString now_playing_title(const QString& icy_title, const QString& media_title, const QString& url);
 
+// What the desktop's sound mixer shows for the stream: mpv's "title", a template in which "$"
+// starts a property, so the title is escaped to stand as it is. The program's name when the stream
+// says nothing (mpv would show the address).
+QString mixer_title_template(const QString& now_playing);
+
 struct HeardTitle {
   QDateTime at;
   QString title;

@@ -1,7 +1,6 @@
 #include "playback/player_control.h"
 
 #include "catalogue/channel_sources.h"
-
 #include "playback/media_player.h"
 #include "playback/player_status.h"
 #include "playback/player_version.h"
@@ -13,6 +12,8 @@
 
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include <algorithm>
 
 PlayerControl::PlayerControl(ChannelListState& state, QWidget* window, QObject* parent)
     : QObject(parent), state_(state), window_(window), recorder_(new StreamRecorder(window, this)) {}
@@ -193,6 +194,10 @@ void PlayerControl::volumeReleasedAt(int x) { applyVolume(volume_from_click(x));
 void PlayerControl::applyVolume(int volume) {
   if (player_) player_->setVolume(volume);
   Q_EMIT volumeShown(volume);
+}
+
+void PlayerControl::stepVolume(int delta) {
+  if (player_) applyVolume(std::clamp(player_->volume() + delta, 0, 100));
 }
 
 void PlayerControl::mute() {

@@ -73,6 +73,8 @@ class PlayerControl : public QObject {
   // A mouse release over the volume control at x (its own coordinates), any button.
   void volumeReleasedAt(int x);
   void applyVolume(int volume);
+  // A step of the keyboard's: the volume up or down by `delta`, within 0..100.
+  void stepVolume(int delta);
   void mute();
   void unmute();
   void fullScreen();

@@ -7,6 +7,8 @@ inline constexpr int kVolumeControlHeight = 16;
 inline constexpr int kVolumePictureCount = 11;
 // The volume every start begins with; the program keeps none between runs.
 inline constexpr int kStartVolume = 30;
+// What one press of an arrow key on the volume control, or of a volume key, changes.
+inline constexpr int kVolumeKeyStep = 5;
 
 // Volume 0..100 for a mouse release at x (control coordinates; outside the control clamps).
 int volume_from_click(int x, int width = kVolumeControlWidth);

@@ -3,13 +3,16 @@
 #include "playback/volume.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 #include <cmath>
 
 VolumeButton::VolumeButton(QWidget* parent, Pictures pictures) : QToolButton(parent), pictures_(std::move(pictures)) {
   setAutoRaise(true);
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::TabFocus);
   setFixedSize(kVolumeControlWidth, kVolumeControlHeight);
   setIconSize(QSize(kVolumeControlWidth, kVolumeControlHeight));
   setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; margin: 0; }"));
@@ -35,4 +38,25 @@ void VolumeButton::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) QToolButton::mouseReleaseEvent(event);
   event->accept();
   Q_EMIT releasedAt(x);
+}
+
+void VolumeButton::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Up: Q_EMIT stepped(kVolumeKeyStep); break;
+    case Qt::Key_Left:
+    case Qt::Key_Down: Q_EMIT stepped(-kVolumeKeyStep); break;
+    default: QToolButton::keyPressEvent(event); return;
+  }
+  event->accept();
+}
+
+void VolumeButton::paintEvent(QPaintEvent* event) {
+  QToolButton::paintEvent(event);
+  // The flat button's style draws no focus of its own.
+  if (!hasFocus()) return;
+  QStylePainter painter(this);
+  QStyleOptionFocusRect focus;
+  focus.initFrom(this);
+  painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }

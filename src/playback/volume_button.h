@@ -5,7 +5,8 @@
 #include <functional>
 
 // The volume control: a flat 61 x 16 button whose picture and hint show the volume. A release of
-// any mouse button over it, or after a press that began on it, reports the pointer's x.
+// any mouse button over it, or after a press that began on it, reports the pointer's x. It is a
+// Tab stop, shows its focus, and reports the arrow keys as steps up (Right, Up) and down.
 class VolumeButton : public QToolButton {
   Q_OBJECT
  public:
@@ -20,10 +21,13 @@ class VolumeButton : public QToolButton {
 
  Q_SIGNALS:
   void releasedAt(int x);
+  void stepped(int delta);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   Pictures pictures_;

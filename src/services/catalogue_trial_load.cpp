@@ -18,6 +18,7 @@ Catalogue catalogue_to_load(const Catalogue& current) {
   next.flagged_ids = current.flagged_ids;
   next.app_data = current.app_data;
   next.user_files_loaded = current.user_files_loaded;
+  next.user_files_held_elsewhere = current.user_files_held_elsewhere;
   reset_catalogue(next);
   return next;
 }

@@ -70,6 +70,8 @@ CatalogueAssembly begin_assembly(DatabaseRead read, const ChannelListState& curr
   // The names other sources gave keep their ids; the new tables are matched when the lists join.
   catalogue.source_tables = current.catalogue.source_tables;
   forget_catalogue_rows(catalogue.source_tables);
+  // Whichever way the database was read, the user files stay another copy's if they were.
+  catalogue.user_files_held_elsewhere = current.catalogue.user_files_held_elsewhere;
   // The genre table is in place, so the user's channels get their genre names as they are read.
   load_user_files(catalogue, parent);
   if (!read.failure.isEmpty()) {

@@ -16,7 +16,7 @@ class QWidget;
 //
 //   DownloadDialog download_dialog(state.catalogue, state.outdated, &window);  // once, at start-up
 //   CatalogueRefresh refresh(state, &window, [&] { return download_dialog.run(); }, window.reload_hooks());
-//   the window's activation and deactivation -> main_window_activated(), main_window_deactivated()
+//   the window's activation -> main_window_activated(); the program's -> program_deactivated()
 //   the Update button -> update_button_clicked()           (both in shell/command_wiring.cpp)
 
 inline const QString kDownloadQuestion =
@@ -82,9 +82,11 @@ class CatalogueRefresh {
   CatalogueRefresh(AppState& state, QWidget* window, DownloadDialogRun run_download_dialog, ReloadHooks hooks,
                    std::function<void(const QUrl&)> open_url = {});
 
-  // From the main window's activation and deactivation events.
+  // The main window became active; the program as a whole stopped being the active one (the
+  // user went to another application). Closing a box or window of the program's own makes the
+  // main window active again without the program having been left: that asks nothing.
   void main_window_activated();
-  void main_window_deactivated() { gate_.deactivated(); }
+  void program_deactivated() { gate_.deactivated(); }
   // The Update button.
   void update_button_clicked();
 

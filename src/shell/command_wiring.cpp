@@ -13,9 +13,12 @@
 #include "shell/favorite_star.h"
 #include "shell/links.h"
 #include "shell/main_window.h"
+#include "shell/raise_window.h"
 #include "shell/session_end.h"
 #include "views/view_builder.h"
 
+#include <QApplication>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 
@@ -65,14 +68,6 @@ void media_command(MainWindow& w, PlayerControl& control, MediaCommand command) 
   }
 }
 
-// The desktop asks for the program: the window comes out of the task bar to the front.
-void raise_window(QWidget& w) {
-  w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
-  w.show();
-  w.raise();
-  w.activateWindow();
-}
-
 // A player button; nothing once the player is gone.
 std::function<void()> player(PlayerControl* control, void (PlayerControl::*slot)()) {
   if (!control) return {};
@@ -102,14 +97,14 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     return session_end ? session_end->close_query() : save_user_files(state.catalogue, &w);
   };
   on.activation_changed = [&w, refresh](bool active) {
-    if (!refresh) return;
-    if (active) {
-      // Asked once the activation has been handled, not from inside the window's event.
-      QTimer::singleShot(0, &w, [refresh] { refresh->main_window_activated(); });
-    } else {
-      refresh->main_window_deactivated();
-    }
+    // Asked once the activation has been handled, not from inside the window's event.
+    if (refresh && active) QTimer::singleShot(0, &w, [refresh] { refresh->main_window_activated(); });
   };
+  // Only the user leaving the program counts; a box of its own that opens and closes does not.
+  if (refresh)
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &w, [refresh](Qt::ApplicationState now) {
+      if (now != Qt::ApplicationActive) refresh->program_deactivated();
+    });
 
   // --- View buttons, country list, column headers, search, filter ------------------------------
   on.show_tv = view(w, &choose_tv_view);                // "TV"
@@ -166,6 +161,9 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     on.set_volume_at = [control](int x) {
       if (control) control->volumeReleasedAt(x);
     };
+    on.step_volume = [control](int delta) {
+      if (control) control->stepVolume(delta);
+    };
   }
   on.play = player(t.player, &PlayerControl::play);
   on.pause = player(t.player, &PlayerControl::pause);
@@ -185,7 +183,11 @@ void wire_commands(MainWindow& w, const CommandTargets& t) {
     if (control) media_command(w, *control, command);
   };
   if (mpris) {
-    mpris->hooks().command = on.media_key;
+    // While a box waits for its answer (an error, a question) the desktop's commands are refused:
+    // Next and Previous would play on behind it and stack one more box for every dead channel.
+    mpris->hooks().command = [key = on.media_key](MediaCommand command) {
+      if (!QApplication::activeModalWidget()) key(command);
+    };
     mpris->hooks().raise = [&w] { raise_window(w); };
     // Quit ends the program as a termination signal does: the window closes as by its close box,
     // and the program ends even from inside a message's own loop.

@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -435,6 +436,14 @@ void MainWindow::build_button_bar(QWidget* panel) {
   });
   connect(unmute_, &QToolButton::clicked, this, [this] { run(hooks_.unmute); });
   connect(sound_, &VolumeButton::releasedAt, this, [this](int x) { run(hooks_.set_volume_at, x); });
+  connect(sound_, &VolumeButton::stepped, this, [this](int delta) { run(hooks_.step_volume, delta); });
+  // The keyboard's volume keys, wherever the focus is in the window.
+  const auto on_key = [this](Qt::Key key, std::function<void()> action) {
+    connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, std::move(action));
+  };
+  on_key(Qt::Key_VolumeUp, [this] { run(hooks_.step_volume, kVolumeKeyStep); });
+  on_key(Qt::Key_VolumeDown, [this] { run(hooks_.step_volume, -kVolumeKeyStep); });
+  on_key(Qt::Key_VolumeMute, [this] { mute_->isHidden() ? run(hooks_.unmute) : run(hooks_.mute); });
 }
 
 void MainWindow::build_links(QWidget* panel) {

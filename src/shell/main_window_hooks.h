@@ -66,6 +66,7 @@ struct MainWindowHooks {
   std::function<void()> record;  // the record button: starts or ends recording the playing stream
   std::function<void()> favorite_button_clicked;  // the star; the window shows the outcome itself
   std::function<void(int x)> set_volume_at;  // x in the volume control's own coordinates
+  std::function<void(int delta)> step_volume;  // the keyboard's: arrows on the volume control, volume keys
   // A media key of the keyboard (play, pause, play/pause, stop, next, previous) in the window or
   // its full-screen video.
   std::function<void(MediaCommand)> media_key;

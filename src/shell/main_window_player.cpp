@@ -35,7 +35,8 @@ void MainWindow::attach_player_control(PlayerControl* control) {
   connect(channel_label_, &QWidget::customContextMenuRequested, this,
           [this, control = QPointer<PlayerControl>(control)](const QPoint& at) {
             QMenu menu(this);
-            QAction* recent = menu.addAction(QStringLiteral("Recent Titles..."));
+            QAction* recent =
+                menu.addAction(theme_picture(QStringLiteral("document-open-recent")), QStringLiteral("Recent Titles..."));
             recent->setObjectName(QStringLiteral("RecentTitles1"));
             recent->setEnabled(control && !channel_name_.isEmpty());
             if (menu.exec(channel_label_->mapToGlobal(at)) == recent && control) open_recent_titles(control);

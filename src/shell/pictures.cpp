@@ -23,6 +23,10 @@ QIcon picture(const QString& name, QSize size) { return svg_icon(picture_resourc
 
 QPixmap picture_pixmap(const QString& name, QSize size) { return svg_pixmap(picture_resource(name), size); }
 
+QIcon theme_picture(const QString& theme_name, const QString& fallback) {
+  return QIcon::fromTheme(theme_name, fallback.isEmpty() ? QIcon() : picture(fallback));
+}
+
 QIcon state_picture(int status) {
   static const std::array<const char*, 7> names{"state_works", "state_broken",    "state_new",     "state_wrong",
                                                 "state_duplicate", "state_spam", "state_playlist"};

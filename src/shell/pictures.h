@@ -8,6 +8,10 @@
 QString picture_resource(const QString& name);
 QIcon picture(const QString& name, QSize size = {16, 16});
 QPixmap picture_pixmap(const QString& name, QSize size);
+// A menu entry's icon from the desktop's icon theme, by its freedesktop name, so the entries the
+// program adds look like the desktop's own; the built-in picture `fallback` (none when empty)
+// where the theme has no such icon.
+QIcon theme_picture(const QString& theme_name, const QString& fallback = {});
 
 // The list's state picture for a channel status 0 to 5 (works fine, not working, new, wrong info,
 // duplicate, spam), or 6 for a playlist's channel; an empty icon for any other value.

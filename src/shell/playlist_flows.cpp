@@ -1,14 +1,17 @@
 #include "shell/playlist_flows.h"
 
 #include "catalogue/catalogue_paths.h"
+#include "dialogs/add_playlist_dialog.h"
 #include "dialogs/playlists_dialog.h"
 #include "playlists/import_summary.h"
 #include "playlists/m3u_writer.h"
+#include "playlists/playlist_ways_in.h"
 #include "playlists/channel_playlist.h"
 #include "playlists/source_favorites.h"
 #include "services/remote_copy.h"
 #include "services/worker_thread.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "views/sorting.h"
 #include "views/view_builder.h"
 #include "widgets/messages.h"
@@ -19,8 +22,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMimeData>
@@ -52,15 +57,25 @@ auto run_under_progress(QWidget* parent, const QString& label, Work work) {
   return future.takeResult();
 }
 
-bool is_address(const QString& text) {
-  return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-         text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
 }  // namespace
 
 PlaylistFlows::PlaylistFlows(MainWindow& window) : QObject(&window), window_(window) {
   window.setAcceptDrops(true);
   window.installEventFilter(this);
+}
+
+bool PlaylistFlows::may_change(QWidget* parent) const {
+  const AppState& state = window_.state();
+  if (state.catalogue.user_files_held_elsewhere) {
+    show_error(parent, QStringLiteral("Another copy of Quovi Pro keeps the playlists, so they cannot be changed in this copy."));
+    return false;
+  }
+  if (!state.playlists.writable) {
+    show_error(parent, QStringLiteral("The list of playlists could not be read at start-up, so the playlists cannot be "
+                                      "changed in this run."));
+    return false;
+  }
+  return true;
 }
 
 std::vector<SourceChannels> PlaylistFlows::read_sources_off_gui(const std::vector<PlaylistSource>& sources,
@@ -156,10 +171,7 @@ bool PlaylistFlows::reload_source(uint16_t id, bool tell_summary, bool fresh_cop
 
 void PlaylistFlows::add_file(const QString& path) {
   AppState& state = window_.state();
-  if (!state.playlists.writable) {
-    show_error(&window_, QStringLiteral("The list of playlists could not be read at start-up, so no playlist can be added in this run."));
-    return;
-  }
+  if (!may_change(&window_)) return;
   const AddedSource added =
       add_source_from_file(data_folder(window_), state.playlists.sources, path, QDateTime::currentDateTimeUtc());
   if (!added.problem.isEmpty()) {
@@ -173,10 +185,7 @@ void PlaylistFlows::add_file(const QString& path) {
 
 void PlaylistFlows::add_address(const QString& address) {
   AppState& state = window_.state();
-  if (!state.playlists.writable) {
-    show_error(&window_, QStringLiteral("The list of playlists could not be read at start-up, so no playlist can be added in this run."));
-    return;
-  }
+  if (!may_change(&window_)) return;
   const AddedSource added = add_source_from_address(data_folder(window_), state.playlists.sources, address);
   if (!added.problem.isEmpty()) {
     show_error(&window_, added.problem);
@@ -233,6 +242,7 @@ bool PlaylistFlows::download(const PlaylistSource& source) {
 
 void PlaylistFlows::refresh_source(uint16_t id, bool tell_summary) {
   AppState& state = window_.state();
+  if (!may_change(&window_)) return;
   const PlaylistSource* found = find_source(state.playlists.sources, id);
   if (!found) return;
   const PlaylistSource source = *found;
@@ -249,6 +259,8 @@ void PlaylistFlows::refresh_source(uint16_t id, bool tell_summary) {
 
 void PlaylistFlows::refresh_due_sources() {
   AppState& state = window_.state();
+  // Nothing is refreshed that may not be written; another copy keeps its own up to date.
+  if (state.catalogue.user_files_held_elsewhere || !state.playlists.writable) return;
   for (const uint16_t id : sources_due(data_folder(window_), state.playlists.sources, QDateTime::currentDateTimeUtc(),
                                        playlist_refresh_age_seconds()))
     refresh_source(id, false);
@@ -256,7 +268,7 @@ void PlaylistFlows::refresh_due_sources() {
 
 void PlaylistFlows::add_any(const QStringList& files_or_addresses) {
   for (const QString& item : files_or_addresses) {
-    if (is_address(item))
+    if (is_playlist_address(item))
       add_address(item);
     else
       add_file(QUrl(item).isLocalFile() ? QUrl(item).toLocalFile() : item);
@@ -265,6 +277,7 @@ void PlaylistFlows::add_any(const QStringList& files_or_addresses) {
 
 void PlaylistFlows::save_favorites() {
   AppState& state = window_.state();
+  if (state.catalogue.user_files_held_elsewhere) return;
   for (const PlaylistSource& s : state.playlists.sources) {
     std::vector<std::string> now = favorite_addresses(state.catalogue, s.id);
     auto it = saved_favorites_.find(s.id);
@@ -280,17 +293,18 @@ void PlaylistFlows::save_favorites() {
 
 void PlaylistFlows::add_menu_entries(QMenu* menu) {
   menu->addSeparator();
-  QAction* add = menu->addAction(QStringLiteral("Add Playlist..."));
+  QAction* add = menu->addAction(theme_picture(QStringLiteral("list-add"), QStringLiteral("large_add")),
+                                 QStringLiteral("Add Playlist..."));
   add->setObjectName(QStringLiteral("AddPlaylistAction"));
   connect(add, &QAction::triggered, this, [this] {
-    const QStringList paths = QFileDialog::getOpenFileNames(&window_, QStringLiteral("Add Playlist"), QString(),
-                                                            QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)"));
-    add_any(paths);
+    AddPlaylistDialog dialog(QGuiApplication::clipboard()->text(), &window_);
+    if (dialog.exec() == QDialog::Accepted) add_any(dialog.chosen());
   });
-  QAction* manage = menu->addAction(QStringLiteral("Playlists..."));
+  QAction* manage = menu->addAction(
+      theme_picture(QStringLiteral("view-media-playlist"), QStringLiteral("state_playlist")), QStringLiteral("Playlists..."));
   manage->setObjectName(QStringLiteral("PlaylistsAction"));
   connect(manage, &QAction::triggered, this, &PlaylistFlows::open_playlists_dialog);
-  QMenu* exports = menu->addMenu(QStringLiteral("Export"));
+  QMenu* exports = menu->addMenu(theme_picture(QStringLiteral("document-save-as")), QStringLiteral("Export"));
   exports->setObjectName(QStringLiteral("ExportMenu"));
   connect(exports->addAction(QStringLiteral("This View...")), &QAction::triggered, this, &PlaylistFlows::export_view);
   connect(exports->addAction(QStringLiteral("Favorites...")), &QAction::triggered, this, &PlaylistFlows::export_favorites);
@@ -367,10 +381,12 @@ void PlaylistFlows::open_playlists_dialog() {
   const QString app_data = data_folder(window_);
   PlaylistsDialog dialog(state.playlists.sources, &window_);
   connect(&dialog, &PlaylistsDialog::rename_requested, this, [&](uint16_t id, const QString& name) {
+    if (!may_change(&dialog)) return;
     if (const QString p = rename_source(app_data, state.playlists.sources, id, name); !p.isEmpty()) show_error(&dialog, p);
     dialog.show_sources(state.playlists.sources);
   });
   connect(&dialog, &PlaylistsDialog::group_requested, this, [&](uint16_t id, int32_t group) {
+    if (!may_change(&dialog)) return;
     if (const QString p = set_source_group(app_data, state.playlists.sources, id, group); !p.isEmpty()) {
       show_error(&dialog, p);
       return;
@@ -383,6 +399,7 @@ void PlaylistFlows::open_playlists_dialog() {
     dialog.show_sources(state.playlists.sources);
   });
   connect(&dialog, &PlaylistsDialog::remove_requested, this, [&](uint16_t id) {
+    if (!may_change(&dialog)) return;
     if (const QString p = remove_source(app_data, state.playlists.sources, id); !p.isEmpty()) {
       show_error(&dialog, p);
       return;
@@ -400,14 +417,15 @@ void PlaylistFlows::open_playlists_dialog() {
 bool PlaylistFlows::eventFilter(QObject* watched, QEvent* event) {
   if (watched == &window_ && event->type() == QEvent::DragEnter) {
     auto* drag = static_cast<QDragEnterEvent*>(event);
-    if (drag->mimeData()->hasUrls()) {
+    // Files from a file manager, a link or a selected address from a browser.
+    if (!dropped_playlists(drag->mimeData()->urls(), drag->mimeData()->text()).isEmpty()) {
       drag->acceptProposedAction();
       return true;
     }
   } else if (watched == &window_ && event->type() == QEvent::Drop) {
     auto* drop = static_cast<QDropEvent*>(event);
-    QStringList items;
-    for (const QUrl& url : drop->mimeData()->urls()) items << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+    const QStringList items = dropped_playlists(drop->mimeData()->urls(), drop->mimeData()->text());
+    if (items.isEmpty()) return false;
     drop->acceptProposedAction();
     // After the drop has ended: the reading opens a modal window.
     QMetaObject::invokeMethod(this, [this, items] { add_any(items); }, Qt::QueuedConnection);

@@ -11,6 +11,7 @@
 
 class MainWindow;
 class QMenu;
+class QWidget;
 
 // The main window's playlists: read at start-up, added from files (the open dialog, a drop on the
 // window, the command line), renamed, moved, removed and refreshed from the Playlists dialog, their
@@ -58,6 +59,8 @@ class PlaylistFlows : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Whether the playlists may be changed and written in this run; when not, the user is told why.
+  bool may_change(QWidget* parent) const;
   void show_channels(SourceChannels fresh);
   // Merges the readied channels of a source into the list in place of its former ones.
   void join(SourceChannels fresh);

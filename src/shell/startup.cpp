@@ -19,6 +19,7 @@
 #include "shell/first_show_marker.h"
 #include "shell/guide_hookup.h"
 #include "shell/main_window.h"
+#include "shell/one_copy_start.h"
 #include "shell/playlist_flows.h"
 #include "shell/playlist_guides.h"
 #include "shell/session_end.h"
@@ -46,7 +47,8 @@ void use_c_number_format() {
 
 // Everything that lives with the window and does something when it goes: the player stops (and
 // gives the sound device back), a download or install under way is cancelled.
-int run_window(QApplication& app, AppState& state, MainWindow& window, CatalogueReadAhead& read_ahead) {
+int run_window(QApplication& app, AppState& state, MainWindow& window, CatalogueReadAhead& read_ahead,
+               OneCopyStart& one_copy) {
   // The player comes once the window has been painted (below); until then the window shows the
   // state a new player gives it: stopped, volume 30, black video area.
   PlayerControl player(state, &window, &window);
@@ -85,6 +87,7 @@ int run_window(QApplication& app, AppState& state, MainWindow& window, Catalogue
   // A playlist channel's logo (its tvg-logo) beside its name once it is in the player.
   new ChannelLogos(window, &guide->panel(), [&state](const Channel& channel) { return logo_for(state.playlists, channel); },
                    logo_cache_folder());
+  one_copy.serve(window, playlists);
   player.setHttpOptionsSource([&state](int index) {
     const HttpOptionsFound found = http_options_for(state.playlists, state.catalogue.channels.at(static_cast<size_t>(index)));
     return StreamHttpOptions{QByteArray::fromStdString(found.user_agent), QByteArray::fromStdString(found.referrer),
@@ -137,13 +140,17 @@ int run_program(QApplication& app, const ProgramEnd& end) {
   QApplication::setOrganizationName(QStringLiteral("Talvex"));
   QApplication::setApplicationVersion(QStringLiteral(QUOVI_PRODUCT_VERSION));
   use_c_number_format();
+  // A start while another copy runs hands its files and addresses over and ends here.
+  OneCopyStart one_copy(app_data_folder(), QApplication::arguments().mid(1));
+  if (one_copy.handed_over()) return 0;
   // Reading the channel database is the longest step of the start-up; it runs on a second core
   // while the windows are made, and the start-up load takes it.
   CatalogueReadAhead read_ahead(app_data_folder());
 
   AppState state;
+  one_copy.apply(state);
   MainWindow window(state);
-  const int exit_code = run_window(app, state, window, read_ahead);
+  const int exit_code = run_window(app, state, window, read_ahead, one_copy);
   // Whatever the run handed to workers (a catalogue being installed or freed) finishes before the end.
   QThreadPool::globalInstance()->waitForDone();
   // Text copied from the program lives in the program; the application object hands it over to

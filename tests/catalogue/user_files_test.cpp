@@ -253,6 +253,20 @@ TEST(UserFiles, FilesNeverReadAreNotOverwritten) {
   EXPECT_EQ(read_all(userdef_file()), "100001|1|0|Mine|u|1|1||1|1|\r\n");
 }
 
+TEST(UserFiles, FilesAnotherCopyHoldsAreReadButNeverWritten) {
+  write_all(favorites_file(), "1\r\n");
+  write_all(userdef_file(), "100001|1|0|Mine|u|1|1||1|1|\r\n");
+  Catalogue catalogue = fresh_catalogue();
+  catalogue.user_files_held_elsewhere = true;
+  load_user_files(catalogue);
+  ASSERT_EQ(catalogue.channels.size(), 1u);
+  catalogue.channels.push_back(user_channel(100005, "Added later"));
+  EXPECT_TRUE(save_user_files(catalogue));
+  EXPECT_TRUE(write_user_files(catalogue).isEmpty());
+  EXPECT_EQ(read_all(favorites_file()), "1\r\n");
+  EXPECT_EQ(read_all(userdef_file()), "100001|1|0|Mine|u|1|1||1|1|\r\n");
+}
+
 TEST(UserFiles, ReloadKeepsTheFavouritesListAndReadsItWhenItWasNeverRead) {
   write_all(favorites_file(), "100001\r\n");
   write_all(userdef_file(), "100001|1|0|Mine|u|1|1||1|1|\r\n");

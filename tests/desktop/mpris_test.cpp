@@ -16,6 +16,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QDialog>
 #include <QLabel>
 #include <QTableView>
 #include <QTest>
@@ -324,6 +325,24 @@ TEST(MprisMetadata, EveryChannelIdGivesAValidTrackIdOfItsOwn) {
   }
   paths.removeDuplicates();
   EXPECT_EQ(paths.size(), 5);
+}
+
+// An error box waits for its answer: the desktop's Next is refused instead of playing on behind it
+// (and stacking another box for the next dead channel); once the box is gone, Next works again.
+TEST_F(MprisFixture, CommandsWaitForNoBoxWhileOneIsOpen) {
+  QDialog box(&window);
+  box.setModal(true);
+  box.show();
+  ASSERT_TRUE(bus.run(QStringLiteral("playerctl"), {QStringLiteral("--player=quovi"), QStringLiteral("next")}))
+      << bus.last_error().toStdString();
+  settle();
+  EXPECT_EQ(window.selected_row(), -1);
+  EXPECT_EQ(player->count(QStringLiteral("play")), 0);
+  box.close();
+  ASSERT_TRUE(bus.run(QStringLiteral("playerctl"), {QStringLiteral("--player=quovi"), QStringLiteral("next")}));
+  settle();
+  EXPECT_EQ(window.selected_row(), 0);
+  EXPECT_EQ(player->count(QStringLiteral("play")), 1);
 }
 
 // Without a session bus the program plays and answers its media keys as ever.

@@ -444,6 +444,25 @@ TEST(AddDialog, TestChannelOpensOnlyNetworkAddresses) {
   for (const char* s : schemes) QDesktopServices::unsetUrlHandler(s);
 }
 
+// Without a program for the address (here the test platform's desktop opens nothing), the user
+// is told instead of waiting for a player that never comes.
+TEST(AddDialog, TestChannelSaysWhenTheDesktopCannotOpenTheAddress) {
+  AddDialog d;
+  RecordingMessageSink sink;
+  d.open_new();
+  d.edit("UrlEdit")->setText("http://radio.example/live");
+  QLabel* label = d.get<QLabel>("TestChannelLabel");
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(label, &press);
+  QApplication::sendEvent(label, &release);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].kind, MessageKind::Error);
+  EXPECT_TRUE(sink.shown[0].text.contains("http://radio.example/live")) << sink.shown[0].text.toStdString();
+}
+
 TEST(ChannelCommands, CatalogueChannelGetsTheInformationAndNoDialog) {
   AddDialog d;
   RecordingMessageSink sink;

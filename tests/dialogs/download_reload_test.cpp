@@ -282,7 +282,7 @@ TEST_F(DownloadReload, LeavingTheDialogInAnyWayLoadsTheNewList) {
     EXPECT_EQ(state.catalogue.channels.size(), 122u) << way.what;
     EXPECT_FALSE(state.outdated) << way.what;
     // The user goes to another window and comes back: nothing is asked.
-    refreshing.main_window_deactivated();
+    refreshing.program_deactivated();
     refreshing.main_window_activated();
     EXPECT_EQ(messages.shown.size(), 1u) << way.what;
   }

@@ -25,6 +25,7 @@ for wanted in ./usr/bin/quovi ./usr/bin/quovi-service ./usr/bin/quovi-catalogue 
   ./usr/share/applications/org.talvex.Quovi.desktop \
   ./usr/share/icons/hicolor/scalable/apps/org.talvex.Quovi.svg \
   ./usr/share/metainfo/org.talvex.Quovi.metainfo.xml \
+  ./usr/share/dbus-1/services/org.talvex.Quovi.service \
   ./usr/share/quovi/demo/channels.dat ./usr/share/quovi/demo/media/tone.ogg ./usr/share/quovi/demo/media/testcard.webm \
   ./usr/lib/systemd/user/quovi-service.service ./usr/lib/systemd/system/quovi-service@.service; do
   grep -qxF "$wanted" "$work/packaged" || { echo "the package lacks $wanted"; status=1; }
@@ -35,6 +36,9 @@ mime_types=$(sed -n 's/^MimeType=//p' "$work/root/usr/share/applications/org.tal
 for mime in audio/x-mpegurl audio/mpegurl application/vnd.apple.mpegurl audio/x-scpls; do
   grep -qxF "$mime" <<<"$mime_types" || { echo "the desktop file does not declare $mime"; status=1; }
 done
+# A desktop that starts the program by D-Bus finds it where it was installed.
+grep -qxF "Exec=$prefix/bin/quovi" "$work/root/usr/share/dbus-1/services/org.talvex.Quovi.service" ||
+  { echo "the D-Bus service file does not start $prefix/bin/quovi"; status=1; }
 appstreamcli validate --no-net --pedantic "$work/root/usr/share/metainfo/org.talvex.Quovi.metainfo.xml" >"$work/appstream.log" ||
   { cat "$work/appstream.log"; status=1; }
 
@@ -52,6 +56,11 @@ for program in "$work"/unpacked/usr/bin/*; do
 done
 # The player opens libmpv at run time, so no program names it; the package must.
 [[ ", $depends" == *", libmpv2 "* ]] || { echo "Depends lacks libmpv2 (the player opens it at run time): $depends"; status=1; }
+# Names from playlists in other scripts need fonts that a fresh system may lack.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for font in fonts-noto-core fonts-noto-cjk; do
+  [[ ", $recommends," == *", $font,"* ]] || { echo "Recommends lacks $font: $recommends"; status=1; }
+done
 # The SVG image plugins that draw the program's pictures and icon come with the SVG library.
 [[ ", $depends" == *", libqt6svg6 "* ]] || { echo "Depends lacks libqt6svg6 (the pictures are SVG): $depends"; status=1; }
 exit $status

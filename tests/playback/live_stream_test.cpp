@@ -7,6 +7,7 @@
 #include "wait_until.h"
 
 #include <gtest/gtest.h>
+#include <mpv/client.h>
 
 using namespace std::chrono_literals;
 using quovi_test::LiveStreamServer;
@@ -68,6 +69,27 @@ TEST_F(LiveStreamTest, TheStationsTitlesFollowEveryChangeAndGoWithTheStream) {
   player.stop();
   EXPECT_EQ(player.nowPlaying(), "");
   EXPECT_EQ(listener.titles.last(), "");
+}
+
+// The desktop's sound mixer names the stream from mpv's title: it gets the title as the window
+// shows it, a right-to-left override and all, never the station's raw text.
+TEST_F(LiveStreamTest, TheMixerGetsTheCleanedTitle) {
+  MediaPlayer player(options());
+  Listener listener(player);
+  station.set_title("\u202Egnos    ${path} tsrif\u202C");
+  player.setURL(station.url());
+  ASSERT_TRUE(listener.reaches("Playing"));
+  // mpv's title is a template: "$$" stands for "$", so the station's text cannot name a property.
+  const auto mixer_title = [&] {
+    char* raw = nullptr;
+    if (mpv_get_property(player.nativeHandle(), "title", MPV_FORMAT_STRING, &raw) < 0) return QString();
+    const QString title_template = QString::fromUtf8(raw);
+    mpv_free(raw);
+    return title_template;
+  };
+  EXPECT_TRUE(wait_until([&] { return mixer_title() == "gnos $${path} tsrif"; }, 15000)) << mixer_title().toStdString();
+  player.stop();
+  EXPECT_TRUE(wait_until([&] { return mixer_title() == "Quovi Pro"; }, 5000)) << mixer_title().toStdString();
 }
 
 TEST_F(LiveStreamTest, AStationThatDropsAndComesBackIsPlayedAgainWithoutAnError) {

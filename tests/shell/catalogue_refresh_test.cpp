@@ -101,11 +101,11 @@ TEST(CatalogueRefresh, QuestionAnsweredNoAsksAgainOnlyAfterARealActivation) {
   EXPECT_EQ(p.dialogs, 0);
   refresh.main_window_activated();
   EXPECT_EQ(messages.shown.size(), 1u);
-  refresh.main_window_deactivated();
+  refresh.program_deactivated();
   refresh.main_window_activated();
   EXPECT_EQ(messages.shown.size(), 2u);
   p.state.outdated = false;
-  refresh.main_window_deactivated();
+  refresh.program_deactivated();
   refresh.main_window_activated();
   EXPECT_EQ(messages.shown.size(), 2u);
 }

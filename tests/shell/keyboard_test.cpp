@@ -92,6 +92,7 @@ TEST_F(KeyboardFixture, TabGoesFromTheListThroughThePlayerButtonsAndRoundTheWind
   window.select_row(0);
   ASSERT_EQ(focused(), list());
   const QStringList ring = {"PlayButton",     "FullscreenButton", "FavoriteButton", "RecordButton", "MuteButton",
+                            "VolumeButton",
                             "TvViewButton",   "RadioViewButton",  "VideoViewButton", "FavoritesViewButton",
                             "UpdateButton",   "SubmitButton",     "CountryCombo",   "SearchButton",
                             "FilterButton",   "ChannelList"};
@@ -235,4 +236,35 @@ TEST_F(KeyboardFixture, MediaKeysPlayStopAndMoveThroughTheListOncePerPress) {
   press_media_key(list(), Qt::Key_MediaNext, /*held=*/true);
   EXPECT_EQ(window.selected_row(), 1);
   EXPECT_TRUE(player->calls.isEmpty()) << player->calls.join(' ').toStdString();
+}
+
+// The volume from the keyboard: the arrows on the volume control, reached with Tab, and the
+// keyboard's own volume keys wherever the focus is.
+TEST_F(KeyboardFixture, TheVolumeAnswersTheArrowsAndTheVolumeKeys) {
+  QWidget* volume = window.findChild<QWidget*>(QStringLiteral("VolumeButton"));
+  ASSERT_NE(volume, nullptr);
+  while (focused() != volume && focused() != nullptr && focused_name() != "TvViewButton")
+    QTest::keyClick(focused(), Qt::Key_Tab);
+  ASSERT_EQ(focused(), volume);
+  const int start = player->volume_value;
+  const struct {
+    Qt::Key key;
+    int change;
+  } arrows[] = {{Qt::Key_Right, 5}, {Qt::Key_Up, 5}, {Qt::Key_Left, -5}, {Qt::Key_Down, -5}, {Qt::Key_Down, -5}};
+  int expected = start;
+  for (const auto& a : arrows) {
+    QTest::keyClick(volume, a.key);
+    expected += a.change;
+    EXPECT_EQ(player->volume_value, expected) << a.key;
+  }
+  EXPECT_EQ(volume->toolTip(), QString::number(expected) + "%");
+
+  QTest::keyClick(list(), Qt::Key_VolumeUp);
+  EXPECT_EQ(player->volume_value, expected + 5);
+  QTest::keyClick(list(), Qt::Key_VolumeDown);
+  EXPECT_EQ(player->volume_value, expected);
+  QTest::keyClick(list(), Qt::Key_VolumeMute);
+  EXPECT_TRUE(player->muted);
+  QTest::keyClick(list(), Qt::Key_VolumeMute);
+  EXPECT_FALSE(player->muted);
 }

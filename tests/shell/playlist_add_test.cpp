@@ -1,5 +1,5 @@
 // Adding playlists from the window: the same file or address again, a file that is no playlist,
-// and the name of an address shown while it downloads.
+// the name of an address shown while it downloads, and drops on the window.
 #include "catalogue/catalogue_paths.h"
 #include "playlists/playlist_sources.h"
 #include "shell/main_window.h"
@@ -13,10 +13,17 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QDir>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+
+#include <map>
 
 using namespace shell_test;
 
@@ -106,4 +113,77 @@ TEST_F(PlaylistAdd, TheDownloadShowsTheNameAsTyped) {
   EXPECT_EQ(text, QStringLiteral("Downloading the playlist <h1>Big news..."));
   EXPECT_EQ(format, Qt::PlainText);
   EXPECT_TRUE(state.playlists.sources.empty());
+}
+
+// Dropped on the window: a file from a file manager (text/uri-list), and an address selected on a
+// page (plain text only). Text that names no playlist is refused at the door.
+TEST_F(PlaylistAdd, AFileOrAnAddressDroppedOnTheWindowIsAdded) {
+  const QString file = quovi_test::sandbox_root() + "/tv.m3u";
+  ASSERT_TRUE(quovi_test::write_all(file, "#EXTM3U\nhttp://127.0.0.1:9/a\n"));
+  TestServer server;
+  server.reply("/radio.m3u", 200, "http://127.0.0.1:9/r1\nhttp://127.0.0.1:9/r2\n");
+  const auto drop = [&](QMimeData& data) {
+    QDragEnterEvent enter(QPoint(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(500, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &dropped);
+    QApplication::processEvents();  // the reading starts once the drop has ended
+    return true;
+  };
+
+  QMimeData from_file_manager;
+  from_file_manager.setUrls({QUrl::fromLocalFile(file)});
+  ASSERT_TRUE(drop(from_file_manager));
+  EXPECT_EQ(channels_of_playlists(state), 1u);
+
+  QMimeData selected_text;
+  selected_text.setText("  " + server.base() + "/radio.m3u\n");
+  ASSERT_TRUE(drop(selected_text));
+  EXPECT_EQ(server.received().size(), 1u);
+  EXPECT_EQ(state.playlists.sources.size(), 2u);
+  EXPECT_EQ(channels_of_playlists(state), 3u);
+
+  QMimeData words;
+  words.setText("just some words");
+  EXPECT_FALSE(drop(words));
+  EXPECT_EQ(state.playlists.sources.size(), 2u);
+}
+
+// The entries the program adds to the list's menu take the desktop's icons where its theme has
+// them, and the program's own pictures where it does not.
+TEST_F(PlaylistAdd, MenuEntriesTakeTheDesktopsIconsWithTheBuiltInOnesAsFallback) {
+  QMenu menu;
+  const auto icons = [&] {
+    menu.clear();
+    playlists.add_menu_entries(&menu);
+    std::map<QString, QIcon> by_name;
+    for (QAction* action : menu.actions())
+      if (!action->text().isEmpty()) by_name[action->text()] = action->icon();
+    return by_name;
+  };
+  // No theme: the built-in pictures.
+  auto plain = icons();
+  EXPECT_FALSE(plain["Add Playlist..."].isNull());
+  EXPECT_FALSE(plain["Playlists..."].isNull());
+  EXPECT_TRUE(plain["Add Playlist..."].name().isEmpty());
+
+  // A desktop theme with its own "list-add".
+  const QString themes = quovi_test::sandbox_root() + "/icons";
+  ASSERT_TRUE(QDir().mkpath(themes + "/desk/16x16/actions"));
+  ASSERT_TRUE(quovi_test::write_all(themes + "/desk/index.theme",
+                                    "[Icon Theme]\nName=desk\nDirectories=16x16/actions\n\n"
+                                    "[16x16/actions]\nSize=16\nType=Fixed\n"));
+  ASSERT_TRUE(quovi_test::write_all(themes + "/desk/16x16/actions/list-add.svg",
+                                    "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+                                    "<rect width='16' height='16' fill='red'/></svg>"));
+  const QStringList search_paths = QIcon::themeSearchPaths();
+  const QString theme = QIcon::themeName();
+  QIcon::setThemeSearchPaths({themes});
+  QIcon::setThemeName(QStringLiteral("desk"));
+  auto themed = icons();
+  EXPECT_EQ(themed["Add Playlist..."].name(), "list-add");
+  EXPECT_FALSE(themed["Playlists..."].isNull());  // the theme lacks it: the built-in one
+  QIcon::setThemeSearchPaths(search_paths);
+  QIcon::setThemeName(theme);
 }
