@@ -4,6 +4,7 @@
 // and a window manager, as on a desktop (without one the program's end took another path).
 #include "../desktop/private_bus.h"
 #include "test_env.h"
+#include "window_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +20,8 @@ TEST(DesktopQuit, EndsTheProgramFromInsideTheDownloadQuestionAndWritesTheUserFil
   const QString service = QStringLiteral("org.mpris.MediaPlayer2.quovi");
   PrivateSessionBus bus;
   ASSERT_TRUE(bus.running()) << "dbus-daemon did not start";
-  QProcess window_manager;
-  window_manager.start(QStringLiteral("openbox"), {});
-  ASSERT_TRUE(window_manager.waitForStarted(10000)) << "openbox did not start";
-  QThread::msleep(500);
+  WindowManager window_manager;
+  ASSERT_TRUE(window_manager.running()) << "openbox did not start";
   // The sample catalogue is outdated: the question comes. A user channel and its favourite as
   // another editor left them (LF line ends); the program writes CR LF, so a write shows.
   ASSERT_TRUE(QFile::copy(quovi_test::fixture("catalogue/sample-channels.dat"),
@@ -53,6 +52,4 @@ TEST(DesktopQuit, EndsTheProgramFromInsideTheDownloadQuestionAndWritesTheUserFil
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
   EXPECT_EQ(quovi_test::read_all(favorites), "100001\r\n");
-  window_manager.kill();
-  window_manager.waitForFinished(5000);
 }

@@ -5,6 +5,7 @@
 #include "../desktop/private_bus.h"
 #include "catalogue/catalogue_paths.h"
 #include "test_env.h"
+#include "window_manager.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -100,10 +101,8 @@ void act(const QList<QStringList>& steps) {
 TEST(OneCopy, ASecondStartHandsItsPlaylistToTheFirstAndWhatTheFirstSavesSurvives) {
   PrivateSessionBus bus;
   ASSERT_TRUE(bus.running()) << "dbus-daemon did not start";
-  QProcess window_manager;
-  window_manager.start(QStringLiteral("openbox"), {});
-  ASSERT_TRUE(window_manager.waitForStarted(10000)) << "openbox did not start";
-  QThread::msleep(500);
+  WindowManager window_manager;
+  ASSERT_TRUE(window_manager.running()) << "openbox did not start";
 
   // A current catalogue, so that no download question stands in the way.
   const std::string channels =
@@ -165,6 +164,4 @@ TEST(OneCopy, ASecondStartHandsItsPlaylistToTheFirstAndWhatTheFirstSavesSurvives
   const QByteArray favorites = quovi_test::read_all(favorites_path(app_data_folder()));
   EXPECT_TRUE(QRegularExpression("^\\d+\r\n$").match(QString::fromLatin1(favorites)).hasMatch())
       << "favorites.dat: " << favorites.toStdString();
-  window_manager.kill();
-  window_manager.waitForFinished(5000);
 }
