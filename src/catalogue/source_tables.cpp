@@ -59,7 +59,8 @@ void follow(uint16_t& filter_id, const SourceNames& names) {
 }  // namespace
 
 int32_t SourceNames::intern(std::string_view name) {
-  const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).trimmed();
+  // Kept as the tables show names: at most a short text's bytes.
+  const QString text = ShortText::from_utf8(name).text().trimmed();
   if (text.isEmpty()) return 0;
   std::string key = folded(text);
   if (const auto found = by_folded_name_.find(key); found != by_folded_name_.end()) return found->second;
@@ -77,8 +78,8 @@ const std::string* SourceNames::name_of(int32_t id) const {
 }
 
 int32_t SourceNames::effective(int32_t id) const {
-  if (id < kFirstSourceTableId || slot_of(id) >= effective_.size()) return id < kFirstSourceTableId ? id : 0;
-  return effective_[slot_of(id)];
+  if (id < kFirstSourceTableId) return id;  // the catalogue's own, or none
+  return slot_of(id) < effective_.size() ? effective_[slot_of(id)] : 0;
 }
 
 int32_t SourceNames::own_id(int32_t listed_id) const {

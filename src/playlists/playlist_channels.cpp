@@ -12,6 +12,12 @@
 #include <unordered_set>
 
 namespace {
+// A name as the list's tables keep it: at most a short text's bytes, cut between characters.
+std::string kept_name(const std::string& name) {
+  if (name.size() <= ShortText::kMaxBytes) return name;
+  return ShortText::from_utf8(name).text().toStdString();
+}
+
 bool says_radio(std::string_view text) {
   static constexpr std::string_view kRadio = "radio";
   if (text.size() < kRadio.size()) return false;
@@ -66,9 +72,12 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     const std::string_view language = code.empty() ? playlist.text(entry.tvg_language) : std::string_view();
     if (code.empty() && language.empty()) return 0;
     auto& by_text = code.empty() ? countries_by_language : countries_by_code;
-    auto [it, fresh] = by_text.try_emplace(code.empty() ? language : code, 0);
-    if (!fresh) return it->second;
-    const std::string name = country_name_of(code, language).toStdString();
+    const std::string_view text = code.empty() ? language : code;
+    if (const auto seen = by_text.find(text); seen != by_text.end()) return seen->second;
+    // Past the bound on names, a text not seen yet names nothing: a list cannot grow the tables.
+    if (by_text.size() >= kMaxSourceTableNames) return 0;
+    const auto it = by_text.emplace(text, 0).first;
+    const std::string name = kept_name(country_name_of(code, language).toStdString());
     if (name.empty()) return 0;
     auto [place, new_name] = country_places.try_emplace(name, 0);
     if (new_name) place->second = place_of(out.country_names, name);
@@ -90,7 +99,7 @@ SourceChannels channels_of_playlist(const Playlist& playlist, const PlaylistSour
     c.url = PackedText(playlist.text(entry.address));
     const std::string_view group = playlist.text(entry.group_title);
     auto [genre, fresh] = genres.try_emplace(group);
-    if (fresh) genre->second = {ShortText::from_utf8(group), place_of(out.genre_names, std::string(group))};
+    if (fresh) genre->second = {ShortText::from_utf8(group), place_of(out.genre_names, kept_name(std::string(group)))};
     c.genre = genre->second.first;
     c.genre_id = genre->second.second;
     c.country_id = country_of(entry);
